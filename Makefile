@@ -1,0 +1,42 @@
+# The two set-up commands: `make run` and `make test`. Both install missing
+# Debian packages first (scripts/bootstrap).
+
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+PORTABLE := $(BUILD)/portable
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench demo portable clean format
+
+all: build
+
+deps:
+	@scripts/bootstrap
+
+$(BUILD)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# A portable data folder in the build tree, seeded from data/ without
+# overwriting what the program saved there before.
+portable: build
+	@scripts/seed-portable data $(PORTABLE)
+
+run: portable
+	$(BUILD)/vantrel --data-dir $(PORTABLE)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+bench: build
+	@for b in $(BUILD)/bench/vantrel_bench_*; do echo "== $$b"; $$b; done
+
+format:
+	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,356 @@
+#include "app/fm_main.h"
+
+#include "app/captions.h"
+#include "app/globals.h"
+#include "app/program.h"
+#include "framework/application.h"
+#include "platform/data_folder.h"
+#include "platform/ini_file.h"
+#include "platform/registry.h"
+#include "platform/text_codec.h"
+#include "platform/text_store.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+namespace {
+constexpr const char* RegistryRoot = "Software\\Orrinax\\Ubrith";
+constexpr const char* DefaultWindowCaption = "　一　網　打　尽 ";
+}  // namespace
+
+TFmMain::TFmMain()
+    : Form("FmMain"),
+      PageControlMain(make<PageControl>("PageControlMain", &make<Panel>("PanelMMain", nullptr))),
+      TabSheetMTool(make<TabSheet>("TabSheetMTool", &PageControlMain)),
+      TabSheetMBase(make<TabSheet>("TabSheetMBase", &PageControlMain)),
+      GroupBoxLanguage(make<GroupBox>("GroupBoxLanguage", &TabSheetMTool)),
+      ComboBoxLanguage(make<ComboBox>("ComboBoxLanguage", &GroupBoxLanguage)),
+      PanelMTool(make<Panel>("PanelMTool", &TabSheetMTool)),
+      LabelTitle(make<Label>("LabelTitle", &PanelMTool)),
+      PanelMInfo(make<Panel>("PanelMInfo", &TabSheetMTool)),
+      RichEdit1(make<RichEdit>("RichEdit1", &PanelMInfo)),
+      PanelUbrith(make<Panel>("PanelUbrith", &PanelMInfo)),
+      EditUbriths(make<Edit>("EditUbriths", &PanelUbrith)),
+      ComboBoxUbriths(make<ComboBox>("ComboBoxUbriths", &PanelUbrith)),
+      Animate1(make<Animate>("Animate1", &TabSheetMBase)),
+      ComboBoxURL(make<ComboBox>("ComboBoxURL", &TabSheetMBase)),
+      TimerBase(makeTimer("TimerBase", 100, false))
+{
+    setBounds(0, 0, 865, 103);
+    setColor(0xF5E6E0);
+    setFontName("ＭＳ Ｐゴシック");
+    setFontSize(12);
+    setCaption(DefaultWindowCaption);
+
+    find<Panel>("PanelMMain").setAlign(Align::Client);
+    find<Panel>("PanelMMain").bevelNone = true;
+    PageControlMain.setAlign(Align::Client);
+    PageControlMain.tabsLeft = true;
+    PageControlMain.multiLine = true;
+    TabSheetMTool.setCaption("Tool");
+    TabSheetMBase.setCaption("URL");
+
+    GroupBoxLanguage.setCaption("Language");
+    GroupBoxLanguage.setAlign(Align::Left);
+    GroupBoxLanguage.setWidth(110);
+    ComboBoxLanguage.setBounds(8, 18, 92, 22);
+    ComboBoxLanguage.onChange = [this] { ComboBoxLanguageChange(); };
+
+    PanelMTool.setAlign(Align::Client);
+    PanelMTool.setColor(0x0000FF);
+    PanelMTool.bevelLowered = true;
+    PanelMTool.setFontName("HG祥南行書体");
+    PanelMTool.setFontSize(24);
+    PanelMTool.setFontColor(0x400040);
+    LabelTitle.setAlign(Align::Client);
+    LabelTitle.setCaption(vantrel::ApplicationTitle);
+    LabelTitle.setFontColor(0x00FFFF);
+    LabelTitle.setFontBold(true);
+    LabelTitle.setFontSize(24);
+    LabelTitle.transparent = true;
+    LabelTitle.handCursor = true;
+    LabelTitle.onClick = [this] { LabelTitleClick(); };
+
+    PanelMInfo.setAlign(Align::Right);
+    PanelMInfo.setWidth(320);
+    PanelMInfo.setVisible(false);
+    RichEdit1.setAlign(Align::Client);
+    RichEdit1.setText("RichEdit1");
+    RichEdit1.scrollHorizontal = true;
+    RichEdit1.scrollVertical = true;
+    RichEdit1.wantTabs = true;
+    RichEdit1.wordWrap = false;
+    RichEdit1.onMouseDown = [this](const MouseEvent&) { RichEdit1MouseDown(); };
+    PanelUbrith.setAlign(Align::Right);
+    PanelUbrith.setWidth(120);
+    EditUbriths.setText("Ubriths");
+    EditUbriths.setVisible(false);
+    ComboBoxUbriths.setBounds(4, 4, 112, 22);
+    ComboBoxUbriths.setColor(ColorBlack);
+    ComboBoxUbriths.setFontColor(0x00FFFF);
+    ComboBoxUbriths.onChange = [this] { ComboBoxUbrithsChange(); };
+
+    Animate1.setAlign(Align::Left);
+    Animate1.setWidth(60);
+    Animate1.startFrame = 0;
+    Animate1.stopFrame = 8;
+    ComboBoxURL.setBounds(64, 8, 760, 24);
+    ComboBoxURL.setFontName("ＭＳ ゴシック");
+    ComboBoxURL.setFontSize(15);
+    ComboBoxURL.setFontColor(0xFF0000);
+    ComboBoxURL.setHint("URL : record view");
+    ComboBoxURL.onClick = [this] { ComboBoxURLClick(); };
+    ComboBoxURL.onKeyDown = [this](KeyEvent& key) { ComboBoxURLKeyDown(key); };
+
+    TimerBase.onTimer = [this] { TimerBaseTimer(); };
+
+    buildMenus();
+}
+
+void TFmMain::buildMenus()
+{
+    MenuItem& menu = makeMenu("MainMenu1", nullptr);
+    mainMenu = &menu;
+    auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmMain::*handler)()) -> MenuItem& {
+        MenuItem& it = makeMenu(name, &parent, caption);
+        if (handler)
+            it.onClick = [this, handler] { (this->*handler)(); };
+        return it;
+    };
+
+    MenuItem& file = item("MMFile", menu, "File", nullptr);
+    item("MMFSave", file, "Save", &TFmMain::MMFSaveClick);
+    item("MMFUPDate", file, "UPDate", &TFmMain::MMFUPDateClick);
+
+    MenuItem& disp = item("MMDisp", menu, "Disp", nullptr);
+    item("MMDCtrl1", disp, "Ctrl", &TFmMain::MMDCtrl1Click);
+    item("MMDBrowser", disp, "Browser", &TFmMain::MMDBrowserClick);
+    item("MMDSys", disp, "Sys", &TFmMain::MMDSysClick);
+    item("MMDDocEdit", disp, "DocEdit", &TFmMain::MMDDocEditClick);
+    MenuItem& memo = item("MMDMemo1", disp, "Memo", nullptr);
+    item("MMDMemoODefalt", memo, "Defalt", &TFmMain::MMDMemoODefaltClick);
+    item("MMDMemoOAgo", memo, "Ago", &TFmMain::MMDMemoOAgoClick);
+    item("All1", disp, "- All -", &TFmMain::All1Click);
+    item("N1", disp, "-", nullptr);
+    item("MMDAlignment", disp, "Alignment", &TFmMain::MMDAlignmentClick);
+
+    MenuItem& favorites = item("MMFavorites", menu, "Favorites", nullptr);
+    item("MMFURLMemo", favorites, "URLMemo", &TFmMain::MMFURLMemoClick);
+
+    MenuItem& tool = item("MMTool", menu, "Tool", nullptr);
+    item("MMTRestart", tool, "Restart", &TFmMain::MMTRestartClick);
+    item("MMSHaifu", tool, "配布", &TFmMain::MMSHaifuClick);
+
+    MenuItem& help = item("MMHelp", menu, "Help", nullptr);
+    MenuItem& lecture = item("MMHLectur", help, "Lecture", nullptr);
+    lecture.setHint("初めて使用される方は実施して下さい。");
+    item("MMHLecSerch", lecture, "Serch", &TFmMain::MMHLecSerchClick);
+    MenuItem& thema = item("MMHThema", lecture, "Thema", nullptr);
+    item("MMHTTreeView", thema, "TreeView", &TFmMain::MMHTTreeViewClick);
+    MenuItem& list = item("MMHList", lecture, "List", nullptr);
+    item("MMHLBunch", list, "Bunch", &TFmMain::MMHLBunchClick);
+    item("MMHHelp", help, "Help", &TFmMain::MMHHelpClick);
+    item("MMHHP", help, "HP", &TFmMain::MMHHPClick);
+    item("N2", help, "-", nullptr);
+    item("MMHVersion", help, "Version120703", nullptr);
+    item("N3", menu, " ", nullptr);
+
+    // The pop-up menu: hidden commands that other windows call, the
+    // extraction tools and the info editor's editing commands.
+    MenuItem& popup = makeMenu("PopupMenu", nullptr);
+    popupMenus.push_back(&popup);
+    MenuItem& data = item("PPData", popup, "Data", nullptr);
+    data.setVisible(false);
+    item("PPDatas", data, "Datas", &TFmMain::PPDatasClick);
+    item("PDORead", data, "Read", &TFmMain::PDOReadClick);
+    item("PDOWrite", data, "Write", &TFmMain::PDOWriteClick);
+    item("PMBCFLoad1", data, "Load", &TFmMain::PMBCFLoad1Click);
+    item("MMHSStart", data, "Start", &TFmMain::MMHSStartClick);
+    item("MMHSEnd", data, "End", &TFmMain::MMHSEndClick);
+    MenuItem& cut = item("PFCLE", popup, "Cut", nullptr);
+    cut.setVisible(false);
+    item("PFCLEFront", cut, "Front", &TFmMain::PFCLEFrontClick);
+    item("PFCLERear", cut, "Rear", &TFmMain::PFCLERearClick).setHint("後方");
+    item("PFCLERange", cut, "Range", &TFmMain::PFCLERangeClick);
+    item("PFORMouseDown", cut, "MouseDown", &TFmMain::PFORMouseDownClick);
+    MenuItem& rich = item("PRD", popup, "RichEdit1 ", nullptr);
+    item("PRDCopy", rich, "ｺﾋﾟｰ", &TFmMain::PRDCopyClick);
+    item("PRDCut", rich, "切り取り", &TFmMain::PRDCutClick);
+    item("PRDPaste", rich, "貼付け", &TFmMain::PRDPasteClick);
+    item("PRDClear", rich, "ｸﾘｱ‐", &TFmMain::PRDClearClick);
+    item("PRDUndo", rich, "元に戻す", &TFmMain::PRDUndoClick);
+    item("PRDCopyToClipboard", rich, "全てコピー", &TFmMain::PRDCopyToClipboardClick);
+    item("PRDSelectAll", rich, "全て選択", nullptr);
+    item("PRDCutAll", rich, "全て切り取り", nullptr);
+    item("PRDClearPaste", rich, "ｸﾘｱ‐して貼付け", nullptr);
+    MenuItem& format = item("PRDF", rich, "Format", nullptr);
+    item("PRDFEncode", format, "エンコード", &TFmMain::PRDFEncodeClick);
+    item("PRDFNonEncode", format, "エンコード解除", &TFmMain::PRDFNonEncodeClick);
+    item("PRDFFBig", format, "文字拡大", &TFmMain::PRDFFBigClick);
+    item("PRDFFSml", format, "文字縮小", &TFmMain::PRDFFSmlClick);
+}
+
+// ------------------------------------------------------------------ paths
+
+platform::fs::path TFmMain::exePath(const std::string& name) const
+{
+    return platform::textPath(ExeDir) / platform::textPath(name);
+}
+
+platform::fs::path TFmMain::langFolder() const { return platform::textPath(ExeDir) / platform::textPath(LangName); }
+
+platform::fs::path TFmMain::langPath(const std::string& name) const { return langFolder() / platform::textPath(name); }
+
+std::string TFmMain::siteBase() const { return platform::siteBaseAddress(platform::textPath(ExeDir)); }
+
+// --------------------------------------------------------------- start-up
+
+void TFmMain::FormCreate()
+{
+    PPDatasClick();
+    maximizeButton = false;
+}
+
+void TFmMain::PPDatasClick()
+{
+    ExeDir = platform::pathText(vantrel::dataFolder());
+    // A folder shared with the Windows program keeps its files in code
+    // page 932; everything else is written in UTF-8.
+    {
+        platform::IniFile base(exePath("0Base.INI"));
+        platform::setWriteCodePage(base.readInteger("Begin", "CodePage", 0) == 932 ? platform::CodePage::Cp932
+                                                                                   : platform::CodePage::Utf8);
+    }
+    PDOReadClick();
+}
+
+void TFmMain::PDOReadClick()
+{
+    const std::string title = app().title();
+    {
+        platform::RegIniFile family(RegistryRoot);
+        EditUbriths.setText(family.readString("Softs", "Names", ""));
+    }
+    // Each title is followed by a comma; text after the last comma is not
+    // a complete entry.
+    std::vector<std::string> names;
+    std::string buffer;
+    for (char c : EditUbriths.text()) {
+        if (c == ',') {
+            names.push_back(buffer);
+            buffer.clear();
+        } else {
+            buffer += c;
+        }
+    }
+    ComboBoxUbriths.setItems(names);
+    {
+        platform::RegIniFile own(std::string(RegistryRoot) + "\\" + title);
+        if (own.readInteger("Soft", "LngCng", 0) == 1)
+            PageControlMain.setActivePage(&TabSheetMBase);
+    }
+
+    PMBCFLoad1Click();
+    readCaptions();
+
+    {
+        platform::IniFile joint(langPath("UpDate") / "Joint.INI");
+        const std::string str = joint.readString("CM", "Str", title);
+        LabelTitle.setCaption(str);
+        PanelMTool.setCaption(str);
+        InfoURL = joint.readString("CM", "URL", siteBase() + LangName + "/Info/");
+        setCaption(joint.readString("CM", "Caption", DefaultWindowCaption));
+    }
+
+    if (!platform::fileExists(exePath("ProgramOperationPC.txt")))
+        find<MenuItem>("MMSHaifu").setVisible(false);
+}
+
+void TFmMain::PMBCFLoad1Click()
+{
+    const auto languageList = exePath("0Language.txt");
+    ComboBoxLanguage.setItems(platform::fileExists(languageList) ? platform::loadLines(languageList)
+                                                                  : std::vector<std::string>{});
+    {
+        platform::IniFile base(exePath("0Base.INI"));
+        ComboBoxLanguage.setText(base.readString("Begin", "Language", "USA"));
+    }
+    LangName = ComboBoxLanguage.text();
+    // A folder that cannot be made leaves every per-language read at its
+    // default; nothing to report.
+    if (!platform::fileExists(langFolder()))
+        platform::createFolder(langFolder());
+}
+
+void TFmMain::readCaptions()
+{
+    platform::IniFile hlp(langPath("Hlp.INI"));
+    vantrel::readCaptions(hlp, *this,
+                      {"MMFile",      "MMFUPDate",   "MMFSave",     "MMDisp",       "MMDBrowser",   "MMDCtrl1",
+                       "MMDSys",      "MMDMemo1",    "MMDDocEdit",  "MMDAlignment", "MMFavorites",  "MMFURLMemo",
+                       "MMHelp",      "MMHHP",       "MMHLectur",   "MMHLecSerch",  "MMHThema",     "MMHTTreeView",
+                       "MMHList",     "MMHLBunch",   "MMTool",      "MMTRestart"});
+}
+
+void TFmMain::PDOWriteClick()
+{
+    const std::string title = app().title();
+    const std::string names = EditUbriths.text();
+    if (names.find(title) == std::string::npos) {
+        platform::RegIniFile family(RegistryRoot);
+        family.writeString("Softs", "Names", names + title + ",");
+    }
+    platform::RegIniFile own(std::string(RegistryRoot) + "\\" + title);
+}
+
+void TFmMain::FormCloseQuery(bool& canClose)
+{
+    PDOWriteClick();
+    FmCtrl->PMTrVwCFSaveClick();
+    FmCtrl->PMTrVwFESaveClick();
+    canClose = true;
+}
+
+// ------------------------------------------------- commands of later work
+
+void TFmMain::MMFSaveClick() {}
+void TFmMain::MMFUPDateClick() {}
+void TFmMain::MMDCtrl1Click() {}
+void TFmMain::MMDBrowserClick() {}
+void TFmMain::MMDSysClick() {}
+void TFmMain::MMDMemoODefaltClick() {}
+void TFmMain::MMDMemoOAgoClick() {}
+void TFmMain::MMDDocEditClick() {}
+void TFmMain::All1Click() {}
+void TFmMain::MMDAlignmentClick() {}
+void TFmMain::MMFURLMemoClick() {}
+void TFmMain::MMTRestartClick() {}
+void TFmMain::MMSHaifuClick() {}
+void TFmMain::MMHLecSerchClick() {}
+void TFmMain::MMHTTreeViewClick() {}
+void TFmMain::MMHLBunchClick() {}
+void TFmMain::MMHSStartClick() {}
+void TFmMain::MMHSEndClick() {}
+void TFmMain::MMHHelpClick() {}
+void TFmMain::MMHHPClick() {}
+void TFmMain::LabelTitleClick() {}
+void TFmMain::ComboBoxURLClick() {}
+void TFmMain::ComboBoxURLKeyDown(KeyEvent&) {}
+void TFmMain::ComboBoxUbrithsChange() {}
+void TFmMain::ComboBoxLanguageChange() {}
+void TFmMain::TimerBaseTimer() {}
+void TFmMain::PFCLEFrontClick() {}
+void TFmMain::PFCLERearClick() {}
+void TFmMain::PFCLERangeClick() {}
+void TFmMain::RichEdit1MouseDown() {}
+void TFmMain::PFORMouseDownClick() {}
+void TFmMain::PRDCopyClick() {}
+void TFmMain::PRDCutClick() {}
+void TFmMain::PRDPasteClick() {}
+void TFmMain::PRDClearClick() {}
+void TFmMain::PRDUndoClick() {}
+void TFmMain::PRDCopyToClipboardClick() {}
+void TFmMain::PRDFEncodeClick() {}
+void TFmMain::PRDFNonEncodeClick() {}
+void TFmMain::PRDFFBigClick() {}
+void TFmMain::PRDFFSmlClick() {}

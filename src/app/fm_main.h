@@ -1,0 +1,119 @@
+#pragma once
+// The main window: a thin strip at the top of the screen that owns the main
+// menu, the language choice, the address box, the shared text registers and
+// the family list.
+
+#include <array>
+#include <string>
+
+#include "framework/form.h"
+#include "platform/files.h"
+
+class TFmMain : public framework::Form {
+public:
+    TFmMain();
+
+    // ---- shared members
+    std::string ExeDir;    // the data folder
+    std::string LangName;  // the language, also the language folder's name
+    std::string InfoURL;   // opened by the title label
+    std::string PathText;  // scratch: the data file last built
+
+    // Text registers and the extraction tools' keys.
+    std::string WorkText;
+    std::string KeyFront;
+    std::string KeyRear;
+    std::string ResultText;
+    std::string ActiveEditName;
+    framework::RichEdit* ActiveEdit = nullptr;
+    int ActiveLine = 0;
+
+    // Lecture mode.
+    std::string LectureName;
+    int LectureStep = 0;
+    std::array<std::string, 10> LectureTexts;
+    int BlinkTick = 0;
+
+    // ---- paths
+    // A file of the program folder, and of the language folder.
+    platform::fs::path exePath(const std::string& name) const;
+    platform::fs::path langPath(const std::string& name) const;
+    platform::fs::path langFolder() const;
+    std::string siteBase() const;
+
+    // ---- controls
+    framework::PageControl& PageControlMain;
+    framework::TabSheet& TabSheetMTool;
+    framework::TabSheet& TabSheetMBase;
+    framework::GroupBox& GroupBoxLanguage;
+    framework::ComboBox& ComboBoxLanguage;
+    framework::Panel& PanelMTool;
+    framework::Label& LabelTitle;
+    framework::Panel& PanelMInfo;
+    framework::RichEdit& RichEdit1;
+    framework::Panel& PanelUbrith;
+    framework::Edit& EditUbriths;
+    framework::ComboBox& ComboBoxUbriths;
+    framework::Animate& Animate1;
+    framework::ComboBox& ComboBoxURL;
+    framework::Timer& TimerBase;
+
+    // ---- window events
+    void FormCreate() override;
+    void FormCloseQuery(bool& canClose) override;
+
+    // ---- start-up and family registration
+    void PPDatasClick();
+    void PDOReadClick();
+    void PDOWriteClick();
+    void PMBCFLoad1Click();
+
+    // ---- main menu
+    void MMFSaveClick();
+    void MMFUPDateClick();
+    void MMDCtrl1Click();
+    void MMDBrowserClick();
+    void MMDSysClick();
+    void MMDMemoODefaltClick();
+    void MMDMemoOAgoClick();
+    void MMDDocEditClick();
+    void All1Click();
+    void MMDAlignmentClick();
+    void MMFURLMemoClick();
+    void MMTRestartClick();
+    void MMSHaifuClick();
+    void MMHLecSerchClick();
+    void MMHTTreeViewClick();
+    void MMHLBunchClick();
+    void MMHSStartClick();
+    void MMHSEndClick();
+    void MMHHelpClick();
+    void MMHHPClick();
+    void LabelTitleClick();
+    void ComboBoxURLClick();
+    void ComboBoxURLKeyDown(framework::KeyEvent& key);
+    void ComboBoxUbrithsChange();
+    void ComboBoxLanguageChange();
+    void TimerBaseTimer();
+
+    // ---- text registers and the info editor
+    void PFCLEFrontClick();
+    void PFCLERearClick();
+    void PFCLERangeClick();
+    void RichEdit1MouseDown();
+    void PFORMouseDownClick();
+    void PRDCopyClick();
+    void PRDCutClick();
+    void PRDPasteClick();
+    void PRDClearClick();
+    void PRDUndoClick();
+    void PRDCopyToClipboardClick();
+    void PRDFEncodeClick();
+    void PRDFNonEncodeClick();
+    void PRDFFBigClick();
+    void PRDFFSmlClick();
+
+private:
+    void buildMenus();
+    void readCaptions();
+};

@@ -1,0 +1,55 @@
+#include "app/program.h"
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "docedit/fm_doc_edi.h"
+#include "memo/fm_memo.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+TFmMain* FmMain = nullptr;
+TFmCtrl* FmCtrl = nullptr;
+TFmSys* FmSys = nullptr;
+TFmMemo* FmMemo = nullptr;
+TFmCpp* FmCpp = nullptr;
+TFmDocEdi* FmDocEdi = nullptr;
+
+namespace vantrel {
+
+namespace {
+platform::fs::path& folder()
+{
+    static platform::fs::path path;
+    return path;
+}
+}  // namespace
+
+void setDataFolder(const platform::fs::path& path) { folder() = path; }
+
+const platform::fs::path& dataFolder() { return folder(); }
+
+void createForms(framework::Application& application)
+{
+    application.setTitle(ApplicationTitle);
+    // Every other window builds its paths from FmMain's ExeDir and LangName,
+    // so the main window is created, and its creation finished, first.
+    application.createForm(FmMain, true);
+    application.createForm(FmCtrl, true);
+    application.createForm(FmSys, false);
+    application.createForm(FmMemo, false);
+    application.createForm(FmCpp, true);
+    application.createForm(FmDocEdi, false);
+}
+
+void forgetForms()
+{
+    FmMain = nullptr;
+    FmCtrl = nullptr;
+    FmSys = nullptr;
+    FmMemo = nullptr;
+    FmCpp = nullptr;
+    FmDocEdi = nullptr;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,99 @@
+#include "framework/scripted.h"
+
+#include <algorithm>
+
+namespace framework {
+
+bool ScriptedDialogs::askYesNo(const std::string& text, const std::string& caption)
+{
+    questions.push_back(caption + ": " + text);
+    if (yesNoAnswers.empty())
+        return true;
+    const bool answer = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedDialogs::inputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    prompts.push_back(caption + ": " + prompt);
+    if (inputAnswers.empty())
+        return false;
+    auto answer = inputAnswers.front();
+    inputAnswers.pop_front();
+    if (!answer)
+        return false;
+    value = *answer;
+    return true;
+}
+
+void ManualClock::timerChanged(Timer& timer)
+{
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.timer == &timer; }),
+                   entries_.end());
+    if (timer.enabled() && timer.interval() > 0)
+        entries_.push_back({&timer, now_ + static_cast<uint64_t>(timer.interval()), ++order_});
+}
+
+void ManualClock::timerDestroyed(Timer& timer)
+{
+    entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.timer == &timer; }),
+                   entries_.end());
+}
+
+bool ManualClock::armed(const Timer& timer) const
+{
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.timer == &timer; });
+}
+
+bool ManualClock::fireNext()
+{
+    if (entries_.empty())
+        return false;
+    auto next = std::min_element(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        return a.due != b.due ? a.due < b.due : a.order < b.order;
+    });
+    Timer* timer = next->timer;
+    now_ = std::max(now_, next->due);
+    next->due = now_ + static_cast<uint64_t>(timer->interval());
+    next->order = ++order_;
+    timer->fire();
+    return true;
+}
+
+void ManualClock::advance(uint64_t ms)
+{
+    const uint64_t target = now_ + ms;
+    while (true) {
+        auto next = std::min_element(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+            return a.due != b.due ? a.due < b.due : a.order < b.order;
+        });
+        if (next == entries_.end() || next->due > target)
+            break;
+        fireNext();
+    }
+    now_ = target;
+}
+
+void ScriptedInput::keyEvent(int virtualKey, bool keyUp)
+{
+    events.push_back(std::string(keyUp ? "KUP " : "KDOWN ") + std::to_string(virtualKey));
+}
+
+ScriptedServices::ScriptedServices()
+    : dialogs(std::make_shared<ScriptedDialogs>()),
+      clipboard(std::make_shared<ScriptedClipboard>()),
+      shell(std::make_shared<ScriptedShell>()),
+      sound(std::make_shared<ScriptedSound>()),
+      clock(std::make_shared<ManualClock>()),
+      pump(std::make_shared<ScriptedPump>(clock.get())),
+      input(std::make_shared<ScriptedInput>())
+{
+}
+
+Services ScriptedServices::services() const
+{
+    return Services{dialogs, clipboard, shell, sound, clock, pump, input};
+}
+
+}  // namespace framework

@@ -1,0 +1,423 @@
+#include "memo/fm_memo.h"
+
+#include <algorithm>
+
+#include "app/captions.h"
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "docedit/fm_doc_edi.h"
+#include "framework/application.h"
+#include "platform/ini_file.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+TFmMemo::TFmMemo()
+    : Form("FmMemo"),
+      PageControlMain(make<PageControl>("PageControlMain", nullptr)),
+      TabSheetMList(make<TabSheet>("TabSheetMList", &PageControlMain)),
+      MemoList(make<Memo>("MemoList", &TabSheetMList)),
+      TabSheetMMulti(make<TabSheet>("TabSheetMMulti", &PageControlMain)),
+      GroupBoxSource(make<GroupBox>("GroupBoxSource", &TabSheetMMulti)),
+      MemoSource(make<Memo>("MemoSource", &GroupBoxSource)),
+      Splitter1(make<Splitter>("Splitter1", &TabSheetMMulti)),
+      GroupBoxLog(make<GroupBox>("GroupBoxLog", &TabSheetMMulti)),
+      MemoLog(make<Memo>("MemoLog", &GroupBoxLog)),
+      TabSheetMGrid(make<TabSheet>("TabSheetMGrid", &PageControlMain)),
+      StringGridMemo(make<StringGrid>("StringGridMemo", &TabSheetMGrid))
+{
+    setBounds(451, 75, 257, 480);
+    setColor(0xFFD0FF);
+    setCaption("Memo");
+
+    PageControlMain.setAlign(Align::Client);
+    PageControlMain.flatButtons = true;
+    PageControlMain.buttonStyle = true;
+    PageControlMain.multiLine = true;
+
+    TabSheetMList.setCaption("List");
+    MemoList.setAlign(Align::Client);
+    MemoList.setColor(0x8000FF);
+    MemoList.setFontColor(ColorWhite);
+    MemoList.scrollVertical = true;
+    MemoList.wordWrap = false;
+    MemoList.onEnter = [this] { MemoListEnter(); };
+
+    TabSheetMMulti.setCaption("Multi");
+    GroupBoxSource.setCaption("Source");
+    GroupBoxSource.setAlign(Align::Left);
+    GroupBoxSource.setWidth(180);
+    MemoSource.setAlign(Align::Client);
+    MemoSource.setFontColor(0x80FF80);
+    MemoSource.scrollHorizontal = true;
+    MemoSource.scrollVertical = true;
+    MemoSource.wordWrap = false;
+    MemoSource.onEnter = [this] { MemoSourceEnter(); };
+    MemoSource.onMouseUp = [this](const MouseEvent&) { MemoSourceMouseUp(); };
+    Splitter1.setAlign(Align::Left);
+    Splitter1.setWidth(3);
+    GroupBoxLog.setCaption("Log");
+    GroupBoxLog.setAlign(Align::Client);
+    MemoLog.setAlign(Align::Client);
+    MemoLog.setColor(ColorBlack);
+    MemoLog.setFontColor(0x00FFFF);
+    MemoLog.scrollHorizontal = true;
+    MemoLog.scrollVertical = true;
+    MemoLog.wordWrap = false;
+    MemoLog.onEnter = [this] { MemoLogEnter(); };
+    MemoLog.onMouseUp = [this](const MouseEvent&) { MemoLogMouseUp(); };
+
+    TabSheetMGrid.setCaption("Grid");
+    StringGridMemo.setAlign(Align::Client);
+    StringGridMemo.setColCount(15);
+    StringGridMemo.setRowCount(50);
+    StringGridMemo.setDefaultColWidth(36);
+    StringGridMemo.setDefaultRowHeight(16);
+    StringGridMemo.fixedColor = 0xF5E6E0;
+    StringGridMemo.rangeSelect = true;
+    StringGridMemo.colSizing = true;
+    StringGridMemo.rowMoving = true;
+    StringGridMemo.colMoving = true;
+    StringGridMemo.editing = true;
+    StringGridMemo.tabs = true;
+
+    PageControlMain.setActivePage(&TabSheetMMulti);
+    TabSheetMList.onShow = [this] { TabSheetMListShow(); };
+    TabSheetMMulti.onShow = [this] { TabSheetMMultiShow(); };
+
+    buildMenus();
+}
+
+void TFmMemo::buildMenus()
+{
+    MenuItem& menu = makeMenu("MainMenu1", nullptr);
+    mainMenu = &menu;
+    auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmMemo::*handler)()) -> MenuItem& {
+        MenuItem& it = makeMenu(name, &parent, caption);
+        if (handler)
+            it.onClick = [this, handler] { (this->*handler)(); };
+        return it;
+    };
+    item("MMClear", menu, "Clear", &TFmMemo::MMClearClick);
+    MenuItem& multi = item("MMMulti", menu, "MMMulti", nullptr);
+    item("MMMSourceFromLog", multi, "Log -> Source", &TFmMemo::MMMSourceFromLogClick);
+    item("MMMListFromLog", multi, "Log -> List", &TFmMemo::MMMListFromLogClick);
+    MenuItem& brush = item("MMMultiWritingBrush", multi, "Writing with a brush", nullptr);
+    item("MMMultiWritingBrushBrushBunch", brush, "Bunch", &TFmMemo::MMMultiWritingBrushBrushBunchClick);
+    item("MMMultiWritingBrushChang", brush, "Chang", &TFmMemo::MMMultiWritingBrushChangClick);
+    item("MMMultiWritingBrushTreeView", brush, "TreeView", &TFmMemo::MMMultiWritingBrushTreeViewClick);
+    MenuItem& clip = item("MMMClip", multi, "Clip", nullptr);
+    MenuItem& copyPe = item("MMMCCopyPe1", clip, "CopyPe", nullptr);
+    item("MMClipCLine", copyPe, "Line", nullptr);
+    item("MMClipCSentences", copyPe, "Sentences", nullptr);
+    item("MMClipSelText", clip, "SelText", &TFmMemo::MMClipSelTextClick);
+
+    // Grid commands that the other windows call directly.
+    MenuItem& sys = item("MMSys1", menu, "Sys", nullptr);
+    sys.setVisible(false);
+    MenuItem& grid = item("MMSStringGrid", sys, "StringGrid", nullptr);
+    MenuItem& set = item("MMSSSet", grid, "Set", nullptr);
+    item("MMSSSClear", set, "Clear", &TFmMemo::MMSSSClearClick);
+    item("MMSSSSynchro", set, "Synchro", &TFmMemo::MMSSSSynchroClick);
+    MenuItem& doc = item("MMSSDoc", grid, "Doc", nullptr);
+    item("MMSSDColDelete", doc, "ColDelete", &TFmMemo::MMSSDColDeleteClick);
+    item("MMSSDRowDelete", doc, "RowDelete", &TFmMemo::MMSSDRowDeleteClick);
+    item("MMSSDColAdd", doc, "ColAdd", &TFmMemo::MMSSDColAddClick);
+    item("MMSSDColInsert", doc, "ColInsert", &TFmMemo::MMSSDColInsertClick);
+    item("MMSSDRowAdd", doc, "RowAdd", &TFmMemo::MMSSDRowAddClick);
+    item("MMSSDRowInsert", doc, "RowInsert", &TFmMemo::MMSSDRowInsertClick);
+    item("MMSSDReturn", doc, "Return", &TFmMemo::MMSSDReturnClick);
+    MenuItem& prg = item("MMSPrg", sys, "Prg", nullptr);
+    item("MMSPWritingWithBrush", prg, "WritingWithBrush", &TFmMemo::MMSPWritingWithBrushClick);
+}
+
+// ------------------------------------------------------------ window
+
+void TFmMemo::FormCreate()
+{
+    maximizeButton = false;
+    {
+        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+        // The menu's own default caption differs from its table default.
+        find<MenuItem>("MMMSourceFromLog").setCaption("Log->Source");
+        vantrel::readCaptions(hlp, *this,
+                          {"MMMSourceFromLog", "MMMListFromLog", "MMMultiWritingBrush", "MMMultiWritingBrushBrushBunch",
+                           "MMMultiWritingBrushChang", "MMMultiWritingBrushTreeView", "TabSheetMList", "TabSheetMMulti",
+                           "GroupBoxSource", "GroupBoxLog", "MMMulti"});
+    }
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        setBounds(base.readInteger("FmMemo", "Left", 210), base.readInteger("FmMemo", "Top", 130),
+                  base.readInteger("FmMemo", "Width", 220), base.readInteger("FmMemo", "Height", 320));
+    }
+    MMSSSClearClick();
+    FocusedMemo = "Source";
+}
+
+void TFmMemo::FormClose()
+{
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    base.writeInteger("FmMemo", "Left", left());
+    base.writeInteger("FmMemo", "Top", top());
+    base.writeInteger("FmMemo", "Width", width());
+    base.writeInteger("FmMemo", "Height", height());
+}
+
+void TFmMemo::showPage(TabSheet& page)
+{
+    show();
+    PageControlMain.setActivePage(&page);
+}
+
+void TFmMemo::MMClearClick() { find<Memo>("Memo" + FocusedMemo).clear(); }
+
+void TFmMemo::TabSheetMListShow()
+{
+    FocusedMemo = "List";
+    setBounds(left(), top(), 200, 480);
+}
+
+void TFmMemo::TabSheetMMultiShow()
+{
+    setBounds(left(), top(), 400, 540);
+    GroupBoxSource.setWidth(180);
+}
+
+void TFmMemo::MemoListEnter() { FocusedMemo = "List"; }
+void TFmMemo::MemoSourceEnter() { FocusedMemo = "Source"; }
+void TFmMemo::MemoLogEnter() { FocusedMemo = "Log"; }
+
+void TFmMemo::MemoSourceMouseUp()
+{
+    SelTextCopy = MemoSource.selText();
+    FmDocEdi->MMSEditPSelTextClick();
+    if (find<MenuItem>("MMClipSelText").checked())
+        app().clipboard().setText(SelTextCopy);
+}
+
+void TFmMemo::MemoLogMouseUp()
+{
+    SelTextCopy = MemoLog.selText();
+    FmDocEdi->MMSEditPSelTextClick();
+}
+
+void TFmMemo::MMClipSelTextClick()
+{
+    MenuItem& item = find<MenuItem>("MMClipSelText");
+    item.setChecked(!item.checked());
+}
+
+void TFmMemo::MMMSourceFromLogClick() { MemoSource.setLines(MemoLog.lines()); }
+
+void TFmMemo::MMMListFromLogClick() { MemoList.setLines(MemoLog.lines()); }
+
+void TFmMemo::MMMultiWritingBrushBrushBunchClick() { FmCtrl->PMBunchTSRowBunchFromMemoClick(); }
+
+void TFmMemo::MMMultiWritingBrushChangClick() { FmDocEdi->MMSWTRowChangFromMemoClick(); }
+
+void TFmMemo::MMMultiWritingBrushTreeViewClick()
+{
+    TreeView& tree = FmCtrl->TreeViewEdd1;
+    TreeNode* level = tree.selected();
+    tree.beginUpdate();
+    for (const auto& line : MemoSource.lines())
+        tree.add(level, line);
+    tree.endUpdate();
+    FmCtrl->PMTrVwFESaveClick();
+}
+
+// -------------------------------------------------------- grid commands
+
+StringGrid* TFmMemo::targetGrid() const
+{
+    if (GridTarget == "Bunch")
+        return &FmCtrl->StringGridBunch;
+    if (GridTarget == "Manip")
+        return &FmCpp->StringGridManip;
+    if (GridTarget == "Chang")
+        return &FmDocEdi->StringGridChang;
+    return nullptr;
+}
+
+void TFmMemo::rememberTargetRows(int rows)
+{
+    if (GridTarget == "Bunch")
+        FmCtrl->BunchRowCount = rows;
+    else if (GridTarget == "Manip")
+        FmCpp->ManipRows = rows;
+    else if (GridTarget == "Chang")
+        FmDocEdi->TableRows = rows;
+}
+
+void TFmMemo::MMSSSClearClick()
+{
+    GridCols = StringGridMemo.colCount();
+    GridRows = StringGridMemo.rowCount();
+    for (int c = 1; c < GridCols; ++c)
+        for (int r = 1; r < GridRows; ++r)
+            StringGridMemo.setCell(c, r, "");
+}
+
+void TFmMemo::MMSSSSynchroClick()
+{
+    StringGrid* target = targetGrid();
+    if (!target)
+        return;
+    StringGridMemo.setColCount(target->colCount());
+    StringGridMemo.setRowCount(target->rowCount());
+}
+
+void TFmMemo::MMSSDRowAddClick()
+{
+    StringGrid* target = targetGrid();
+    if (!target)
+        return;
+    target->setRowCount(target->rowCount() + 1);
+    rememberTargetRows(target->rowCount());
+    GridRows = target->rowCount();
+}
+
+void TFmMemo::MMSSDRowInsertClick()
+{
+    StringGrid* target = targetGrid();
+    if (!target)
+        return;
+    MMSSDRowAddClick();
+    // The workspace takes the grown size too, so the target's last row has
+    // a place to move to and Return copies every row back.
+    StringGridMemo.setRowCount(GridRows);
+    const int cols = StringGridMemo.colCount();
+    const bool marked = GridTarget == "Bunch" || GridTarget == "Chang";
+    int shift = 0;
+    for (int i = 0; i <= GridRows; ++i) {
+        if (i == TargetRow) {
+            for (int k = 0; k <= cols; ++k)
+                StringGridMemo.setCell(k, i, "0");
+            shift = 1;
+        }
+        for (int k = 0; k <= cols; ++k)
+            StringGridMemo.setCell(k, i + shift, target->cell(k, i));
+        if (i == TargetRow && marked)
+            StringGridMemo.setCell(0, i, "[y]");
+    }
+}
+
+void TFmMemo::MMSSDRowDeleteClick()
+{
+    StringGrid* target = targetGrid();
+    if (!target)
+        return;
+    const int rows = StringGridMemo.rowCount();
+    const int cols = StringGridMemo.colCount();
+    int kept = 0;
+    bool deleted = false;
+    for (int i = 0; i <= rows; ++i) {
+        if (i == TargetRow) {
+            deleted = true;
+            continue;
+        }
+        for (int j = 0; j <= cols; ++j)
+            StringGridMemo.setCell(j, kept, target->cell(j, i));
+        ++kept;
+    }
+    // Shrink only after every row was copied, so the last row survives.
+    if (deleted) {
+        target->setRowCount(target->rowCount() - 1);
+        rememberTargetRows(target->rowCount());
+    }
+}
+
+void TFmMemo::MMSSDColAddClick()
+{
+    // Columns are inserted and deleted in the replacement table only.
+    StringGrid& table = FmDocEdi->StringGridChang;
+    table.setColCount(table.colCount() + 1);
+    FmDocEdi->TableCols = table.colCount();
+    StringGridMemo.setColCount(StringGridMemo.colCount() + 1);
+    GridCols = StringGridMemo.colCount();
+}
+
+void TFmMemo::MMSSDColInsertClick()
+{
+    StringGrid& table = FmDocEdi->StringGridChang;
+    MMSSDColAddClick();
+    const int rows = StringGridMemo.rowCount();
+    int shift = 0;
+    for (int i = 0; i <= GridCols; ++i) {
+        if (i == TargetCol) {
+            shift = 1;
+            for (int j = 0; j <= rows; ++j)
+                StringGridMemo.setCell(i, j, "");
+        }
+        for (int j = 0; j <= rows; ++j)
+            StringGridMemo.setCell(i + shift, j, table.cell(i, j));
+    }
+}
+
+void TFmMemo::MMSSDColDeleteClick()
+{
+    StringGrid& table = FmDocEdi->StringGridChang;
+    const int cols = StringGridMemo.colCount();
+    const int rows = StringGridMemo.rowCount();
+    int skip = 0;
+    for (int i = 0; i <= cols; ++i) {
+        if (i == TargetCol)
+            skip = 1;
+        for (int j = 0; j <= rows; ++j)
+            StringGridMemo.setCell(i, j, table.cell(i + skip, j));
+    }
+    // Shrink only after every column was copied, so the last one survives.
+    if (skip) {
+        table.setColCount(table.colCount() - 1);
+        FmDocEdi->TableCols = table.colCount();
+    }
+}
+
+void TFmMemo::MMSSDReturnClick()
+{
+    StringGrid* target = targetGrid();
+    if (!target)
+        return;
+    for (int i = 0; i < StringGridMemo.colCount(); ++i)
+        for (int j = 0; j < StringGridMemo.rowCount(); ++j)
+            target->setCell(i, j, StringGridMemo.cell(i, j));
+}
+
+void TFmMemo::MMSPWritingWithBrushClick()
+{
+    showPage(TabSheetMMulti);
+    StringGrid* target = targetGrid();
+    if (MemoSource.lineCount() == 0) {
+        if (GridTarget == "Bunch") {
+            FmCtrl->PMBunchTListUpClick();
+            MemoSource.setText(MemoList.text());
+        } else if (GridTarget == "Chang") {
+            app().dialogs().showMessage(" There is not data. ");
+        }
+        return;
+    }
+    if (!target || GridTarget == "Manip")
+        return;
+
+    const int n = MemoSource.lineCount();
+    GridRows = n;
+    // Rows 1 to n need n + 1 rows; a word list never grows past its fixed
+    // size, and the lines that do not fit stay in the source memo.
+    int wanted = n + 1;
+    if (GridTarget == "Bunch")
+        wanted = std::min(wanted, BunchMaxRows);
+    if (target->rowCount() < wanted) {
+        target->setRowCount(wanted);
+        rememberTargetRows(wanted);
+    }
+    const int written = std::min(n, target->rowCount() - 1);
+    for (int i = 1; i <= written; ++i) {
+        target->setCell(TargetCol, i, MemoSource.line(i - 1));
+        // The mark selects the row for use in the table that got the line.
+        target->setCell(0, i, "[y]");
+    }
+    if (written < n)
+        app().dialogs().showMessage("Only " + std::to_string(written) + " of " + std::to_string(n) +
+                                    " lines fit into the table; the other lines stay in the source memo.");
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The memo and grid workspace: the list, source and log memos that other
+// windows fill and read, and a general grid through which rows and columns
+// of the word-list grid, the operation table and the replacement table are
+// inserted and deleted.
+
+#include <string>
+
+#include "framework/form.h"
+
+class TFmMemo : public framework::Form {
+public:
+    TFmMemo();
+
+    // ---- grid-command state, set by the calling window
+    std::string FocusedMemo;  // "List", "Source" or "Log"
+    std::string GridTarget;   // "Bunch", "Manip" or "Chang"
+    int TargetRow = 0;
+    int TargetCol = 0;
+    int GridCols = 0;
+    int GridRows = 0;
+    std::string SelTextCopy;
+
+    // ---- controls
+    framework::PageControl& PageControlMain;
+    framework::TabSheet& TabSheetMList;
+    framework::Memo& MemoList;
+    framework::TabSheet& TabSheetMMulti;
+    framework::GroupBox& GroupBoxSource;
+    framework::Memo& MemoSource;
+    framework::Splitter& Splitter1;
+    framework::GroupBox& GroupBoxLog;
+    framework::Memo& MemoLog;
+    framework::TabSheet& TabSheetMGrid;
+    framework::StringGrid& StringGridMemo;
+
+    // ---- events
+    void FormCreate() override;
+    void FormClose() override;
+    void MMClearClick();
+    void TabSheetMListShow();
+    void TabSheetMMultiShow();
+    void MemoListEnter();
+    void MemoSourceEnter();
+    void MemoLogEnter();
+    void MemoSourceMouseUp();
+    void MemoLogMouseUp();
+    void MMClipSelTextClick();
+    void MMMSourceFromLogClick();
+    void MMMListFromLogClick();
+    void MMMultiWritingBrushBrushBunchClick();
+    void MMMultiWritingBrushChangClick();
+    void MMMultiWritingBrushTreeViewClick();
+    void MMSPWritingWithBrushClick();
+
+    // ---- grid commands
+    void MMSSSClearClick();
+    void MMSSSSynchroClick();
+    void MMSSDRowAddClick();
+    void MMSSDRowInsertClick();
+    void MMSSDRowDeleteClick();
+    void MMSSDColAddClick();
+    void MMSSDColInsertClick();
+    void MMSSDColDeleteClick();
+    void MMSSDReturnClick();
+
+    // Shows the workspace with the given page in front.
+    void showPage(framework::TabSheet& page);
+
+    // The most rows a word list has (header included).
+    static constexpr int BunchMaxRows = 50;
+
+private:
+    void buildMenus();
+    // The table GridTarget names, or null.
+    framework::StringGrid* targetGrid() const;
+    // Tells the owner of the target table its new row count.
+    void rememberTargetRows(int rows);
+};

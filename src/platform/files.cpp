@@ -1,0 +1,301 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <system_error>
+#include <vector>
+
+#include "framework/errors.h"
+
+namespace platform {
+
+namespace {
+
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool entryExists(const fs::path& path)
+{
+    std::error_code ec;
+    // symlink_status, so that a dangling link still counts as the name
+    // being taken.
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+std::string quoted(const fs::path& path)
+{
+    return "\"" + pathText(path) + "\"";
+}
+
+[[noreturn]] void throwCannotCreate(const fs::path& path, int error)
+{
+    throw framework::FileError("Cannot create file " + quoted(path) + ". " + std::strerror(error));
+}
+
+// A name for the temporary file that no other writer of the same target,
+// in this or another process, is likely to pick.
+std::string temporaryName(const std::string& targetName)
+{
+    static std::atomic<unsigned> counter{0};
+    thread_local std::mt19937 random(static_cast<unsigned>(
+        std::chrono::steady_clock::now().time_since_epoch().count() ^ (static_cast<unsigned>(getpid()) << 16)));
+    static constexpr char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    // Long names are shortened so the extra characters cannot push the
+    // temporary name past the file system's limit.
+    std::string name = "." + targetName.substr(0, 200) + ".tmp";
+    unsigned value = random() ^ (counter.fetch_add(1, std::memory_order_relaxed) * 2654435761u);
+    for (int i = 0; i < 6; ++i) {
+        name += Alphabet[value % (sizeof Alphabet - 1)];
+        value /= sizeof Alphabet - 1;
+    }
+    return name;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+fs::path resolveCaseInsensitive(const fs::path& path)
+{
+    if (entryExists(path)) {
+        return path;
+    }
+    const std::string wanted = path.filename().string();
+    if (wanted.empty() || wanted == "." || wanted == "..") {
+        return path;
+    }
+    const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::error_code ec;
+    fs::directory_iterator it(parent, ec);
+    if (ec) {
+        return path;
+    }
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) {
+            break;
+        }
+        const std::string name = it->path().filename().string();
+        if (equalsIgnoringAsciiCase(name, wanted)) {
+            return path.parent_path() / name;
+        }
+    }
+    return path;
+}
+
+bool fileExists(const fs::path& path)
+{
+    std::error_code ec;
+    return fs::exists(resolveCaseInsensitive(path), ec);
+}
+
+std::optional<std::string> readFileBytes(const fs::path& path)
+{
+    const fs::path actual = resolveCaseInsensitive(path);
+    int fd;
+    do {
+        fd = ::open(actual.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return std::nullopt;
+        }
+        throw framework::FileError("Cannot open file " + quoted(path) + ". " + std::strerror(errno));
+    }
+
+    std::string bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+        bytes.reserve(static_cast<size_t>(info.st_size));
+    }
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int error = errno;
+            ::close(fd);
+            throw framework::FileError("Cannot read file " + quoted(path) + ". " + std::strerror(error));
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer.data(), static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+void atomicWrite(const fs::path& path, std::string_view bytes)
+{
+    fs::path target = resolveCaseInsensitive(path);
+    std::error_code ec;
+    // Saving through a link replaces what it points at and keeps the link.
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) {
+            target = resolved;
+        }
+    }
+    struct stat oldInfo {};
+    const bool hadOldFile = ::stat(target.c_str(), &oldInfo) == 0;
+
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string targetName = target.filename().string();
+
+    fs::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = folder / temporaryName(targetName);
+        // O_EXCL guards against taking over someone else's file; mode 0666
+        // lets the umask decide, as for any other new file.
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST && errno != EINTR) {
+            throwCannotCreate(path, errno);
+        }
+    }
+    if (fd < 0) {
+        throwCannotCreate(path, EEXIST);
+    }
+
+    const auto fail = [&](int error) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        ::unlink(temporary.c_str());
+        throwCannotCreate(path, error);
+    };
+
+    if (hadOldFile && S_ISREG(oldInfo.st_mode)) {
+        // Keep the permissions the user gave the file; failing to is not
+        // worth losing the save over.
+        (void)::fchmod(fd, oldInfo.st_mode & 07777);
+    }
+    if (!writeAll(fd, bytes)) {
+        fail(errno);
+    }
+    if (::fsync(fd) != 0) {
+        fail(errno);
+    }
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) {
+        fail(errno);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        fail(errno);
+    }
+
+    // Make the rename itself durable; the data is already safe, so a folder
+    // that cannot be synced is not an error.
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        (void)::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
+bool deleteFile(const fs::path& path)
+{
+    const fs::path actual = resolveCaseInsensitive(path);
+    if (!entryExists(actual)) {
+        return false;
+    }
+    if (::unlink(actual.c_str()) != 0) {
+        if (errno == ENOENT) {
+            return false;
+        }
+        throw framework::FileError("Cannot delete file " + quoted(path) + ". " + std::strerror(errno));
+    }
+    return true;
+}
+
+bool createFolder(const fs::path& path)
+{
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    return fs::is_directory(path, ec);
+}
+
+std::optional<fs::path> safeJoin(const fs::path& base, std::string_view relative)
+{
+    if (relative.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    // Lexical normalisation by hand: the result must not depend on what
+    // exists on disk, and ".." must never climb above base.
+    std::vector<std::string_view> parts;
+    size_t pos = 0;
+    while (pos <= relative.size()) {
+        size_t end = relative.find_first_of("/\\", pos);
+        if (end == std::string_view::npos) {
+            end = relative.size();
+        }
+        const std::string_view part = relative.substr(pos, end - pos);
+        if (part == "..") {
+            if (parts.empty()) {
+                return std::nullopt;
+            }
+            parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        pos = end + 1;
+    }
+    fs::path result = base;
+    for (const std::string_view part : parts) {
+        result /= fs::path(std::string(part));
+    }
+    return result;
+}
+
+std::string pathText(const fs::path& path)
+{
+    return path.string();
+}
+
+fs::path textPath(const std::string& text)
+{
+    return fs::path(text);
+}
+
+}  // namespace platform

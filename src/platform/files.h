@@ -1,0 +1,48 @@
+#pragma once
+// File access: atomic saves, case-insensitive names, whole-file reads.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+// The path as it exists on disk: the exact name when it exists, otherwise a
+// name in the same folder that differs only in ASCII letter case (first in
+// directory order), otherwise the path unchanged. Only the last component
+// is matched loosely.
+fs::path resolveCaseInsensitive(const fs::path& path);
+
+// Whether a file (or folder) exists under the case-insensitive rule.
+bool fileExists(const fs::path& path);
+
+// The whole file, or nothing when it does not exist. Throws
+// framework::FileError when it exists but cannot be read.
+std::optional<std::string> readFileBytes(const fs::path& path);
+
+// Writes a temporary file in the same folder, flushes it to disk and
+// renames it over the target, so the target is either the old or the new
+// file, never half of one. Writes to the existing case variant of the name.
+// Throws framework::FileError ("Cannot create file ...") on failure, leaving
+// the old file as it was.
+void atomicWrite(const fs::path& path, std::string_view bytes);
+
+// Deletes a file if it exists (case-insensitive); false when there was none.
+bool deleteFile(const fs::path& path);
+
+// Creates a folder (and its parents); false when it cannot.
+bool createFolder(const fs::path& path);
+
+// A relative path taken from data ("\\Foo.tvf", "sub\\x.INI"): backslashes
+// become separators, and a path that would leave base is refused
+// (std::nullopt).
+std::optional<fs::path> safeJoin(const fs::path& base, std::string_view relative);
+
+// Path <-> UTF-8 text (members such as ExeDir and PathText are text).
+std::string pathText(const fs::path& path);
+fs::path textPath(const std::string& text);
+
+}  // namespace platform

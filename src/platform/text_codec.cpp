@@ -1,0 +1,221 @@
+#include "platform/text_codec.h"
+
+#include <iconv.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "framework/errors.h"
+
+namespace platform {
+
+namespace {
+
+std::atomic<CodePage> g_writeCodePage{CodePage::Utf8};
+
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view ReplacementChar = "\xEF\xBF\xBD";  // U+FFFD
+
+// The length of the UTF-8 sequence starting at bytes[pos], or 0 when it is
+// not a well-formed one (overlong forms, surrogates and values above
+// U+10FFFF are refused, as in RFC 3629).
+size_t utf8SequenceLength(std::string_view bytes, size_t pos)
+{
+    const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const size_t left = bytes.size() - pos;
+    const unsigned char b0 = at(pos);
+    if (b0 < 0x80) {
+        return 1;
+    }
+    const auto cont = [&](size_t i) { return (at(pos + i) & 0xC0) == 0x80; };
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        return left >= 2 && cont(1) ? 2 : 0;
+    }
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        if (left < 3 || !cont(1) || !cont(2)) {
+            return 0;
+        }
+        const unsigned char b1 = at(pos + 1);
+        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 >= 0xA0)) {
+            return 0;  // overlong, or a UTF-16 surrogate
+        }
+        return 3;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        if (left < 4 || !cont(1) || !cont(2) || !cont(3)) {
+            return 0;
+        }
+        const unsigned char b1 = at(pos + 1);
+        if ((b0 == 0xF0 && b1 < 0x90) || (b0 == 0xF4 && b1 >= 0x90)) {
+            return 0;  // overlong, or above U+10FFFF
+        }
+        return 4;
+    }
+    return 0;
+}
+
+// One conversion descriptor per thread and direction: opening one costs
+// far more than converting a typical data file, and a descriptor carries
+// state so it cannot be shared between threads.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (ok()) {
+            iconv_close(cd_);
+        }
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+    void reset() const { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+private:
+    iconv_t cd_;
+};
+
+const Converter& fromCp932()
+{
+    thread_local Converter converter("UTF-8", "CP932");
+    if (!converter.ok()) {
+        throw framework::FileError("Code page 932 is not available on this system (iconv CP932)");
+    }
+    converter.reset();
+    return converter;
+}
+
+const Converter& toCp932()
+{
+    thread_local Converter converter("CP932", "UTF-8");
+    if (!converter.ok()) {
+        throw framework::FileError("Code page 932 is not available on this system (iconv CP932)");
+    }
+    converter.reset();
+    return converter;
+}
+
+std::string hexByte(unsigned char byte)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "0x%02X", byte);
+    return buffer;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view bytes)
+{
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        // ASCII runs dominate data files; skip them without the full check.
+        if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        const size_t length = utf8SequenceLength(bytes, pos);
+        if (length == 0) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
+
+std::string decodeFileText(std::string_view bytes)
+{
+    if (isValidUtf8(bytes)) {
+        if (bytes.starts_with(Utf8Bom)) {
+            bytes.remove_prefix(Utf8Bom.size());
+        }
+        return std::string(bytes);
+    }
+
+    const Converter& converter = fromCp932();
+    // A code page 932 byte becomes at most three UTF-8 bytes (half-width
+    // katakana, or U+FFFD for a byte that is not defined).
+    std::string out(bytes.size() * 3 + 16, '\0');
+    size_t used = 0;
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* outPtr = out.data() + used;
+        size_t outLeft = out.size() - used;
+        const size_t result = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (result != static_cast<size_t>(-1)) {
+            break;
+        }
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        // EILSEQ (a byte or pair the code page does not define) or EINVAL
+        // (a lead byte cut off by the end of the file): stand in U+FFFD for
+        // the one byte and go on with the next, so one bad byte costs one
+        // character rather than the rest of the file.
+        if (out.size() - used < ReplacementChar.size()) {
+            out.resize(out.size() * 2);
+        }
+        out.replace(used, ReplacementChar.size(), ReplacementChar);
+        used += ReplacementChar.size();
+        ++in;
+        --inLeft;
+        converter.reset();
+    }
+    out.resize(used);
+    return out;
+}
+
+std::string encodeFileText(std::string_view utf8, CodePage codePage)
+{
+    if (codePage == CodePage::Utf8) {
+        return std::string(utf8);
+    }
+
+    const Converter& converter = toCp932();
+    // Code page 932 never needs more bytes than UTF-8 for the same text.
+    std::string out(utf8.size() + 16, '\0');
+    size_t used = 0;
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    while (inLeft > 0) {
+        char* outPtr = out.data() + used;
+        size_t outLeft = out.size() - used;
+        const size_t result = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (result != static_cast<size_t>(-1)) {
+            break;
+        }
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        const size_t pos = utf8.size() - inLeft;
+        const size_t length = utf8SequenceLength(utf8, pos);
+        if (length == 0) {
+            throw framework::FileError("Cannot store the byte " + hexByte(static_cast<unsigned char>(utf8[pos])) +
+                                       ", which is not UTF-8 text, in code page 932");
+        }
+        throw framework::FileError("Cannot store \"" + std::string(utf8.substr(pos, length)) + "\" in code page 932");
+    }
+    out.resize(used);
+    return out;
+}
+
+CodePage writeCodePage()
+{
+    return g_writeCodePage.load(std::memory_order_relaxed);
+}
+
+void setWriteCodePage(CodePage codePage)
+{
+    g_writeCodePage.store(codePage, std::memory_order_relaxed);
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+// Text encoding of data files. In memory every text is UTF-8; files are read
+// as UTF-8 when their bytes are valid UTF-8, otherwise as code page 932, and
+// written in UTF-8 or, for a folder shared with the Windows program, in
+// code page 932.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class CodePage { Utf8, Cp932 };
+
+bool isValidUtf8(std::string_view bytes);
+
+// File bytes to UTF-8: valid UTF-8 stays as it is (a leading byte-order
+// mark is dropped), anything else is decoded as code page 932. Bytes that
+// code page 932 does not define become U+FFFD; nothing throws.
+std::string decodeFileText(std::string_view bytes);
+
+// UTF-8 to file bytes in the given code page. Throws framework::FileError
+// naming the first character that the code page cannot hold.
+std::string encodeFileText(std::string_view utf8, CodePage codePage);
+
+// The code page every text save uses; UTF-8 unless the program folder's
+// 0Base.INI says [Begin] CodePage=932 (set once at start-up).
+CodePage writeCodePage();
+void setWriteCodePage(CodePage codePage);
+
+}  // namespace platform

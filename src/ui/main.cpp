@@ -1,0 +1,144 @@
+// Program entry: options, data folder, the Qt application, the six windows.
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "app/program.h"
+#include "framework/application.h"
+#include "platform/data_folder.h"
+#include "ui/binder.h"
+#include "ui/qt_services.h"
+
+namespace {
+
+const char* usage =
+    "Usage: vantrel [--data-dir DIR] [--help] [--version]\n"
+    "\n"
+    "Runs bulk searches through many embedded browser tabs.\n"
+    "\n"
+    "  --data-dir DIR  use DIR as the data folder (also VANTREL_DATA_DIR)\n"
+    "  --help          show this help and exit\n"
+    "  --version       show the version and exit\n"
+    "\n"
+    "Without a data folder option the program uses its own folder when it\n"
+    "holds 0Language.txt, otherwise $XDG_DATA_HOME/vantrel, seeded on first\n"
+    "start from the installed data set.\n";
+
+// SIGTERM and SIGINT close the main window the normal way, so the
+// close-time saves run. The handler only writes a byte; the event loop
+// does the rest.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+void installSignalHandlers()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+std::string envText(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+void prepareBrowserEngine()
+{
+    // One renderer process per site: 51 tabs of one search site share one
+    // renderer. Chromium refuses its sandbox when run as root.
+    std::string flags = envText("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (flags.find("--process-per-site") == std::string::npos)
+        flags += " --process-per-site";
+    if (::geteuid() == 0 && flags.find("--no-sandbox") == std::string::npos)
+        flags += " --no-sandbox";
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
+    if (::geteuid() == 0)
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string dataDir;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("vantrel %s\n", VANTREL_VERSION);
+            return 0;
+        }
+        if (arg == "--data-dir" && i + 1 < argc) {
+            dataDir = argv[++i];
+        } else if (arg.rfind("--data-dir=", 0) == 0) {
+            dataDir = arg.substr(std::strlen("--data-dir="));
+        } else {
+            std::fprintf(stderr, "vantrel: unknown option '%s'\n\n%s", arg.c_str(), usage);
+            return 2;
+        }
+    }
+
+    prepareBrowserEngine();
+    QApplication qtApp(argc, argv);
+
+    platform::DataFolderInputs inputs;
+    inputs.dataDirOption = dataDir;
+    inputs.envDataDir = envText("VANTREL_DATA_DIR");
+    inputs.exeDir = QCoreApplication::applicationDirPath().toStdString();
+    const std::string xdgData = envText("XDG_DATA_HOME");
+    inputs.xdgDataHome = xdgData.empty() ? platform::fs::path(envText("HOME")) / ".local" / "share"
+                                         : platform::fs::path(xdgData);
+    inputs.distribution = inputs.exeDir / ".." / "share" / "vantrel";
+    vantrel::setDataFolder(platform::resolveDataFolder(inputs));
+
+    framework::Application application(ui::makeQtServices());
+    application.exeName = QCoreApplication::applicationFilePath().toStdString();
+    qtApp.setApplicationName(QString::fromUtf8(vantrel::ApplicationTitle));
+    ui::Binder binder(application);
+    QObject::connect(&qtApp, &QApplication::lastWindowClosed, [] {});
+    qtApp.setQuitOnLastWindowClosed(false);
+    application.terminating.connect([] { QCoreApplication::quit(); });
+
+    installSignalHandlers();
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&application] {
+        char byte;
+        [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
+        if (FmMain)
+            application.dispatch([] { FmMain->close(); });
+        else
+            application.terminate();
+    });
+
+    vantrel::createForms(application);
+    int result = 0;
+    if (!application.terminated())
+        result = QApplication::exec();
+    application.destroyForms();
+    vantrel::forgetForms();
+    return result == 0 ? 0 : result;
+}

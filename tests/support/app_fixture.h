@@ -1,0 +1,42 @@
+#pragma once
+// Runs the whole program headless: a temporary data folder and registry,
+// scripted services, the six windows created in order.
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "framework/application.h"
+#include "framework/scripted.h"
+#include "temp_dir.h"
+
+namespace testsupport {
+
+class AppFixture : public ::testing::Test {
+protected:
+    AppFixture();
+    ~AppFixture() override;
+
+    // Creates the application and the six windows. Call after preparing
+    // files in data() and the registry.
+    void start();
+    // Closes the main window the way the user does and destroys the forms.
+    void closeProgram();
+    // Copies the repository's distribution set into the data folder.
+    void seedFromRepository();
+
+    const std::filesystem::path& data() const { return dataDir_.path(); }
+    std::filesystem::path registryPath() const { return registryDir_.path() / "registry.ini"; }
+
+    framework::ScriptedServices scripted;
+    std::unique_ptr<framework::Application> application;
+
+private:
+    TempDir dataDir_;
+    TempDir registryDir_;
+    std::string savedRegistryEnv_;
+    bool hadRegistryEnv_ = false;
+};
+
+}  // namespace testsupport

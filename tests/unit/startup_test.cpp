@@ -1,0 +1,174 @@
+// Start-up, family registration, language folder and close.
+
+#include <gtest/gtest.h>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "app_fixture.h"
+#include "browser/fm_cpp.h"
+#include "docedit/fm_doc_edi.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using testsupport::readRaw;
+using testsupport::writeRaw;
+
+namespace {
+
+const std::string Title = "Vantrel/ヴァントレル";
+
+class StartupTest : public testsupport::AppFixture {
+protected:
+    void setRegistry(const std::string& section, const std::string& key, const std::string& value)
+    {
+        platform::IniFile reg(registryPath());
+        reg.writeString(section, key, value);
+    }
+    std::string registryValue(const std::string& section, const std::string& key)
+    {
+        platform::IniFile reg(registryPath());
+        return reg.readString(section, key, "<missing>");
+    }
+    std::vector<std::string> familyItems() { return FmMain->ComboBoxUbriths.items(); }
+};
+
+TEST_F(StartupTest, WindowsAreCreatedInOrderWithTheirVisibility)
+{
+    start();
+    ASSERT_EQ(application->forms().size(), 6u);
+    const std::vector<std::string> names = {"FmMain", "FmCtrl", "FmSys", "FmMemo", "FmCpp", "FmDocEdi"};
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(application->forms()[i]->name(), names[i]);
+    EXPECT_TRUE(FmMain->visible());
+    EXPECT_TRUE(FmCtrl->visible());
+    EXPECT_TRUE(FmCpp->visible());
+    EXPECT_FALSE(FmSys->visible());
+    EXPECT_FALSE(FmMemo->visible());
+    EXPECT_FALSE(FmDocEdi->visible());
+    EXPECT_EQ(application->title(), Title);
+    // The memo window's creation reads its geometry through FmMain's paths.
+    EXPECT_EQ(FmMemo->left(), 210);
+    EXPECT_EQ(FmMemo->FocusedMemo, "Source");
+    EXPECT_TRUE(scripted.dialogs->errors.empty());
+}
+
+TEST_F(StartupTest, FamilyListKeepsOnlyTitlesEndedByAComma)
+{
+    setRegistry("Software\\Orrinax\\Ubrith\\Softs", "Names", "Alpha,Beta");
+    start();
+    EXPECT_EQ(familyItems(), std::vector<std::string>{"Alpha"});
+    EXPECT_EQ(FmMain->EditUbriths.text(), "Alpha,Beta");
+}
+
+TEST_F(StartupTest, FamilyListKeepsEmptyItemsBetweenCommas)
+{
+    setRegistry("Software\\Orrinax\\Ubrith\\Softs", "Names", "Alpha,,Beta,");
+    start();
+    EXPECT_EQ(familyItems(), (std::vector<std::string>{"Alpha", "", "Beta"}));
+}
+
+TEST_F(StartupTest, CloseRegistersTheProgramOnceAndCreatesItsKey)
+{
+    setRegistry("Software\\Orrinax\\Ubrith\\Softs", "Names", "Other,");
+    start();
+    closeProgram();
+    EXPECT_EQ(registryValue("Software\\Orrinax\\Ubrith\\Softs", "Names"), "Other," + Title + ",");
+    {
+        platform::IniFile reg(registryPath());
+        EXPECT_TRUE(reg.sectionExists("Software\\Orrinax\\Ubrith\\" + Title));
+    }
+    // A second run finds the title and writes nothing more.
+    start();
+    closeProgram();
+    EXPECT_EQ(registryValue("Software\\Orrinax\\Ubrith\\Softs", "Names"), "Other," + Title + ",");
+}
+
+TEST_F(StartupTest, TitleInsideAnotherTitleCountsAsRegistered)
+{
+    setRegistry("Software\\Orrinax\\Ubrith\\Softs", "Names", Title + " Pro,");
+    start();
+    closeProgram();
+    EXPECT_EQ(registryValue("Software\\Orrinax\\Ubrith\\Softs", "Names"), Title + " Pro,");
+}
+
+TEST_F(StartupTest, WithoutBaseIniTheLanguageIsUsaAndItsFolderIsCreated)
+{
+    start();
+    EXPECT_EQ(FmMain->LangName, "USA");
+    EXPECT_EQ(FmMain->ComboBoxLanguage.text(), "USA");
+    EXPECT_TRUE(std::filesystem::is_directory(data() / "USA"));
+    EXPECT_TRUE(FmMain->ComboBoxLanguage.items().empty());
+    EXPECT_EQ(FmMain->ExeDir, data().string());
+}
+
+TEST_F(StartupTest, LanguageListAndLanguageComeFromTheProgramFolder)
+{
+    writeRaw(data() / "0Language.txt", "JPN\r\nUSA\r\nCHN\r\n");
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=JPN\r\n");
+    start();
+    EXPECT_EQ(FmMain->ComboBoxLanguage.items(), (std::vector<std::string>{"JPN", "USA", "CHN"}));
+    EXPECT_EQ(FmMain->LangName, "JPN");
+    EXPECT_TRUE(std::filesystem::is_directory(data() / "JPN"));
+}
+
+TEST_F(StartupTest, LanguageChangedFlagOpensTheAddressPage)
+{
+    start();
+    EXPECT_EQ(FmMain->PageControlMain.activePage(), &FmMain->TabSheetMTool);
+    closeProgram();
+
+    setRegistry("Software\\Orrinax\\Ubrith\\" + Title + "\\Soft", "LngCng", "0");
+    start();
+    EXPECT_EQ(FmMain->PageControlMain.activePage(), &FmMain->TabSheetMTool);
+    closeProgram();
+
+    setRegistry("Software\\Orrinax\\Ubrith\\" + Title + "\\Soft", "LngCng", "1");
+    start();
+    EXPECT_EQ(FmMain->PageControlMain.activePage(), &FmMain->TabSheetMBase);
+}
+
+TEST_F(StartupTest, CaptionsJointValuesAndDistributionMarker)
+{
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=JPN\r\nSiteBase=http://127.0.0.1:8080\r\n");
+    writeRaw(data() / "JPN" / "Hlp.INI", "[MMFile]\r\nCaption=ファイル\r\n[MMTRestart]\r\nCaption=再起動\r\n");
+    start();
+    EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFile").caption(), "ファイル");
+    EXPECT_EQ(FmMain->find<framework::MenuItem>("MMTRestart").caption(), "再起動");
+    // Rows missing from the table keep the built-in English captions.
+    EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFSave").caption(), "Save");
+    EXPECT_EQ(FmMain->LabelTitle.caption(), Title);
+    EXPECT_EQ(FmMain->InfoURL, "http://127.0.0.1:8080/JPN/Info/");
+    EXPECT_EQ(FmMain->caption(), "　一　網　打　尽 ");
+    EXPECT_FALSE(FmMain->find<framework::MenuItem>("MMSHaifu").visible());
+    closeProgram();
+
+    writeRaw(data() / "JPN" / "UpDate" / "Joint.INI",
+             "[CM]\r\nStr=Title text\r\nURL=http://info.example/\r\nCaption=Window\r\n");
+    writeRaw(data() / "ProgramOperationPC.txt", "");
+    start();
+    EXPECT_EQ(FmMain->LabelTitle.caption(), "Title text");
+    EXPECT_EQ(FmMain->PanelMTool.caption(), "Title text");
+    EXPECT_EQ(FmMain->InfoURL, "http://info.example/");
+    EXPECT_EQ(FmMain->caption(), "Window");
+    EXPECT_TRUE(FmMain->find<framework::MenuItem>("MMSHaifu").visible());
+}
+
+TEST_F(StartupTest, CodePageSettingMakesSavesShiftJis)
+{
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=JPN\r\nCodePage=932\r\n");
+    start();
+    FmMemo->setBounds(5, 6, 300, 400);
+    FmMemo->close();
+    const std::string bytes = readRaw(data() / "JPN" / "Base.INI");
+    EXPECT_NE(bytes.find("Left=5"), std::string::npos);
+    {
+        platform::IniFile hlp(data() / "JPN" / "Hlp.INI");
+        hlp.writeString("X", "Caption", "都");
+    }
+    // 都 is 0x93 0x73 in code page 932.
+    EXPECT_NE(readRaw(data() / "JPN" / "Hlp.INI").find("\x93\x73"), std::string::npos);
+}
+
+}  // namespace
