@@ -36,6 +36,9 @@ Timer& Form::makeTimer(const std::string& name, int interval, bool enabled)
     auto owned = std::make_unique<Timer>(this, name);
     Timer& ref = *owned;
     adopt(std::move(owned));
+    // Through disabled, so the timer service hears of the new timer even
+    // when interval and state equal the defaults.
+    ref.setEnabled(false);
     ref.setInterval(interval);
     ref.setEnabled(enabled);
     return ref;
