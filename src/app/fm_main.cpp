@@ -1,6 +1,7 @@
 #include "app/fm_main.h"
 
 #include "app/captions.h"
+#include "app/extraction.h"
 #include "app/globals.h"
 #include "app/program.h"
 #include "framework/application.h"
@@ -9,6 +10,10 @@
 #include "platform/registry.h"
 #include "platform/text_codec.h"
 #include "platform/text_store.h"
+#include "browser/fm_cpp.h"
+#include "docedit/fm_doc_edi.h"
+#include "memo/fm_memo.h"
+#include "settings/fm_sys.h"
 #include "sitetree/fm_ctrl.h"
 
 using namespace framework;
@@ -311,46 +316,250 @@ void TFmMain::FormCloseQuery(bool& canClose)
     canClose = true;
 }
 
+// ------------------------------------------------------------ main menu
+
+void TFmMain::MMFSaveClick()
+{
+    FmCtrl->PMTrVwCFSaveClick();
+    FmCtrl->PMTrVwFESaveClick();
+    FmCtrl->PMBunchTFSaveClick();
+    FmCpp->ToolButtonFreeSaveClick();
+    FmCpp->ToolButtonManipSaveClick();
+    FmDocEdi->MMSChangTSaveClick();
+    FmSys->FormDestroy();
+}
+
+void TFmMain::MMFUPDateClick() { FmCtrl->PMJoinAOperatorClick(); }
+
+void TFmMain::MMDCtrl1Click()
+{
+    FmCtrl->show();
+    FmCtrl->setBounds(0, 120, FmCtrl->width(), FmCtrl->height());
+    FmCtrl->bringToFront();
+}
+
+void TFmMain::MMDBrowserClick()
+{
+    FmCpp->show();
+    FmCpp->setBounds(250, 120, FmCpp->width(), FmCpp->height());
+    FmCpp->bringToFront();
+}
+
+void TFmMain::MMDSysClick()
+{
+    // Hidden and shown again, so its show handler re-reads its settings.
+    FmSys->hide();
+    FmSys->setWindowState(WindowState::Normal);
+    FmSys->show();
+    FmSys->setBounds(650, 100, FmSys->width(), FmSys->height());
+    FmSys->bringToFront();
+}
+
+void TFmMain::MMDMemoODefaltClick()
+{
+    FmMemo->show();
+    FmMemo->setBounds(400, 100, 240, 400);
+    FmMemo->setWindowState(WindowState::Normal);
+}
+
+void TFmMain::MMDMemoOAgoClick() { FmMemo->show(); }
+
+void TFmMain::MMDDocEditClick()
+{
+    FmDocEdi->hide();
+    FmDocEdi->setWindowState(WindowState::Normal);
+    FmDocEdi->show();
+    FmDocEdi->setBounds(120, 55, FmDocEdi->width(), FmDocEdi->height());
+    FmDocEdi->bringToFront();
+    MMDMemoODefaltClick();
+    FmMemo->setBounds(FmDocEdi->left() + FmDocEdi->width() + 20, FmDocEdi->top(), FmMemo->width(), FmMemo->height());
+    FmMemo->PageControlMain.setActivePage(&FmMemo->TabSheetMMulti);
+}
+
+void TFmMain::All1Click()
+{
+    auto showControl = [](Form& form, const char* name) {
+        if (auto* control = form.tryFind<Control>(name))
+            control->setVisible(true);
+    };
+    FmCtrl->show();
+    for (const char* name : {"GroupBoxThema", "GroupBoxSTTVF", "TreeViewEdd1", "GroupBoxSTSharing", "ToolBarBunch"})
+        showControl(*FmCtrl, name);
+    FmCpp->show();
+    for (const char* name : {"ToolButtonAccessSele", "PageControlM0CPP0"})
+        showControl(*FmCpp, name);
+    FmSys->show();
+    FmMemo->show();
+}
+
+void TFmMain::MMDAlignmentClick()
+{
+    const int l = left();
+    const int t = top();
+    auto place = [](Form& form, int x, int y) { form.setBounds(x, y, form.width(), form.height()); };
+    place(*FmCpp, l + 250, t + 110);
+    place(*FmCtrl, l, t + 110);
+    place(*FmSys, l + 650, t + 100);
+    place(*FmMemo, l + 400, t + 100);
+    place(*FmDocEdi, l + 320, t + 75);
+}
+
+void TFmMain::MMFURLMemoClick() {}
+
+void TFmMain::MMTRestartClick()
+{
+    close();
+    // The new instance works on the same data folder.
+    app().shell().execute(app().exeName, {"--data-dir", ExeDir});
+}
+
+void TFmMain::ComboBoxLanguageChange()
+{
+    {
+        platform::IniFile base(exePath("0Base.INI"));
+        base.writeString("Begin", "Language", ComboBoxLanguage.text());
+    }
+    {
+        platform::RegIniFile own(std::string(RegistryRoot) + "\\" + app().title());
+        own.writeString("Soft", "LngCng", "1");
+    }
+    close();
+    MMTRestartClick();
+}
+
+void TFmMain::MMSHaifuClick() {}
+
+void TFmMain::MMHHelpClick() { app().shell().open(siteBase() + LangName + "/Help/"); }
+
+void TFmMain::MMHHPClick() { app().shell().open(siteBase()); }
+
+void TFmMain::LabelTitleClick() { app().shell().open(InfoURL); }
+
+void TFmMain::ComboBoxURLClick() { FmCpp->PMPSiteOpenClick(); }
+
+void TFmMain::ComboBoxURLKeyDown(KeyEvent& key)
+{
+    if (key.key != 13)
+        return;
+    FmCpp->AccessMode = "Single";
+    FmCpp->PMPSiteOpenClick();
+}
+
+void TFmMain::ComboBoxUbrithsChange()
+{
+    const std::string name = ComboBoxUbriths.text();
+    std::string path;
+    {
+        platform::RegIniFile other(std::string(RegistryRoot) + "\\" + name);
+        path = other.readString("Soft", "Path", "");
+    }
+    // The folder of the program named there; an empty path opens nothing.
+    const auto folder = platform::textPath(path).parent_path();
+    if (!folder.empty())
+        app().shell().open(platform::pathText(folder));
+}
+
 // ------------------------------------------------- commands of later work
 
-void TFmMain::MMFSaveClick() {}
-void TFmMain::MMFUPDateClick() {}
-void TFmMain::MMDCtrl1Click() {}
-void TFmMain::MMDBrowserClick() {}
-void TFmMain::MMDSysClick() {}
-void TFmMain::MMDMemoODefaltClick() {}
-void TFmMain::MMDMemoOAgoClick() {}
-void TFmMain::MMDDocEditClick() {}
-void TFmMain::All1Click() {}
-void TFmMain::MMDAlignmentClick() {}
-void TFmMain::MMFURLMemoClick() {}
-void TFmMain::MMTRestartClick() {}
-void TFmMain::MMSHaifuClick() {}
 void TFmMain::MMHLecSerchClick() {}
 void TFmMain::MMHTTreeViewClick() {}
 void TFmMain::MMHLBunchClick() {}
 void TFmMain::MMHSStartClick() {}
 void TFmMain::MMHSEndClick() {}
-void TFmMain::MMHHelpClick() {}
-void TFmMain::MMHHPClick() {}
-void TFmMain::LabelTitleClick() {}
-void TFmMain::ComboBoxURLClick() {}
-void TFmMain::ComboBoxURLKeyDown(KeyEvent&) {}
-void TFmMain::ComboBoxUbrithsChange() {}
-void TFmMain::ComboBoxLanguageChange() {}
 void TFmMain::TimerBaseTimer() {}
-void TFmMain::PFCLEFrontClick() {}
-void TFmMain::PFCLERearClick() {}
-void TFmMain::PFCLERangeClick() {}
-void TFmMain::RichEdit1MouseDown() {}
-void TFmMain::PFORMouseDownClick() {}
-void TFmMain::PRDCopyClick() {}
-void TFmMain::PRDCutClick() {}
-void TFmMain::PRDPasteClick() {}
-void TFmMain::PRDClearClick() {}
-void TFmMain::PRDUndoClick() {}
-void TFmMain::PRDCopyToClipboardClick() {}
-void TFmMain::PRDFEncodeClick() {}
-void TFmMain::PRDFNonEncodeClick() {}
-void TFmMain::PRDFFBigClick() {}
-void TFmMain::PRDFFSmlClick() {}
+
+// ------------------------------------------ text registers and info editor
+
+void TFmMain::PFCLEFrontClick()
+{
+    ResultText.clear();
+    ResultText = vantrel::extractFront(WorkText, KeyFront);
+}
+
+void TFmMain::PFCLERearClick()
+{
+    ResultText.clear();
+    ResultText = vantrel::extractRear(WorkText, KeyFront);
+}
+
+void TFmMain::PFCLERangeClick()
+{
+    ResultText.clear();
+    ResultText = vantrel::extractRange(WorkText, KeyFront, KeyRear);
+}
+
+void TFmMain::RichEdit1MouseDown()
+{
+    ActiveEditName = "1";
+    PFORMouseDownClick();
+}
+
+void TFmMain::PFORMouseDownClick()
+{
+    ActiveEdit = &find<RichEdit>("RichEdit" + ActiveEditName);
+    ActiveLine = ActiveEdit->caretLine();
+    WorkText = ActiveEdit->line(ActiveLine);
+}
+
+namespace {
+RichEdit& editOf(TFmMain& form)
+{
+    return form.ActiveEdit ? *form.ActiveEdit : form.RichEdit1;
+}
+}  // namespace
+
+void TFmMain::PRDCopyClick() { app().clipboard().setText(editOf(*this).selText()); }
+
+void TFmMain::PRDCutClick()
+{
+    RichEdit& edit = editOf(*this);
+    app().clipboard().setText(edit.selText());
+    edit.snapshotForUndo();
+    edit.replaceSelection("");
+}
+
+void TFmMain::PRDPasteClick()
+{
+    RichEdit& edit = editOf(*this);
+    edit.snapshotForUndo();
+    edit.replaceSelection(app().clipboard().text());
+}
+
+void TFmMain::PRDClearClick()
+{
+    RichEdit& edit = editOf(*this);
+    edit.snapshotForUndo();
+    edit.clear();
+}
+
+void TFmMain::PRDUndoClick() { editOf(*this).undo(); }
+
+void TFmMain::PRDCopyToClipboardClick()
+{
+    RichEdit& edit = editOf(*this);
+    edit.setSelection(0, static_cast<int>(edit.text().size()));
+    app().clipboard().setText(edit.selText());
+}
+
+void TFmMain::PRDFEncodeClick() { editOf(*this).setPlainText(true); }
+
+void TFmMain::PRDFNonEncodeClick()
+{
+    RichEdit& edit = editOf(*this);
+    edit.setPlainText(false);
+    edit.setColor(ColorWhite);
+    edit.setFontColor(0x000080);
+}
+
+void TFmMain::PRDFFBigClick()
+{
+    RichEdit& edit = editOf(*this);
+    edit.setFontSize((edit.fontSize() > 0 ? edit.fontSize() : 12) + 2);
+}
+
+void TFmMain::PRDFFSmlClick()
+{
+    RichEdit& edit = editOf(*this);
+    const int size = edit.fontSize() > 0 ? edit.fontSize() : 12;
+    edit.setFontSize(size > 3 ? size - 2 : size);
+}

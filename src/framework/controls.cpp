@@ -138,6 +138,15 @@ void Memo::setSelection(int start, int length)
     notify(Prop::Selection);
 }
 
+void Memo::replaceSelection(const std::string& value)
+{
+    std::string all = text();
+    const auto start = static_cast<size_t>(std::min<int>(selStart_, static_cast<int>(all.size())));
+    all.replace(start, static_cast<size_t>(selLength_), value);
+    setText(all);
+    setSelection(static_cast<int>(start + value.size()), 0);
+}
+
 int Memo::caretLine() const
 {
     int line = 0;

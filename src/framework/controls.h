@@ -57,6 +57,9 @@ public:
     int selLength() const { return selLength_; }
     std::string selText() const;
     void setSelection(int start, int length);
+    // Replaces the selected text (inserts at the caret when nothing is
+    // selected) and puts the caret after the new text.
+    void replaceSelection(const std::string& value);
     int caretLine() const;
 
     bool readOnly = false;

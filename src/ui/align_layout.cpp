@@ -1,0 +1,196 @@
+#include "ui/align_layout.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+#include "framework/component.h"
+
+namespace ui {
+
+using framework::Align;
+
+namespace {
+
+// The model's size wins over the widget's size policy: QWidgetItem would
+// shrink a line edit or a button to its preferred height.
+void setItemGeometry(QLayoutItem* item, const QRect& rect)
+{
+    if (QWidget* widget = item->widget())
+        widget->setGeometry(rect);
+    else
+        item->setGeometry(rect);
+}
+
+}  // namespace
+
+AlignLayout::AlignLayout(QWidget* parent) : QLayout(parent)
+{
+    setContentsMargins(0, 0, 0, 0);
+    setSpacing(0);
+}
+
+AlignLayout::~AlignLayout()
+{
+    for (auto& entry : entries_)
+        delete entry.item;
+}
+
+void AlignLayout::addControl(QWidget* widget, const framework::Control* model)
+{
+    addChildWidget(widget);
+    entries_.push_back({new QWidgetItem(widget), model});
+    invalidate();
+}
+
+void AlignLayout::removeWidgetOf(const framework::Control* model)
+{
+    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == model; });
+    if (it == entries_.end())
+        return;
+    delete it->item;
+    entries_.erase(it);
+    invalidate();
+}
+
+void AlignLayout::addItem(QLayoutItem* item)
+{
+    // Items added through the plain QLayout interface have no model; they
+    // fill the client area.
+    entries_.push_back({item, nullptr});
+    invalidate();
+}
+
+QLayoutItem* AlignLayout::itemAt(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(entries_.size()))
+        return nullptr;
+    return entries_[static_cast<size_t>(index)].item;
+}
+
+QLayoutItem* AlignLayout::takeAt(int index)
+{
+    if (index < 0 || index >= static_cast<int>(entries_.size()))
+        return nullptr;
+    QLayoutItem* item = entries_[static_cast<size_t>(index)].item;
+    entries_.erase(entries_.begin() + index);
+    return item;
+}
+
+int AlignLayout::count() const { return static_cast<int>(entries_.size()); }
+
+// The models give every size; the layout asks nothing of the window.
+QSize AlignLayout::sizeHint() const { return {0, 0}; }
+
+QSize AlignLayout::minimumSize() const { return {0, 0}; }
+
+void AlignLayout::setGeometry(const QRect& rect)
+{
+    QLayout::setGeometry(rect);
+    place(rect);
+}
+
+void AlignLayout::relayout()
+{
+    QWidget* owner = parentWidget();
+    if (!owner)
+        return;
+    setGeometry(owner->contentsRect());
+}
+
+const framework::Control* AlignLayout::neighbourOf(const framework::Control* splitter) const
+{
+    for (const auto& [s, neighbour] : neighbours_)
+        if (s == splitter)
+            return neighbour;
+    return nullptr;
+}
+
+void AlignLayout::place(const QRect& area)
+{
+    neighbours_.clear();
+    auto shown = [](const Entry& e) { return e.model ? e.model->visible() : !e.item->isEmpty(); };
+
+    if (flow_) {
+        int x = area.left();
+        for (const auto& e : entries_) {
+            if (!shown(e))
+                continue;
+            const int width = std::max(e.item->sizeHint().width(), 23);
+            setItemGeometry(e.item, QRect(x, area.top(), width, area.height()));
+            x += width;
+        }
+        return;
+    }
+
+    QRect rest = area;
+    const framework::Control* lastOnSide[6] = {};
+    auto report = [this](const Entry& e, const QRect& r) {
+        if (e.model && placed)
+            placed(*e.model, r);
+    };
+    auto handle = [&](Align side) {
+        for (const auto& e : entries_) {
+            if (!shown(e))
+                continue;
+            const Align align = e.model ? e.model->align() : Align::Client;
+            if (align != side)
+                continue;
+            QRect r;
+            switch (side) {
+            case Align::Top: {
+                const int h = std::max(0, e.model->height());
+                r = QRect(rest.left(), rest.top(), rest.width(), h);
+                rest.setTop(rest.top() + h);
+                break;
+            }
+            case Align::Bottom: {
+                const int h = std::max(0, e.model->height());
+                r = QRect(rest.left(), rest.bottom() + 1 - h, rest.width(), h);
+                rest.setBottom(rest.bottom() - h);
+                break;
+            }
+            case Align::Left: {
+                const int w = std::max(0, e.model->width());
+                r = QRect(rest.left(), rest.top(), w, rest.height());
+                rest.setLeft(rest.left() + w);
+                break;
+            }
+            case Align::Right: {
+                const int w = std::max(0, e.model->width());
+                r = QRect(rest.right() + 1 - w, rest.top(), w, rest.height());
+                rest.setRight(rest.right() - w);
+                break;
+            }
+            case Align::Client:
+                r = QRect(rest.left(), rest.top(), std::max(0, rest.width()), std::max(0, rest.height()));
+                break;
+            case Align::None:
+                break;
+            }
+            r.setWidth(std::max(0, r.width()));
+            r.setHeight(std::max(0, r.height()));
+            if (e.model) {
+                const int sideIndex = static_cast<int>(side);
+                neighbours_.push_back({e.model, lastOnSide[sideIndex]});
+                lastOnSide[sideIndex] = e.model;
+            }
+            setItemGeometry(e.item, r);
+            report(e, r);
+        }
+    };
+    handle(Align::Top);
+    handle(Align::Bottom);
+    handle(Align::Left);
+    handle(Align::Right);
+    handle(Align::Client);
+
+    for (const auto& e : entries_) {
+        if (!shown(e) || !e.model || e.model->align() != Align::None)
+            continue;
+        setItemGeometry(e.item, QRect(e.model->left(), e.model->top(), std::max(0, e.model->width()),
+                                      std::max(0, e.model->height())));
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,186 @@
+// The main window's extraction tools, info editor and window commands.
+
+#include <gtest/gtest.h>
+
+#include "app/extraction.h"
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "app_fixture.h"
+#include "browser/fm_cpp.h"
+#include "docedit/fm_doc_edi.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace vantrel;
+
+namespace {
+
+TEST(ExtractionTest, KeyInTheMiddleEnclosingKeysAndAbsentKey)
+{
+    EXPECT_EQ(extractFront("abc=def", "="), "abc");
+    EXPECT_EQ(extractRear("abc=def", "="), "def");
+    EXPECT_EQ(extractRange("<b>word</b> rest", "<b>", "</b>"), "word");
+    EXPECT_EQ(extractFront("abc", "x"), "");
+    EXPECT_EQ(extractRear("abc", "x"), "");
+    EXPECT_EQ(extractRange("abc", "x", "c"), "");
+    EXPECT_EQ(extractRange("a[bc", "[", "]"), "");
+    EXPECT_EQ(extractRange("a[]c", "[", "]"), "");
+}
+
+TEST(ExtractionTest, KeyEqualToTextAndKeyAtTheLastByte)
+{
+    EXPECT_EQ(extractFront("same", "same"), "");
+    EXPECT_EQ(extractRear("same", "same"), "");
+    // A one-byte key found only at the last byte is not tried by the front
+    // and rear tools, but the range tool finds it.
+    EXPECT_EQ(extractFront("abc=", "="), "");
+    EXPECT_EQ(extractRear("abc=", "="), "");
+    EXPECT_EQ(extractRange("abc=", "a", "="), "bc");
+    EXPECT_EQ(extractFront("abc", ""), "");
+    // Byte-wise: a key may match inside a multi-byte text.
+    EXPECT_EQ(extractFront("都道府県=x", "="), "都道府県");
+}
+
+class MainWindowTest : public testsupport::AppFixture {
+protected:
+    void SetUp() override { start(); }
+};
+
+TEST_F(MainWindowTest, RegistersRunTheToolsAndResetTheResult)
+{
+    FmMain->WorkText = "name=http://a.example/";
+    FmMain->KeyFront = "=";
+    FmMain->PFCLEFrontClick();
+    EXPECT_EQ(FmMain->ResultText, "name");
+    FmMain->PFCLERearClick();
+    EXPECT_EQ(FmMain->ResultText, "http://a.example/");
+    FmMain->KeyFront = "missing";
+    FmMain->PFCLERangeClick();
+    EXPECT_EQ(FmMain->ResultText, "");
+}
+
+TEST_F(MainWindowTest, ClickOnTheThirdLineOfTheInfoEditorTakesThatLine)
+{
+    FmMain->RichEdit1.setLines({"first", "second", "third line", "fourth"});
+    // The caret in the third line (0-based 2): after "first\r\nsecond\r\n".
+    FmMain->RichEdit1.setSelection(17, 0);
+    FmMain->RichEdit1MouseDown();
+    EXPECT_EQ(FmMain->ActiveEditName, "1");
+    EXPECT_EQ(FmMain->ActiveEdit, &FmMain->RichEdit1);
+    EXPECT_EQ(FmMain->WorkText, "third line");
+}
+
+TEST_F(MainWindowTest, InfoEditorEditingCommands)
+{
+    auto& edit = FmMain->RichEdit1;
+    edit.setText("hello world");
+    edit.setSelection(0, 5);
+    FmMain->PRDCopyClick();
+    EXPECT_EQ(scripted.clipboard->content, "hello");
+    FmMain->PRDCutClick();
+    EXPECT_EQ(edit.lines(), std::vector<std::string>{" world"});
+    FmMain->PRDUndoClick();
+    EXPECT_EQ(edit.lines(), std::vector<std::string>{"hello world"});
+    scripted.clipboard->content = "X";
+    edit.setSelection(0, 0);
+    FmMain->PRDPasteClick();
+    EXPECT_EQ(edit.lines(), std::vector<std::string>{"Xhello world"});
+    FmMain->PRDCopyToClipboardClick();
+    EXPECT_EQ(scripted.clipboard->content, "Xhello world\r\n");
+    FmMain->PRDClearClick();
+    EXPECT_EQ(edit.lineCount(), 0);
+    FmMain->PRDFNonEncodeClick();
+    EXPECT_FALSE(edit.plainText());
+    EXPECT_EQ(edit.color(), 0xFFFFFF);
+    EXPECT_EQ(edit.fontColor(), 0x000080);
+    FmMain->PRDFEncodeClick();
+    EXPECT_TRUE(edit.plainText());
+    const int size = edit.fontSize() > 0 ? edit.fontSize() : 12;
+    FmMain->PRDFFBigClick();
+    EXPECT_EQ(edit.fontSize(), size + 2);
+    FmMain->PRDFFSmlClick();
+    EXPECT_EQ(edit.fontSize(), size);
+}
+
+TEST_F(MainWindowTest, AlignmentFollowsTheMovedMainWindow)
+{
+    FmMain->setBounds(300, 40, FmMain->width(), FmMain->height());
+    FmMain->MMDAlignmentClick();
+    EXPECT_EQ(FmCpp->left(), 550);
+    EXPECT_EQ(FmCpp->top(), 150);
+    EXPECT_EQ(FmCtrl->left(), 300);
+    EXPECT_EQ(FmCtrl->top(), 150);
+    EXPECT_EQ(FmSys->left(), 950);
+    EXPECT_EQ(FmSys->top(), 140);
+    EXPECT_EQ(FmMemo->left(), 700);
+    EXPECT_EQ(FmDocEdi->left(), 620);
+    EXPECT_EQ(FmDocEdi->top(), 115);
+}
+
+TEST_F(MainWindowTest, MemoDefaultResetsAndAgoKeepsTheSize)
+{
+    FmMemo->setBounds(5, 5, 333, 222);
+    FmMain->MMDMemoOAgoClick();
+    EXPECT_TRUE(FmMemo->visible());
+    EXPECT_EQ(FmMemo->width(), 333);
+    FmMain->MMDMemoODefaltClick();
+    EXPECT_EQ(FmMemo->left(), 400);
+    EXPECT_EQ(FmMemo->top(), 100);
+    EXPECT_EQ(FmMemo->width(), 240);
+    EXPECT_EQ(FmMemo->height(), 400);
+}
+
+TEST_F(MainWindowTest, DocEditPlacesTheMemoBesideIt)
+{
+    FmMain->MMDDocEditClick();
+    EXPECT_TRUE(FmDocEdi->visible());
+    EXPECT_EQ(FmMemo->left(), 120 + FmDocEdi->width() + 20);
+    EXPECT_EQ(FmMemo->top(), 55);
+    EXPECT_EQ(FmMemo->PageControlMain.activePage(), &FmMemo->TabSheetMMulti);
+}
+
+TEST_F(MainWindowTest, EnterInTheAddressBoxSetsSingleModeAndAClickDoesNot)
+{
+    FmCpp->AccessMode = "List";
+    FmMain->ComboBoxURLClick();
+    EXPECT_EQ(FmCpp->AccessMode, "List");
+    framework::KeyEvent other{65};
+    FmMain->ComboBoxURLKeyDown(other);
+    EXPECT_EQ(FmCpp->AccessMode, "List");
+    framework::KeyEvent enter{13};
+    FmMain->ComboBoxURLKeyDown(enter);
+    EXPECT_EQ(FmCpp->AccessMode, "Single");
+}
+
+TEST_F(MainWindowTest, ChoosingTheCurrentLanguageStillSavesClosesAndRestarts)
+{
+    FmMain->ComboBoxLanguage.setText("USA");
+    FmMain->ComboBoxLanguageChange();
+    EXPECT_TRUE(application->terminated());
+    ASSERT_EQ(scripted.shell->executed.size(), 1u);
+    EXPECT_EQ(scripted.shell->executed[0].arguments, (std::vector<std::string>{"--data-dir", FmMain->ExeDir}));
+    platform::IniFile base(data() / "0Base.INI");
+    EXPECT_EQ(base.readString("Begin", "Language", ""), "USA");
+    platform::IniFile reg(registryPath());
+    EXPECT_EQ(reg.readString("Software\\Orrinax\\Ubrith\\Vantrel/ヴァントレル\\Soft", "LngCng", ""), "1");
+}
+
+TEST_F(MainWindowTest, HelpHomePageTitleAndFamilyFolderGoThroughTheShell)
+{
+    FmMain->MMHHelpClick();
+    FmMain->MMHHPClick();
+    FmMain->LabelTitleClick();
+    {
+        platform::IniFile reg(registryPath());
+        reg.writeString("Software\\Orrinax\\Ubrith\\Other\\Soft", "Path", "/opt/other/other.exe");
+    }
+    FmMain->ComboBoxUbriths.setText("Other");
+    FmMain->ComboBoxUbrithsChange();
+    EXPECT_EQ(scripted.shell->opened,
+              (std::vector<std::string>{"http://vantrel.example/USA/Help/", "http://vantrel.example/",
+                                        "http://vantrel.example/USA/Info/", "/opt/other"}));
+}
+
+}  // namespace
