@@ -15,9 +15,18 @@ public:
     int ManipCols = 5;
     int ManipRows = 16;
 
+    framework::PageControl& PageControlMain;
+    framework::TabSheet& TabSheetMBase;
+    framework::TabSheet& TabSheetMManipulates;
+    framework::TabSheet& TabSheetMFree;
     framework::StringGrid& StringGridManip;
+
+    // Makes the Base page the active outer page.
+    void activateBasePage();
 
     void ToolButtonFreeSaveClick();
     void ToolButtonManipSaveClick();
     void PMPSiteOpenClick();
+    void PMPSaleClick();
+    void PMPTAddClick();
 };

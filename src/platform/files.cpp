@@ -134,20 +134,24 @@ std::optional<std::string> readFileBytes(const fs::path& path)
         fd = ::open(actual.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) {
             return std::nullopt;
         }
-        throw framework::FileError("Cannot open file " + quoted(path) + ". " + std::strerror(errno));
+        throw framework::FileError("Cannot open file " + quoted(path) + ". " + std::strerror(error));
     }
 
-    std::string bytes;
+    // Sized from fstat, one byte over so that end of file shows up in the
+    // first read; files that grow while being read still come in whole.
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        bytes.reserve(static_cast<size_t>(info.st_size));
-    }
-    std::vector<char> buffer(64 * 1024);
+    const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    std::string bytes(sized ? static_cast<size_t>(info.st_size) + 1 : 64 * 1024, '\0');
+    size_t used = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (used == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -159,8 +163,9 @@ std::optional<std::string> readFileBytes(const fs::path& path)
         if (got == 0) {
             break;
         }
-        bytes.append(buffer.data(), static_cast<size_t>(got));
+        used += static_cast<size_t>(got);
     }
+    bytes.resize(used);
     ::close(fd);
     return bytes;
 }
@@ -241,10 +246,11 @@ bool deleteFile(const fs::path& path)
         return false;
     }
     if (::unlink(actual.c_str()) != 0) {
-        if (errno == ENOENT) {
+        const int error = errno;
+        if (error == ENOENT) {
             return false;
         }
-        throw framework::FileError("Cannot delete file " + quoted(path) + ". " + std::strerror(errno));
+        throw framework::FileError("Cannot delete file " + quoted(path) + ". " + std::strerror(error));
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/text_codec.h"
+#include "platform/text_store.h"
 
 namespace platform {
 
@@ -209,25 +210,11 @@ IniFile::IniFile(fs::path path) : path_(std::move(path)), uncaughtAtOpen_(std::u
     if (!bytes) {
         return;
     }
-    const std::string text = decodeFileText(*bytes);
-    const std::string_view view = text;
-
     std::vector<std::string> pendingBlanks;
-    size_t start = 0;
-    while (start < view.size()) {
-        size_t end = view.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            end = view.size();
-        }
-        const std::string_view line = view.substr(start, end - start);
-        start = end + 1;
-        if (end < view.size() && view[end] == '\r' && start < view.size() && view[start] == '\n') {
-            ++start;
-        }
-
+    for (std::string& line : splitLines(decodeFileText(*bytes))) {
         const std::string_view trimmed = trimBlanks(line);
         if (trimmed.empty()) {
-            pendingBlanks.emplace_back(line);
+            pendingBlanks.push_back(std::move(line));
             continue;
         }
         if (trimmed.front() == '[') {
@@ -238,7 +225,7 @@ IniFile::IniFile(fs::path path) : path_(std::move(path)), uncaughtAtOpen_(std::u
                 close == std::string_view::npos ? trimmed.substr(1) : trimmed.substr(1, close - 1);
             Section& section = sections_.emplace_back();
             section.name = std::string(trimBlanks(name));
-            section.headerLine = std::string(line);
+            section.headerLine = std::move(line);
             continue;
         }
 
@@ -249,14 +236,15 @@ IniFile::IniFile(fs::path path) : path_(std::move(path)), uncaughtAtOpen_(std::u
         pendingBlanks.clear();
 
         Entry entry;
-        entry.line = std::string(line);
         const size_t equals = line.find('=');
-        if (trimmed.front() != ';' && equals != std::string_view::npos) {
+        if (trimmed.front() != ';' && equals != std::string::npos) {
+            const std::string_view view = line;
             entry.isKey = true;
-            entry.key = std::string(trimBlanks(line.substr(0, equals)));
-            entry.value = parseValue(line.substr(equals + 1));
+            entry.key = std::string(trimBlanks(view.substr(0, equals)));
+            entry.value = parseValue(view.substr(equals + 1));
             section.keyIndex.emplace(entry.key, section.entries.size());  // keeps the first
         }
+        entry.line = std::move(line);
         section.entries.push_back(std::move(entry));
     }
     sections_.back().trailingBlanks = std::move(pendingBlanks);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "framework/errors.h"
@@ -22,15 +23,15 @@ constexpr std::string_view ReplacementChar = "\xEF\xBF\xBD";  // U+FFFD
 // The length of the UTF-8 sequence starting at bytes[pos], or 0 when it is
 // not a well-formed one (overlong forms, surrogates and values above
 // U+10FFFF are refused, as in RFC 3629).
-size_t utf8SequenceLength(std::string_view bytes, size_t pos)
+inline size_t utf8SequenceLength(std::string_view bytes, size_t pos)
 {
-    const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
     const size_t left = bytes.size() - pos;
-    const unsigned char b0 = at(pos);
+    const unsigned b0 = p[0];
     if (b0 < 0x80) {
         return 1;
     }
-    const auto cont = [&](size_t i) { return (at(pos + i) & 0xC0) == 0x80; };
+    const auto cont = [p](size_t i) { return (p[i] & 0xC0) == 0x80; };
     if (b0 >= 0xC2 && b0 <= 0xDF) {
         return left >= 2 && cont(1) ? 2 : 0;
     }
@@ -38,8 +39,7 @@ size_t utf8SequenceLength(std::string_view bytes, size_t pos)
         if (left < 3 || !cont(1) || !cont(2)) {
             return 0;
         }
-        const unsigned char b1 = at(pos + 1);
-        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 >= 0xA0)) {
+        if ((b0 == 0xE0 && p[1] < 0xA0) || (b0 == 0xED && p[1] >= 0xA0)) {
             return 0;  // overlong, or a UTF-16 surrogate
         }
         return 3;
@@ -48,8 +48,7 @@ size_t utf8SequenceLength(std::string_view bytes, size_t pos)
         if (left < 4 || !cont(1) || !cont(2) || !cont(3)) {
             return 0;
         }
-        const unsigned char b1 = at(pos + 1);
-        if ((b0 == 0xF0 && b1 < 0x90) || (b0 == 0xF4 && b1 >= 0x90)) {
+        if ((b0 == 0xF0 && p[1] < 0x90) || (b0 == 0xF4 && p[1] >= 0x90)) {
             return 0;  // overlong, or above U+10FFFF
         }
         return 4;
@@ -113,7 +112,18 @@ bool isValidUtf8(std::string_view bytes)
 {
     size_t pos = 0;
     while (pos < bytes.size()) {
-        // ASCII runs dominate data files; skip them without the full check.
+        // ASCII runs dominate most data files; skip them eight bytes at a time.
+        while (bytes.size() - pos >= 8) {
+            uint64_t word;
+            std::memcpy(&word, bytes.data() + pos, sizeof word);
+            if (word & 0x8080808080808080ull) {
+                break;
+            }
+            pos += 8;
+        }
+        if (pos == bytes.size()) {
+            break;
+        }
         if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
             ++pos;
             continue;

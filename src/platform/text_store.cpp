@@ -8,16 +8,21 @@ namespace platform {
 std::vector<std::string> splitLines(std::string_view text)
 {
     std::vector<std::string> lines;
+    const size_t size = text.size();
     size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
+    while (start < size) {
+        // A plain loop: find_first_of with two characters searches the set
+        // once per byte of text, several times slower on long files.
+        size_t end = start;
+        while (end < size && text[end] != '\r' && text[end] != '\n') {
+            ++end;
         }
         lines.emplace_back(text.substr(start, end - start));
+        if (end == size) {
+            break;
+        }
         start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n') {
+        if (text[end] == '\r' && start < size && text[start] == '\n') {
             ++start;
         }
     }

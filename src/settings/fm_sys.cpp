@@ -1,10 +1,314 @@
 #include "settings/fm_sys.h"
 
-TFmSys::TFmSys() : Form("FmSys")
+#include "app/captions.h"
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "framework/application.h"
+#include "framework/convert.h"
+#include "platform/data_folder.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+namespace {
+constexpr int DefaultTryTime = 20;
+}
+
+TFmSys::TFmSys()
+    : Form("FmSys"),
+      PageControlMSystem(make<PageControl>("PageControlMSystem", nullptr)),
+      TabSheetMSSetting(make<TabSheet>("TabSheetMSSetting", &PageControlMSystem)),
+      PageControlMSet(make<PageControl>("PageControlMSet", &TabSheetMSSetting)),
+      TabSheetMSCtrl(make<TabSheet>("TabSheetMSCtrl", &PageControlMSet)),
+      TabSheetMSCpp(make<TabSheet>("TabSheetMSCpp", &PageControlMSet)),
+      GroupBoxTryTime(make<GroupBox>("GroupBoxTryTime", &TabSheetMSCpp)),
+      EditTryTime(make<Edit>("EditTryTime", &GroupBoxTryTime)),
+      UpDownTryTime(make<UpDown>("UpDownTryTime", &GroupBoxTryTime)),
+      GroupBoxConnectSite(make<GroupBox>("GroupBoxConnectSite", &TabSheetMSCpp)),
+      LabelConnectSite(make<Label>("LabelConnectSite", &GroupBoxConnectSite)),
+      LabelFormName(make<Label>("LabelFormName", &GroupBoxConnectSite)),
+      LabelInputName(make<Label>("LabelInputName", &GroupBoxConnectSite)),
+      LabelConnectSiteCnt(make<Label>("LabelConnectSiteCnt", &GroupBoxConnectSite)),
+      UpDownConnectSite(make<UpDown>("UpDownConnectSite", &GroupBoxConnectSite)),
+      TabSheetMSExp(make<TabSheet>("TabSheetMSExp", &PageControlMSystem)),
+      GroupBoxTVF(make<GroupBox>("GroupBoxTVF", &TabSheetMSExp)),
+      LabelAllCnt(make<Label>("LabelAllCnt", &GroupBoxTVF)),
+      LabelTVFRootNum(make<Label>("LabelTVFRootNum", &GroupBoxTVF)),
+      LabelAbs(make<Label>("LabelAbs", &GroupBoxTVF)),
+      LabelParent(make<Label>("LabelParent", &GroupBoxTVF)),
+      LabelChildCnt(make<Label>("LabelChildCnt", &GroupBoxTVF)),
+      LabelAbsoluteIndex(make<Label>("LabelAbsoluteIndex", &GroupBoxTVF)),
+      LabelAbsolute(make<Label>("LabelAbsolute", &GroupBoxTVF)),
+      LabelItmNod(make<Label>("LabelItmNod", &GroupBoxTVF)),
+      LabelNodName(make<Label>("LabelNodName", &GroupBoxTVF)),
+      GroupBoxProgress(make<GroupBox>("GroupBoxProgress", &TabSheetMSExp)),
+      LabelCppPrg(make<Label>("LabelCppPrg", &GroupBoxProgress)),
+      LabelCppAccess(make<Label>("LabelCppAccess", &GroupBoxProgress)),
+      LabelCppLstNm(make<Label>("LabelCppLstNm", &GroupBoxProgress)),
+      LabelTime1(make<Label>("LabelTime1", &GroupBoxProgress)),
+      LabelBginPos(make<Label>("LabelBginPos", &GroupBoxProgress)),
+      LabelNowPrg(make<Label>("LabelNowPrg", &GroupBoxProgress)),
+      LabelSerchTyp(make<Label>("LabelSerchTyp", &GroupBoxProgress)),
+      TabSheetMSPro(make<TabSheet>("TabSheetMSPro", &PageControlMSystem)),
+      PageControlMPro(make<PageControl>("PageControlMPro", &TabSheetMSPro)),
+      TabSheetMPFanc(make<TabSheet>("TabSheetMPFanc", &PageControlMPro)),
+      BitBtnURLs(make<Button>("BitBtnURLs", &TabSheetMPFanc)),
+      GroupBoxPageWatch(make<GroupBox>("GroupBoxPageWatch", &TabSheetMPFanc)),
+      EditPageWatch(make<Edit>("EditPageWatch", &GroupBoxPageWatch)),
+      UpDownPageWatch(make<UpDown>("UpDownPageWatch", &GroupBoxPageWatch)),
+      BitBtnTabAdd2(make<Button>("BitBtnTabAdd2", &TabSheetMPFanc)),
+      TabSheetMPTest(make<TabSheet>("TabSheetMPTest", &PageControlMPro)),
+      ComboBoxHttp1Parameter(make<ComboBox>("ComboBoxHttp1Parameter", &TabSheetMPTest)),
+      TabSheetNon(make<TabSheet>("TabSheetNon", &PageControlMPro)),
+      CheckBoxUseThema(make<CheckBox>("CheckBoxUseThema", &TabSheetNon))
 {
     setBounds(650, 100, 181, 353);
     setColor(0xC0FAFE);
+    setFontName("ＭＳ Ｐゴシック");
+    setFontSize(12);
     setCaption("Sys");
+
+    PageControlMSystem.setAlign(Align::Client);
+    PageControlMSystem.flatButtons = true;
+    PageControlMSystem.buttonStyle = true;
+    PageControlMSystem.multiLine = true;
+
+    // ---- Set page
+    TabSheetMSSetting.setCaption("Set");
+    PageControlMSet.setAlign(Align::Client);
+    PageControlMSet.buttonStyle = true;
+    TabSheetMSCtrl.setCaption("Ctrl");
+    TabSheetMSCpp.setCaption("Cpp");
+
+    GroupBoxTryTime.setCaption("TryTime");
+    GroupBoxTryTime.setHint("検索待ち時間");
+    GroupBoxTryTime.setColor(0xDAFBFE);
+    GroupBoxTryTime.setFontColor(0x008000);
+    GroupBoxTryTime.setAlign(Align::Top);
+    GroupBoxTryTime.setHeight(48);
+    EditTryTime.setBounds(8, 18, 60, 22);
+    EditTryTime.setHint("ﾄﾗｲ間隔(秒)の待ち時間");
+    EditTryTime.setText("20");
+    UpDownTryTime.setBounds(70, 18, 17, 22);
+    UpDownTryTime.setHint("ﾄﾗｲ間隔(秒)ｾｯﾄ");
+    UpDownTryTime.associate = &EditTryTime;
+    UpDownTryTime.setMax(1000);
+    UpDownTryTime.setMin(3);
+    UpDownTryTime.setPosition(DefaultTryTime);
+    // Typing a number into the edit moves the up-down, as the bound pair
+    // of controls does.
+    EditTryTime.onChange = [this] {
+        int value = 0;
+        if (TryStrToInt(EditTryTime.text(), value))
+            UpDownTryTime.setPosition(value);
+    };
+
+    GroupBoxConnectSite.setCaption("ConnectSite");
+    GroupBoxConnectSite.setHint("BasaSiteSelection");
+    GroupBoxConnectSite.setAlign(Align::Client);
+    LabelConnectSite.setBounds(6, 18, 160, 16);
+    LabelConnectSite.setHint("ConnectSite");
+    LabelConnectSite.setCaption(platform::DefaultSiteBase);
+    LabelFormName.setBounds(6, 36, 160, 16);
+    LabelFormName.setHint("FormName");
+    LabelFormName.setCaption("cse-search-box");
+    LabelInputName.setBounds(6, 54, 160, 16);
+    LabelInputName.setHint("InputName");
+    LabelInputName.setCaption("q");
+    LabelConnectSiteCnt.setBounds(6, 76, 40, 20);
+    LabelConnectSiteCnt.setCaption("Cnt");
+    LabelConnectSiteCnt.setFontColor(0x808000);
+    LabelConnectSiteCnt.setFontBold(true);
+    LabelConnectSiteCnt.setFontSize(16);
+    UpDownConnectSite.setBounds(50, 76, 40, 20);
+    UpDownConnectSite.setHint("BasaSiteSelection");
+    UpDownConnectSite.horizontal = true;
+    UpDownConnectSite.setMax(1000);
+    UpDownConnectSite.setMin(1);
+    UpDownConnectSite.setPosition(20);
+    UpDownConnectSite.wrap = true;
+    UpDownConnectSite.onUpDownClick = [this](UpDownButton) { UpDownConnectSiteClick(); };
+
+    // ---- Exp page
+    TabSheetMSExp.setCaption("Exp");
+    GroupBoxTVF.setCaption("TVF");
+    GroupBoxTVF.setAlign(Align::Top);
+    GroupBoxTVF.setHeight(170);
+    int y = 16;
+    auto grey = [&](Label& label, const char* hint) {
+        label.setBounds(6, y, 160, 15);
+        label.setFontColor(0x808080);
+        if (hint)
+            label.setHint(hint);
+        y += 16;
+    };
+    grey(LabelAllCnt, "AllCnt/総数");
+    grey(LabelTVFRootNum, "RootNum/ルート番");
+    grey(LabelAbs, "Abs/行番");
+    grey(LabelParent, "Parent/親");
+    grey(LabelChildCnt, "ChildCnt/子の数");
+    grey(LabelAbsoluteIndex, nullptr);
+    grey(LabelAbsolute, nullptr);
+    grey(LabelItmNod, nullptr);
+    grey(LabelNodName, nullptr);
+    LabelNodName.handCursor = true;
+
+    GroupBoxProgress.setCaption("Progress");
+    GroupBoxProgress.setAlign(Align::Client);
+    y = 16;
+    auto coloured = [&](Label& label, const char* caption, int32_t font, int32_t back, int size) {
+        label.setBounds(6, y, 160, size + 4);
+        label.setCaption(caption);
+        label.setFontColor(font);
+        if (back != ColorDefault)
+            label.setColor(back);
+        label.setFontSize(size);
+        y += size + 6;
+    };
+    coloured(LabelCppPrg, "Prg", ColorWhite, 0x0000FF, 16);
+    coloured(LabelCppAccess, "Acs", ColorWhite, 0x008080, 16);
+    coloured(LabelCppLstNm, "Nm", 0x008000, ColorDefault, 16);
+    coloured(LabelTime1, "Time", 0x800000, ColorDefault, 16);
+    coloured(LabelBginPos, "Bgin", 0x000080, ColorDefault, 16);
+    LabelBginPos.setHint("BginPos");
+    coloured(LabelNowPrg, "Prg", ColorDefault, ColorDefault, 13);
+    coloured(LabelSerchTyp, "SerchTyp", ColorDefault, ColorDefault, 13);
+
+    // ---- Pro page
+    TabSheetMSPro.setCaption("Pro");
+    PageControlMPro.setAlign(Align::Client);
+    PageControlMPro.flatButtons = true;
+    PageControlMPro.buttonStyle = true;
+    PageControlMPro.multiLine = true;
+    TabSheetMPFanc.setCaption("Fanc");
+    BitBtnURLs.setBounds(8, 8, 90, 25);
+    BitBtnURLs.setCaption("URLs >>");
+    BitBtnURLs.setFontBold(true);
+    BitBtnURLs.setFontColor(0x008000);
+    BitBtnURLs.onClick = [this] { BitBtnURLsClick(); };
+    GroupBoxPageWatch.setCaption("PageWatch");
+    GroupBoxPageWatch.setBounds(8, 40, 150, 48);
+    EditPageWatch.setBounds(8, 18, 60, 22);
+    EditPageWatch.setText("0");
+    EditPageWatch.onChange = [this] { EditPageWatchChange(); };
+    UpDownPageWatch.setBounds(70, 18, 40, 22);
+    UpDownPageWatch.horizontal = true;
+    UpDownPageWatch.associate = &EditPageWatch;
+    UpDownPageWatch.setMax(600);
+    UpDownPageWatch.setMin(0);
+    UpDownPageWatch.setPosition(0);
+    UpDownPageWatch.onChanging = [this](bool& allow) { UpDownPageWatchChanging(allow); };
+    BitBtnTabAdd2.setBounds(8, 96, 90, 25);
+    BitBtnTabAdd2.setCaption("TabAdd");
+    BitBtnTabAdd2.onClick = [this] { BitBtnTabAdd2Click(); };
+    TabSheetMPTest.setCaption("Test");
+    ComboBoxHttp1Parameter.setBounds(8, 8, 140, 22);
+    ComboBoxHttp1Parameter.setItems({"Souce", "Header", "Body", "CookieIn"});
+    ComboBoxHttp1Parameter.setText("Parameter");
+    ComboBoxHttp1Parameter.dropDownList = false;
+    ComboBoxHttp1Parameter.onChange = [this] { ComboBoxHttp1ParameterChange(); };
+    TabSheetNon.setCaption("Non");
+    CheckBoxUseThema.setBounds(8, 8, 80, 20);
+    CheckBoxUseThema.setCaption("In");
+    CheckBoxUseThema.setChecked(true);
+    CheckBoxUseThema.onClick = [this] { CheckBoxUseThemaClick(); };
+
+    PageControlMSet.setActivePage(&TabSheetMSCpp);
+    PageControlMSystem.setActivePage(&TabSheetMSSetting);
 }
 
-void TFmSys::FormDestroy() {}
+void TFmSys::FormCreate() {}
+
+void TFmSys::FormShow()
+{
+    {
+        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+        vantrel::readCaptions(hlp, *this,
+                              {"TabSheetMSSetting", "GroupBoxTryTime", "TabSheetMSExp", "GroupBoxProgress",
+                               "GroupBoxConnectSite"});
+    }
+    // Every show reads the stored try time again, so an unsaved change of
+    // the up-down is undone.
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
+}
+
+void TFmSys::FormDestroy()
+{
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    base.writeInteger("Set", "TryTime", UpDownTryTime.position());
+}
+
+void TFmSys::UpDownConnectSiteClick()
+{
+    const int n = UpDownConnectSite.position();
+    const std::string site = FmMain->siteBase();
+    std::string url;
+    std::string formName;
+    std::string inputName;
+    {
+        platform::IniFile op(FmMain->exePath("UpDate") / "0Operator.INI");
+        UpDownConnectSite.setMax(op.readInteger("ConnectSite", "Max", 2));
+        LabelConnectSiteCnt.setCaption(std::to_string(UpDownConnectSite.position()));
+        const std::string number = std::to_string(n);
+        url = op.readString("ConnectSite", "Base" + number, site);
+        formName = op.readString("ConnectSite", "FormName" + number, "cse-search-box");
+        inputName = op.readString("ConnectSite", "InputName" + number, "q");
+    }
+    LabelConnectSite.setCaption(url);
+    LabelFormName.setCaption(formName);
+    LabelInputName.setCaption(inputName);
+    {
+        platform::IniFile base(FmMain->exePath("0Base.INI"));
+        base.writeString("Base", "URL", url);
+        base.writeString("Base", "FormName", formName);
+        base.writeString("Base", "InputName", inputName);
+    }
+    FmCpp->activateBasePage();
+}
+
+void TFmSys::BitBtnURLsClick()
+{
+    FmCpp->AccessMode = "URLs";
+    FmCpp->PMPSaleClick();
+}
+
+void TFmSys::BitBtnTabAdd2Click() { FmCpp->PMPTAddClick(); }
+
+void TFmSys::UpDownPageWatchChanging(bool& allowChange)
+{
+    FmCpp->AccessMode = "Smpl";
+    allowChange = true;
+}
+
+void TFmSys::EditPageWatchChange() {}
+
+void TFmSys::ComboBoxHttp1ParameterChange()
+{
+    FmMemo->show();
+    FmMemo->MemoLog.setVisible(true);
+    switch (ComboBoxHttp1Parameter.itemIndex()) {
+    case 0:
+        FmMemo->MemoSource.clear();
+        FmMemo->PageControlMain.setActivePage(&FmMemo->TabSheetMMulti);
+        FmCtrl->httpTestGet(FmMain->ComboBoxURL.text());
+        break;
+    // Each item shows what its name says.
+    case 1:
+        FmMemo->MemoLog.addLine(FmCtrl->httpHeader());
+        break;
+    case 2:
+        FmMemo->MemoLog.addLine(FmCtrl->httpBody());
+        break;
+    case 3:
+        FmMemo->MemoLog.addLine(FmCtrl->httpCookieIn());
+        break;
+    default:
+        break;
+    }
+}
+
+void TFmSys::CheckBoxUseThemaClick() {}

@@ -29,3 +29,7 @@ void TFmCtrl::PMBunchTFSaveClick() {}
 void TFmCtrl::PMBunchTListUpClick() {}
 void TFmCtrl::PMBunchTSRowBunchFromMemoClick() {}
 void TFmCtrl::PMJoinAOperatorClick() {}
+void TFmCtrl::httpTestGet(const std::string&) {}
+std::string TFmCtrl::httpHeader() const { return {}; }
+std::string TFmCtrl::httpBody() const { return {}; }
+std::string TFmCtrl::httpCookieIn() const { return {}; }

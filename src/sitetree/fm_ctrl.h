@@ -27,4 +27,11 @@ public:
     void PMBunchTListUpClick();
     void PMBunchTSRowBunchFromMemoClick();
     void PMJoinAOperatorClick();
+
+    // The settings window's HTTP test page: a fetch with the window's HTTP
+    // client and the parts of its last reply.
+    void httpTestGet(const std::string& url);
+    std::string httpHeader() const;
+    std::string httpBody() const;
+    std::string httpCookieIn() const;
 };

@@ -36,14 +36,14 @@ AlignLayout::~AlignLayout()
         delete entry.item;
 }
 
-void AlignLayout::addControl(QWidget* widget, const framework::Control* model)
+void AlignLayout::addControl(QWidget* widget, framework::Control* model)
 {
     addChildWidget(widget);
     entries_.push_back({new QWidgetItem(widget), model});
     invalidate();
 }
 
-void AlignLayout::removeWidgetOf(const framework::Control* model)
+void AlignLayout::removeWidgetOf(framework::Control* model)
 {
     auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == model; });
     if (it == entries_.end())
@@ -98,7 +98,7 @@ void AlignLayout::relayout()
     setGeometry(owner->contentsRect());
 }
 
-const framework::Control* AlignLayout::neighbourOf(const framework::Control* splitter) const
+framework::Control* AlignLayout::neighbourOf(const framework::Control* splitter) const
 {
     for (const auto& [s, neighbour] : neighbours_)
         if (s == splitter)
@@ -124,7 +124,7 @@ void AlignLayout::place(const QRect& area)
     }
 
     QRect rest = area;
-    const framework::Control* lastOnSide[6] = {};
+    framework::Control* lastOnSide[6] = {};
     auto report = [this](const Entry& e, const QRect& r) {
         if (e.model && placed)
             placed(*e.model, r);

@@ -34,8 +34,8 @@ public:
     ~AlignLayout() override;
 
     // Appends a child widget and the model that says where it goes.
-    void addControl(QWidget* widget, const framework::Control* model);
-    void removeWidgetOf(const framework::Control* model);
+    void addControl(QWidget* widget, framework::Control* model);
+    void removeWidgetOf(framework::Control* model);
 
     void setFlow(bool flow) { flow_ = flow; }
     bool flow() const { return flow_; }
@@ -45,11 +45,11 @@ public:
 
     // The control a splitter resizes: the one placed just before it on the
     // same side, null when there is none.
-    const framework::Control* neighbourOf(const framework::Control* splitter) const;
+    framework::Control* neighbourOf(const framework::Control* splitter) const;
 
     // Told about each aligned child's rectangle after placing it, so the
     // model can carry the size the alignment gave it.
-    std::function<void(const framework::Control&, const QRect&)> placed;
+    std::function<void(framework::Control&, const QRect&)> placed;
 
     // QLayout
     void addItem(QLayoutItem* item) override;
@@ -63,11 +63,11 @@ public:
 private:
     struct Entry {
         QLayoutItem* item;
-        const framework::Control* model;
+        framework::Control* model;
     };
     void place(const QRect& area);
     std::vector<Entry> entries_;
-    std::vector<std::pair<const framework::Control*, const framework::Control*>> neighbours_;
+    std::vector<std::pair<const framework::Control*, framework::Control*>> neighbours_;
     bool flow_ = false;
 };
 

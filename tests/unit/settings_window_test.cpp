@@ -1,0 +1,100 @@
+// The settings and progress window: try time and the base search site.
+
+#include <gtest/gtest.h>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "app_fixture.h"
+#include "browser/fm_cpp.h"
+#include "platform/ini_file.h"
+#include "settings/fm_sys.h"
+
+using testsupport::writeRaw;
+
+namespace {
+
+class SettingsWindowTest : public testsupport::AppFixture {};
+
+TEST_F(SettingsWindowTest, TryTimeThatIsNotANumberGivesTwenty)
+{
+    writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=abc\r\n");
+    start();
+    FmMain->MMDSysClick();
+    EXPECT_EQ(FmSys->tryTime(), 20);
+    EXPECT_EQ(FmSys->EditTryTime.text(), "20");
+}
+
+TEST_F(SettingsWindowTest, ShowRereadsTheStoredTryTimeAndDestroyWritesIt)
+{
+    writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=7\r\n");
+    start();
+    FmMain->MMDSysClick();
+    EXPECT_EQ(FmSys->tryTime(), 7);
+    FmSys->UpDownTryTime.step(framework::UpDownButton::Up);
+    EXPECT_EQ(FmSys->EditTryTime.text(), "8");
+    FmMain->MMDSysClick();
+    EXPECT_EQ(FmSys->tryTime(), 7);
+    FmSys->UpDownTryTime.setPosition(12);
+    closeProgram();
+    platform::IniFile base(data() / "USA" / "Base.INI");
+    EXPECT_EQ(base.readInteger("Set", "TryTime", 0), 12);
+}
+
+TEST_F(SettingsWindowTest, ShowReadsTheCaptionsEachTime)
+{
+    start();
+    FmMain->MMDSysClick();
+    EXPECT_EQ(FmSys->GroupBoxTryTime.caption(), "TryTime");
+    writeRaw(data() / "USA" / "Hlp.INI", "[GroupBoxTryTime]\r\nCaption=Wait\r\n");
+    FmMain->MMDSysClick();
+    EXPECT_EQ(FmSys->GroupBoxTryTime.caption(), "Wait");
+}
+
+TEST_F(SettingsWindowTest, UpDownWrapsFromTwoToOneAndReadsTheFirstSite)
+{
+    writeRaw(data() / "UpDate" / "0Operator.INI",
+             "[ConnectSite]\r\nMax=2\r\nBase1=http://one.example/\r\nFormName1=f1\r\nInputName1=i1\r\n"
+             "Base2=http://two.example/\r\nFormName2=f2\r\nInputName2=i2\r\n");
+    start();
+    FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMFree);
+    FmSys->UpDownConnectSite.setMax(2);
+    FmSys->UpDownConnectSite.setPosition(2);
+    FmSys->UpDownConnectSite.step(framework::UpDownButton::Up);
+    EXPECT_EQ(FmSys->UpDownConnectSite.position(), 1);
+    EXPECT_EQ(FmSys->LabelConnectSiteCnt.caption(), "1");
+    EXPECT_EQ(FmSys->LabelConnectSite.caption(), "http://one.example/");
+    EXPECT_EQ(FmSys->LabelFormName.caption(), "f1");
+    EXPECT_EQ(FmSys->LabelInputName.caption(), "i1");
+    platform::IniFile base(data() / "0Base.INI");
+    EXPECT_EQ(base.readString("Base", "URL", ""), "http://one.example/");
+    EXPECT_EQ(base.readString("Base", "FormName", ""), "f1");
+    EXPECT_EQ(FmCpp->PageControlMain.activePage(), &FmCpp->TabSheetMBase);
+}
+
+TEST_F(SettingsWindowTest, MissingOperatorFileWritesTheDefaults)
+{
+    start();
+    // A fresh window stands at 20: the click reads the keys of 19 (absent)
+    // and then applies the default maximum of 2.
+    FmSys->UpDownConnectSite.step(framework::UpDownButton::Down);
+    EXPECT_EQ(FmSys->UpDownConnectSite.max(), 2);
+    EXPECT_EQ(FmSys->LabelConnectSite.caption(), "http://vantrel.example/");
+    EXPECT_EQ(FmSys->LabelFormName.caption(), "cse-search-box");
+    EXPECT_EQ(FmSys->LabelInputName.caption(), "q");
+    platform::IniFile base(data() / "0Base.INI");
+    EXPECT_EQ(base.readString("Base", "URL", ""), "http://vantrel.example/");
+    EXPECT_EQ(base.readString("Base", "FormName", ""), "cse-search-box");
+    EXPECT_EQ(base.readString("Base", "InputName", ""), "q");
+}
+
+TEST_F(SettingsWindowTest, PageWatchAndUrlsSetTheAccessMode)
+{
+    start();
+    FmSys->UpDownPageWatch.step(framework::UpDownButton::Up);
+    EXPECT_EQ(FmCpp->AccessMode, "Smpl");
+    EXPECT_EQ(FmSys->EditPageWatch.text(), "1");
+    FmSys->BitBtnURLsClick();
+    EXPECT_EQ(FmCpp->AccessMode, "URLs");
+}
+
+}  // namespace
