@@ -1,0 +1,55 @@
+#pragma once
+// A browser for headless tests of the windows: it records what the windows
+// ask of it and plays the page loads a test scripts.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browserctl/web_browser.h"
+
+namespace browserctl {
+
+class ScriptedWebBrowser : public WebBrowser {
+public:
+    struct Form {
+        std::vector<std::string> fields;
+        std::map<std::string, std::string> values;
+        int submits = 0;
+    };
+
+    void Navigate(const std::string& url) override;
+    void GoBack() override;
+    void GoForward() override;
+    void Refresh2() override;
+    std::string LocationURL() override { return url; }
+    std::string LocationName() override { return title; }
+    std::unique_ptr<HtmlDocument> Document() override;
+
+    // Plays a load: the before-navigate event, then the document-complete
+    // events of the given frames and, last, of the page itself.
+    void load(const std::string& address, const std::string& pageTitle, const std::vector<std::string>& frames = {});
+
+    // What Navigate does: by default nothing but the record (the test
+    // completes loads itself); with completeAtOnce every navigation loads
+    // at once with the title "Title of <url>".
+    bool completeAtOnce = false;
+    std::function<void(ScriptedWebBrowser&, const std::string& url)> onNavigate;
+    // What submitting a form does: by default, with completeAtOnce, the
+    // result page "<url>result?<field>=<value>" loads at once.
+    std::function<void(ScriptedWebBrowser&, const std::string& formName, Form& form)> onSubmit;
+
+    // The document: present once a page was loaded with forms (or set by
+    // the test); forms by name or id.
+    bool hasDocument = false;
+    std::map<std::string, Form> forms;
+
+    std::string url;
+    std::string title;
+    std::vector<std::string> navigations;
+    std::vector<std::string> calls;  // "GoBack", "GoForward", "Refresh2"
+};
+
+}  // namespace browserctl

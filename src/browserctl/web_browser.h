@@ -1,0 +1,71 @@
+#pragma once
+// The embedded browser as the windows use it: navigation, history, the
+// current address and title, the loaded document, and two events. Events
+// arrive on the user-interface thread; a navigation is never cancelled.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "framework/errors.h"
+#include "framework/signal.h"
+
+namespace browserctl {
+
+// A late-bound call into the page document failed; the text names the call
+// ("Forms", "NamedItem(\"cse-search-box\")", "All", "NamedItem(\"q\")",
+// "Value", "Submit") and why.
+class DocumentCallError : public framework::Error {
+public:
+    using framework::Error::Error;
+};
+
+class HtmlElement;
+
+// A form of the loaded document.
+class HtmlForm {
+public:
+    virtual ~HtmlForm() = default;
+    // The form's element by name ("All" then "NamedItem"); throws
+    // DocumentCallError when there is none.
+    virtual std::unique_ptr<HtmlElement> element(const std::string& name) = 0;
+    // Submits the form; the navigation it starts raises the events.
+    virtual void submit() = 0;
+};
+
+class HtmlElement {
+public:
+    virtual ~HtmlElement() = default;
+    virtual void setValue(const std::string& value) = 0;
+};
+
+// The loaded document.
+class HtmlDocument {
+public:
+    virtual ~HtmlDocument() = default;
+    // A form by name or id ("Forms" then "NamedItem"); throws
+    // DocumentCallError when there is none.
+    virtual std::unique_ptr<HtmlForm> form(const std::string& nameOrId) = 0;
+};
+
+class WebBrowser {
+public:
+    virtual ~WebBrowser() = default;
+
+    virtual void Navigate(const std::string& url) = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void Refresh2() = 0;
+    virtual std::string LocationURL() = 0;
+    virtual std::string LocationName() = 0;
+    // The loaded document; throws DocumentCallError when there is none yet.
+    virtual std::unique_ptr<HtmlDocument> Document() = 0;
+
+    // Before every navigation of the page or one of its frames.
+    framework::Signal<const std::string&> BeforeNavigate2;
+    // Once per completed frame and once for the top document, with the
+    // frame's or the document's address.
+    framework::Signal<const std::string&> DocumentComplete;
+};
+
+}  // namespace browserctl

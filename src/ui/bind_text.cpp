@@ -1,0 +1,414 @@
+// Bindings of the text controls: labels, edits, memos and combo boxes.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include "ui/binding.h"
+#include "ui/text_positions.h"
+
+namespace ui::detail {
+
+using framework::Prop;
+
+namespace {
+
+// A caption as the original label shows it: "&" marks an access key and is
+// not shown, "&&" shows one "&".
+QString withoutAccessKeys(const std::string& caption)
+{
+    const QString text = qs(caption);
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) {
+            ++i;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+QString joinLines(const std::vector<std::string>& lines, size_t from = 0)
+{
+    std::string joined;
+    size_t size = 0;
+    for (size_t i = from; i < lines.size(); ++i)
+        size += lines[i].size() + 1;
+    joined.reserve(size);
+    for (size_t i = from; i < lines.size(); ++i) {
+        if (i > from)
+            joined += '\n';
+        joined += lines[i];
+    }
+    return qs(joined);
+}
+
+// ------------------------------------------------------------------ Label
+
+class LabelBinding : public ControlBinding {
+public:
+    LabelBinding(BinderImpl& impl, framework::Label& label, ControlBinding* parent)
+        : ControlBinding(impl, label, parent), label_(label)
+    {
+        auto* w = new Bound<QLabel>(parent->childArea());
+        w->setTextFormat(Qt::PlainText);
+        w->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        widget_ = w;
+        setWidget(w, w);
+    }
+
+    void applyOptions() override
+    {
+        widget_->setCursor(label_.handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        applyPalette();
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            static_cast<QLabel*>(widget_.data())->setText(withoutAccessKeys(label_.caption()));
+    }
+    bool fillsBackground() const override { return !label_.transparent; }
+
+private:
+    framework::Label& label_;
+};
+
+// ------------------------------------------------------------------- Edit
+
+class EditBinding : public ControlBinding {
+public:
+    EditBinding(BinderImpl& impl, framework::Edit& edit, ControlBinding* parent)
+        : ControlBinding(impl, edit, parent), edit_(edit)
+    {
+        line_ = new Bound<QLineEdit>(parent->childArea());
+        setWidget(line_, line_);
+        listen(impl, line_, &QLineEdit::textEdited, [this](const QString& text) {
+            {
+                Suppress echo(*this, aspect(Prop::Text));
+                framework::Edit* edit = &edit_;
+                const std::string value = str(text);
+                this->impl().dispatch([edit, &value] { edit->setText(value); });
+            }
+            postEvent(&framework::Control::onChange);
+        });
+    }
+
+    void applyOptions() override { line_->setReadOnly(edit_.readOnly); }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text)) {
+            const QString text = qs(edit_.text());
+            if (line_->text() != text)
+                line_->setText(text);
+        }
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
+    bool fillsBackground() const override { return false; }
+
+private:
+    framework::Edit& edit_;
+    Bound<QLineEdit>* line_;
+};
+
+// ------------------------------------------------------------------- Memo
+
+// QPlainTextEdit for a memo, QTextEdit (plain text only) for a rich edit.
+template <class W>
+class MemoBinding : public ControlBinding {
+public:
+    MemoBinding(BinderImpl& impl, framework::Memo& memo, ControlBinding* parent)
+        : ControlBinding(impl, memo, parent), memo_(memo)
+    {
+        edit_ = new Bound<W>(parent->childArea());
+        if constexpr (std::is_same_v<W, QTextEdit>)
+            edit_->setAcceptRichText(false);
+        setWidget(edit_, edit_);
+        listen(impl, edit_->document(), &QTextDocument::contentsChange, [this](int, int, int) {
+            if (!this->impl().applying())
+                widgetAhead_ = true;
+        });
+        listen(impl, edit_, &W::textChanged, [this] { userEdited(); });
+        listen(impl, edit_, &W::cursorPositionChanged, [this] { caretMoved(); });
+        listen(impl, edit_, &W::selectionChanged, [this] { caretMoved(); });
+    }
+
+    void applyOptions() override
+    {
+        edit_->setReadOnly(memo_.readOnly);
+        // A horizontal scroll bar means long lines do not wrap.
+        const bool wrap = memo_.wordWrap && !memo_.scrollHorizontal;
+        edit_->setLineWrapMode(wrap ? W::WidgetWidth : W::NoWrap);
+        edit_->setVerticalScrollBarPolicy(memo_.scrollVertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        edit_->setHorizontalScrollBarPolicy(memo_.scrollHorizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        edit_->setTabChangesFocus(!memo_.wantTabs);
+    }
+
+    bool keyPressed(QKeyEvent* event) override
+    {
+        if (ControlBinding::keyPressed(event))
+            return true;
+        // Shift+Enter is an ordinary line break in the original memo, not
+        // Qt's soft line break inside a paragraph.
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & Qt::ShiftModifier) && !edit_->isReadOnly()) {
+            QTextCursor cursor = edit_->textCursor();
+            cursor.insertBlock();
+            edit_->setTextCursor(cursor);
+            return true;
+        }
+        return false;
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        const Aspects lines = aspect(Prop::Lines) | aspect(Prop::Text);
+        if (aspects & lines)
+            applyLines();
+        if (aspects & (lines | aspect(Prop::Selection)))
+            applySelection();
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
+    bool fillsBackground() const override { return false; }
+
+private:
+    void applyLines()
+    {
+        const auto& lines = memo_.lines();
+        if (lines == shown_)
+            return;
+        QTextDocument* document = edit_->document();
+        const int blocks = document->blockCount();
+        const bool prefix =
+            shown_.size() < lines.size() && std::equal(shown_.begin(), shown_.end(), lines.begin());
+        // Lines added at the end (a log) are appended; the view follows
+        // them when it showed the end before.
+        const bool trailingBreak = static_cast<int>(shown_.size()) == blocks - 1;
+        if (prefix && (static_cast<int>(shown_.size()) == blocks || trailingBreak)) {
+            QScrollBar* bar = edit_->verticalScrollBar();
+            const bool atEnd = bar->value() >= bar->maximum();
+            QString added = joinLines(lines, shown_.size());
+            if (!trailingBreak)
+                added.prepend(u'\n');
+            QTextCursor cursor(document);
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(added);
+            if (atEnd)
+                bar->setValue(bar->maximum());
+        } else {
+            edit_->setPlainText(joinLines(lines));
+        }
+        shown_ = lines;
+        widgetAhead_ = false;
+    }
+
+    void applySelection()
+    {
+        if (widgetAhead_)
+            return;
+        const auto& lines = memo_.lines();
+        const int last = edit_->document()->characterCount() - 1;
+        const int start = std::min(documentPosition(lines, memo_.selStart()), last);
+        const int end = std::min(documentPosition(lines, memo_.selStart() + memo_.selLength()), last);
+        QTextCursor cursor = edit_->textCursor();
+        if (std::min(cursor.anchor(), cursor.position()) == start &&
+            std::max(cursor.anchor(), cursor.position()) == end)
+            return;
+        cursor.setPosition(start);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        edit_->setTextCursor(cursor);
+    }
+
+    QString widgetText() const
+    {
+        QString text;
+        const QTextDocument* document = edit_->document();
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            if (block != document->begin())
+                text += u'\n';
+            text += block.text();
+        }
+        text.replace(QChar::LineSeparator, u'\n');
+        return text;
+    }
+
+    void userEdited()
+    {
+        if (impl().applying())
+            return;
+        widgetAhead_ = false;
+        {
+            Suppress echo(*this, aspect(Prop::Lines) | aspect(Prop::Selection));
+            framework::Memo* memo = &memo_;
+            const std::string text = str(widgetText());
+            impl().dispatch([memo, &text] { memo->setText(text); });
+        }
+        shown_ = memo_.lines();
+        storeSelection();
+        postEvent(&framework::Control::onChange);
+    }
+
+    void caretMoved()
+    {
+        if (impl().applying() || widgetAhead_)
+            return;
+        storeSelection();
+    }
+
+    void storeSelection()
+    {
+        // While the model has lines the widget does not show yet, widget
+        // positions mean nothing to it; the refresh sets the selection.
+        if (dirty & (aspect(Prop::Lines) | aspect(Prop::Text)))
+            return;
+        const QTextCursor cursor = edit_->textCursor();
+        const auto& lines = memo_.lines();
+        const int start = modelOffset(lines, std::min(cursor.anchor(), cursor.position()));
+        const int end = modelOffset(lines, std::max(cursor.anchor(), cursor.position()));
+        Suppress echo(*this, aspect(Prop::Selection));
+        memo_.setSelection(start, end - start);
+    }
+
+    framework::Memo& memo_;
+    Bound<W>* edit_;
+    // The lines the widget shows, as last applied or typed.
+    std::vector<std::string> shown_;
+    // The user changed the document and textChanged has not followed yet.
+    bool widgetAhead_ = false;
+};
+
+// --------------------------------------------------------------- ComboBox
+
+class ComboBinding : public ControlBinding {
+public:
+    ComboBinding(BinderImpl& impl, framework::ComboBox& combo, ControlBinding* parent)
+        : ControlBinding(impl, combo, parent), combo_(combo)
+    {
+        box_ = new Bound<QComboBox>(parent->childArea());
+        box_->setInsertPolicy(QComboBox::NoInsert);
+        box_->setMaxVisibleItems(20);
+        setWidget(box_, box_);
+        applyOptions();
+        listen(impl, box_, &QComboBox::activated, [this](int index) { chosen(index); });
+    }
+
+    void applyOptions() override
+    {
+        const bool editable = !combo_.dropDownList;
+        if (box_->isEditable() != editable) {
+            BinderImpl::ApplyGuard guard(impl());
+            box_->setEditable(editable);
+            box_->setInsertPolicy(QComboBox::NoInsert);
+            applyChoice();
+        }
+        if (editable && box_->lineEdit() != connectedEdit_) {
+            connectedEdit_ = box_->lineEdit();
+            listen(impl(), connectedEdit_.data(), &QLineEdit::textEdited, [this](const QString& text) { typed(text); });
+        }
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Items)) {
+            QStringList items;
+            for (const auto& item : combo_.items())
+                items << qs(item);
+            QStringList shown;
+            for (int i = 0; i < box_->count(); ++i)
+                shown << box_->itemText(i);
+            if (items != shown) {
+                box_->clear();
+                box_->addItems(items);
+            }
+        }
+        if (aspects & (aspect(Prop::Items) | aspect(Prop::ItemIndex) | aspect(Prop::Text)))
+            applyChoice();
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
+    bool fillsBackground() const override { return false; }
+    void adjustPalette(QPalette& palette) const override
+    {
+        // A drop-down list draws its text as a button does.
+        if (combo_.color() != framework::ColorDefault)
+            palette.setColor(QPalette::Button, qcolor(combo_.color()));
+        if (combo_.fontColor() != framework::ColorDefault) {
+            palette.setColor(QPalette::Active, QPalette::ButtonText, qcolor(combo_.fontColor()));
+            palette.setColor(QPalette::Inactive, QPalette::ButtonText, qcolor(combo_.fontColor()));
+        }
+    }
+
+private:
+    void applyChoice()
+    {
+        const int index = combo_.itemIndex() < box_->count() ? combo_.itemIndex() : -1;
+        if (box_->currentIndex() != index)
+            box_->setCurrentIndex(index);
+        const QString text = qs(combo_.text());
+        if (box_->isEditable() && box_->currentText() != text)
+            box_->setEditText(text);
+    }
+
+    void chosen(int index)
+    {
+        if (impl().applying())
+            return;
+        {
+            Suppress echo(*this, aspect(Prop::ItemIndex) | aspect(Prop::Text));
+            framework::ComboBox* combo = &combo_;
+            impl().dispatch([combo, index] { combo->setItemIndex(index); });
+        }
+        postEvent(&framework::Control::onClick);
+        postEvent(&framework::Control::onChange);
+    }
+
+    void typed(const QString& text)
+    {
+        if (impl().applying())
+            return;
+        {
+            Suppress echo(*this, aspect(Prop::ItemIndex) | aspect(Prop::Text));
+            framework::ComboBox* combo = &combo_;
+            const std::string value = str(text);
+            impl().dispatch([combo, &value] { combo->setText(value); });
+        }
+        postEvent(&framework::Control::onChange);
+    }
+
+    framework::ComboBox& combo_;
+    Bound<QComboBox>* box_;
+    QPointer<QLineEdit> connectedEdit_;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlBinding> createTextBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+{
+    if (auto* rich = dynamic_cast<framework::RichEdit*>(&model))
+        return std::make_unique<MemoBinding<QTextEdit>>(impl, *rich, parent);
+    if (auto* memo = dynamic_cast<framework::Memo*>(&model))
+        return std::make_unique<MemoBinding<QPlainTextEdit>>(impl, *memo, parent);
+    if (auto* edit = dynamic_cast<framework::Edit*>(&model))
+        return std::make_unique<EditBinding>(impl, *edit, parent);
+    if (auto* combo = dynamic_cast<framework::ComboBox*>(&model))
+        return std::make_unique<ComboBinding>(impl, *combo, parent);
+    if (auto* label = dynamic_cast<framework::Label*>(&model))
+        return std::make_unique<LabelBinding>(impl, *label, parent);
+    return nullptr;
+}
+
+}  // namespace ui::detail

@@ -1,0 +1,1013 @@
+#include "ui/binder.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "ui/align_layout.h"
+#include "ui/binding.h"
+#include "ui/keys.h"
+
+namespace ui {
+
+using framework::Prop;
+
+namespace detail {
+
+int virtualKeyOf(const QKeyEvent* event) { return virtualKeyFromQtKey(event->key()); }
+
+// ------------------------------------------------------------- EventScope
+
+EventScope::EventScope(BinderImpl& impl) : impl_(impl) { impl_.enterEvent(); }
+
+EventScope::~EventScope() { impl_.leaveEvent(); }
+
+// ---------------------------------------------------------------- Binding
+
+Binding::Binding(BinderImpl& impl, framework::Component& model) : impl_(impl), model_(model) {}
+
+Binding::~Binding() = default;
+
+void Binding::observe()
+{
+    observer_ = model_.observe([alive = impl_.alive(), this](Prop what) {
+        if (*alive)
+            markDirty(aspect(what));
+    });
+    markDirty(AllAspects);
+}
+
+void Binding::detachModel()
+{
+    if (observer_)
+        model_.unobserve(observer_);
+    observer_ = 0;
+}
+
+void Binding::markDirty(Aspects aspects)
+{
+    aspects &= ~suppressed_;
+    if (!aspects)
+        return;
+    dirty |= aspects;
+    impl_.schedule(*this);
+}
+
+void Binding::applyNow()
+{
+    const Aspects aspects = dirty;
+    dirty = 0;
+    if (!aspects)
+        return;
+    ++refreshes_;
+    apply(aspects);
+}
+
+// ---------------------------------------------------------- MenuItemBinding
+
+// A menu item is a QAction owned by its form's window; the menus it sits in
+// are rebuilt from the model whenever items are added.
+class MenuItemBinding : public Binding {
+public:
+    MenuItemBinding(BinderImpl& impl, framework::MenuItem& item, FormBinding& form);
+
+    framework::MenuItem& item() const { return item_; }
+    QAction* action() const { return action_; }
+    FormBinding* formBinding() const override { return form_; }
+
+protected:
+    void apply(Aspects aspects) override;
+
+private:
+    void triggered();
+    framework::MenuItem& item_;
+    FormBinding* form_;
+    QPointer<QAction> action_;
+};
+
+// ------------------------------------------------------------- FormBinding
+
+class FormBinding : public ControlBinding {
+public:
+    FormBinding(BinderImpl& impl, framework::Form& form);
+    ~FormBinding() override;
+
+    framework::Form& form() const { return form_; }
+    QWidget* window() const { return widget_; }
+    QWidget* childArea() const override { return central_; }
+    QWidget* mouseWidget() const override { return central_; }
+    FormBinding* formBinding() const override { return const_cast<FormBinding*>(this); }
+    void detachModel() override;
+
+    void addMember(Binding* binding) { members_.push_back(binding); }
+    const std::vector<Binding*>& members() const { return members_; }
+    size_t boundCount = 0;
+
+    void closeRequested();
+    void windowGeometryChanged();
+    void windowStateChanged();
+    void applyOptions() override;
+
+protected:
+    void applyContent(Aspects aspects) override;
+    void applyVisible() override;
+    void applyGeometry() override;
+
+private:
+    void applyState();
+    void rebuildMenus();
+    void raise();
+
+    framework::Form& form_;
+    QWidget* central_ = nullptr;
+    QMainWindow* mainWindow_ = nullptr;
+    int raisedId_ = 0;
+    std::vector<Binding*> members_;
+};
+
+// The window of a form: the model decides about closing, and the window
+// reports where the user moved it.
+template <class Base>
+class FormWindow : public Bound<Base> {
+public:
+    using Bound<Base>::Bound;
+    FormBinding* form = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override
+    {
+        Base::moveEvent(event);
+        if (form && *form->impl().alive())
+            form->windowGeometryChanged();
+    }
+    void resizeEvent(QResizeEvent* event) override
+    {
+        Base::resizeEvent(event);
+        if (form && *form->impl().alive())
+            form->windowGeometryChanged();
+    }
+    void changeEvent(QEvent* event) override
+    {
+        Base::changeEvent(event);
+        if (form && event->type() == QEvent::WindowStateChange && *form->impl().alive())
+            form->windowStateChanged();
+    }
+};
+
+template <class Base>
+void FormWindow<Base>::closeEvent(QCloseEvent* event)
+{
+    if (!form || !*form->impl().alive())
+        return Base::closeEvent(event);
+    // The model decides: FormCloseQuery may refuse, and a form that closes
+    // hides itself, which hides this window.
+    event->ignore();
+    EventScope scope(form->impl());
+    form->closeRequested();
+}
+
+FormBinding::FormBinding(BinderImpl& impl, framework::Form& form)
+    : ControlBinding(impl, form, nullptr), form_(form)
+{
+    if (form.mainMenu) {
+        auto* window = new FormWindow<QMainWindow>();
+        window->form = this;
+        mainWindow_ = window;
+        auto* central = new Bound<QWidget>(window);
+        central->binding = this;
+        window->setCentralWidget(central);
+        central_ = central;
+        setWidget(window, window);
+    } else {
+        auto* window = new FormWindow<QWidget>();
+        window->form = this;
+        central_ = window;
+        setWidget(window, window);
+    }
+    widget_->setAttribute(Qt::WA_DeleteOnClose, false);
+    raisedId_ = form.raised.connect([alive = impl.alive(), this] {
+        if (*alive)
+            raise();
+    });
+}
+
+FormBinding::~FormBinding() = default;
+
+void FormBinding::detachModel()
+{
+    if (raisedId_)
+        form_.raised.disconnect(raisedId_);
+    raisedId_ = 0;
+    ControlBinding::detachModel();
+}
+
+void FormBinding::closeRequested()
+{
+    framework::Form* form = &form_;
+    impl().post([this, form] { impl().dispatch([form] { form->close(); }); });
+}
+
+void FormBinding::windowGeometryChanged()
+{
+    QWidget* window = widget_;
+    if (!window || impl().applying() || !window->isVisible())
+        return;
+    // The model keeps the normal bounds; a minimised or maximised window
+    // reports nothing.
+    if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QPoint pos = window->pos();
+    const QSize size = window->size();
+    if (pos.x() == form_.left() && pos.y() == form_.top() && size.width() == form_.width() &&
+        size.height() == form_.height())
+        return;
+    Suppress echo(*this, aspect(Prop::Geometry));
+    form_.updateBoundsFromView(pos.x(), pos.y(), size.width(), size.height());
+}
+
+void FormBinding::windowStateChanged()
+{
+    QWidget* window = widget_;
+    if (!window || impl().applying())
+        return;
+    const Qt::WindowStates state = window->windowState();
+    framework::WindowState model = framework::WindowState::Normal;
+    if (state & Qt::WindowMinimized)
+        model = framework::WindowState::Minimized;
+    else if (state & Qt::WindowMaximized)
+        model = framework::WindowState::Maximized;
+    if (model == form_.windowState())
+        return;
+    Suppress echo(*this, aspect(Prop::State));
+    form_.setWindowState(model);
+}
+
+void FormBinding::applyOptions()
+{
+    QWidget* window = widget_;
+    Qt::WindowFlags flags = form_.toolWindow ? Qt::Tool : Qt::Window;
+    if (!form_.maximizeButton)
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (window->windowFlags() != flags) {
+        const bool shown = window->isVisible();
+        window->setWindowFlags(flags);
+        if (shown)
+            window->show();
+    }
+}
+
+void FormBinding::applyContent(Aspects aspects)
+{
+    if (aspects & aspect(Prop::Text))
+        widget_->setWindowTitle(qs(form_.caption()));
+    if (aspects & aspect(Prop::State))
+        applyState();
+    if (aspects & MenuStructure)
+        rebuildMenus();
+}
+
+void FormBinding::applyState()
+{
+    QWidget* window = widget_;
+    if (!window->isVisible()) {
+        Qt::WindowStates state = Qt::WindowNoState;
+        if (form_.windowState() == framework::WindowState::Minimized)
+            state = Qt::WindowMinimized;
+        else if (form_.windowState() == framework::WindowState::Maximized)
+            state = Qt::WindowMaximized;
+        window->setWindowState(state);
+        return;
+    }
+    switch (form_.windowState()) {
+    case framework::WindowState::Minimized:
+        if (!(window->windowState() & Qt::WindowMinimized))
+            window->showMinimized();
+        break;
+    case framework::WindowState::Maximized:
+        if (!(window->windowState() & Qt::WindowMaximized))
+            window->showMaximized();
+        break;
+    case framework::WindowState::Normal:
+        if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
+            window->showNormal();
+        break;
+    }
+}
+
+void FormBinding::applyVisible()
+{
+    QWidget* window = widget_;
+    if (!form_.visible()) {
+        window->hide();
+        return;
+    }
+    if (window->isVisible())
+        return;
+    // Options set while the window was hidden were never announced.
+    applyOptions();
+    for (Binding* member : members_)
+        if (auto* control = dynamic_cast<ControlBinding*>(member))
+            control->applyOptions();
+    switch (form_.windowState()) {
+    case framework::WindowState::Minimized:
+        window->showMinimized();
+        break;
+    case framework::WindowState::Maximized:
+        window->showMaximized();
+        break;
+    case framework::WindowState::Normal:
+        window->show();
+        break;
+    }
+    window->raise();
+    window->activateWindow();
+}
+
+void FormBinding::applyGeometry()
+{
+    QWidget* window = widget_;
+    if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QPoint pos(form_.left(), form_.top());
+    const QSize size(std::max(0, form_.width()), std::max(0, form_.height()));
+    if (window->pos() != pos)
+        window->move(pos);
+    if (window->size() != size)
+        window->resize(size);
+}
+
+void FormBinding::raise()
+{
+    impl().flush();
+    if (!widget_ || !widget_->isVisible())
+        return;
+    widget_->raise();
+    widget_->activateWindow();
+}
+
+void FormBinding::rebuildMenus()
+{
+    // Every item with children gets its menu; roots the program shows as
+    // pop-ups or drop-downs got theirs through menuFor() already.
+    std::vector<framework::MenuItem*> items;
+    for (Binding* member : members_)
+        if (auto* item = dynamic_cast<MenuItemBinding*>(member))
+            items.push_back(&item->item());
+    for (framework::MenuItem* item : items)
+        if (!item->items().empty() && item != form_.mainMenu)
+            impl().menuFor(*item);
+    for (framework::MenuItem* item : items) {
+        QMenu* menu = impl().existingMenu(*item);
+        if (QAction* action = impl().actionOf(*item))
+            action->setMenu(item->items().empty() ? nullptr : menu);
+        if (!menu)
+            continue;
+        menu->clear();
+        for (framework::MenuItem* child : item->items())
+            if (QAction* action = impl().actionOf(*child))
+                menu->addAction(action);
+    }
+    if (mainWindow_ && form_.mainMenu) {
+        QMenuBar* bar = mainWindow_->menuBar();
+        bar->clear();
+        for (framework::MenuItem* child : form_.mainMenu->items())
+            if (QAction* action = impl().actionOf(*child))
+                bar->addAction(action);
+    }
+}
+
+// --------------------------------------------------------- MenuItemBinding
+
+MenuItemBinding::MenuItemBinding(BinderImpl& impl, framework::MenuItem& item, FormBinding& form)
+    : Binding(impl, item), item_(item), form_(&form)
+{
+    action_ = new QAction(form.window());
+    action_->setObjectName(qs(item.name()));
+    // Captions keep their "&": it marks the access key in both worlds, and
+    // "&&" shows one "&".
+    listen(impl, action_.data(), &QAction::triggered, [this](bool) { triggered(); });
+}
+
+void MenuItemBinding::triggered()
+{
+    impl().post([this] {
+        framework::MenuItem* item = &item_;
+        impl().dispatch([item] { item->click(); });
+        // A check item changes only through its handler: show the model's
+        // state, not the one Qt toggled.
+        if (action_) {
+            action_->setCheckable(item_.checked());
+            action_->setChecked(item_.checked());
+        }
+    });
+}
+
+void MenuItemBinding::apply(Aspects aspects)
+{
+    if (!action_)
+        return;
+    if (aspects & aspect(Prop::Text)) {
+        action_->setSeparator(item_.isSeparator());
+        action_->setText(qs(item_.caption()));
+    }
+    if (aspects & aspect(Prop::Checked)) {
+        // Checkable only while checked: an unchecked item looks like a
+        // plain command, as in the original menus.
+        action_->setCheckable(item_.checked());
+        action_->setChecked(item_.checked());
+    }
+    if (aspects & aspect(Prop::Visible))
+        action_->setVisible(item_.visible());
+    if (aspects & aspect(Prop::Enabled))
+        action_->setEnabled(item_.enabled());
+    // The hint is not announced; it rides along with every refresh.
+    action_->setStatusTip(qs(item_.hint()));
+    action_->setToolTip(item_.hint().empty() ? action_->text() : qs(item_.hint()));
+}
+
+// --------------------------------------------------------- ControlBinding
+
+ControlBinding::ControlBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+    : Binding(impl, model), control_(model), parent_(parent)
+{
+}
+
+ControlBinding::~ControlBinding() = default;
+
+FormBinding* ControlBinding::formBinding() const { return impl().formBindingOf(control_.owner()); }
+
+void ControlBinding::setWidget(QWidget* widget, BoundHooks* hooks)
+{
+    widget_ = widget;
+    widget->setObjectName(qs(control_.name()));
+    if (hooks)
+        hooks->binding = this;
+    if (parent_)
+        parent_->adoptChild(*this);
+}
+
+void ControlBinding::adoptChild(ControlBinding& child)
+{
+    if (!layout_) {
+        layout_ = new AlignLayout(childArea());
+        layout_->placed = [this](framework::Control& placed, const QRect& rect) {
+            // Aligned controls carry the size the alignment gave them, as
+            // in the original; only for windows on screen, not for the
+            // default sizes of hidden ones.
+            if (!childArea()->isVisible())
+                return;
+            if (placed.left() == rect.x() && placed.top() == rect.y() && placed.width() == rect.width() &&
+                placed.height() == rect.height())
+                return;
+            ControlBinding* binding = impl().controlBindingOf(&placed);
+            if (!binding)
+                return;
+            Suppress echo(*binding, aspect(Prop::Geometry));
+            placed.updateBoundsFromView(rect.x(), rect.y(), rect.width(), rect.height());
+        };
+    }
+    layout_->addControl(child.widget(), &child.control());
+}
+
+void ControlBinding::relayout()
+{
+    if (layout_)
+        impl().requestLayout(*this);
+}
+
+QWidget* ControlBinding::mouseWidget() const
+{
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget_.data()))
+        return area->viewport();
+    return widget_;
+}
+
+QRect ControlBinding::clientRect() const
+{
+    QWidget* w = mouseWidget();
+    return w ? w->rect() : QRect();
+}
+
+framework::MouseEvent ControlBinding::mouseEvent(QMouseEvent* event) const
+{
+    framework::MouseEvent mouse;
+    switch (event->button()) {
+    case Qt::RightButton:
+        mouse.button = framework::MouseButton::Right;
+        break;
+    case Qt::MiddleButton:
+        mouse.button = framework::MouseButton::Middle;
+        break;
+    default:
+        mouse.button = framework::MouseButton::Left;
+        break;
+    }
+    const QPoint pos = event->position().toPoint();
+    mouse.x = pos.x();
+    mouse.y = pos.y();
+    mouse.shift = event->modifiers() & Qt::ShiftModifier;
+    mouse.ctrl = event->modifiers() & Qt::ControlModifier;
+    return mouse;
+}
+
+void ControlBinding::postEvent(std::function<void()> framework::Control::*event)
+{
+    framework::Control* control = &control_;
+    impl().post([this, control, event] {
+        impl().dispatch([control, event] {
+            // A copy: the handler may replace itself while it runs.
+            auto handler = control->*event;
+            if (handler)
+                handler();
+        });
+    });
+}
+
+void ControlBinding::postMouse(std::function<void(const framework::MouseEvent&)> framework::Control::*event,
+                               const framework::MouseEvent& mouse)
+{
+    framework::Control* control = &control_;
+    impl().post([this, control, event, mouse] {
+        impl().dispatch([control, event, mouse] {
+            auto handler = control->*event;
+            if (handler)
+                handler(mouse);
+        });
+    });
+}
+
+void ControlBinding::mousePressed(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressedInside_ = true;
+    postMouse(&framework::Control::onMouseDown, mouseEvent(event));
+}
+
+void ControlBinding::mouseReleased(QMouseEvent* event)
+{
+    // The click comes before the mouse-up, as in the original.
+    if (event->button() == Qt::LeftButton) {
+        if (pressedInside_ && clicksFromMouse() && clientRect().contains(event->position().toPoint()))
+            postEvent(&framework::Control::onClick);
+        pressedInside_ = false;
+    }
+    postMouse(&framework::Control::onMouseUp, mouseEvent(event));
+}
+
+void ControlBinding::mouseDoubleClicked(QMouseEvent* event)
+{
+    // The release after a double click is no click of its own.
+    pressedInside_ = false;
+    if (event->button() == Qt::LeftButton)
+        postEvent(&framework::Control::onDblClick);
+    postMouse(&framework::Control::onMouseDown, mouseEvent(event));
+}
+
+bool ControlBinding::keyPressed(QKeyEvent* event)
+{
+    if (!control_.onKeyDown)
+        return false;
+    const int key = virtualKeyOf(event);
+    if (!key)
+        return false;
+    // Handlers queued by earlier events run first, in order.
+    impl().runHandlers();
+    framework::KeyEvent keyEvent;
+    keyEvent.key = key;
+    keyEvent.shift = event->modifiers() & Qt::ShiftModifier;
+    keyEvent.ctrl = event->modifiers() & Qt::ControlModifier;
+    framework::Control* control = &control_;
+    impl().dispatch([control, &keyEvent] {
+        auto handler = control->onKeyDown;
+        if (handler)
+            handler(keyEvent);
+    });
+    // The key lands on what the handler left, not on the text it replaced.
+    impl().flushBinding(*this);
+    return keyEvent.key == 0;
+}
+
+void ControlBinding::focusIn(Qt::FocusReason reason)
+{
+    // Coming back to the window or closing a menu is no entering.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return;
+    postEvent(&framework::Control::onEnter);
+}
+
+void ControlBinding::focusOut(Qt::FocusReason reason)
+{
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return;
+    postEvent(&framework::Control::onExit);
+}
+
+void ControlBinding::apply(Aspects aspects)
+{
+    if (!widget_)
+        return;
+    if (aspects & Options)
+        applyOptions();
+    applyContent(aspects);
+    if (aspects & (aspect(Prop::Color) | aspect(Prop::Font)))
+        applyPalette();
+    if (aspects & aspect(Prop::Font))
+        applyFont();
+    if (aspects & aspect(Prop::Hint))
+        widget_->setToolTip(qs(control_.hint()));
+    if (aspects & aspect(Prop::Enabled))
+        widget_->setEnabled(control_.enabled());
+    // Geometry first: a window appears where the model puts it.
+    if (aspects & aspect(Prop::Geometry))
+        applyGeometry();
+    if (aspects & aspect(Prop::Visible))
+        applyVisible();
+}
+
+void ControlBinding::applyVisible()
+{
+    widget_->setVisible(control_.visible());
+    if (parent_)
+        parent_->relayout();
+}
+
+void ControlBinding::applyGeometry()
+{
+    if (parent_)
+        parent_->relayout();
+}
+
+void ControlBinding::applyPalette()
+{
+    // A fresh palette resolves only the roles the model sets; the others
+    // come from the parent, which is how the original's parent colour and
+    // parent font work.
+    QPalette palette;
+    if (control_.color() != framework::ColorDefault)
+        palette.setColor(backgroundRole(), qcolor(control_.color()));
+    if (control_.fontColor() != framework::ColorDefault) {
+        // Disabled text keeps the style's grey.
+        palette.setColor(QPalette::Active, foregroundRole(), qcolor(control_.fontColor()));
+        palette.setColor(QPalette::Inactive, foregroundRole(), qcolor(control_.fontColor()));
+    }
+    adjustPalette(palette);
+    widget_->setPalette(palette);
+    if (fillsBackground())
+        widget_->setAutoFillBackground(control_.color() != framework::ColorDefault);
+}
+
+void ControlBinding::applyFont()
+{
+    QFont font;
+    if (!control_.fontName().empty())
+        font.setFamily(qs(control_.fontName()));
+    if (control_.fontSize() > 0)
+        font.setPixelSize(control_.fontSize());
+    if (control_.fontBold())
+        font.setBold(true);
+    widget_->setFont(font);
+}
+
+// -------------------------------------------------------- generic control
+
+namespace {
+
+// A control of no particular kind: a plain container.
+class PlainBinding : public ControlBinding {
+public:
+    PlainBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+        : ControlBinding(impl, model, parent)
+    {
+        auto* w = new Bound<QWidget>(parent ? parent->childArea() : nullptr);
+        setWidget(w, w);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ControlBinding> createControlBinding(BinderImpl& impl, framework::Control& model,
+                                                     ControlBinding* parent)
+{
+    if (auto binding = createTextBinding(impl, model, parent))
+        return binding;
+    if (auto binding = createListBinding(impl, model, parent))
+        return binding;
+    if (auto binding = createOtherBinding(impl, model, parent))
+        return binding;
+    return std::make_unique<PlainBinding>(impl, model, parent);
+}
+
+// -------------------------------------------------------------- BinderImpl
+
+BinderImpl::BinderImpl(framework::Application& app) : app_(app)
+{
+    idle_.setSingleShot(true);
+    idle_.setInterval(0);
+    QObject::connect(&idle_, &QTimer::timeout, [this] { flush(); });
+    formAddedId_ = app.formAdded.connect([alive = alive_, this](framework::Form& form) {
+        if (*alive)
+            bindForm(form);
+    });
+    for (const auto& form : app.forms())
+        bindForm(*form);
+}
+
+BinderImpl::~BinderImpl()
+{
+    *alive_ = false;
+    idle_.stop();
+    app_.formAdded.disconnect(formAddedId_);
+    // Forms already destroyed (Application::destroyForms) are left alone.
+    std::unordered_set<const framework::Form*> living;
+    for (const auto& form : app_.forms())
+        living.insert(form.get());
+    for (auto& [component, binding] : bindings_) {
+        FormBinding* form = binding->formBinding();
+        if (form && living.count(&form->form()))
+            binding->detachModel();
+    }
+    for (auto& [component, binding] : bindings_)
+        if (auto* control = dynamic_cast<ControlBinding*>(binding.get()))
+            control->releaseForeignWidgets();
+    for (FormBinding* form : forms_)
+        delete form->window();
+    handlers_.clear();
+    pending_.clear();
+    layouts_.clear();
+    bindings_.clear();
+}
+
+void BinderImpl::bindForm(framework::Form& form)
+{
+    if (bindings_.count(&form))
+        return;
+    ApplyGuard guard(*this);
+    auto owned = std::make_unique<FormBinding>(*this, form);
+    FormBinding* binding = owned.get();
+    bindings_[&form] = std::move(owned);
+    forms_.push_back(binding);
+    binding->observe();
+    bindNewComponents(*binding);
+}
+
+void BinderImpl::bindNewComponents(FormBinding& form)
+{
+    const auto& components = form.form().components();
+    while (form.boundCount < components.size()) {
+        framework::Component& component = *components[form.boundCount];
+        ++form.boundCount;
+        bindComponent(form, component);
+    }
+}
+
+void BinderImpl::bindComponent(FormBinding& form, framework::Component& component)
+{
+    if (bindings_.count(&component))
+        return;
+    std::unique_ptr<Binding> binding;
+    if (auto* item = dynamic_cast<framework::MenuItem*>(&component)) {
+        binding = std::make_unique<MenuItemBinding>(*this, *item, form);
+        form.markDirty(MenuStructure);
+    } else if (auto* control = dynamic_cast<framework::Control*>(&component)) {
+        ControlBinding* parent = controlBindingOf(control->parent());
+        binding = createControlBinding(*this, *control, parent ? parent : &form);
+    } else {
+        return;  // timers run on the clock service
+    }
+    Binding* raw = binding.get();
+    bindings_[&component] = std::move(binding);
+    form.addMember(raw);
+    raw->observe();
+}
+
+Binding* BinderImpl::bindingOf(const framework::Component* component) const
+{
+    if (!component)
+        return nullptr;
+    auto it = bindings_.find(component);
+    return it == bindings_.end() ? nullptr : it->second.get();
+}
+
+ControlBinding* BinderImpl::controlBindingOf(const framework::Component* component) const
+{
+    return dynamic_cast<ControlBinding*>(bindingOf(component));
+}
+
+FormBinding* BinderImpl::formBindingOf(const framework::Form* form) const
+{
+    return dynamic_cast<FormBinding*>(bindingOf(form));
+}
+
+void BinderImpl::schedule(Binding& binding)
+{
+    if (!binding.queued) {
+        binding.queued = true;
+        pending_.push_back(&binding);
+    }
+    if (!flushing_ && !idle_.isActive())
+        idle_.start();
+}
+
+void BinderImpl::requestLayout(ControlBinding& container)
+{
+    if (std::find(layouts_.begin(), layouts_.end(), &container) == layouts_.end())
+        layouts_.push_back(&container);
+    if (!flushing_ && !idle_.isActive())
+        idle_.start();
+}
+
+void BinderImpl::runLayouts()
+{
+    while (!layouts_.empty()) {
+        auto batch = std::move(layouts_);
+        layouts_.clear();
+        for (ControlBinding* container : batch)
+            if (container->layout())
+                container->layout()->relayout();
+    }
+}
+
+void BinderImpl::applyPending()
+{
+    ApplyGuard guard(*this);
+    // Writes back from the layout may queue more; they settle at once
+    // because aligned sizes are a function of the inputs.
+    for (int round = 0; round < 16 && (!pending_.empty() || !layouts_.empty()); ++round) {
+        auto batch = std::move(pending_);
+        pending_.clear();
+        // Windows last: a window shows with its controls already in place.
+        std::stable_partition(batch.begin(), batch.end(),
+                              [](Binding* b) { return dynamic_cast<FormBinding*>(b) == nullptr; });
+        bool laidOut = false;
+        for (Binding* binding : batch) {
+            if (!laidOut && dynamic_cast<FormBinding*>(binding)) {
+                runLayouts();
+                laidOut = true;
+            }
+            binding->queued = false;
+            binding->applyNow();
+        }
+        runLayouts();
+    }
+}
+
+void BinderImpl::flush()
+{
+    if (flushing_)
+        return;
+    flushing_ = true;
+    idle_.stop();
+    {
+        ApplyGuard guard(*this);
+        for (size_t i = 0; i < forms_.size(); ++i)
+            bindNewComponents(*forms_[i]);
+    }
+    applyPending();
+    flushing_ = false;
+    runHandlers();
+}
+
+void BinderImpl::flushBinding(Binding& binding)
+{
+    if (!binding.dirty)
+        return;
+    ApplyGuard guard(*this);
+    binding.applyNow();
+    runLayouts();
+}
+
+bool BinderImpl::dispatch(const std::function<void()>& handler)
+{
+    if (!framework::Application::exists())
+        return false;
+    return app_.dispatch(handler);
+}
+
+void BinderImpl::post(std::function<void()> handler)
+{
+    handlers_.push_back(std::move(handler));
+    if (eventDepth_ == 0 && !idle_.isActive())
+        idle_.start();
+}
+
+void BinderImpl::leaveEvent()
+{
+    if (--eventDepth_ == 0)
+        runHandlers();
+}
+
+void BinderImpl::runHandlers()
+{
+    while (!handlers_.empty() && *alive_) {
+        auto handler = std::move(handlers_.front());
+        handlers_.pop_front();
+        handler();
+    }
+}
+
+QMenu* BinderImpl::existingMenu(const framework::MenuItem& item) const
+{
+    auto it = menus_.find(&item);
+    return it == menus_.end() ? nullptr : it->second.data();
+}
+
+QMenu* BinderImpl::menuFor(framework::MenuItem& item)
+{
+    if (QMenu* menu = existingMenu(item))
+        return menu;
+    FormBinding* form = formBindingOf(item.owner());
+    if (!form)
+        return nullptr;
+    auto* menu = new QMenu(form->window());
+    menu->setObjectName(qs(item.name()));
+    menus_[&item] = menu;
+    form->markDirty(MenuStructure);
+    return menu;
+}
+
+QAction* BinderImpl::actionOf(const framework::MenuItem& item) const
+{
+    auto* binding = dynamic_cast<MenuItemBinding*>(bindingOf(&item));
+    return binding ? binding->action() : nullptr;
+}
+
+void BinderImpl::setPopupMenu(const framework::Control& control, framework::MenuItem& root)
+{
+    ControlBinding* binding = controlBindingOf(&control);
+    if (!binding || !binding->widget())
+        return;
+    QWidget* widget = binding->widget();
+    QObject::disconnect(popups_[&control]);
+    QMenu* menu = menuFor(root);
+    if (!menu)
+        return;
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    popups_[&control] =
+        listen(*this, widget, &QWidget::customContextMenuRequested, [this, binding, root = &root](const QPoint& pos) {
+            // The menu shows the model's current state.
+            flush();
+            QMenu* shown = existingMenu(*root);
+            QWidget* origin = binding->mouseWidget();
+            if (shown && origin)
+                shown->popup(origin->mapToGlobal(pos));
+        });
+}
+
+void BinderImpl::setBrowserProvider(std::function<QWidget*(framework::WebBrowserHost&)> provider)
+{
+    browserProvider = std::move(provider);
+    for (auto& [component, binding] : bindings_)
+        if (auto* control = dynamic_cast<ControlBinding*>(binding.get()))
+            control->browserProviderChanged();
+}
+
+}  // namespace detail
+
+// ------------------------------------------------------------------ Binder
+
+Binder::Binder(framework::Application& app) : impl_(std::make_unique<detail::BinderImpl>(app)) {}
+
+Binder::~Binder() = default;
+
+QWidget* Binder::windowOf(const framework::Form& form) const
+{
+    detail::FormBinding* binding = impl_->formBindingOf(&form);
+    return binding ? binding->window() : nullptr;
+}
+
+QWidget* Binder::widgetOf(const framework::Component& component) const
+{
+    detail::Binding* binding = impl_->bindingOf(&component);
+    return binding ? binding->widget() : nullptr;
+}
+
+QAction* Binder::actionOf(const framework::MenuItem& item) const { return impl_->actionOf(item); }
+
+QMenu* Binder::menuOf(const framework::MenuItem& item) const { return impl_->existingMenu(item); }
+
+void Binder::setPopupMenu(const framework::Control& control, framework::MenuItem& root)
+{
+    impl_->setPopupMenu(control, root);
+}
+
+void Binder::setBrowserWidgetProvider(std::function<QWidget*(framework::WebBrowserHost&)> provider)
+{
+    impl_->setBrowserProvider(std::move(provider));
+}
+
+void Binder::flush() { impl_->flush(); }
+
+int Binder::refreshCount(const framework::Component& component) const
+{
+    detail::Binding* binding = impl_->bindingOf(&component);
+    return binding ? binding->refreshes() : 0;
+}
+
+}  // namespace ui
