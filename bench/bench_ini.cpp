@@ -169,6 +169,6 @@ void BM_TableRead(benchmark::State& state)
 }
 BENCHMARK(BM_TableRead)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

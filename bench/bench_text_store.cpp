@@ -83,6 +83,6 @@ void BM_SaveLines(benchmark::State& state)
 }
 BENCHMARK(BM_SaveLines)->Arg(8)->Arg(932)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -95,6 +95,9 @@ public:
     void ComboBoxUbrithsChange();
     void ComboBoxLanguageChange();
     void TimerBaseTimer();
+    // Shows a lecture step: the step number and its text in the memo
+    // window's log memo.
+    void showLectureStep(int step);
 
     // ---- text registers and the info editor
     void PFCLEFrontClick();

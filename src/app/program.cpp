@@ -34,12 +34,17 @@ void createForms(framework::Application& application)
     application.setTitle(ApplicationTitle);
     // Every other window builds its paths from FmMain's ExeDir and LangName,
     // so the main window is created, and its creation finished, first.
-    application.createForm(FmMain, true);
-    application.createForm(FmCtrl, true);
+    application.createForm(FmMain, false);
+    application.createForm(FmCtrl, false);
     application.createForm(FmSys, false);
     application.createForm(FmMemo, false);
-    application.createForm(FmCpp, true);
+    application.createForm(FmCpp, false);
     application.createForm(FmDocEdi, false);
+    // Shown once all six exist: their show handlers load files that reach
+    // into the other windows.
+    for (framework::Form* form : {static_cast<framework::Form*>(FmMain), static_cast<framework::Form*>(FmCtrl),
+                                  static_cast<framework::Form*>(FmCpp)})
+        application.dispatch([form] { form->show(); });
 }
 
 void forgetForms()

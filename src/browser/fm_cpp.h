@@ -15,10 +15,14 @@ public:
     int ManipCols = 5;
     int ManipRows = 16;
 
+    framework::GroupBox& GroupBoxThema;
+    framework::ComboBox& ComboBoxLike;
+    framework::Edit& EditThemas;
     framework::PageControl& PageControlMain;
     framework::TabSheet& TabSheetMBase;
     framework::TabSheet& TabSheetMManipulates;
     framework::TabSheet& TabSheetMFree;
+    framework::ComboBox& ComboBoxManipSite;
     framework::StringGrid& StringGridManip;
 
     // Makes the Base page the active outer page.
@@ -29,4 +33,12 @@ public:
     void PMPSiteOpenClick();
     void PMPSaleClick();
     void PMPTAddClick();
+    void PMPLstClick();
+    void ComboBoxManipSiteClick();
+
+    // The tab sheet of the current tab of the current page, or null.
+    framework::TabSheet* currentTab();
+    // The run browser becomes the current tab's browser.
+    void useCurrentBrowser();
+    void navigateActiveBrowser(const std::string& url);
 };

@@ -14,7 +14,7 @@ namespace {
     throw framework::FileError("Cannot create file \"" + pathText(path) + "\". " + ec.message());
 }
 
-}  // namespace
+} // namespace
 
 fs::path resolveDataFolder(const DataFolderInputs& inputs)
 {
@@ -96,4 +96,4 @@ std::string siteBaseAddress(const fs::path& exeDir)
     return base;
 }
 
-}  // namespace platform
+} // namespace platform

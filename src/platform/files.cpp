@@ -59,8 +59,8 @@ std::string quoted(const fs::path& path)
 std::string temporaryName(const std::string& targetName)
 {
     static std::atomic<unsigned> counter{0};
-    thread_local std::mt19937 random(static_cast<unsigned>(
-        std::chrono::steady_clock::now().time_since_epoch().count() ^ (static_cast<unsigned>(getpid()) << 16)));
+    thread_local std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() ^
+                                                           (static_cast<unsigned>(getpid()) << 16)));
     static constexpr char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     // Long names are shortened so the extra characters cannot push the
     // temporary name past the file system's limit.
@@ -91,7 +91,7 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 fs::path resolveCaseInsensitive(const fs::path& path)
 {
@@ -299,4 +299,4 @@ fs::path textPath(const std::string& text)
     return fs::path(text);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -1,6 +1,5 @@
 #include "platform/ini_file.h"
 
-#include <climits>
 #include <cstdint>
 #include <exception>
 #include <string_view>
@@ -8,6 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "framework/convert.h"
 #include "platform/text_codec.h"
 #include "platform/text_store.h"
 
@@ -36,7 +36,7 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 struct CaseInsensitiveHash {
     size_t operator()(std::string_view text) const
     {
-        uint64_t hash = 14695981039346656037ull;  // FNV-1a
+        uint64_t hash = 14695981039346656037ull; // FNV-1a
         for (const char c : text) {
             hash = (hash ^ static_cast<unsigned char>(asciiLower(c))) * 1099511628211ull;
         }
@@ -111,62 +111,14 @@ std::string fileValue(const std::string& value)
     return needsQuotes ? "\"" + value + "\"" : value;
 }
 
-// A whole number, as the framework's StrToInt reads it: blanks around it,
-// an optional sign, decimal digits or hexadecimal after "$" or "0x".
-bool parseInteger(std::string_view text, int& result)
-{
-    text = trimBlanks(text);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    unsigned base = 10;
-    if (text.starts_with('$')) {
-        base = 16;
-        text.remove_prefix(1);
-    } else if (text.starts_with("0x") || text.starts_with("0X")) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty()) {
-        return false;
-    }
-    constexpr uint64_t Limit = static_cast<uint64_t>(INT_MAX) + 1;
-    uint64_t magnitude = 0;
-    for (const char c : text) {
-        unsigned digit;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<unsigned>(c - '0');
-        } else if (base == 16 && asciiLower(c) >= 'a' && asciiLower(c) <= 'f') {
-            digit = static_cast<unsigned>(asciiLower(c) - 'a' + 10);
-        } else {
-            return false;
-        }
-        magnitude = magnitude * base + digit;
-        if (magnitude > Limit) {
-            return false;
-        }
-    }
-    if (negative) {
-        result = static_cast<int>(-static_cast<int64_t>(magnitude));
-        return true;
-    }
-    if (magnitude > static_cast<uint64_t>(INT_MAX)) {
-        return false;
-    }
-    result = static_cast<int>(magnitude);
-    return true;
-}
-
-}  // namespace
+} // namespace
 
 // One line of the file. Lines that are not keys (comments, blank lines,
 // text without '=') are kept word for word so a save does not disturb them.
 struct IniFile::Entry {
-    std::string line;   // as written to the file
-    std::string key;    // the key name as spelled in the file
-    std::string value;  // the value as read (trimmed, unquoted, not cut)
+    std::string line;  // as written to the file
+    std::string key;   // the key name as spelled in the file
+    std::string value; // the value as read (trimmed, unquoted, not cut)
     bool isKey = false;
 };
 
@@ -242,7 +194,7 @@ IniFile::IniFile(fs::path path) : path_(std::move(path)), uncaughtAtOpen_(std::u
             entry.isKey = true;
             entry.key = std::string(trimBlanks(view.substr(0, equals)));
             entry.value = parseValue(view.substr(equals + 1));
-            section.keyIndex.emplace(entry.key, section.entries.size());  // keeps the first
+            section.keyIndex.emplace(entry.key, section.entries.size()); // keeps the first
         }
         entry.line = std::move(line);
         section.entries.push_back(std::move(entry));
@@ -303,16 +255,16 @@ std::string IniFile::readString(const std::string& section, const std::string& k
 
 int IniFile::readInteger(const std::string& section, const std::string& key, int fallback) const
 {
-    int value;
-    // A value longer than MaxValueBytes is no number, so reading it uncut
-    // would give the same answer; readString keeps the rules in one place.
-    return parseInteger(readString(section, key, std::string()), value) ? value : fallback;
+    // The same rules as StrToInt everywhere else in the program: blanks
+    // around the number, a sign, decimal or "$"/"0x" hexadecimal digits.
+    int value = 0;
+    return framework::TryStrToInt(readString(section, key, std::string()), value) ? value : fallback;
 }
 
 bool IniFile::readBool(const std::string& section, const std::string& key, bool fallback) const
 {
-    int value;
-    return parseInteger(readString(section, key, std::string()), value) ? value != 0 : fallback;
+    int value = 0;
+    return framework::TryStrToInt(readString(section, key, std::string()), value) ? value != 0 : fallback;
 }
 
 void IniFile::writeString(const std::string& section, const std::string& key, const std::string& value)
@@ -331,7 +283,7 @@ void IniFile::writeString(const std::string& section, const std::string& key, co
     if (found != target->keyIndex.end()) {
         Entry& entry = target->entries[found->second];
         if (entry.value == text) {
-            return;  // the file already reads back this value
+            return; // the file already reads back this value
         }
         entry.line = entry.key + "=" + fileValue(text);
         entry.value = std::move(text);
@@ -455,4 +407,4 @@ void IniFile::flush()
     dirty_ = false;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -29,7 +29,8 @@ public:
     const fs::path& path() const { return path_; }
 
     std::string readString(const std::string& section, const std::string& key, const std::string& fallback) const;
-    // The default when the value is missing or not a decimal number.
+    // The default when the value is missing or not a whole number (read as
+    // StrToInt does: decimal, or hexadecimal after "$" or "0x").
     int readInteger(const std::string& section, const std::string& key, int fallback) const;
     bool readBool(const std::string& section, const std::string& key, bool fallback) const;
 

@@ -27,7 +27,7 @@ fs::path homeFolder()
     return fs::path(".");
 }
 
-}  // namespace
+} // namespace
 
 fs::path registryFile()
 {
@@ -37,8 +37,8 @@ fs::path registryFile()
     }
     // Relative values of XDG_CONFIG_HOME are invalid and to be ignored.
     const std::string configHome = environment("XDG_CONFIG_HOME");
-    const fs::path base = !configHome.empty() && configHome.front() == '/' ? textPath(configHome)
-                                                                          : homeFolder() / ".config";
+    const fs::path base =
+        !configHome.empty() && configHome.front() == '/' ? textPath(configHome) : homeFolder() / ".config";
     return base / "Orrinax" / "registry.ini";
 }
 
@@ -103,4 +103,4 @@ void RegIniFile::writeInteger(const std::string& subkey, const std::string& name
     ini_->writeInteger(section(subkey), name, value);
 }
 
-}  // namespace platform
+} // namespace platform

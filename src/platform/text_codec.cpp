@@ -18,7 +18,7 @@ namespace {
 std::atomic<CodePage> g_writeCodePage{CodePage::Utf8};
 
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
-constexpr std::string_view ReplacementChar = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view ReplacementChar = "\xEF\xBF\xBD"; // U+FFFD
 
 // The length of the UTF-8 sequence starting at bytes[pos], or 0 when it is
 // not a well-formed one (overlong forms, surrogates and values above
@@ -40,7 +40,7 @@ inline size_t utf8SequenceLength(std::string_view bytes, size_t pos)
             return 0;
         }
         if ((b0 == 0xE0 && p[1] < 0xA0) || (b0 == 0xED && p[1] >= 0xA0)) {
-            return 0;  // overlong, or a UTF-16 surrogate
+            return 0; // overlong, or a UTF-16 surrogate
         }
         return 3;
     }
@@ -49,7 +49,7 @@ inline size_t utf8SequenceLength(std::string_view bytes, size_t pos)
             return 0;
         }
         if ((b0 == 0xF0 && p[1] < 0x90) || (b0 == 0xF4 && p[1] >= 0x90)) {
-            return 0;  // overlong, or above U+10FFFF
+            return 0; // overlong, or above U+10FFFF
         }
         return 4;
     }
@@ -106,7 +106,7 @@ std::string hexByte(unsigned char byte)
     return buffer;
 }
 
-}  // namespace
+} // namespace
 
 bool isValidUtf8(std::string_view bytes)
 {
@@ -228,4 +228,4 @@ void setWriteCodePage(CodePage codePage)
     g_writeCodePage.store(codePage, std::memory_order_relaxed);
 }
 
-}  // namespace platform
+} // namespace platform

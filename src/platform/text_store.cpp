@@ -58,4 +58,4 @@ void saveLines(const fs::path& path, const std::vector<std::string>& lines)
     atomicWrite(path, encodeFileText(joinLines(lines), writeCodePage()));
 }
 
-}  // namespace platform
+} // namespace platform

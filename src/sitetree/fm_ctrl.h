@@ -1,31 +1,173 @@
 #pragma once
-// The site tree and lists window: theme trees, categories, word lists,
-// sharing words, operation programs and downloads.
+// The site tree and lists window: theme trees and their categories, word
+// lists, sharing words, the Assist page, operation programs and downloads.
 
 #include <string>
 
 #include "framework/form.h"
+#include "platform/files.h"
 
 class TFmCtrl : public framework::Form {
 public:
     TFmCtrl();
 
-    // Remembered row count of the word-list grid (kept by the memo window's
-    // grid commands when they change the grid's size).
+    // ---- tree state
+    std::string CurrentNodeText;
+    std::string NewNodeName;
+    std::string LikeWord;
+    int AllCount = 0;
+    int RootIndex = -1;
+    int SelectedAbsIndex = 0;
+    int ChildCount = 0;
+    int LineCount = 0;
+    bool HasParent = false;
+    std::string TreeSuffix = "Edd1";
+    framework::TreeView* ActiveTreeView = nullptr;
+    std::string ListSuffix = "Edd1";
+    framework::Memo* ActiveListMemo = nullptr;
+
+    // ---- word-list state
     int BunchColCount = 2;
     int BunchRowCount = 50;
+    int PressedCol = 0;
+    int PressedRow = 0;
+    std::string ClickedWord;
+    framework::StringGrid* ActiveBunchGrid = nullptr;
 
+    // ---- controls
+    framework::PageControl& PageControlMain;
+    framework::TabSheet& TabSheetMSerch;
+    framework::GroupBox& GroupBoxSTTVF;
+    framework::ComboBox& ComboBoxTVFCategory;
+    framework::ToolBar& ToolBarTVFCategory;
+    framework::ToolButton& ToolButtonTVFFunc;
+    framework::GroupBox& GroupBoxThema;
+    framework::ToolBar& ToolBarTreeVeiw;
+    framework::ToolButton& ToolButtonTVFAdd;
+    framework::ToolButton& ToolButtonTrVwTDelete;
+    framework::ToolButton& ToolButtonTrVwTool;
+    framework::Panel& PanelThema;
     framework::TreeView& TreeViewEdd1;
+    framework::GroupBox& GroupBoxSTSharing;
+    framework::ToolBar& ToolBarSharing;
+    framework::ToolButton& ToolButtonSharing;
+    framework::CheckListBox& CheckListBoxSharing;
+    framework::GroupBox& GroupBoxList;
+    framework::PageControl& PageControlList;
+    framework::TabSheet& TabSheetLBunch;
+    framework::ToolBar& ToolBarBunch;
+    framework::ToolButton& ToolButtonBunchAdd;
+    framework::ToolButton& ToolButtonBunchTool;
+    framework::ComboBox& ComboBoxBunch;
+    framework::Panel& PanelList;
     framework::StringGrid& StringGridBunch;
+    framework::TabSheet& TabSheetLTVF;
+    framework::ToolBar& ToolBarMemo;
+    framework::ToolButton& ToolButtonMemoAdd;
+    framework::ToolButton& ToolButtonMemoTool;
+    framework::Memo& MemoEdd1;
+    framework::TabSheet& TabSheetMAssist;
+    framework::PageControl& PageControlAssist;
+    framework::TabSheet& TabSheetMACheck;
+    framework::ToolBar& ToolBarCheck;
+    framework::ToolButton& ToolButtonSiteDont;
+    framework::ToolButton& ToolButtonPageCopy;
+    framework::TabSheet& TabSheetMAJoin;
+    framework::ComboBox& ComboBoxAssistURL;
+    framework::WebBrowserHost& CppWebBrowserAssist;
 
+    // ---- window events
     void FormCreate() override;
+    void FormShow() override;
+    void FormDestroy() override;
 
-    // Commands other windows call.
-    void PMTrVwCFSaveClick();
+    // ---- theme tree (tree_view_commands.cpp)
+    void PMTrVwFELoadClick();
     void PMTrVwFESaveClick();
+    void PMTrVwTBackUPClick();
+    void PMTrVwTTRestorationClick();
+    void PMTrVwANOpen1Click();
+    void PMTrVwFESReadClick();
+    void PMTrVwFESWriteClick();
+    void ToolButtonTVFAddClick();
+    void PMTrVwTTSaveClick();
+    void TreeViewEdd1Click();
+    void TreeViewEdd1DblClick();
+    void TreeViewEdd1Enter();
+    void TreeViewEdd1MouseDown();
+    void TreeViewEdd1DragOver(framework::Control* source, int x, int y, bool& accept);
+    void TreeViewEdd1DragDrop(framework::Control* source, int x, int y);
+    void MemoEdd1Enter();
+    void MemoEdd1KeyDown(framework::KeyEvent& key);
+
+    // ---- categories and tree editing (categories.cpp)
+    void PMTFCLoad1Click();
+    void PMTrVwCFSaveClick();
+    void PMTFCOpenClick();
+    void ComboBoxTVFCategoryClick();
+    void ComboBoxTVFCategoryChange();
+    void PMTTAdd1Click();
+    void FMTTrVwTSaveClick();
+    void ToolButtonTVFFuncClick();
+    void FMTTrVwTDeleteClick();
+    void PMTANARootClick();
+    void PMTANAChildClick();
+    void PMTANAListClick();
+    void PMTrVwTDeleteClick();
+    void ToolButtonTrVwTDeleteClick();
+    void PMTrVwTTRootInClick();
+    void PMTrVwTTConnectedManiplatesClick();
+    void PMTANRenameChangeClick();
+    void PMTFRMakeXML1Click();
+
+    // ---- word lists (bunch_lists.cpp)
+    void PMBunchSFReadClick();
+    void PMBunchSFWriteClick();
+    void PMBunchSClearClick();
+    void PMBunchSVSetClick();
+    void PMBunchSVBiganClick();
+    void PMBCFLoadClick();
+    void PMBunchCFSaveClick();
+    void PMBCFOpen1Click();
+    void PMBunchCFReadClick();
+    void PMBunchCFWriteClick();
+    void PMBunchCAddClick();
     void PMBunchTFSaveClick();
-    void PMBunchTListUpClick();
+    void PMBunchTFDeleteClick();
+    void PMBunchTSRowInsertClick();
+    void PMBunchTSRowDeleteClick();
     void PMBunchTSRowBunchFromMemoClick();
+    void PMBunchTSAllYesClick();
+    void PMBunchTSAllNoClick();
+    void PMBunchTSClearClick();
+    void PMBunchTThemaAddClick();
+    void PMBunchTListUpClick();
+    void PMTrVwMTListUpClick();
+    void ComboBoxBunchClick();
+    void ComboBoxBunchChange();
+    void StringGridBunchMouseDown(const framework::MouseEvent& event);
+    void StringGridBunchMouseUp(const framework::MouseEvent& event);
+    void StringGridBunchClick();
+    void ToolButtonBunchAddClick();
+
+    // ---- sharing list, pop-up menu, Assist page (sharing.cpp)
+    void PMSCFLoadClick();
+    void PMSharingCFSaveClick();
+    void PMSCFOpenClick();
+    void CheckListBoxSharingClick();
+    void PMSCFOnClic1Click();
+    void PMSUniquClick();
+    void PMCAdd1Click();
+    void PMCDateClick();
+    void PMCDelete1Click();
+    void PMSVisible1Click();
+    void ToolButtonTVFFuncMouseMove();
+    void ToolButtonSiteDontClick();
+    void ToolButtonPageCopyClick();
+    void GroupBoxSTSharingClick();
+    void TabSheetMAssistShow();
+
+    // ---- downloads and operation programs (later work)
     void PMJoinAOperatorClick();
 
     // The settings window's HTTP test page: a fetch with the window's HTTP
@@ -34,4 +176,16 @@ public:
     std::string httpHeader() const;
     std::string httpBody() const;
     std::string httpCookieIn() const;
+
+    // ---- helpers shared by the handlers
+    // The tree file of the current category, stored in FmMain->PathText.
+    platform::fs::path treeFilePath();
+    // A file of the language folder, stored in FmMain->PathText.
+    platform::fs::path dataFile(const std::string& name);
+    // The theme box of the browser window.
+    framework::Edit& themeBox() const;
+
+private:
+    void buildMenus();
+    void readCaptions();
 };

@@ -1,3 +1,5 @@
+#include "ui/qt_keywords.h"
+
 #include "ui/align_layout.h"
 
 #include <QWidget>

@@ -17,6 +17,8 @@
 // In flow mode (tool bars) the children stand side by side from the left in
 // creation order, each as wide as it wants to be and as high as the bar.
 
+#include "ui/qt_keywords.h"
+
 #include <QLayout>
 
 #include <functional>

@@ -1,5 +1,7 @@
 // Bindings of the text controls: labels, edits, memos and combo boxes.
 
+#include "ui/qt_keywords.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,22 +20,6 @@ namespace ui::detail {
 using framework::Prop;
 
 namespace {
-
-// A caption as the original label shows it: "&" marks an access key and is
-// not shown, "&&" shows one "&".
-QString withoutAccessKeys(const std::string& caption)
-{
-    const QString text = qs(caption);
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'&' && i + 1 < text.size()) {
-            ++i;
-        }
-        out += text[i];
-    }
-    return out;
-}
 
 QString joinLines(const std::vector<std::string>& lines, size_t from = 0)
 {
@@ -60,7 +46,6 @@ public:
         auto* w = new Bound<QLabel>(parent->childArea());
         w->setTextFormat(Qt::PlainText);
         w->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        widget_ = w;
         setWidget(w, w);
     }
 

@@ -1,3 +1,5 @@
+#include "ui/qt_keywords.h"
+
 #include "ui/binder.h"
 
 #include <QAction>
@@ -20,6 +22,19 @@ using framework::Prop;
 namespace detail {
 
 int virtualKeyOf(const QKeyEvent* event) { return virtualKeyFromQtKey(event->key()); }
+
+QString withoutAccessKeys(const std::string& caption)
+{
+    const QString text = qs(caption);
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size())
+            ++i;
+        out += text[i];
+    }
+    return out;
+}
 
 // ------------------------------------------------------------- EventScope
 
@@ -509,7 +524,7 @@ framework::MouseEvent ControlBinding::mouseEvent(QMouseEvent* event) const
         mouse.button = framework::MouseButton::Left;
         break;
     }
-    const QPoint pos = event->position().toPoint();
+    const QPoint pos = modelPoint(event->position().toPoint());
     mouse.x = pos.x();
     mouse.y = pos.y();
     mouse.shift = event->modifiers() & Qt::ShiftModifier;
@@ -860,6 +875,8 @@ void BinderImpl::applyPending()
 
 void BinderImpl::flush()
 {
+    // User actions first: the refresh then shows what their handlers left.
+    runHandlers();
     if (flushing_)
         return;
     flushing_ = true;

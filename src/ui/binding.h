@@ -14,6 +14,8 @@
 // change the very widget that emitted the signal. Each runs through
 // Application::dispatch, so no exception reaches Qt.
 
+#include "ui/qt_keywords.h"
+
 #include <QAbstractScrollArea>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -55,6 +57,10 @@ inline QString qs(const std::string& text) { return QString::fromStdString(text)
 inline std::string str(const QString& text) { return text.toStdString(); }
 // 0x00BBGGRR
 inline QColor qcolor(int32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+// A caption as the original labels and panels show it: "&" marks an access
+// key and is not shown, "&&" shows one "&".
+QString withoutAccessKeys(const std::string& caption);
 
 class BinderImpl;
 class Binding;
@@ -159,8 +165,14 @@ QMetaObject::Connection listen(BinderImpl& impl, Sender* sender, Signal signal, 
 {
     return QObject::connect(sender, signal, sender,
                             [alive = impl.alive(), slot = std::move(slot)](auto&&... args) {
-                                if (*alive)
+                                if (!*alive)
+                                    return;
+                                // Slots may skip the arguments (and a
+                                // private signal's tag).
+                                if constexpr (std::is_invocable_v<const Slot&, decltype(args)...>)
                                     slot(std::forward<decltype(args)>(args)...);
+                                else
+                                    slot();
                             });
 }
 
@@ -289,6 +301,8 @@ protected:
     virtual void adjustPalette(QPalette&) const {}
 
     framework::MouseEvent mouseEvent(QMouseEvent* event) const;
+    // The point handed to mouse handlers for a point of mouseWidget().
+    virtual QPoint modelPoint(const QPoint& point) const { return point; }
     QRect clientRect() const;
 
     framework::Control& control_;

@@ -1,3 +1,5 @@
+#include "ui/qt_keywords.h"
+
 #include "ui/keys.h"
 
 namespace ui {

@@ -4,6 +4,8 @@
 // reports Qt key presses as virtual keys, the input synthesiser turns the
 // operation programs' virtual keys into Qt key events.
 
+#include "ui/qt_keywords.h"
+
 #include <QString>
 #include <Qt>
 

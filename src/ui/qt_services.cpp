@@ -1,3 +1,5 @@
+#include "ui/qt_keywords.h"
+
 #include "ui/qt_services.h"
 
 #include <QApplication>

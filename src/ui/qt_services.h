@@ -3,6 +3,8 @@
 // file and address associations, timers, the event loop and synthesised
 // input. The windows see only the interfaces of framework/services.h.
 
+#include "ui/qt_keywords.h"
+
 #include <QElapsedTimer>
 #include <QPoint>
 #include <QPointer>

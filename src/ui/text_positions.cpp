@@ -1,3 +1,5 @@
+#include "ui/qt_keywords.h"
+
 #include "ui/text_positions.h"
 
 #include <algorithm>

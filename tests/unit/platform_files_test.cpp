@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FilesTest : public ::testing::Test {
+class PlatformFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -59,7 +59,7 @@ protected:
     fs::path dir;
 };
 
-TEST_F(FilesTest, FindsNamesThatDifferOnlyInCase)
+TEST_F(PlatformFilesTest, FindsNamesThatDifferOnlyInCase)
 {
     writeRaw(dir / "ListBunch5w4h.INI", "data");
 
@@ -74,7 +74,7 @@ TEST_F(FilesTest, FindsNamesThatDifferOnlyInCase)
     EXPECT_EQ(platform::readFileBytes(dir / "ListBunch5w4x.INI"), std::nullopt);
 }
 
-TEST_F(FilesTest, OnlyTheLastComponentIsMatchedLoosely)
+TEST_F(PlatformFilesTest, OnlyTheLastComponentIsMatchedLoosely)
 {
     fs::create_directory(dir / "Sub");
     writeRaw(dir / "Sub" / "File.txt", "x");
@@ -83,13 +83,13 @@ TEST_F(FilesTest, OnlyTheLastComponentIsMatchedLoosely)
     EXPECT_EQ(platform::readFileBytes(dir / "sub" / "File.txt"), std::nullopt);
 }
 
-TEST_F(FilesTest, ReadingAFolderIsAnError)
+TEST_F(PlatformFilesTest, ReadingAFolderIsAnError)
 {
     fs::create_directory(dir / "folder");
     EXPECT_THROW(platform::readFileBytes(dir / "folder"), framework::FileError);
 }
 
-TEST_F(FilesTest, AtomicWriteCreatesAndReplaces)
+TEST_F(PlatformFilesTest, AtomicWriteCreatesAndReplaces)
 {
     platform::atomicWrite(dir / "new.txt", "first");
     EXPECT_EQ(readRaw(dir / "new.txt"), "first");
@@ -100,7 +100,7 @@ TEST_F(FilesTest, AtomicWriteCreatesAndReplaces)
     EXPECT_EQ(folderNames(dir), std::vector<std::string>{"new.txt"});
 }
 
-TEST_F(FilesTest, AtomicWriteReplacesTheExistingCaseVariant)
+TEST_F(PlatformFilesTest, AtomicWriteReplacesTheExistingCaseVariant)
 {
     writeRaw(dir / "ListBunch5w4h.INI", "old");
     platform::atomicWrite(dir / "LISTBUNCH5W4H.ini", "new");
@@ -108,7 +108,7 @@ TEST_F(FilesTest, AtomicWriteReplacesTheExistingCaseVariant)
     EXPECT_EQ(readRaw(dir / "ListBunch5w4h.INI"), "new");
 }
 
-TEST_F(FilesTest, AtomicWriteKeepsTheFilePermissions)
+TEST_F(PlatformFilesTest, AtomicWriteKeepsTheFilePermissions)
 {
     writeRaw(dir / "private.txt", "old");
     fs::permissions(dir / "private.txt", fs::perms::owner_read | fs::perms::owner_write);
@@ -117,7 +117,7 @@ TEST_F(FilesTest, AtomicWriteKeepsTheFilePermissions)
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST_F(FilesTest, AtomicWriteThroughALinkKeepsTheLink)
+TEST_F(PlatformFilesTest, AtomicWriteThroughALinkKeepsTheLink)
 {
     writeRaw(dir / "real.txt", "old");
     fs::create_symlink("real.txt", dir / "link.txt");
@@ -126,7 +126,7 @@ TEST_F(FilesTest, AtomicWriteThroughALinkKeepsTheLink)
     EXPECT_EQ(readRaw(dir / "real.txt"), "new");
 }
 
-TEST_F(FilesTest, FailedSavesLeaveNothingBehind)
+TEST_F(PlatformFilesTest, FailedSavesLeaveNothingBehind)
 {
     // The folder does not exist.
     try {
@@ -147,7 +147,7 @@ TEST_F(FilesTest, FailedSavesLeaveNothingBehind)
     EXPECT_EQ(folderNames(dir), std::vector<std::string>{"target"});
 }
 
-TEST_F(FilesTest, SaveInterruptedWhileWritingKeepsTheOldFileWhole)
+TEST_F(PlatformFilesTest, SaveInterruptedWhileWritingKeepsTheOldFileWhole)
 {
     const std::string old(5000, 'o');
     writeRaw(dir / "data.txt", old);
@@ -174,7 +174,7 @@ TEST_F(FilesTest, SaveInterruptedWhileWritingKeepsTheOldFileWhole)
     EXPECT_EQ(folderNames(dir), std::vector<std::string>{"data.txt"});
 }
 
-TEST_F(FilesTest, DeleteFileAndCreateFolder)
+TEST_F(PlatformFilesTest, DeleteFileAndCreateFolder)
 {
     writeRaw(dir / "Gone.TXT", "x");
     EXPECT_TRUE(platform::deleteFile(dir / "gone.txt"));
@@ -183,13 +183,13 @@ TEST_F(FilesTest, DeleteFileAndCreateFolder)
 
     EXPECT_TRUE(platform::createFolder(dir / "a" / "b" / "c"));
     EXPECT_TRUE(fs::is_directory(dir / "a" / "b" / "c"));
-    EXPECT_TRUE(platform::createFolder(dir / "a"));  // already there
+    EXPECT_TRUE(platform::createFolder(dir / "a")); // already there
     writeRaw(dir / "file", "x");
     EXPECT_FALSE(platform::createFolder(dir / "file"));
     EXPECT_FALSE(platform::createFolder(dir / "file" / "sub"));
 }
 
-TEST(SafeJoinTest, KeepsDataPathsInsideTheBase)
+TEST(PlatformSafeJoinTest, KeepsDataPathsInsideTheBase)
 {
     const fs::path base = "/data/folder";
     EXPECT_EQ(platform::safeJoin(base, "\\TVFThemaHobby.tvf"), base / "TVFThemaHobby.tvf");
@@ -206,4 +206,4 @@ TEST(SafeJoinTest, KeepsDataPathsInsideTheBase)
     EXPECT_EQ(platform::safeJoin(base, std::string_view("a\0b", 3)), std::nullopt);
 }
 
-}  // namespace
+} // namespace

@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::IniFile;
 
-class IniFileTest : public ::testing::Test {
+class PlatformIniFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -56,7 +56,7 @@ protected:
     platform::CodePage savedCodePage = platform::CodePage::Utf8;
 };
 
-TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefault)
+TEST_F(PlatformIniFileTest, MissingFileSectionOrKeyGivesTheDefault)
 {
     {
         const IniFile file(ini);
@@ -78,7 +78,7 @@ TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefault)
     EXPECT_FALSE(file.valueExists("S", "other"));
 }
 
-TEST_F(IniFileTest, ReadsHandWrittenValues)
+TEST_F(PlatformIniFileTest, ReadsHandWrittenValues)
 {
     writeRaw(ini, "; a comment=not a key\r\n"
                   "top=before any section\r\n"
@@ -107,7 +107,7 @@ TEST_F(IniFileTest, ReadsHandWrittenValues)
     EXPECT_EQ(file.sections(), (std::vector<std::string>{"Spaced", "Broken"}));
 }
 
-TEST_F(IniFileTest, ValuesRoundTripExactly)
+TEST_F(PlatformIniFileTest, ValuesRoundTripExactly)
 {
     const std::vector<std::string> values{
         " ", " _ ", "\"quoted\"", "'single'", "\"", "'", "\tTab", "trailing ", "plain", "", "\"half", "都道府県",
@@ -124,7 +124,7 @@ TEST_F(IniFileTest, ValuesRoundTripExactly)
     }
 }
 
-TEST_F(IniFileTest, LineBreaksInValuesBecomeBlanks)
+TEST_F(PlatformIniFileTest, LineBreaksInValuesBecomeBlanks)
 {
     {
         IniFile file(ini);
@@ -137,7 +137,7 @@ TEST_F(IniFileTest, LineBreaksInValuesBecomeBlanks)
     EXPECT_EQ(file.keys("S"), (std::vector<std::string>{"text", "after"}));
 }
 
-TEST_F(IniFileTest, NamesMatchWithoutRegardToCase)
+TEST_F(PlatformIniFileTest, NamesMatchWithoutRegardToCase)
 {
     writeRaw(ini, "[Data]\r\nKey=1\r\n");
     {
@@ -152,7 +152,7 @@ TEST_F(IniFileTest, NamesMatchWithoutRegardToCase)
     EXPECT_EQ(readRaw(ini), "[Data]\r\nKey=2\r\n");
 }
 
-TEST_F(IniFileTest, FirstOfRepeatedNamesWins)
+TEST_F(PlatformIniFileTest, FirstOfRepeatedNamesWins)
 {
     writeRaw(ini, "[S]\r\nk=1\r\nK=2\r\n[s]\r\nk=3\r\nonly=4\r\n");
     IniFile file(ini);
@@ -169,7 +169,7 @@ TEST_F(IniFileTest, FirstOfRepeatedNamesWins)
     EXPECT_FALSE(file.sectionExists("S"));
 }
 
-TEST_F(IniFileTest, LongValuesAreCutAtACharacterBoundary)
+TEST_F(PlatformIniFileTest, LongValuesAreCutAtACharacterBoundary)
 {
     const std::string ascii(3000, 'a');
     const std::string exact(IniFile::MaxValueBytes, 'e');
@@ -192,7 +192,7 @@ TEST_F(IniFileTest, LongValuesAreCutAtACharacterBoundary)
     EXPECT_TRUE(platform::isValidUtf8(cut));
 }
 
-TEST_F(IniFileTest, IntegersAndBooleans)
+TEST_F(PlatformIniFileTest, IntegersAndBooleans)
 {
     writeRaw(ini, "[N]\r\n"
                   "plain=42\r\nblanks= -7 \r\nplus=+5\r\nmax=2147483647\r\nmin=-2147483648\r\n"
@@ -218,7 +218,7 @@ TEST_F(IniFileTest, IntegersAndBooleans)
     EXPECT_FALSE(file.readBool("N", "yes", false));
 }
 
-TEST_F(IniFileTest, WrittenNumbersReadBack)
+TEST_F(PlatformIniFileTest, WrittenNumbersReadBack)
 {
     {
         IniFile file(ini);
@@ -234,7 +234,7 @@ TEST_F(IniFileTest, WrittenNumbersReadBack)
     EXPECT_FALSE(file.readBool("N", "off", true));
 }
 
-TEST_F(IniFileTest, BinaryGarbageGivesDefaultsAndCanStillBeWritten)
+TEST_F(PlatformIniFileTest, BinaryGarbageGivesDefaultsAndCanStillBeWritten)
 {
     std::mt19937 random(12345);
     std::string garbage;
@@ -262,7 +262,7 @@ TEST_F(IniFileTest, BinaryGarbageGivesDefaultsAndCanStillBeWritten)
     EXPECT_EQ(file.readString("Begin", "SiteBase", "default"), "http://x.test/");
 }
 
-TEST_F(IniFileTest, MegabyteLinesAreReadWithoutTrouble)
+TEST_F(PlatformIniFileTest, MegabyteLinesAreReadWithoutTrouble)
 {
     const std::string big(1 << 20, 'x');
     writeRaw(ini, "[S]\r\nbig=" + big + "\r\n" + big + "\r\nk=v\r\n[" + big + "\r\nk=other\r\n");
@@ -276,7 +276,7 @@ TEST_F(IniFileTest, MegabyteLinesAreReadWithoutTrouble)
     EXPECT_EQ(oneLine.readString("S", "k", "d"), "d");
 }
 
-TEST_F(IniFileTest, WritesOnceOnRelease)
+TEST_F(PlatformIniFileTest, WritesOnceOnRelease)
 {
     {
         IniFile file(ini);
@@ -293,7 +293,7 @@ TEST_F(IniFileTest, WritesOnceOnRelease)
     }
 }
 
-TEST_F(IniFileTest, FlushWritesNowAndOnlyWhenSomethingChanged)
+TEST_F(PlatformIniFileTest, FlushWritesNowAndOnlyWhenSomethingChanged)
 {
     writeRaw(ini, "[S]\r\nk=  same  \r\n");
     IniFile file(ini);
@@ -306,7 +306,7 @@ TEST_F(IniFileTest, FlushWritesNowAndOnlyWhenSomethingChanged)
     EXPECT_EQ(IniFile(ini).readString("S", "k", "d"), "new");
 }
 
-TEST_F(IniFileTest, KeepsCommentsOtherLinesAndOrder)
+TEST_F(PlatformIniFileTest, KeepsCommentsOtherLinesAndOrder)
 {
     writeRaw(ini, "; header comment\r\n"
                   "\r\n"
@@ -339,7 +339,7 @@ TEST_F(IniFileTest, KeepsCommentsOtherLinesAndOrder)
                             "d=4\r\n");
 }
 
-TEST_F(IniFileTest, DeleteKeyAndEraseSectionAreSaved)
+TEST_F(PlatformIniFileTest, DeleteKeyAndEraseSectionAreSaved)
 {
     writeRaw(ini, "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
     {
@@ -355,7 +355,7 @@ TEST_F(IniFileTest, DeleteKeyAndEraseSectionAreSaved)
     EXPECT_EQ(file.readString("B", "z", "d"), "d");
 }
 
-TEST_F(IniFileTest, SavesInTheWriteCodePage)
+TEST_F(PlatformIniFileTest, SavesInTheWriteCodePage)
 {
     platform::setWriteCodePage(platform::CodePage::Cp932);
     {
@@ -369,10 +369,10 @@ TEST_F(IniFileTest, SavesInTheWriteCodePage)
     file.writeString("S", "k", "😀");
     EXPECT_THROW(file.flush(), framework::FileError);
     EXPECT_EQ(IniFile(ini).readString("S", "k", "d"), "都道府県");
-    file.writeString("S", "k", "ok");  // so that release succeeds
+    file.writeString("S", "k", "ok"); // so that release succeeds
 }
 
-TEST_F(IniFileTest, ReleaseReportsAFailedSave)
+TEST_F(PlatformIniFileTest, ReleaseReportsAFailedSave)
 {
     const fs::path unreachable = dir / "missing folder" / "x.ini";
     EXPECT_THROW(
@@ -383,7 +383,7 @@ TEST_F(IniFileTest, ReleaseReportsAFailedSave)
         framework::FileError);
 }
 
-TEST_F(IniFileTest, ReleaseDuringAnotherErrorDoesNotThrow)
+TEST_F(PlatformIniFileTest, ReleaseDuringAnotherErrorDoesNotThrow)
 {
     const fs::path unreachable = dir / "missing folder" / "x.ini";
     // Were the destructor to throw here, the program would terminate.
@@ -405,4 +405,4 @@ TEST_F(IniFileTest, ReleaseDuringAnotherErrorDoesNotThrow)
     EXPECT_EQ(IniFile(ini).readString("S", "k", "d"), "saved");
 }
 
-}  // namespace
+} // namespace

@@ -55,7 +55,7 @@ private:
     std::map<std::string, std::optional<std::string>> saved_;
 };
 
-class TempFolderTest : public ::testing::Test {
+class PlatformTempFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -85,12 +85,12 @@ protected:
     EnvironmentGuard env;
 };
 
-using RegistryTest = TempFolderTest;
-using DataFolderTest = TempFolderTest;
+using PlatformRegistryTest = PlatformTempFolderTest;
+using PlatformDataFolderTest = PlatformTempFolderTest;
 
 const std::string SoftsKey = "Software\\Orrinax\\Ubrith";
 
-TEST_F(RegistryTest, FileLocation)
+TEST_F(PlatformRegistryTest, FileLocation)
 {
     env.set("VANTREL_REGISTRY", (dir / "override.ini").string());
     env.set("XDG_CONFIG_HOME", (dir / "config").string());
@@ -103,11 +103,11 @@ TEST_F(RegistryTest, FileLocation)
     env.set("HOME", (dir / "home").string());
     EXPECT_EQ(platform::registryFile(), dir / "home" / ".config" / "Orrinax" / "registry.ini");
 
-    env.set("XDG_CONFIG_HOME", "relative/config");  // not valid, so ignored
+    env.set("XDG_CONFIG_HOME", "relative/config"); // not valid, so ignored
     EXPECT_EQ(platform::registryFile(), dir / "home" / ".config" / "Orrinax" / "registry.ini");
 }
 
-TEST_F(RegistryTest, OpeningCreatesTheKeyAndItsFolder)
+TEST_F(PlatformRegistryTest, OpeningCreatesTheKeyAndItsFolder)
 {
     const fs::path file = dir / "config" / "Orrinax" / "registry.ini";
     env.clear("VANTREL_REGISTRY");
@@ -119,11 +119,13 @@ TEST_F(RegistryTest, OpeningCreatesTheKeyAndItsFolder)
     }
     // Opening an existing key leaves the file alone.
     writeRaw(file, "[" + SoftsKey + "]\r\nkept=1\r\n");
-    { platform::RegIniFile key(SoftsKey); }
+    {
+        platform::RegIniFile key(SoftsKey);
+    }
     EXPECT_EQ(readRaw(file), "[" + SoftsKey + "]\r\nkept=1\r\n");
 }
 
-TEST_F(RegistryTest, ValuesRoundTripThroughSubkeySections)
+TEST_F(PlatformRegistryTest, ValuesRoundTripThroughSubkeySections)
 {
     const fs::path file = dir / "registry.ini";
     env.set("VANTREL_REGISTRY", file.string());
@@ -147,10 +149,10 @@ TEST_F(RegistryTest, ValuesRoundTripThroughSubkeySections)
     EXPECT_EQ(key.readInteger("", "Top", 0), 7);
 }
 
-TEST_F(DataFolderTest, ResolutionOrder)
+TEST_F(PlatformDataFolderTest, ResolutionOrder)
 {
     const fs::path exeDir = dir / "bin";
-    writeRaw(exeDir / "0language.TXT", "");  // case variant of 0Language.txt
+    writeRaw(exeDir / "0language.TXT", ""); // case variant of 0Language.txt
     platform::DataFolderInputs inputs;
     inputs.dataDirOption = (dir / "option").string();
     inputs.envDataDir = (dir / "env").string();
@@ -170,14 +172,14 @@ TEST_F(DataFolderTest, ResolutionOrder)
     EXPECT_TRUE(fs::is_directory(dir / "share" / "vantrel")) << "created even without a distribution set";
 }
 
-TEST_F(DataFolderTest, SeedsFromTheDistributionWithoutOverwriting)
+TEST_F(PlatformDataFolderTest, SeedsFromTheDistributionWithoutOverwriting)
 {
     writeRaw(dir / "dist" / "0Language.txt", "English");
     writeRaw(dir / "dist" / "List.INI", "distribution list");
     writeRaw(dir / "dist" / "Themes" / "Sub" / "Hobby.tvf", "theme");
     const fs::path data = dir / "share" / "vantrel";
     writeRaw(data / "0Language.txt", "user's choice");
-    writeRaw(data / "list.ini", "user's list");  // same file to the program
+    writeRaw(data / "list.ini", "user's list"); // same file to the program
 
     platform::DataFolderInputs inputs;
     inputs.exeDir = dir / "bin";
@@ -203,7 +205,7 @@ TEST_F(DataFolderTest, SeedsFromTheDistributionWithoutOverwriting)
     EXPECT_EQ(files, 3u) << "no temporary files may be left";
 }
 
-TEST_F(DataFolderTest, SiteBaseAddress)
+TEST_F(PlatformDataFolderTest, SiteBaseAddress)
 {
     EXPECT_EQ(platform::siteBaseAddress(dir), platform::DefaultSiteBase);
 
@@ -217,4 +219,4 @@ TEST_F(DataFolderTest, SiteBaseAddress)
     EXPECT_EQ(platform::siteBaseAddress(dir), "http://mirror.test/site/");
 }
 
-}  // namespace
+} // namespace

@@ -26,7 +26,7 @@ using platform::CodePage;
 const std::string PrefecturesCp932 = "\x93\x73\x93\xB9\x95\x7B\x8C\xA7";
 const std::string KatakanaCp932 = "\xB6\xC0\xB6\xC5";
 
-class TextFileTest : public ::testing::Test {
+class PlatformTextFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -66,24 +66,24 @@ protected:
     CodePage savedCodePage = CodePage::Utf8;
 };
 
-TEST(TextCodecTest, Utf8ValidationRefusesMalformedSequences)
+TEST(PlatformTextCodecTest, Utf8ValidationRefusesMalformedSequences)
 {
     EXPECT_TRUE(platform::isValidUtf8(""));
     EXPECT_TRUE(platform::isValidUtf8("plain ASCII"));
     EXPECT_TRUE(platform::isValidUtf8("都道府県 ｶﾀｶﾅ 😀 é"));
-    EXPECT_TRUE(platform::isValidUtf8("\xF4\x8F\xBF\xBF"));  // U+10FFFF
+    EXPECT_TRUE(platform::isValidUtf8("\xF4\x8F\xBF\xBF")); // U+10FFFF
 
     EXPECT_FALSE(platform::isValidUtf8(PrefecturesCp932));
     EXPECT_FALSE(platform::isValidUtf8(KatakanaCp932));
-    EXPECT_FALSE(platform::isValidUtf8("\xC0\xAF"));          // overlong "/"
-    EXPECT_FALSE(platform::isValidUtf8("\xE0\x80\xAF"));      // overlong "/"
-    EXPECT_FALSE(platform::isValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(platform::isValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
-    EXPECT_FALSE(platform::isValidUtf8("abc\xE3\x81"));       // cut short
-    EXPECT_FALSE(platform::isValidUtf8("\x80"));              // lone continuation
+    EXPECT_FALSE(platform::isValidUtf8("\xC0\xAF"));         // overlong "/"
+    EXPECT_FALSE(platform::isValidUtf8("\xE0\x80\xAF"));     // overlong "/"
+    EXPECT_FALSE(platform::isValidUtf8("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(platform::isValidUtf8("\xF4\x90\x80\x80")); // above U+10FFFF
+    EXPECT_FALSE(platform::isValidUtf8("abc\xE3\x81"));      // cut short
+    EXPECT_FALSE(platform::isValidUtf8("\x80"));             // lone continuation
 }
 
-TEST(TextCodecTest, DecodeKeepsUtf8DropsBomAndReadsCp932)
+TEST(PlatformTextCodecTest, DecodeKeepsUtf8DropsBomAndReadsCp932)
 {
     EXPECT_EQ(platform::decodeFileText("都道府県\r\n"), "都道府県\r\n");
     EXPECT_EQ(platform::decodeFileText("\xEF\xBB\xBFKey=値"), "Key=値");
@@ -91,7 +91,7 @@ TEST(TextCodecTest, DecodeKeepsUtf8DropsBomAndReadsCp932)
     EXPECT_EQ(platform::decodeFileText("A " + PrefecturesCp932 + " " + KatakanaCp932), "A 都道府県 ｶﾀｶﾅ");
 }
 
-TEST(TextCodecTest, DecodeTurnsUndefinedBytesIntoReplacementCharacters)
+TEST(PlatformTextCodecTest, DecodeTurnsUndefinedBytesIntoReplacementCharacters)
 {
     // A lead byte cut off by the end of the file.
     EXPECT_EQ(platform::decodeFileText(PrefecturesCp932 + "\x93"), "都道府県\xEF\xBF\xBD");
@@ -108,7 +108,7 @@ TEST(TextCodecTest, DecodeTurnsUndefinedBytesIntoReplacementCharacters)
     EXPECT_TRUE(platform::isValidUtf8(platform::decodeFileText(garbage)));
 }
 
-TEST(TextCodecTest, EncodeCp932AndNameTheCharacterItCannotHold)
+TEST(PlatformTextCodecTest, EncodeCp932AndNameTheCharacterItCannotHold)
 {
     EXPECT_EQ(platform::encodeFileText("都道府県ｶﾀｶﾅ", CodePage::Cp932), PrefecturesCp932 + KatakanaCp932);
     EXPECT_EQ(platform::encodeFileText("😀 stays", CodePage::Utf8), "😀 stays");
@@ -120,7 +120,7 @@ TEST(TextCodecTest, EncodeCp932AndNameTheCharacterItCannotHold)
     }
 }
 
-TEST(TextStoreTest, SplitLinesAcceptsEveryLineEnd)
+TEST(PlatformTextStoreTest, SplitLinesAcceptsEveryLineEnd)
 {
     using Lines = std::vector<std::string>;
     EXPECT_EQ(platform::splitLines("a\r\nb\r\nc"), (Lines{"a", "b", "c"}));
@@ -130,26 +130,26 @@ TEST(TextStoreTest, SplitLinesAcceptsEveryLineEnd)
     // A final line end adds no empty line; a blank line before it does.
     EXPECT_EQ(platform::splitLines("a\r\n"), (Lines{"a"}));
     EXPECT_EQ(platform::splitLines("a\r\n\r\n"), (Lines{"a", ""}));
-    EXPECT_EQ(platform::splitLines("a\n\r"), (Lines{"a", ""}));  // LF then CR: two line ends
+    EXPECT_EQ(platform::splitLines("a\n\r"), (Lines{"a", ""})); // LF then CR: two line ends
     EXPECT_EQ(platform::splitLines("a\r\r\nb"), (Lines{"a", "", "b"}));
     EXPECT_EQ(platform::splitLines("\r\n"), (Lines{""}));
     EXPECT_EQ(platform::splitLines(""), (Lines{}));
 }
 
-TEST(TextStoreTest, JoinLinesEndsEveryLineWithCrLf)
+TEST(PlatformTextStoreTest, JoinLinesEndsEveryLineWithCrLf)
 {
     EXPECT_EQ(platform::joinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
     EXPECT_EQ(platform::joinLines({""}), "\r\n");
     EXPECT_EQ(platform::joinLines({}), "");
 }
 
-TEST_F(TextFileTest, LoadsCp932FileWrittenByTheWindowsProgram)
+TEST_F(PlatformTextFileTest, LoadsCp932FileWrittenByTheWindowsProgram)
 {
     writeRaw(dir / "list.txt", "Title\r\n" + PrefecturesCp932 + "\r\n" + KatakanaCp932 + "\r\n");
     EXPECT_EQ(platform::loadLines(dir / "list.txt"), (std::vector<std::string>{"Title", "都道府県", "ｶﾀｶﾅ"}));
 }
 
-TEST_F(TextFileTest, LoadsFilesWithAnyLineEndAndEmptyFiles)
+TEST_F(PlatformTextFileTest, LoadsFilesWithAnyLineEndAndEmptyFiles)
 {
     writeRaw(dir / "mixed.txt", "one\rtwo\nthree\r\nfour");
     EXPECT_EQ(platform::loadLines(dir / "mixed.txt"), (std::vector<std::string>{"one", "two", "three", "four"}));
@@ -157,7 +157,7 @@ TEST_F(TextFileTest, LoadsFilesWithAnyLineEndAndEmptyFiles)
     EXPECT_TRUE(platform::loadLines(dir / "empty.txt").empty());
 }
 
-TEST_F(TextFileTest, MissingFileIsAnError)
+TEST_F(PlatformTextFileTest, MissingFileIsAnError)
 {
     const fs::path path = dir / "missing.txt";
     try {
@@ -168,7 +168,7 @@ TEST_F(TextFileTest, MissingFileIsAnError)
     }
 }
 
-TEST_F(TextFileTest, Utf8RoundTrip)
+TEST_F(PlatformTextFileTest, Utf8RoundTrip)
 {
     platform::setWriteCodePage(CodePage::Utf8);
     const std::vector<std::string> lines{"都道府県", "", "ｶﾀｶﾅ 😀", "last"};
@@ -177,7 +177,7 @@ TEST_F(TextFileTest, Utf8RoundTrip)
     EXPECT_EQ(platform::loadLines(dir / "u.txt"), lines);
 }
 
-TEST_F(TextFileTest, Cp932RoundTrip)
+TEST_F(PlatformTextFileTest, Cp932RoundTrip)
 {
     platform::setWriteCodePage(CodePage::Cp932);
     const std::vector<std::string> lines{"都道府県", "ｶﾀｶﾅ", "abc"};
@@ -186,7 +186,7 @@ TEST_F(TextFileTest, Cp932RoundTrip)
     EXPECT_EQ(platform::loadLines(dir / "s.txt"), lines);
 }
 
-TEST_F(TextFileTest, CharacterOutsideCp932FailsTheSaveAndKeepsTheOldFile)
+TEST_F(PlatformTextFileTest, CharacterOutsideCp932FailsTheSaveAndKeepsTheOldFile)
 {
     writeRaw(dir / "s.txt", "old\r\ncontent\r\n");
     platform::setWriteCodePage(CodePage::Cp932);
@@ -195,4 +195,4 @@ TEST_F(TextFileTest, CharacterOutsideCp932FailsTheSaveAndKeepsTheOldFile)
     EXPECT_EQ(folderNames(), std::vector<std::string>{"s.txt"});
 }
 
-}  // namespace
+} // namespace

@@ -1,0 +1,113 @@
+#pragma once
+// The embedded browser on QtWebEngine.
+//
+// Events. BeforeNavigate2 comes from QWebEnginePage::acceptNavigationRequest,
+// which Chromium asks for the page and for every frame; the answer is always
+// yes. DocumentComplete for the top document comes from loadingChanged
+// (succeeded, or failed with an error page shown; a load cut short by
+// another navigation raises none). Qt reports nothing when a frame finishes,
+// so every page gets a small script in the application's own JavaScript
+// world that runs in each subframe and, on the frame's window "load" event,
+// writes a tagged console message with the frame's address;
+// javaScriptConsoleMessage turns it into DocumentComplete. A frame's load
+// event always fires before its parent's, and the message travels the same
+// ordered channel as the load report, so frames are reported before the
+// page. Frames that never load a document of their own (an empty <iframe>
+// staying on about:blank) are not reported.
+//
+// Both events are queued and delivered from the event loop on the UI
+// thread, in the order they happened, so a handler may navigate, and a
+// handler never runs inside Navigate(). While any browser waits for a
+// document call to answer, no browser delivers events: the wait spins a
+// nested event loop, and a handler must not start in the middle of another
+// handler's form filling. A browser also never delivers its next event
+// while a handler of its previous one still runs (say, behind a modal box).
+//
+// Document calls run JavaScript in the application world (page scripts can
+// neither see nor replace what it uses, such as HTMLFormElement's submit)
+// and wait up to documentCallTimeout() for the answer. Page objects cannot
+// be held across calls, so a form remembers its name or id and a field its
+// name, and each call looks them up again, in the same document: every
+// document gets an id when Document() is asked for, and a call made after
+// the page was replaced fails instead of acting on the new page.
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include <QPointer>
+
+#include "browserctl/web_browser.h"
+
+class QObject;
+class QWidget;
+class QWebEngineView;
+class QWebEnginePage;
+
+namespace browserctl {
+
+namespace detail {
+class BrowserPage;
+}
+
+class QtWebBrowser final : public WebBrowser {
+public:
+    // Needs a QApplication. The view starts hidden and empty.
+    QtWebBrowser();
+    ~QtWebBrowser() override;
+    QtWebBrowser(const QtWebBrowser&) = delete;
+    QtWebBrowser& operator=(const QtWebBrowser&) = delete;
+
+    // The browser's widget. The browser owns it; a parent the widget was
+    // put into must release it (or be destroyed) before the browser is.
+    QWidget* widget() const;
+    QWebEnginePage* page() const;
+
+    void Navigate(const std::string& url) override;
+    void GoBack() override;
+    void GoForward() override;
+    void Refresh2() override;
+    std::string LocationURL() override;
+    std::string LocationName() override;
+    std::unique_ptr<HtmlDocument> Document() override;
+
+    // How long a document call waits for the page (5 s unless changed).
+    static std::chrono::milliseconds documentCallTimeout();
+    static void setDocumentCallTimeout(std::chrono::milliseconds timeout);
+
+    // Runs one document call script and returns its JSON answer as text;
+    // used by the document objects. `call` names the call for errors.
+    std::string runDocumentScript(const std::string& call, const std::string& argumentsJson);
+
+private:
+    friend class detail::BrowserPage;
+    enum class EventKind { BeforeNavigate, DocumentComplete };
+    struct PendingEvent {
+        EventKind kind;
+        std::string url;
+    };
+
+    void queueEvent(EventKind kind, std::string url);
+    void scheduleDelivery();
+    void deliverEvents();
+    static void resumeHeldDeliveries();
+
+    std::unique_ptr<QObject> context_;  // receiver of queued deliveries
+    QPointer<QWebEngineView> view_;
+    detail::BrowserPage* page_ = nullptr;
+    std::shared_ptr<bool> alive_;
+    std::deque<PendingEvent> pending_;
+    bool deliveryPosted_ = false;
+    bool delivering_ = false;
+    bool hasDocument_ = false;
+};
+
+// For WebBrowserHost::setFactory.
+std::shared_ptr<WebBrowser> makeQtWebBrowser();
+
+// The widget of a browser made by makeQtWebBrowser(); null for any other
+// kind of browser.
+QWidget* qtWebBrowserWidget(WebBrowser& browser);
+
+}  // namespace browserctl

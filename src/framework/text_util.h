@@ -1,0 +1,18 @@
+#pragma once
+// Byte-wise string helpers shared by the windows.
+
+#include <string>
+
+namespace framework {
+
+// Every occurrence of from replaced by to, left to right, in one pass over
+// the text (the replacement is not searched again). An empty from changes
+// nothing.
+std::string replaceAll(const std::string& text, const std::string& from, const std::string& to);
+
+inline bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace framework

@@ -1,0 +1,681 @@
+// Bindings of the list controls: check list boxes, string grids and the
+// tree view with its drag and drop.
+
+#include "ui/qt_keywords.h"
+
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include "ui/binding.h"
+
+namespace ui::detail {
+
+using framework::Prop;
+
+namespace {
+
+// ------------------------------------------------------------ CheckListBox
+
+class CheckListBinding : public ControlBinding {
+public:
+    CheckListBinding(BinderImpl& impl, framework::CheckListBox& list, ControlBinding* parent)
+        : ControlBinding(impl, list, parent), model_(list)
+    {
+        list_ = new Bound<QListWidget>(parent->childArea());
+        list_->setSelectionMode(QAbstractItemView::SingleSelection);
+        setWidget(list_, list_);
+        listen(impl, list_, &QListWidget::itemChanged, [this](QListWidgetItem* item) { checkToggled(item); });
+        listen(impl, list_, &QListWidget::currentRowChanged, [this](int row) { rowChosen(row); });
+    }
+
+    // Clicks are reported as choices and checks, as the original list does.
+    bool clicksFromMouse() const override { return false; }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Items)) {
+            bool same = list_->count() == model_.count();
+            for (int i = 0; same && i < model_.count(); ++i)
+                same = list_->item(i)->text() == qs(model_.item(i));
+            if (!same) {
+                list_->clear();
+                for (const auto& entry : model_.items()) {
+                    auto* item = new QListWidgetItem(qs(entry.text), list_);
+                    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+                    item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
+                }
+            }
+        }
+        if (aspects & (aspect(Prop::Items) | aspect(Prop::Checked))) {
+            for (int i = 0; i < model_.count() && i < list_->count(); ++i) {
+                const Qt::CheckState state = model_.checked(i) ? Qt::Checked : Qt::Unchecked;
+                if (list_->item(i)->checkState() != state)
+                    list_->item(i)->setCheckState(state);
+            }
+        }
+        if (aspects & (aspect(Prop::Items) | aspect(Prop::ItemIndex))) {
+            if (list_->currentRow() != model_.itemIndex())
+                list_->setCurrentRow(model_.itemIndex());
+        }
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
+    bool fillsBackground() const override { return false; }
+
+private:
+    void checkToggled(QListWidgetItem* item)
+    {
+        if (impl().applying())
+            return;
+        const int row = list_->row(item);
+        const bool checked = item->checkState() == Qt::Checked;
+        if (row < 0 || checked == model_.checked(row))
+            return;
+        {
+            Suppress echo(*this, aspect(Prop::Checked));
+            model_.setChecked(row, checked);
+        }
+        postEvent(&framework::Control::onClick);
+    }
+
+    void rowChosen(int row)
+    {
+        if (impl().applying() || row == model_.itemIndex())
+            return;
+        {
+            Suppress echo(*this, aspect(Prop::ItemIndex));
+            model_.setItemIndex(row);
+        }
+        postEvent(&framework::Control::onClick);
+    }
+
+    framework::CheckListBox& model_;
+    Bound<QListWidget>* list_;
+};
+
+// -------------------------------------------------------------- StringGrid
+
+// The fixed rows and columns are ordinary cells painted in the fixed colour
+// (Qt's own headers stay hidden), so cell (0, 0) is the model's cell (0, 0).
+class GridBinding : public ControlBinding {
+public:
+    GridBinding(BinderImpl& impl, framework::StringGrid& grid, ControlBinding* parent)
+        : ControlBinding(impl, grid, parent), grid_(grid)
+    {
+        table_ = new Bound<QTableWidget>(parent->childArea());
+        table_->horizontalHeader()->hide();
+        table_->verticalHeader()->hide();
+        table_->horizontalHeader()->setMinimumSectionSize(1);
+        table_->verticalHeader()->setMinimumSectionSize(1);
+        table_->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+        table_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        table_->setSelectionBehavior(QAbstractItemView::SelectItems);
+        table_->setWordWrap(false);
+        setWidget(table_, table_);
+        listen(impl, table_, &QTableWidget::itemChanged, [this](QTableWidgetItem* item) { cellEdited(item); });
+        listen(impl, table_, &QTableWidget::currentCellChanged,
+               [this](int row, int col, int, int) { currentChanged(col, row); });
+        listen(impl, table_->horizontalScrollBar(), &QScrollBar::valueChanged,
+               [this](int value) { grid_.leftCol = std::max(grid_.fixedCols, value); });
+        listen(impl, table_->verticalScrollBar(), &QScrollBar::valueChanged,
+               [this](int value) { grid_.topRow = std::max(grid_.fixedRows, value); });
+    }
+
+    void applyOptions() override
+    {
+        table_->setEditTriggers(grid_.editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                                    QAbstractItemView::AnyKeyPressed
+                                              : QAbstractItemView::NoEditTriggers);
+        table_->setSelectionMode(grid_.rangeSelect ? QAbstractItemView::ContiguousSelection
+                                                   : QAbstractItemView::SingleSelection);
+        table_->setTabKeyNavigation(grid_.tabs);
+        if (grid_.editing != editingShown_ || grid_.fixedColor != fixedColorShown_ ||
+            grid_.fixedCols != fixedColsShown_ || grid_.fixedRows != fixedRowsShown_)
+            applyCells();
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::GridSize)) {
+            if (table_->columnCount() != grid_.colCount())
+                table_->setColumnCount(grid_.colCount());
+            if (table_->rowCount() != grid_.rowCount())
+                table_->setRowCount(grid_.rowCount());
+            for (int c = 0; c < grid_.colCount(); ++c)
+                if (table_->columnWidth(c) != grid_.colWidth(c))
+                    table_->setColumnWidth(c, grid_.colWidth(c));
+            table_->verticalHeader()->setDefaultSectionSize(grid_.defaultRowHeight());
+        }
+        if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Cells)))
+            applyCells();
+        if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Selection))) {
+            if (table_->currentRow() != grid_.row() || table_->currentColumn() != grid_.col())
+                table_->setCurrentCell(grid_.row(), grid_.col());
+        }
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
+    bool fillsBackground() const override { return false; }
+
+    // The model finds the pressed cell with mouseToCell(), which knows the
+    // original control's geometry (fixed cells always shown, one-pixel grid
+    // lines). The handler gets the centre of the pressed cell in that
+    // geometry, so it finds the cell the user pressed.
+    QPoint modelPoint(const QPoint& point) const override
+    {
+        const QModelIndex index = table_->indexAt(point);
+        if (!index.isValid())
+            return point;
+        const int x = start(index.column(), grid_.fixedCols, grid_.leftCol, grid_.colCount(),
+                            [this](int c) { return grid_.colWidth(c); });
+        const int y = start(index.row(), grid_.fixedRows, grid_.topRow, grid_.rowCount(),
+                            [this](int) { return grid_.defaultRowHeight(); });
+        if (x < 0 || y < 0)
+            return point;
+        const QPoint centre(x + grid_.colWidth(index.column()) / 2, y + grid_.defaultRowHeight() / 2);
+        int col = -1;
+        int row = -1;
+        grid_.mouseToCell(centre.x(), centre.y(), col, row);
+        return col == index.column() && row == index.row() ? centre : point;
+    }
+
+private:
+    template <class Size>
+    static int start(int target, int fixed, int first, int count, Size size)
+    {
+        int edge = 0;
+        for (int i = 0; i < fixed && i < count; ++i) {
+            if (i == target)
+                return edge;
+            edge += size(i) + 1;
+        }
+        for (int i = std::max(first, fixed); i < count; ++i) {
+            if (i == target)
+                return edge;
+            edge += size(i) + 1;
+        }
+        return -1;
+    }
+
+    bool isFixed(int col, int row) const { return col < grid_.fixedCols || row < grid_.fixedRows; }
+
+    void applyCells()
+    {
+        const QBrush fixedBrush = grid_.fixedColor != framework::ColorDefault
+                                      ? QBrush(qcolor(grid_.fixedColor))
+                                      : table_->palette().brush(QPalette::Button);
+        const Qt::ItemFlags cellFlags = Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+                                        (grid_.editing ? Qt::ItemIsEditable : Qt::NoItemFlags);
+        for (int r = 0; r < grid_.rowCount(); ++r) {
+            for (int c = 0; c < grid_.colCount(); ++c) {
+                QTableWidgetItem* item = table_->item(r, c);
+                if (!item) {
+                    item = new QTableWidgetItem;
+                    table_->setItem(r, c, item);
+                }
+                const QString text = qs(grid_.cell(c, r));
+                if (item->text() != text)
+                    item->setText(text);
+                const bool fixed = isFixed(c, r);
+                const Qt::ItemFlags flags = fixed ? Qt::ItemIsEnabled : cellFlags;
+                if (item->flags() != flags)
+                    item->setFlags(flags);
+                const QBrush background = fixed ? fixedBrush : QBrush();
+                if (item->background() != background)
+                    item->setBackground(background);
+            }
+        }
+        editingShown_ = grid_.editing;
+        fixedColorShown_ = grid_.fixedColor;
+        fixedColsShown_ = grid_.fixedCols;
+        fixedRowsShown_ = grid_.fixedRows;
+    }
+
+    void cellEdited(QTableWidgetItem* item)
+    {
+        if (impl().applying())
+            return;
+        Suppress echo(*this, aspect(Prop::Cells));
+        grid_.setCell(item->column(), item->row(), str(item->text()));
+    }
+
+    void currentChanged(int col, int row)
+    {
+        // The fixed cells are never current in the original grid.
+        if (impl().applying() || col < 0 || row < 0 || isFixed(col, row))
+            return;
+        Suppress echo(*this, aspect(Prop::Selection));
+        grid_.setCurrentCell(col, row);
+    }
+
+    framework::StringGrid& grid_;
+    Bound<QTableWidget>* table_;
+    bool editingShown_ = false;
+    int fixedColorShown_ = framework::ColorDefault;
+    int fixedColsShown_ = -1;
+    int fixedRowsShown_ = -1;
+};
+
+// ---------------------------------------------------------------- TreeView
+
+class TreeBinding;
+
+constexpr int NodeRole = Qt::UserRole + 1;
+
+framework::TreeNode* nodeOfIndex(const QModelIndex& index)
+{
+    return reinterpret_cast<framework::TreeNode*>(index.data(NodeRole).value<quintptr>());
+}
+
+// Drag and drop stay inside the tree and only ask the model: the drop
+// handler moves the nodes and the tree is rebuilt from the model. Qt never
+// moves an item itself.
+class TreeWidget : public Bound<QTreeWidget> {
+public:
+    using Bound<QTreeWidget>::Bound;
+    TreeBinding* tree = nullptr;
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    friend class TreeBinding;
+};
+
+// Paints each node's text in the colour the model's nodeFontColor gives.
+class NodeColorDelegate : public QStyledItemDelegate {
+public:
+    NodeColorDelegate(TreeBinding& tree, QObject* parent) : QStyledItemDelegate(parent), tree_(tree) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    TreeBinding& tree_;
+};
+
+class TreeBinding : public ControlBinding {
+public:
+    TreeBinding(BinderImpl& impl, framework::TreeView& model, ControlBinding* parent)
+        : ControlBinding(impl, model, parent), model_(model)
+    {
+        tree_ = new TreeWidget(parent->childArea());
+        tree_->tree = this;
+        tree_->setColumnCount(1);
+        tree_->setHeaderHidden(true);
+        tree_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+        tree_->setItemDelegate(new NodeColorDelegate(*this, tree_));
+        tree_->setDragDropOverwriteMode(false);
+        tree_->setDropIndicatorShown(false);
+        tree_->setDefaultDropAction(Qt::MoveAction);
+        setWidget(tree_, tree_);
+
+        listen(impl, tree_, &QTreeWidget::currentItemChanged,
+               [this](QTreeWidgetItem* current, QTreeWidgetItem*) { currentChanged(current); });
+        listen(impl, tree_, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* item) { expandedChanged(item, true); });
+        listen(impl, tree_, &QTreeWidget::itemCollapsed,
+               [this](QTreeWidgetItem* item) { expandedChanged(item, false); });
+        listen(impl, tree_->verticalScrollBar(), &QScrollBar::valueChanged, [this](int value) { scrolled(value); });
+
+        model_.hitTester = [alive = impl.alive(), this](int x, int y) {
+            return *alive ? hitTest(x, y) : framework::TreeHit{};
+        };
+    }
+
+    void detachModel() override
+    {
+        model_.hitTester = nullptr;
+        ControlBinding::detachModel();
+    }
+
+    void applyOptions() override
+    {
+        tree_->setIndentation(model_.indent);
+        tree_->setDragEnabled(model_.autoDrag);
+        tree_->setAcceptDrops(model_.autoDrag);
+        tree_->viewport()->setAcceptDrops(model_.autoDrag);
+        tree_->setDragDropMode(model_.autoDrag ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
+        applyPalette();
+    }
+
+    framework::TreeView& model() const { return model_; }
+    bool nodesPending() const { return dirty & aspect(Prop::Nodes); }
+    // Before the user touches the items, they must be the model's.
+    void syncNodes()
+    {
+        if (nodesPending())
+            impl().flushBinding(*this);
+    }
+
+    int32_t nodeColor(const QModelIndex& index) const
+    {
+        if (!*impl().alive() || nodesPending() || !model_.nodeFontColor)
+            return framework::ColorDefault;
+        framework::TreeNode* node = nodeOfIndex(index);
+        if (!node)
+            return framework::ColorDefault;
+        try {
+            return model_.nodeFontColor(*node);
+        } catch (...) {
+            // Painting never reports; the handler's error shows elsewhere.
+            return framework::ColorDefault;
+        }
+    }
+
+    framework::TreeHit hitTest(int x, int y)
+    {
+        syncNodes();
+        framework::TreeHit hit;
+        QWidget* viewport = tree_->viewport();
+        if (y < 0) {
+            hit.kind = framework::TreeHitKind::Above;
+            return hit;
+        }
+        if (y >= viewport->height()) {
+            hit.kind = framework::TreeHitKind::Below;
+            return hit;
+        }
+        QTreeWidgetItem* item = tree_->itemAt(QPoint(std::max(x, 0), y));
+        if (!item)
+            return hit;  // below the last item
+        hit.node = nodeOf(item);
+        const QRect rect = tree_->visualItemRect(item);
+        if (x < rect.left()) {
+            const bool onButton = item->childCount() > 0 && x >= rect.left() - tree_->indentation();
+            hit.kind = onButton ? framework::TreeHitKind::OnButton : framework::TreeHitKind::OnIndent;
+            return hit;
+        }
+        const int margin = tree_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree_) + 1;
+        int textLeft = rect.left() + margin;
+        if (!item->icon(0).isNull()) {
+            const int iconWidth = tree_->iconSize().width();
+            if (x < textLeft + iconWidth) {
+                hit.kind = framework::TreeHitKind::OnIcon;
+                return hit;
+            }
+            textLeft += iconWidth + margin;
+        }
+        const QFontMetrics metrics(item->font(0).resolve(tree_->font()));
+        const int textRight = textLeft + metrics.horizontalAdvance(item->text(0)) + margin;
+        hit.kind = x < textRight ? framework::TreeHitKind::OnLabel : framework::TreeHitKind::OnRight;
+        return hit;
+    }
+
+    framework::TreeNode* nodeOf(QTreeWidgetItem* item) const
+    {
+        return item ? reinterpret_cast<framework::TreeNode*>(item->data(0, NodeRole).value<quintptr>()) : nullptr;
+    }
+
+    QTreeWidgetItem* itemOf(const framework::TreeNode* node) const
+    {
+        auto it = items_.find(node);
+        return it == items_.end() ? nullptr : it->second;
+    }
+
+    void dragMoved(QDragMoveEvent* event)
+    {
+        bool accept = false;
+        if (model_.onDragOver) {
+            accept = true;
+            const QPoint pos = event->position().toPoint();
+            framework::TreeView* model = &model_;
+            impl().dispatch([model, pos, &accept] {
+                auto handler = model->onDragOver;
+                if (handler)
+                    handler(model, pos.x(), pos.y(), accept);
+            });
+        }
+        if (accept) {
+            event->setDropAction(Qt::MoveAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    }
+
+    void dropped(QDropEvent* event)
+    {
+        const QPoint pos = event->position().toPoint();
+        framework::TreeView* model = &model_;
+        impl().post([this, model, pos] {
+            impl().dispatch([model, pos] {
+                auto handler = model->onDragDrop;
+                if (handler)
+                    handler(model, pos.x(), pos.y());
+            });
+        });
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Nodes))
+            applyNodes();
+        if (aspects & (aspect(Prop::Nodes) | aspect(Prop::Selection)))
+            applySelection();
+        if (aspects & (aspect(Prop::Nodes) | aspect(Prop::Scroll)))
+            applyScroll();
+        // Node colours depend on the program's state, which nothing
+        // announces: any change of the tree repaints them.
+        tree_->viewport()->update();
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
+    bool fillsBackground() const override { return false; }
+    void adjustPalette(QPalette& palette) const override
+    {
+        if (!model_.hideSelection) {
+            const QPalette standard = tree_->style()->standardPalette();
+            palette.setColor(QPalette::Inactive, QPalette::Highlight, standard.color(QPalette::Active, QPalette::Highlight));
+            palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                             standard.color(QPalette::Active, QPalette::HighlightedText));
+        }
+    }
+
+private:
+    // Whether the items mirror the model's nodes one to one.
+    bool sameStructure(QTreeWidgetItem* parentItem, const framework::TreeNode* parentNode) const
+    {
+        const int count = parentNode ? parentNode->childCount() : model_.rootCount();
+        const int itemCount = parentItem ? parentItem->childCount() : tree_->topLevelItemCount();
+        if (count != itemCount)
+            return false;
+        for (int i = 0; i < count; ++i) {
+            const framework::TreeNode* node = parentNode ? parentNode->child(i) : model_.root(i);
+            QTreeWidgetItem* item = parentItem ? parentItem->child(i) : tree_->topLevelItem(i);
+            if (nodeOf(item) != node || !sameStructure(item, node))
+                return false;
+        }
+        return true;
+    }
+
+    QTreeWidgetItem* makeItem(framework::TreeNode* node)
+    {
+        auto* item = new QTreeWidgetItem(QStringList(qs(node->text())));
+        item->setData(0, NodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+        items_[node] = item;
+        for (int i = 0; i < node->childCount(); ++i)
+            item->addChild(makeItem(node->child(i)));
+        return item;
+    }
+
+    void applyNodes()
+    {
+        const bool updates = tree_->updatesEnabled();
+        tree_->setUpdatesEnabled(false);
+        if (!sameStructure(nullptr, nullptr)) {
+            // Pointers of deleted nodes may come back for new ones: the map
+            // is rebuilt, never trusted across a structure change.
+            items_.clear();
+            tree_->clear();
+            QList<QTreeWidgetItem*> roots;
+            for (int i = 0; i < model_.rootCount(); ++i)
+                roots << makeItem(model_.root(i));
+            tree_->addTopLevelItems(roots);
+        }
+        for (auto& [node, item] : items_) {
+            const QString text = qs(node->text());
+            if (item->text(0) != text)
+                item->setText(0, text);
+            if (item->childCount() > 0 && item->isExpanded() != node->expanded)
+                item->setExpanded(node->expanded);
+        }
+        tree_->setUpdatesEnabled(updates);
+        tree_->doItemsLayout();
+    }
+
+    void applySelection()
+    {
+        QTreeWidgetItem* item = itemOf(model_.selected());
+        if (tree_->currentItem() == item)
+            return;
+        if (item) {
+            tree_->setCurrentItem(item);
+            tree_->scrollToItem(item);
+        } else {
+            tree_->setCurrentItem(nullptr);
+            tree_->clearSelection();
+        }
+    }
+
+    void applyScroll()
+    {
+        // Scrolling by whole items: the scroll bar's value is the index of
+        // the first visible row.
+        QScrollBar* bar = tree_->verticalScrollBar();
+        if (bar->value() != model_.topIndex())
+            bar->setValue(model_.topIndex());
+    }
+
+    void currentChanged(QTreeWidgetItem* current)
+    {
+        if (impl().applying())
+            return;
+        framework::TreeNode* node = nodeOf(current);
+        if (node == model_.selected())
+            return;
+        {
+            Suppress echo(*this, aspect(Prop::Selection));
+            model_.setSelected(node);
+        }
+        postEvent(&framework::Control::onChange);
+    }
+
+    void expandedChanged(QTreeWidgetItem* item, bool expanded)
+    {
+        if (framework::TreeNode* node = nodeOf(item))
+            node->expanded = expanded;
+    }
+
+    void scrolled(int value)
+    {
+        if (impl().applying())
+            return;
+        Suppress echo(*this, aspect(Prop::Scroll));
+        model_.setTopIndex(value);
+    }
+
+    framework::TreeView& model_;
+    TreeWidget* tree_;
+    std::unordered_map<const framework::TreeNode*, QTreeWidgetItem*> items_;
+};
+
+void NodeColorDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const int32_t color = tree_.nodeColor(index);
+    if (color != framework::ColorDefault)
+        option->palette.setColor(QPalette::Text, qcolor(color));
+}
+
+bool TreeWidget::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        if (tree && *tree->impl().alive())
+            tree->syncNodes();
+        break;
+    default:
+        break;
+    }
+    return Bound<QTreeWidget>::viewportEvent(event);
+}
+
+void TreeWidget::keyPressEvent(QKeyEvent* event)
+{
+    if (tree && *tree->impl().alive())
+        tree->syncNodes();
+    Bound<QTreeWidget>::keyPressEvent(event);
+}
+
+void TreeWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!tree || !*tree->impl().alive() || event->source() != this) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+}
+
+void TreeWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!tree || !*tree->impl().alive() || event->source() != this) {
+        event->ignore();
+        return;
+    }
+    // The base scrolls the tree near its edges.
+    QTreeWidget::dragMoveEvent(event);
+    EventScope scope(tree->impl());
+    tree->dragMoved(event);
+}
+
+void TreeWidget::dropEvent(QDropEvent* event)
+{
+    if (!tree || !*tree->impl().alive() || event->source() != this) {
+        event->ignore();
+        return;
+    }
+    // Accepted as a copy, so the drag source removes nothing.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+    EventScope scope(tree->impl());
+    tree->dropped(event);
+}
+
+}  // namespace
+
+std::unique_ptr<ControlBinding> createListBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+{
+    if (auto* list = dynamic_cast<framework::CheckListBox*>(&model))
+        return std::make_unique<CheckListBinding>(impl, *list, parent);
+    if (auto* grid = dynamic_cast<framework::StringGrid*>(&model))
+        return std::make_unique<GridBinding>(impl, *grid, parent);
+    if (auto* tree = dynamic_cast<framework::TreeView*>(&model))
+        return std::make_unique<TreeBinding>(impl, *tree, parent);
+    return nullptr;
+}
+
+}  // namespace ui::detail

@@ -1,0 +1,715 @@
+// Bindings of the containers, buttons and the remaining controls: page
+// controls and their sheets, panels, group boxes, tool bars, buttons, check
+// and radio buttons, up-down arrows, splitters, the busy animation and the
+// browser placeholders.
+
+#include "ui/qt_keywords.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "ui/align_layout.h"
+#include "ui/binding.h"
+
+namespace ui::detail {
+
+using framework::Prop;
+
+namespace {
+
+// ------------------------------------------------------------ PageControl
+
+class PageControlBinding : public ControlBinding {
+public:
+    PageControlBinding(BinderImpl& impl, framework::PageControl& pages, ControlBinding* parent)
+        : ControlBinding(impl, pages, parent), pages_(pages)
+    {
+        tabs_ = new Bound<QTabWidget>(parent->childArea());
+        tabs_->setUsesScrollButtons(true);
+        tabs_->setElideMode(Qt::ElideNone);
+        setWidget(tabs_, tabs_);
+        listen(impl, tabs_, &QTabWidget::currentChanged, [this](int index) { tabChosen(index); });
+    }
+
+    QTabWidget* tabs() const { return tabs_; }
+
+    void adoptChild(ControlBinding& child) override
+    {
+        auto* sheet = dynamic_cast<framework::TabSheet*>(&child.control());
+        if (!sheet || sheet->pageControl() != &pages_) {
+            // Only tab sheets live in a page control; anything else keeps
+            // its own geometry on top of it.
+            child.widget()->setParent(tabs_);
+            return;
+        }
+        BinderImpl::ApplyGuard guard(impl());
+        tabs_->insertTab(std::min(sheet->pageIndex(), tabs_->count()), child.widget(), qs(sheet->caption()));
+    }
+
+    void applyOptions() override
+    {
+        tabs_->setTabPosition(pages_.tabsLeft ? QTabWidget::West : QTabWidget::North);
+        tabs_->setDocumentMode(pages_.flatButtons);
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::ActivePage)) {
+            const int index = pages_.activePageIndex();
+            if (index >= 0 && index < tabs_->count() && tabs_->currentIndex() != index)
+                tabs_->setCurrentIndex(index);
+        }
+    }
+
+private:
+    void tabChosen(int index)
+    {
+        if (impl().applying() || index < 0 || index == pages_.activePageIndex())
+            return;
+        // The page's onShow runs inside the model's page change; both it and
+        // onChange wait until Qt's tab bar is done with the click.
+        framework::PageControl* pages = &pages_;
+        impl().post([this, pages, index] {
+            if (impl().dispatch([pages, index] { pages->setActivePageIndex(index); }))
+                impl().dispatch([pages] {
+                    auto handler = pages->onChange;
+                    if (handler)
+                        handler();
+                });
+        });
+    }
+
+    framework::PageControl& pages_;
+    Bound<QTabWidget>* tabs_;
+};
+
+// --------------------------------------------------------------- TabSheet
+
+class TabSheetBinding : public ControlBinding {
+public:
+    TabSheetBinding(BinderImpl& impl, framework::TabSheet& sheet, ControlBinding* parent)
+        : ControlBinding(impl, sheet, parent), sheet_(sheet)
+    {
+        auto* page = new Bound<QWidget>(parent->childArea());
+        setWidget(page, page);
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        QTabWidget* tabs = tabWidget();
+        if (!tabs)
+            return;
+        const int index = tabs->indexOf(widget_);
+        if (index < 0)
+            return;
+        if (aspects & aspect(Prop::Text))
+            tabs->setTabText(index, qs(sheet_.caption()));
+        if (aspects & aspect(Prop::Hint))
+            tabs->setTabToolTip(index, qs(sheet_.hint()));
+    }
+
+    void applyVisible() override
+    {
+        QTabWidget* tabs = tabWidget();
+        if (!tabs)
+            return ControlBinding::applyVisible();
+        // The tab hides; the page (and the browsers on it) stays.
+        const int index = tabs->indexOf(widget_);
+        if (index >= 0 && tabs->isTabVisible(index) != sheet_.visible())
+            tabs->setTabVisible(index, sheet_.visible());
+    }
+
+    void applyGeometry() override
+    {
+        if (!tabWidget())
+            ControlBinding::applyGeometry();
+    }
+
+private:
+    QTabWidget* tabWidget() const
+    {
+        auto* pages = dynamic_cast<PageControlBinding*>(parent_);
+        return pages && sheet_.pageControl() ? pages->tabs() : nullptr;
+    }
+
+    framework::TabSheet& sheet_;
+};
+
+// ------------------------------------------------------------------ Panel
+
+// A panel shows its caption in the middle, under its children.
+class PanelFrame : public Bound<QFrame> {
+public:
+    using Bound<QFrame>::Bound;
+    QString caption;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        if (caption.isEmpty())
+            return;
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(contentsRect(), Qt::AlignCenter | Qt::TextSingleLine, caption);
+    }
+};
+
+class PanelBinding : public ControlBinding {
+public:
+    PanelBinding(BinderImpl& impl, framework::Panel& panel, ControlBinding* parent)
+        : ControlBinding(impl, panel, parent), panel_(panel)
+    {
+        frame_ = new PanelFrame(parent->childArea());
+        setWidget(frame_, frame_);
+    }
+
+    void applyOptions() override
+    {
+        if (panel_.bevelNone) {
+            frame_->setFrameStyle(QFrame::NoFrame);
+        } else {
+            frame_->setFrameStyle(QFrame::Panel | (panel_.bevelLowered ? QFrame::Sunken : QFrame::Raised));
+            frame_->setLineWidth(1);
+        }
+        relayout();
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text)) {
+            frame_->caption = withoutAccessKeys(panel_.caption());
+            frame_->update();
+        }
+    }
+
+private:
+    framework::Panel& panel_;
+    PanelFrame* frame_;
+};
+
+// --------------------------------------------------------------- GroupBox
+
+class GroupBoxBinding : public ControlBinding {
+public:
+    GroupBoxBinding(BinderImpl& impl, framework::GroupBox& box, ControlBinding* parent)
+        : ControlBinding(impl, box, parent), box_(box)
+    {
+        group_ = new Bound<QGroupBox>(parent->childArea());
+        setWidget(group_, group_);
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            group_->setTitle(qs(box_.caption()));
+    }
+
+private:
+    framework::GroupBox& box_;
+    Bound<QGroupBox>* group_;
+};
+
+// ---------------------------------------------------------------- ToolBar
+
+class ToolBarBinding : public ControlBinding {
+public:
+    ToolBarBinding(BinderImpl& impl, framework::ToolBar& bar, ControlBinding* parent)
+        : ControlBinding(impl, bar, parent), bar_(bar)
+    {
+        auto* w = new Bound<QFrame>(parent->childArea());
+        setWidget(w, w);
+    }
+
+    framework::ToolBar& bar() const { return bar_; }
+
+    void adoptChild(ControlBinding& child) override
+    {
+        ControlBinding::adoptChild(child);
+        layout_->setFlow(true);
+    }
+
+private:
+    framework::ToolBar& bar_;
+};
+
+// ------------------------------------------------------------- ToolButton
+
+class ToolButtonBinding : public ControlBinding {
+public:
+    ToolButtonBinding(BinderImpl& impl, framework::ToolButton& button, ControlBinding* parent)
+        : ControlBinding(impl, button, parent), button_(button)
+    {
+        tool_ = new Bound<QToolButton>(parent->childArea());
+        tool_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        setWidget(tool_, tool_);
+        listen(impl, tool_, &QToolButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
+        // A button that only opens its menu still tells its click.
+        listen(impl, tool_, &QToolButton::pressed, [this] {
+            if (tool_->menu() && tool_->popupMode() == QToolButton::InstantPopup)
+                postEvent(&framework::Control::onClick);
+        });
+    }
+
+    bool clicksFromMouse() const override { return false; }
+
+    void applyOptions() override
+    {
+        auto* bar = dynamic_cast<framework::ToolBar*>(button_.parent());
+        tool_->setAutoRaise(bar && bar->flat);
+        QMenu* menu = button_.dropDownMenu ? impl().menuFor(*button_.dropDownMenu) : nullptr;
+        if (tool_->menu() != menu)
+            tool_->setMenu(menu);
+        if (button_.dropDown)
+            tool_->setPopupMode(QToolButton::MenuButtonPopup);
+        else
+            tool_->setPopupMode(menu ? QToolButton::InstantPopup : QToolButton::DelayedPopup);
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            tool_->setText(qs(button_.caption()));
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
+    bool fillsBackground() const override { return false; }
+
+private:
+    framework::ToolButton& button_;
+    Bound<QToolButton>* tool_;
+};
+
+// ------------------------------------------------------ buttons and checks
+
+class ButtonBinding : public ControlBinding {
+public:
+    ButtonBinding(BinderImpl& impl, framework::Button& button, ControlBinding* parent)
+        : ControlBinding(impl, button, parent), button_(button)
+    {
+        push_ = new Bound<QPushButton>(parent->childArea());
+        push_->setAutoDefault(false);
+        setWidget(push_, push_);
+        listen(impl, push_, &QPushButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
+    }
+
+    bool clicksFromMouse() const override { return false; }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            push_->setText(qs(button_.caption()));
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
+    bool fillsBackground() const override { return false; }
+
+private:
+    framework::Button& button_;
+    Bound<QPushButton>* push_;
+};
+
+class CheckBoxBinding : public ControlBinding {
+public:
+    CheckBoxBinding(BinderImpl& impl, framework::CheckBox& box, ControlBinding* parent)
+        : ControlBinding(impl, box, parent), box_(box)
+    {
+        check_ = new Bound<QCheckBox>(parent->childArea());
+        setWidget(check_, check_);
+        listen(impl, check_, &QCheckBox::clicked, [this](bool checked) {
+            {
+                Suppress echo(*this, aspect(Prop::Checked));
+                box_.setChecked(checked);
+            }
+            postEvent(&framework::Control::onClick);
+        });
+    }
+
+    bool clicksFromMouse() const override { return false; }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            check_->setText(qs(box_.caption()));
+        if ((aspects & aspect(Prop::Checked)) && check_->isChecked() != box_.checked())
+            check_->setChecked(box_.checked());
+    }
+
+private:
+    framework::CheckBox& box_;
+    Bound<QCheckBox>* check_;
+};
+
+class RadioButtonBinding : public ControlBinding {
+public:
+    RadioButtonBinding(BinderImpl& impl, framework::RadioButton& radio, ControlBinding* parent)
+        : ControlBinding(impl, radio, parent), radio_(radio)
+    {
+        button_ = new Bound<QRadioButton>(parent->childArea());
+        setWidget(button_, button_);
+        listen(impl, button_, &QRadioButton::clicked, [this](bool) {
+            {
+                Suppress echo(*this, aspect(Prop::Checked));
+                radio_.setChecked(true);
+            }
+            postEvent(&framework::Control::onClick);
+        });
+        // The button Qt unchecks when another of the group is clicked.
+        listen(impl, button_, &QRadioButton::toggled, [this](bool on) {
+            if (this->impl().applying() || on || !radio_.checked())
+                return;
+            Suppress echo(*this, aspect(Prop::Checked));
+            radio_.setChecked(false);
+        });
+    }
+
+    bool clicksFromMouse() const override { return false; }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            button_->setText(qs(radio_.caption()));
+        if ((aspects & aspect(Prop::Checked)) && button_->isChecked() != radio_.checked()) {
+            // Qt refuses to uncheck the checked button of a group.
+            button_->setAutoExclusive(false);
+            button_->setChecked(radio_.checked());
+            button_->setAutoExclusive(true);
+        }
+    }
+
+private:
+    framework::RadioButton& radio_;
+    Bound<QRadioButton>* button_;
+};
+
+// ----------------------------------------------------------------- UpDown
+
+class UpDownBinding : public ControlBinding {
+public:
+    UpDownBinding(BinderImpl& impl, framework::UpDown& upDown, ControlBinding* parent)
+        : ControlBinding(impl, upDown, parent), upDown_(upDown)
+    {
+        auto* w = new Bound<QWidget>(parent->childArea());
+        up_ = makeArrow(w, "up", framework::UpDownButton::Up);
+        down_ = makeArrow(w, "down", framework::UpDownButton::Down);
+        setWidget(w, w);
+    }
+
+    void applyOptions() override
+    {
+        if (widget_->layout() && horizontalShown_ == upDown_.horizontal)
+            return;
+        horizontalShown_ = upDown_.horizontal;
+        delete widget_->layout();
+        QBoxLayout* box = new QBoxLayout(upDown_.horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom,
+                                         widget_);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(0);
+        // Horizontal arrows: "down" on the left, "up" on the right.
+        if (upDown_.horizontal) {
+            down_->setArrowType(Qt::LeftArrow);
+            up_->setArrowType(Qt::RightArrow);
+            box->addWidget(down_);
+            box->addWidget(up_);
+        } else {
+            up_->setArrowType(Qt::UpArrow);
+            down_->setArrowType(Qt::DownArrow);
+            box->addWidget(up_);
+            box->addWidget(down_);
+        }
+    }
+
+    bool clicksFromMouse() const override { return false; }
+
+private:
+    QToolButton* makeArrow(QWidget* parent, const char* name, framework::UpDownButton which)
+    {
+        auto* arrow = new QToolButton(parent);
+        arrow->setObjectName(QString::fromLatin1(name));
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        listen(impl(), arrow, &QToolButton::clicked, [this, which](bool) {
+            framework::UpDown* model = &upDown_;
+            impl().post([this, model, which] { impl().dispatch([model, which] { model->step(which); }); });
+        });
+        return arrow;
+    }
+
+    framework::UpDown& upDown_;
+    QToolButton* up_;
+    QToolButton* down_;
+    bool horizontalShown_ = false;
+};
+
+// --------------------------------------------------------------- Splitter
+
+class SplitterBinding;
+
+class SplitterWidget : public Bound<QFrame> {
+public:
+    using Bound<QFrame>::Bound;
+    SplitterBinding* splitter = nullptr;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// Dragging the splitter resizes the control placed just before it on the
+// same side, as the original splitter does.
+class SplitterBinding : public ControlBinding {
+public:
+    SplitterBinding(BinderImpl& impl, framework::Splitter& splitter, ControlBinding* parent)
+        : ControlBinding(impl, splitter, parent), splitter_(splitter)
+    {
+        auto* w = new SplitterWidget(parent->childArea());
+        w->splitter = this;
+        setWidget(w, w);
+    }
+
+    void applyOptions() override
+    {
+        const framework::Align side = splitter_.align();
+        const bool vertical = side == framework::Align::Top || side == framework::Align::Bottom;
+        widget_->setCursor(vertical ? Qt::SplitVCursor : Qt::SplitHCursor);
+    }
+
+    void dragStarted(const QPoint& global)
+    {
+        start_ = global;
+        framework::Control* neighbour = this->neighbour();
+        startSize_ = neighbour ? (horizontal() ? neighbour->width() : neighbour->height()) : 0;
+    }
+
+    void dragged(const QPoint& global)
+    {
+        framework::Control* neighbour = this->neighbour();
+        if (!neighbour)
+            return;
+        const QPoint delta = global - start_;
+        int size = startSize_;
+        switch (splitter_.align()) {
+        case framework::Align::Left:
+            size += delta.x();
+            break;
+        case framework::Align::Right:
+            size -= delta.x();
+            break;
+        case framework::Align::Top:
+            size += delta.y();
+            break;
+        case framework::Align::Bottom:
+            size -= delta.y();
+            break;
+        default:
+            return;
+        }
+        size = std::max(size, MinimumSize);
+        impl().dispatch([neighbour, size, this] {
+            if (horizontal())
+                neighbour->setWidth(size);
+            else
+                neighbour->setHeight(size);
+        });
+    }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Geometry))
+            applyOptions();
+    }
+
+private:
+    static constexpr int MinimumSize = 30;
+
+    bool horizontal() const
+    {
+        return splitter_.align() == framework::Align::Left || splitter_.align() == framework::Align::Right;
+    }
+
+    framework::Control* neighbour() const
+    {
+        return parent_ && parent_->layout() ? parent_->layout()->neighbourOf(&splitter_) : nullptr;
+    }
+
+    framework::Splitter& splitter_;
+    QPoint start_;
+    int startSize_ = 0;
+};
+
+void SplitterWidget::mousePressEvent(QMouseEvent* event)
+{
+    Bound<QFrame>::mousePressEvent(event);
+    if (splitter && event->button() == Qt::LeftButton && *splitter->impl().alive())
+        splitter->dragStarted(event->globalPosition().toPoint());
+}
+
+void SplitterWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    Bound<QFrame>::mouseMoveEvent(event);
+    if (splitter && (event->buttons() & Qt::LeftButton) && *splitter->impl().alive())
+        splitter->dragged(event->globalPosition().toPoint());
+}
+
+// ---------------------------------------------------------------- Animate
+
+// The busy indicator: a spinning character, ticking only while the model
+// is active.
+class AnimateBinding : public ControlBinding {
+public:
+    AnimateBinding(BinderImpl& impl, framework::Animate& animate, ControlBinding* parent)
+        : ControlBinding(impl, animate, parent), animate_(animate)
+    {
+        label_ = new Bound<QLabel>(parent->childArea());
+        label_->setAlignment(Qt::AlignCenter);
+        setWidget(label_, label_);
+        ticker_ = new QTimer(label_);
+        ticker_->setInterval(100);
+        listen(impl, ticker_, &QTimer::timeout, [this] {
+            frame_ = (frame_ + 1) % FrameCount;
+            label_->setText(QString(QChar(Frames[frame_])));
+        });
+    }
+
+    bool running() const { return ticker_->isActive(); }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (!(aspects & (aspect(Prop::State) | aspect(Prop::Visible))))
+            return;
+        const bool run = animate_.active() && animate_.visible();
+        if (run && !ticker_->isActive()) {
+            label_->setText(QString(QChar(Frames[frame_])));
+            ticker_->start();
+        } else if (!run && ticker_->isActive()) {
+            ticker_->stop();
+            label_->clear();
+        }
+    }
+
+private:
+    static constexpr int FrameCount = 4;
+    static constexpr char16_t Frames[FrameCount] = {u'|', u'/', u'-', u'\\'};
+
+    framework::Animate& animate_;
+    Bound<QLabel>* label_;
+    QTimer* ticker_;
+    int frame_ = 0;
+};
+
+// --------------------------------------------------------- WebBrowserHost
+
+// An empty place until the model creates its browser; browsers are made on
+// first use only, so a hundred tabs cost nothing until they are used.
+class BrowserHostBinding : public ControlBinding {
+public:
+    BrowserHostBinding(BinderImpl& impl, framework::WebBrowserHost& host, ControlBinding* parent)
+        : ControlBinding(impl, host, parent), host_(host)
+    {
+        auto* w = new Bound<QWidget>(parent->childArea());
+        box_ = new QVBoxLayout(w);
+        box_->setContentsMargins(0, 0, 0, 0);
+        box_->setSpacing(0);
+        setWidget(w, w);
+        createdId_ = host.browserCreated.connect([alive = impl.alive(), this] {
+            if (*alive)
+                insertBrowser();
+        });
+        insertBrowser();
+    }
+
+    void detachModel() override
+    {
+        if (createdId_)
+            host_.browserCreated.disconnect(createdId_);
+        createdId_ = 0;
+        ControlBinding::detachModel();
+    }
+
+    void browserProviderChanged() override { insertBrowser(); }
+
+    void releaseForeignWidgets() override
+    {
+        if (!browser_)
+            return;
+        box_->removeWidget(browser_);
+        browser_->hide();
+        browser_->setParent(nullptr);
+        browser_ = nullptr;
+    }
+
+private:
+    void insertBrowser()
+    {
+        if (browser_ || !host_.created() || !impl().browserProvider)
+            return;
+        QWidget* browser = nullptr;
+        framework::WebBrowserHost* host = &host_;
+        auto provider = impl().browserProvider;
+        impl().dispatch([&browser, host, &provider] { browser = provider(*host); });
+        if (!browser)
+            return;
+        browser_ = browser;
+        box_->addWidget(browser);
+        browser->show();
+    }
+
+    framework::WebBrowserHost& host_;
+    QVBoxLayout* box_;
+    QPointer<QWidget> browser_;
+    int createdId_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+{
+    if (auto* pages = dynamic_cast<framework::PageControl*>(&model))
+        return std::make_unique<PageControlBinding>(impl, *pages, parent);
+    if (auto* sheet = dynamic_cast<framework::TabSheet*>(&model))
+        return std::make_unique<TabSheetBinding>(impl, *sheet, parent);
+    if (auto* panel = dynamic_cast<framework::Panel*>(&model))
+        return std::make_unique<PanelBinding>(impl, *panel, parent);
+    if (auto* box = dynamic_cast<framework::GroupBox*>(&model))
+        return std::make_unique<GroupBoxBinding>(impl, *box, parent);
+    if (auto* bar = dynamic_cast<framework::ToolBar*>(&model))
+        return std::make_unique<ToolBarBinding>(impl, *bar, parent);
+    if (auto* tool = dynamic_cast<framework::ToolButton*>(&model))
+        return std::make_unique<ToolButtonBinding>(impl, *tool, parent);
+    if (auto* button = dynamic_cast<framework::Button*>(&model))
+        return std::make_unique<ButtonBinding>(impl, *button, parent);
+    if (auto* check = dynamic_cast<framework::CheckBox*>(&model))
+        return std::make_unique<CheckBoxBinding>(impl, *check, parent);
+    if (auto* radio = dynamic_cast<framework::RadioButton*>(&model))
+        return std::make_unique<RadioButtonBinding>(impl, *radio, parent);
+    if (auto* upDown = dynamic_cast<framework::UpDown*>(&model))
+        return std::make_unique<UpDownBinding>(impl, *upDown, parent);
+    if (auto* splitter = dynamic_cast<framework::Splitter*>(&model))
+        return std::make_unique<SplitterBinding>(impl, *splitter, parent);
+    if (auto* animate = dynamic_cast<framework::Animate*>(&model))
+        return std::make_unique<AnimateBinding>(impl, *animate, parent);
+    if (auto* host = dynamic_cast<framework::WebBrowserHost*>(&model))
+        return std::make_unique<BrowserHostBinding>(impl, *host, parent);
+    return nullptr;
+}
+
+}  // namespace ui::detail
