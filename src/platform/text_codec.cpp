@@ -79,14 +79,15 @@ private:
     iconv_t cd_;
 };
 
-const Converter& fromCp932()
+// Null when the C library lacks the code page (a stripped-down system).
+const Converter* fromCp932()
 {
     thread_local Converter converter("UTF-8", "CP932");
     if (!converter.ok()) {
-        throw framework::FileError("Code page 932 is not available on this system (iconv CP932)");
+        return nullptr;
     }
     converter.reset();
-    return converter;
+    return &converter;
 }
 
 const Converter& toCp932()
@@ -146,7 +147,22 @@ std::string decodeFileText(std::string_view bytes)
         return std::string(bytes);
     }
 
-    const Converter& converter = fromCp932();
+    const Converter* converterPtr = fromCp932();
+    if (!converterPtr) {
+        // Reading must not fail: keep the ASCII, which code page 932 shares,
+        // and mark every other byte as unreadable.
+        std::string out;
+        out.reserve(bytes.size());
+        for (const char c : bytes) {
+            if (static_cast<unsigned char>(c) < 0x80) {
+                out += c;
+            } else {
+                out += ReplacementChar;
+            }
+        }
+        return out;
+    }
+    const Converter& converter = *converterPtr;
     // A code page 932 byte becomes at most three UTF-8 bytes (half-width
     // katakana, or U+FFFD for a byte that is not defined).
     std::string out(bytes.size() * 3 + 16, '\0');

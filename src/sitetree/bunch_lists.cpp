@@ -1,32 +1,386 @@
 // Word lists (bunches): the grid, its files and the list of names.
 
+#include <algorithm>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "framework/application.h"
+#include "framework/text_util.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "platform/text_store.h"
 #include "sitetree/fm_ctrl.h"
 
-void TFmCtrl::PMBunchSFReadClick() {}
-void TFmCtrl::PMBunchSFWriteClick() {}
-void TFmCtrl::PMBunchSClearClick() {}
-void TFmCtrl::PMBunchSVSetClick() {}
-void TFmCtrl::PMBunchSVBiganClick() {}
-void TFmCtrl::PMBCFLoadClick() {}
-void TFmCtrl::PMBunchCFSaveClick() {}
-void TFmCtrl::PMBCFOpen1Click() {}
-void TFmCtrl::PMBunchCFReadClick() {}
-void TFmCtrl::PMBunchCFWriteClick() {}
-void TFmCtrl::PMBunchCAddClick() {}
-void TFmCtrl::PMBunchTFSaveClick() {}
-void TFmCtrl::PMBunchTFDeleteClick() {}
-void TFmCtrl::PMBunchTSRowInsertClick() {}
-void TFmCtrl::PMBunchTSRowDeleteClick() {}
-void TFmCtrl::PMBunchTSRowBunchFromMemoClick() {}
-void TFmCtrl::PMBunchTSAllYesClick() {}
-void TFmCtrl::PMBunchTSAllNoClick() {}
-void TFmCtrl::PMBunchTSClearClick() {}
-void TFmCtrl::PMBunchTThemaAddClick() {}
-void TFmCtrl::PMBunchTListUpClick() {}
-void TFmCtrl::PMTrVwMTListUpClick() {}
-void TFmCtrl::ComboBoxBunchClick() {}
-void TFmCtrl::ComboBoxBunchChange() {}
-void TFmCtrl::StringGridBunchMouseDown(const framework::MouseEvent&) {}
-void TFmCtrl::StringGridBunchMouseUp(const framework::MouseEvent&) {}
-void TFmCtrl::StringGridBunchClick() {}
-void TFmCtrl::ToolButtonBunchAddClick() {}
+using namespace framework;
+
+namespace {
+
+constexpr const char* Selected = "[y]";
+constexpr const char* NotSelected = " _ ";
+// Row 0 is the header; rows 1 to 49 hold the words.
+constexpr int MaxRows = 50;
+
+std::string checkedBunchName(const std::string& name)
+{
+    if (name.find_first_of("/\\") != std::string::npos || name.find('\0') != std::string::npos)
+        throw FileError("The word list name \"" + name + "\" must not contain / or \\");
+    return name;
+}
+
+std::string cellKey(int col, int row) { return std::to_string(col) + "," + std::to_string(row); }
+
+}  // namespace
+
+// --------------------------------------------------------------- the grid
+
+void TFmCtrl::PMBunchSVSetClick()
+{
+    BunchColCount = StringGridBunch.colCount();
+    BunchRowCount = StringGridBunch.rowCount();
+}
+
+void TFmCtrl::PMBunchSVBiganClick()
+{
+    StringGridBunch.setColWidth(1, 170);
+    StringGridBunch.setCell(0, 0, "C");
+    StringGridBunch.setCell(1, 0, "Word");
+}
+
+void TFmCtrl::PMBunchSClearClick()
+{
+    PMBunchSVSetClick();
+    for (int r = 1; r < BunchRowCount; ++r) {
+        for (int c = 1; c < BunchColCount; ++c)
+            StringGridBunch.setCell(c, r, "");
+        StringGridBunch.setCell(0, r, NotSelected);
+    }
+}
+
+void TFmCtrl::PMBunchSFReadClick()
+{
+    const auto path = dataFile("ListBunch" + checkedBunchName(ComboBoxBunch.text()) + ".INI");
+    PMBunchSClearClick();
+    PMBunchSVSetClick();
+    PMBunchSVBiganClick();
+    platform::IniFile ini(path);
+    const int rows = std::min(BunchRowCount, MaxRows);
+    for (int c = 0; c < BunchColCount; ++c)
+        for (int r = 1; r < rows; ++r)
+            StringGridBunch.setCell(c, r, ini.readString("Data", cellKey(c, r), ""));
+}
+
+void TFmCtrl::PMBunchSFWriteClick()
+{
+    PMBunchSVSetClick();
+    const auto path = dataFile("ListBunch" + checkedBunchName(ComboBoxBunch.text()) + ".INI");
+    const int rows = std::min(BunchRowCount, MaxRows);
+    // A word without a mark is selected; a mark without a word goes.
+    for (int r = 1; r < rows; ++r) {
+        if (StringGridBunch.cell(1, r).empty())
+            StringGridBunch.setCell(0, r, "");
+        else if (StringGridBunch.cell(0, r).empty())
+            StringGridBunch.setCell(0, r, Selected);
+    }
+    platform::IniFile ini(path);
+    for (int c = 0; c < BunchColCount; ++c)
+        for (int r = 1; r < rows; ++r)
+            ini.writeString("Data", cellKey(c, r), StringGridBunch.cell(c, r));
+}
+
+// ------------------------------------------------------------ the names
+
+void TFmCtrl::PMBCFLoadClick()
+{
+    const auto path = dataFile("SeleBunch.txt");
+    if (platform::fileExists(path)) {
+        ComboBoxBunch.setItems(platform::loadLines(path));
+    } else {
+        if (ComboBoxBunch.indexOf("Area") < 0)
+            ComboBoxBunch.addItem("Area");
+        platform::saveLines(path, ComboBoxBunch.items());
+    }
+    platform::IniFile base(dataFile("Base.INI"));
+    ComboBoxBunch.setText(base.readString("List", "Bunch", ""));
+    PanelList.setCaption(ComboBoxBunch.text());
+}
+
+void TFmCtrl::PMBunchCFSaveClick()
+{
+    platform::saveLines(dataFile("SeleBunch.txt"), ComboBoxBunch.items());
+    platform::IniFile base(dataFile("Base.INI"));
+    base.writeString("List", "Bunch", ComboBoxBunch.text());
+}
+
+void TFmCtrl::PMBCFOpen1Click()
+{
+    const auto path = dataFile("SeleBunch.txt");
+    if (platform::fileExists(path))
+        ComboBoxBunch.setItems(platform::loadLines(path));
+    else
+        platform::saveLines(path, ComboBoxBunch.items());
+    app().shell().open(platform::pathText(path));
+}
+
+void TFmCtrl::PMBunchCFReadClick()
+{
+    platform::IniFile base(dataFile("Base.INI"));
+    find<MenuItem>("PMBunchTThemaAdd").setChecked(base.readInteger("PMBunchTThemaAdd", "Checked", 1) == 1);
+}
+
+void TFmCtrl::PMBunchCFWriteClick()
+{
+    platform::IniFile base(dataFile("Base.INI"));
+    base.writeInteger("PMBunchTThemaAdd", "Checked", find<MenuItem>("PMBunchTThemaAdd").checked() ? 1 : 0);
+}
+
+void TFmCtrl::PMBunchCAddClick()
+{
+    const std::string text = ComboBoxBunch.text();
+    for (const auto& item : ComboBoxBunch.items())
+        if (contains(item, text))
+            return;
+    ComboBoxBunch.addItem(text);
+}
+
+void TFmCtrl::PMBunchTFSaveClick()
+{
+    PMBunchCAddClick();
+    PMBunchCFSaveClick();
+    PMBunchSFWriteClick();
+    PMBunchCFWriteClick();
+}
+
+void TFmCtrl::PMBunchTFDeleteClick()
+{
+    FmMemo->showPage(FmMemo->TabSheetMMulti);
+    Memo& scratch = FmMemo->MemoLog;
+    scratch.clear();
+    const std::string current = ComboBoxBunch.text();
+    for (const auto& item : ComboBoxBunch.items())
+        if (item != current)
+            scratch.addLine(item);
+    ComboBoxBunch.clearItems();
+    ComboBoxBunch.setItems(scratch.lines());
+    ComboBoxBunch.setText(ComboBoxBunch.item(0));
+    PMBunchSFReadClick();
+    PMBunchCFWriteClick();
+    scratch.clear();
+    FmMemo->close();
+}
+
+// ------------------------------------------------------- grid commands
+
+void TFmCtrl::PMBunchTSRowInsertClick()
+{
+    // A word list holds 49 words: an insert that would push the last word
+    // out of the list is refused instead of losing it.
+    PMBunchSVSetClick();
+    const int last = std::min(BunchRowCount, MaxRows) - 1;
+    if (BunchRowCount >= MaxRows && !StringGridBunch.cell(1, last).empty()) {
+        app().dialogs().showMessage("The word list is full: it holds at most " + std::to_string(MaxRows - 1) +
+                                    " words. Delete a row first.");
+        return;
+    }
+    FmMemo->GridTarget = "Bunch";
+    FmMemo->TargetRow = PressedRow;
+    FmMemo->showPage(FmMemo->TabSheetMGrid);
+    FmMemo->MMSSSSynchroClick();
+    FmMemo->MMSSSClearClick();
+    FmMemo->MMSSDRowInsertClick();
+    FmMemo->MMSSDReturnClick();
+    // The spare row pushed past the end held nothing.
+    if (StringGridBunch.rowCount() > MaxRows) {
+        StringGridBunch.setRowCount(MaxRows);
+        BunchRowCount = MaxRows;
+    }
+    if (FmMain->LectureName == "LBunch") {
+        ToolBarBunch.setColor(0xD5D5AA);
+        FmMemo->showPage(FmMemo->TabSheetMMulti);
+        FmMemo->setBounds(FmMemo->left(), FmMemo->top(), 420, 300);
+        FmMain->showLectureStep(6);
+    }
+}
+
+void TFmCtrl::PMBunchTSRowDeleteClick()
+{
+    FmMemo->GridTarget = "Bunch";
+    FmMemo->TargetRow = PressedRow;
+    FmMemo->showPage(FmMemo->TabSheetMGrid);
+    FmMemo->MMSSSSynchroClick();
+    FmMemo->MMSSSClearClick();
+    FmMemo->MMSSDRowDeleteClick();
+    FmMemo->MMSSDReturnClick();
+    // The list keeps its 49 word rows; the last one comes back empty.
+    if (StringGridBunch.rowCount() < MaxRows) {
+        StringGridBunch.setRowCount(MaxRows);
+        BunchRowCount = MaxRows;
+    }
+    PMBunchCFWriteClick();
+    FmMemo->close();
+}
+
+void TFmCtrl::PMBunchTSRowBunchFromMemoClick()
+{
+    FmMemo->GridTarget = "Bunch";
+    FmMemo->TargetCol = PressedCol;
+    FmMemo->MMSPWritingWithBrushClick();
+}
+
+void TFmCtrl::PMBunchTSAllYesClick()
+{
+    PMBunchSVSetClick();
+    for (int r = 1; r < BunchRowCount; ++r)
+        StringGridBunch.setCell(0, r, StringGridBunch.cell(1, r).empty() ? "" : Selected);
+}
+
+void TFmCtrl::PMBunchTSAllNoClick()
+{
+    PMBunchSVSetClick();
+    for (int r = 1; r < BunchRowCount; ++r)
+        StringGridBunch.setCell(0, r, StringGridBunch.cell(1, r).empty() ? "" : NotSelected);
+}
+
+void TFmCtrl::PMBunchTSClearClick()
+{
+    PMBunchSClearClick();
+    if (FmMain->LectureName == "LBunch") {
+        FmMain->showLectureStep(4);
+        ToolBarBunch.setColor(0xFFFFD2);
+    }
+}
+
+void TFmCtrl::PMBunchTThemaAddClick()
+{
+    MenuItem& item = find<MenuItem>("PMBunchTThemaAdd");
+    item.setChecked(!item.checked());
+    PMBunchCFWriteClick();
+}
+
+// ------------------------------------------------------------ list up
+
+namespace {
+
+// Shows the list page and asks whether to replace a list that is there.
+void prepareListMemo(const std::string& messageKey)
+{
+    FmMemo->showPage(FmMemo->TabSheetMList);
+    if (FmMemo->MemoList.lineCount() == 0)
+        return;
+    std::string question;
+    {
+        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+        question = hlp.readString("Message", messageKey, "replaces？");
+    }
+    if (app().dialogs().askYesNo(question, "ListUp"))
+        FmMemo->MemoList.clear();
+}
+
+}  // namespace
+
+void TFmCtrl::PMBunchTListUpClick()
+{
+    prepareListMemo("PMBunchTListUpClick1");
+    PMBunchSVSetClick();
+    std::vector<std::string> words = FmMemo->MemoList.lines();
+    for (int r = 1; r < BunchRowCount; ++r)
+        if (StringGridBunch.cell(0, r) == Selected && !StringGridBunch.cell(1, r).empty())
+            words.push_back(StringGridBunch.cell(1, r));
+    FmMemo->MemoList.setLines(words);
+}
+
+void TFmCtrl::PMTrVwMTListUpClick()
+{
+    prepareListMemo("PMTrVwMTListUpClick");
+    std::vector<std::string> words = FmMemo->MemoList.lines();
+    for (const auto& line : MemoEdd1.lines())
+        if (!line.empty())
+            words.push_back(line);
+    FmMemo->MemoList.setLines(words);
+}
+
+// ---------------------------------------------------- events of the page
+
+void TFmCtrl::ComboBoxBunchClick() { PMBunchSFReadClick(); }
+
+void TFmCtrl::ComboBoxBunchChange()
+{
+    PanelList.setCaption(ComboBoxBunch.text());
+    if (FmMain->LectureName == "Serch") {
+        ComboBoxBunch.setColor(0xA6FFA6);
+        FmMain->showLectureStep(5);
+        FmCpp->show();
+        StringGridBunch.setVisible(true);
+        if (auto* button = FmCpp->tryFind<Control>("ToolButtonAccessSele"))
+            button->setVisible(true);
+        if (auto* pages = FmCpp->tryFind<Control>("PageControlM0CPP0"))
+            pages->setVisible(true);
+        FmMemo->setBounds(360, 350, FmMemo->width(), FmMemo->height());
+    } else if (FmMain->LectureName == "LBunch") {
+        FmMain->showLectureStep(2);
+        StringGridBunch.setVisible(true);
+        ComboBoxBunch.setColor(ColorWhite);
+    }
+}
+
+void TFmCtrl::StringGridBunchMouseDown(const MouseEvent& event)
+{
+    int col = -1;
+    int row = -1;
+    StringGridBunch.mouseToCell(event.x, event.y, col, row);
+    PressedCol = col;
+    PressedRow = row;
+    StringGridBunch.setCell(0, 0, std::to_string(PressedCol) + "," + std::to_string(PressedRow));
+    if (PressedCol == 0 && PressedRow > 0)
+        StringGridBunch.setCell(0, PressedRow, StringGridBunch.cell(0, PressedRow) == Selected ? NotSelected : Selected);
+}
+
+void TFmCtrl::StringGridBunchMouseUp(const MouseEvent& event)
+{
+    if (PressedCol != 1 || PressedRow <= 0)
+        return;
+    int col = -1;
+    int row = -1;
+    StringGridBunch.mouseToCell(event.x, event.y, col, row);
+    PressedCol = col;
+    PressedRow = row;
+    if (find<MenuItem>("PMBunchTThemaAdd").checked()) {
+        ClickedWord = StringGridBunch.cell(1, PressedRow);
+        Edit& themes = themeBox();
+        if (contains(themes.text(), ClickedWord))
+            PMSUniquClick();
+        else
+            themes.setText(themes.text() + ClickedWord + LikeWord);
+    }
+    PMSCFOnClic1Click();
+}
+
+void TFmCtrl::StringGridBunchClick()
+{
+    if (FmMain->LectureName != "LBunch")
+        return;
+    if (FmMain->LectureStep == 4)
+        FmMain->LectureStep = 5;
+    else if (FmMain->LectureStep == 6)
+        FmMain->LectureStep = 7;
+    FmMain->showLectureStep(FmMain->LectureStep);
+    StringGridBunch.setColor(0xFFFFD2);
+    FmMemo->bringToFront();
+}
+
+void TFmCtrl::ToolButtonBunchAddClick()
+{
+    PMBunchTFSaveClick();
+    if (FmMain->LectureName != "LBunch")
+        return;
+    if (FmMain->LectureStep == 2) {
+        FmMain->LectureStep = 3;
+        StringGridBunch.setVisible(true);
+        ComboBoxBunch.setColor(ColorWhite);
+    } else if (FmMain->LectureStep == 7) {
+        FmMain->MMHSEndClick();
+        ComboBoxBunch.setColor(0xFFFFD2);
+    }
+    FmMain->showLectureStep(FmMain->LectureStep);
+    FmMemo->bringToFront();
+}

@@ -1,0 +1,518 @@
+#include "browserctl/qt_web_browser.h"
+
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+namespace browserctl {
+
+namespace {
+
+std::chrono::milliseconds callTimeout{5000};
+
+// Document calls waiting for their answer, across all browsers; while there
+// are any, no browser delivers events (see the header).
+int documentCallsWaiting = 0;
+
+// Every live browser, so the ones that held back events can be resumed.
+std::vector<QtWebBrowser*>& liveBrowsers()
+{
+    static std::vector<QtWebBrowser*> browsers;
+    return browsers;
+}
+
+// Documents get ids from one counter, so an id never matches a document of
+// another page or another browser.
+double nextDocumentId = 1;
+
+std::string addressText(const QUrl& url)
+{
+    return url.toString(QUrl::FullyEncoded).toStdString();
+}
+
+// The tag of the frame reports. It is random per run so a page's own
+// console output cannot pass for one by accident.
+const QString& frameReportTag()
+{
+    static const QString tag = QStringLiteral("vantrel-frame-complete:%1:")
+                                   .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    return tag;
+}
+
+QWebEngineScript frameReportScript()
+{
+    // Runs in every subframe's document, in the application world; the
+    // top document is reported by loadingChanged instead, which also covers
+    // error pages. The listener is added before the page's own scripts run,
+    // so the load event cannot be missed.
+    const QByteArray options =
+        QJsonDocument(QJsonObject{{"tag", frameReportTag()}}).toJson(QJsonDocument::Compact);
+    QWebEngineScript script;
+    script.setName(QStringLiteral("vantrel-frame-complete"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(QStringLiteral("(function (options) {\n"
+                                        "  if (window.top === window) return;\n"
+                                        "  window.addEventListener('load', function () {\n"
+                                        "    console.info(options.tag + location.href);\n"
+                                        "  }, { once: true });\n"
+                                        "})(") +
+                         QString::fromUtf8(options) + QStringLiteral(");\n"));
+    return script;
+}
+
+// The document calls. One function resolves the document, the form and
+// the field from the arguments and then does the operation, so every call
+// looks its objects up afresh. The answer is JSON text: {"ok": true, ...}
+// or {"error": "replaced" | "noform" | "nofield" | "refused"}.
+const char* const documentCallScript = R"JS((function (args) {
+  'use strict';
+  function answer(value) { return JSON.stringify(value); }
+  try {
+    if (args.op === 'document') {
+      if (typeof window.__vantrelDocumentId !== 'number')
+        window.__vantrelDocumentId = args.candidate;
+      return answer({ ok: true, document: window.__vantrelDocumentId });
+    }
+    if (window.__vantrelDocumentId !== args.document)
+      return answer({ error: 'replaced' });
+    var form = document.forms.namedItem(args.form);
+    if (!(form instanceof HTMLFormElement)) {
+      var byId = document.getElementById(args.form);
+      form = byId instanceof HTMLFormElement ? byId : null;
+    }
+    if (!form)
+      return answer({ error: 'noform' });
+    if (args.op === 'form')
+      return answer({ ok: true });
+    if (args.op === 'submit') {
+      // The prototype's submit: a field named "submit" hides form.submit.
+      HTMLFormElement.prototype.submit.call(form);
+      return answer({ ok: true });
+    }
+    var field = form.elements.namedItem(args.field);
+    if (field && !(field instanceof Element) && field.length > 0)
+      field = field[0];  // several fields of that name: the first one
+    if (!(field instanceof Element))
+      return answer({ error: 'nofield' });
+    if (args.op === 'field')
+      return answer({ ok: true });
+    if (args.op === 'value') {
+      if (!('value' in field))
+        return answer({ error: 'refused' });
+      field.value = args.value;
+      return answer({ ok: true });
+    }
+    return answer({ error: 'refused' });
+  } catch (e) {
+    return answer({ error: 'refused', message: String(e) });
+  }
+}))JS";
+
+std::string quoted(const std::string& name)
+{
+    // The call names in messages read like the late-bound calls they stand
+    // for: NamedItem("q").
+    std::string text = "NamedItem(\"";
+    text += name;
+    text += "\")";
+    return text;
+}
+
+class DocumentCaller {
+public:
+    DocumentCaller(QtWebBrowser& browser, std::shared_ptr<bool> alive)
+        : browser_(browser), alive_(std::move(alive))
+    {
+    }
+
+    // Runs one document call. `call` names it in errors, formCall and
+    // fieldCall name the lookups that can fail on the way.
+    QJsonObject run(const std::string& call, const QJsonObject& arguments, const std::string& formCall = {},
+                    const std::string& fieldCall = {}) const
+    {
+        if (!*alive_)
+            throw DocumentCallError(call + ": the browser is closed");
+        const QByteArray json = QJsonDocument(arguments).toJson(QJsonDocument::Compact);
+        const std::string text = browser_.runDocumentScript(call, json.toStdString());
+        const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+        const QString error = answer.value(QStringLiteral("error")).toString();
+        if (error.isEmpty() && answer.value(QStringLiteral("ok")).toBool())
+            return answer;
+        if (error == QLatin1String("replaced"))
+            throw DocumentCallError(call + ": the document was replaced by another page");
+        if (error == QLatin1String("noform"))
+            throw DocumentCallError(formCall + ": no form of that name or id");
+        if (error == QLatin1String("nofield"))
+            throw DocumentCallError(fieldCall + ": the form has no field of that name");
+        throw DocumentCallError(call + ": the page refused the call");
+    }
+
+private:
+    QtWebBrowser& browser_;
+    std::shared_ptr<bool> alive_;
+};
+
+class QtHtmlElement final : public HtmlElement {
+public:
+    QtHtmlElement(DocumentCaller caller, double document, std::string form, std::string field)
+        : caller_(std::move(caller)), document_(document), form_(std::move(form)), field_(std::move(field))
+    {
+    }
+
+    void setValue(const std::string& value) override
+    {
+        caller_.run("Value",
+                    QJsonObject{{"op", "value"},
+                                {"document", document_},
+                                {"form", QString::fromStdString(form_)},
+                                {"field", QString::fromStdString(field_)},
+                                {"value", QString::fromUtf8(value.data(), qsizetype(value.size()))}},
+                    quoted(form_), quoted(field_));
+    }
+
+private:
+    DocumentCaller caller_;
+    double document_;
+    std::string form_;
+    std::string field_;
+};
+
+class QtHtmlForm final : public HtmlForm {
+public:
+    QtHtmlForm(DocumentCaller caller, double document, std::string form)
+        : caller_(std::move(caller)), document_(document), form_(std::move(form))
+    {
+    }
+
+    std::unique_ptr<HtmlElement> element(const std::string& name) override
+    {
+        caller_.run(quoted(name),
+                    QJsonObject{{"op", "field"},
+                                {"document", document_},
+                                {"form", QString::fromStdString(form_)},
+                                {"field", QString::fromStdString(name)}},
+                    quoted(form_), quoted(name));
+        return std::make_unique<QtHtmlElement>(caller_, document_, form_, name);
+    }
+
+    void submit() override
+    {
+        caller_.run("Submit",
+                    QJsonObject{{"op", "submit"}, {"document", document_}, {"form", QString::fromStdString(form_)}},
+                    quoted(form_));
+    }
+
+private:
+    DocumentCaller caller_;
+    double document_;
+    std::string form_;
+};
+
+class QtHtmlDocument final : public HtmlDocument {
+public:
+    QtHtmlDocument(DocumentCaller caller, double document) : caller_(std::move(caller)), document_(document) {}
+
+    std::unique_ptr<HtmlForm> form(const std::string& nameOrId) override
+    {
+        const std::string call = quoted(nameOrId);
+        caller_.run(call,
+                    QJsonObject{{"op", "form"}, {"document", document_}, {"form", QString::fromStdString(nameOrId)}},
+                    call);
+        return std::make_unique<QtHtmlForm>(caller_, document_, nameOrId);
+    }
+
+private:
+    DocumentCaller caller_;
+    double document_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+namespace detail {
+
+class BrowserPage final : public QWebEnginePage {
+public:
+    BrowserPage(QWebEngineProfile* profile, QObject* parent, QtWebBrowser* owner)
+        : QWebEnginePage(profile, parent), owner_(owner)
+    {
+    }
+
+    // The browser is going away; later calls from Chromium go nowhere.
+    void detach() { owner_ = nullptr; }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        if (owner_)
+            owner_->queueEvent(QtWebBrowser::EventKind::BeforeNavigate, addressText(url));
+        return true;
+    }
+
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
+                                  const QString& source) override
+    {
+        if (message.startsWith(frameReportTag())) {
+            if (owner_)
+                owner_->queueEvent(QtWebBrowser::EventKind::DocumentComplete,
+                                   message.mid(frameReportTag().size()).toStdString());
+            return;
+        }
+        QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+    }
+
+private:
+    QtWebBrowser* owner_;
+};
+
+}  // namespace detail
+
+// ---------------------------------------------------------------------------
+
+QtWebBrowser::QtWebBrowser() : context_(std::make_unique<QObject>()), alive_(std::make_shared<bool>(true))
+{
+    view_ = new QWebEngineView;
+    // The default profile is off the record: no cookies, cache or history
+    // reach the disk, and all tabs share one network context (and, with
+    // --process-per-site, one renderer per site).
+    page_ = new detail::BrowserPage(QWebEngineProfile::defaultProfile(), view_, this);
+    // 51 tabs load at once; none of them may take the keyboard focus away
+    // from the window the user works in.
+    page_->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    page_->scripts().insert(frameReportScript());
+    view_->setPage(page_);
+
+    QObject::connect(page_, &QWebEnginePage::loadingChanged, context_.get(),
+                     [this](const QWebEngineLoadingInfo& info) {
+                         // A failed load still shows a document (the server's
+                         // error page or the browser's); a stopped one shows
+                         // whatever comes next.
+                         if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
+                             info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+                             hasDocument_ = true;
+                             queueEvent(EventKind::DocumentComplete, addressText(info.url()));
+                         }
+                     });
+    liveBrowsers().push_back(this);
+}
+
+QtWebBrowser::~QtWebBrowser()
+{
+    *alive_ = false;
+    auto& browsers = liveBrowsers();
+    browsers.erase(std::remove(browsers.begin(), browsers.end(), this), browsers.end());
+    if (page_)
+        page_->detach();
+    context_.reset();
+    delete view_.data();
+}
+
+QWidget* QtWebBrowser::widget() const
+{
+    return view_.data();
+}
+
+QWebEnginePage* QtWebBrowser::page() const
+{
+    return page_.data();
+}
+
+void QtWebBrowser::Navigate(const std::string& url)
+{
+    if (!page_)
+        return;
+    const QString text = QString::fromUtf8(url.data(), qsizetype(url.size())).trimmed();
+    // Like an address bar: "www.example.com" means http, a path means a file.
+    const QUrl address = text.isEmpty() ? QUrl(QStringLiteral("about:blank")) : QUrl::fromUserInput(text);
+    page_->load(address);
+}
+
+void QtWebBrowser::GoBack()
+{
+    if (page_)
+        page_->triggerAction(QWebEnginePage::Back);
+}
+
+void QtWebBrowser::GoForward()
+{
+    if (page_)
+        page_->triggerAction(QWebEnginePage::Forward);
+}
+
+void QtWebBrowser::Refresh2()
+{
+    if (page_)
+        page_->triggerAction(QWebEnginePage::Reload);
+}
+
+std::string QtWebBrowser::LocationURL()
+{
+    if (!page_ || page_->url().isEmpty())
+        return {};
+    return addressText(page_->url());
+}
+
+std::string QtWebBrowser::LocationName()
+{
+    // Before the first document the engine names the page after its
+    // address; there is no title yet.
+    if (!page_ || !hasDocument_)
+        return {};
+    return page_->title().toStdString();
+}
+
+std::unique_ptr<HtmlDocument> QtWebBrowser::Document()
+{
+    if (!page_ || !hasDocument_)
+        throw DocumentCallError("Document: no document is loaded");
+    DocumentCaller caller(*this, alive_);
+    const QJsonObject answer = caller.run("Document", QJsonObject{{"op", "document"}, {"candidate", nextDocumentId}});
+    nextDocumentId += 1;
+    return std::make_unique<QtHtmlDocument>(caller, answer.value(QStringLiteral("document")).toDouble());
+}
+
+std::chrono::milliseconds QtWebBrowser::documentCallTimeout()
+{
+    return callTimeout;
+}
+
+void QtWebBrowser::setDocumentCallTimeout(std::chrono::milliseconds timeout)
+{
+    callTimeout = timeout;
+}
+
+std::string QtWebBrowser::runDocumentScript(const std::string& call, const std::string& argumentsJson)
+{
+    if (!page_)
+        throw DocumentCallError(call + ": the browser is closed");
+
+    // The answer may come after the wait gave up, or never; the callback
+    // only touches this shared record.
+    struct Wait {
+        bool answered = false;
+        QVariant result;
+        QEventLoop* loop = nullptr;
+    };
+    auto wait = std::make_shared<Wait>();
+    const QString script = QString::fromUtf8(documentCallScript) + QLatin1Char('(') +
+                           QString::fromUtf8(argumentsJson.data(), qsizetype(argumentsJson.size())) +
+                           QStringLiteral(");");
+    page_->runJavaScript(script, QWebEngineScript::ApplicationWorld, [wait](const QVariant& result) {
+        wait->answered = true;
+        wait->result = result;
+        if (wait->loop)
+            wait->loop->quit();
+    });
+
+    const std::shared_ptr<bool> alive = alive_;
+    if (!wait->answered) {
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(page_.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+        wait->loop = &loop;
+        ++documentCallsWaiting;
+        deadline.start(callTimeout);
+        // User input waits too: a click must not start another handler in
+        // the middle of this one.
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        --documentCallsWaiting;
+        wait->loop = nullptr;
+        if (documentCallsWaiting == 0)
+            resumeHeldDeliveries();
+    }
+    if (!*alive)
+        throw DocumentCallError(call + ": the browser was closed");
+    if (!wait->answered)
+        throw DocumentCallError(call + ": the page did not answer");
+    if (wait->result.typeId() != QMetaType::QString)
+        throw DocumentCallError(call + ": the page refused the call");
+    return wait->result.toString().toStdString();
+}
+
+void QtWebBrowser::queueEvent(EventKind kind, std::string url)
+{
+    pending_.push_back({kind, std::move(url)});
+    scheduleDelivery();
+}
+
+void QtWebBrowser::scheduleDelivery()
+{
+    if (deliveryPosted_ || !context_)
+        return;
+    deliveryPosted_ = true;
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [this] {
+            deliveryPosted_ = false;
+            deliverEvents();
+        },
+        Qt::QueuedConnection);
+}
+
+void QtWebBrowser::deliverEvents()
+{
+    // A handler of ours is still running further up the stack (it opened a
+    // modal box, say); that delivery loop goes on when it returns.
+    if (delivering_)
+        return;
+    const std::shared_ptr<bool> alive = alive_;
+    delivering_ = true;
+    while (!pending_.empty() && documentCallsWaiting == 0) {
+        const PendingEvent event = std::move(pending_.front());
+        pending_.pop_front();
+        const auto& signal = event.kind == EventKind::BeforeNavigate ? BeforeNavigate2 : DocumentComplete;
+        try {
+            signal.emit(event.url);
+        } catch (const std::exception& error) {
+            // Qt cannot carry an exception through its event loop; the
+            // program's handlers report their own errors, this is a last
+            // resort.
+            qWarning("browser event handler failed: %s", error.what());
+        }
+        if (!*alive)
+            return;  // a handler destroyed the browser
+    }
+    delivering_ = false;
+}
+
+void QtWebBrowser::resumeHeldDeliveries()
+{
+    for (QtWebBrowser* browser : liveBrowsers())
+        if (!browser->pending_.empty())
+            browser->scheduleDelivery();
+}
+
+// ---------------------------------------------------------------------------
+
+std::shared_ptr<WebBrowser> makeQtWebBrowser()
+{
+    return std::make_shared<QtWebBrowser>();
+}
+
+QWidget* qtWebBrowserWidget(WebBrowser& browser)
+{
+    auto* qtBrowser = dynamic_cast<QtWebBrowser*>(&browser);
+    return qtBrowser ? qtBrowser->widget() : nullptr;
+}
+
+}  // namespace browserctl
