@@ -36,6 +36,9 @@
 #include <memory>
 #include <string>
 
+// Before any Qt header: framework::Signal::emit and Qt's emit macro.
+#include "ui/qt_keywords.h"
+
 #include <QPointer>
 
 #include "browserctl/web_browser.h"
@@ -95,7 +98,7 @@ private:
 
     std::unique_ptr<QObject> context_;  // receiver of queued deliveries
     QPointer<QWebEngineView> view_;
-    detail::BrowserPage* page_ = nullptr;
+    QPointer<detail::BrowserPage> page_;
     std::shared_ptr<bool> alive_;
     std::deque<PendingEvent> pending_;
     bool deliveryPosted_ = false;

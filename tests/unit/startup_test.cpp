@@ -172,3 +172,27 @@ TEST_F(StartupTest, CodePageSettingMakesSavesShiftJis)
 }
 
 }  // namespace
+
+namespace {
+
+class DistributionDataTest : public testsupport::AppFixture, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DistributionDataTest, StartsCleanOnTheBundledDataAndSavesIt)
+{
+    seedFromRepository();
+    writeRaw(data() / "0Base.INI", std::string("[Begin]\r\nLanguage=") + GetParam() + "\r\n");
+    start();
+    EXPECT_TRUE(scripted.dialogs->errors.empty()) << scripted.dialogs->errors.front();
+    EXPECT_GT(FmCtrl->TreeViewEdd1.count(), 0);
+    EXPECT_FALSE(FmCtrl->StringGridBunch.cell(1, 1).empty());
+    EXPECT_GT(FmCtrl->CheckListBoxSharing.count(), 0);
+    EXPECT_FALSE(FmMain->find<framework::MenuItem>("MMFile").caption().empty());
+    const std::string treeBefore = readRaw(data() / GetParam() / "TVFCategory.txt");
+    closeProgram();
+    EXPECT_TRUE(scripted.dialogs->errors.empty());
+    EXPECT_EQ(readRaw(data() / GetParam() / "TVFCategory.txt"), treeBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, DistributionDataTest, ::testing::Values("JPN", "USA", "CHN"));
+
+}  // namespace

@@ -1,0 +1,191 @@
+#!/usr/bin/env python3
+"""Writes the starter data set of data/ (trees, word lists, sharing words,
+caption rows). Run it after changing the tables below; the files it writes
+are committed."""
+import os
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data')
+
+
+def write(path, lines):
+    full = os.path.join(ROOT, path)
+    os.makedirs(os.path.dirname(full), exist_ok=True)
+    with open(full, 'wb') as f:
+        f.write(''.join(line + '\r\n' for line in lines).encode('utf-8'))
+
+
+def ini_value(v):
+    return '"' + v + '"' if v != v.strip() or (len(v) > 1 and v[0] == v[-1] and v[0] in '"\'') else v
+
+
+def bunch(path, words):
+    assert len(words) <= 49, path
+    lines = ['[Data]']
+    for r in range(1, 50):
+        lines.append('0,%d=%s' % (r, '[y]' if r <= len(words) else ''))
+    for r in range(1, 50):
+        lines.append('1,%d=%s' % (r, words[r - 1] if r <= len(words) else ''))
+    write(path, lines)
+
+
+def tree(path, spec):
+    lines = []
+    for root, children in spec:
+        lines.append(root)
+        for child in children:
+            if isinstance(child, tuple):
+                lines.append('\t' + child[0])
+                lines.extend('\t\t' + g for g in child[1])
+            else:
+                lines.append('\t' + child)
+    write(path, lines)
+
+
+# ------------------------------------------------------------------ captions
+# section: (JPN, USA, CHN)
+CAPTIONS = [
+    # main window
+    ('MMFile', 'ファイル', 'File', '文件'), ('MMFUPDate', '更新', 'UPDate', '更新'),
+    ('MMFSave', '保存', 'Save', '保存'), ('MMDisp', '表示', 'Disp', '显示'),
+    ('MMDBrowser', 'ブラウザ', 'Browser', '浏览器'), ('MMDCtrl1', 'サイトツリー', 'Ctrl', '站点树'),
+    ('MMDSys', '設定', 'Sys', '设置'), ('MMDMemo1', 'メモ', 'Memo', '备忘'),
+    ('MMDDocEdit', '文書編集', 'DocEdit', '文档编辑'), ('MMDAlignment', '整列', 'Alignment', '排列'),
+    ('MMFavorites', 'お気に入り', 'Favorites', '收藏夹'), ('MMFURLMemo', 'URLメモ', 'URLMemo', '网址备忘'),
+    ('MMHelp', 'ヘルプ', 'Help', '帮助'), ('MMHHP', 'ホームページ', 'HP', '主页'),
+    ('MMHLectur', '講習', 'Lecture', '教程'), ('MMHLecSerch', '検索', 'Serch', '搜索'),
+    ('MMHThema', 'テーマ', 'Thema', '主题'), ('MMHTTreeView', 'ツリービュー', 'TreeView', '树视图'),
+    ('MMHList', 'リスト', 'List', '列表'), ('MMHLBunch', '単語リスト', 'Bunch', '词组'),
+    ('MMTool', 'ツール', 'Tool', '工具'), ('MMTRestart', '再起動', 'Restart', '重新启动'),
+    # memo window
+    ('MMMSourceFromLog', 'ログ→ソース', 'Log->Source', '日志→源'),
+    ('MMMListFromLog', 'ログ→リスト', 'Log -> List', '日志→列表'),
+    ('MMMultiWritingBrush', '一括書き込み', 'Writing with a brush', '批量写入'),
+    ('MMMultiWritingBrushBrushBunch', '単語リスト', 'Bunch', '词组'),
+    ('MMMultiWritingBrushChang', '置換表', 'Chang', '替换表'),
+    ('MMMultiWritingBrushTreeView', 'ツリービュー', 'TreeView', '树视图'),
+    ('TabSheetMList', 'リスト', 'List', '列表'), ('TabSheetMMulti', 'マルチ', 'Multi', '多页'),
+    ('GroupBoxSource', 'ソース', 'Source', '源'), ('GroupBoxLog', 'ログ', 'Log', '日志'),
+    ('MMMulti', 'マルチ', 'Multi', '多页'),
+    # settings window
+    ('TabSheetMSSetting', '設定', 'Set', '设置'), ('GroupBoxTryTime', '待ち時間', 'TryTime', '等待时间'),
+    ('TabSheetMSExp', '表示', 'Exp', '显示'), ('GroupBoxProgress', '進行', 'Progress', '进度'),
+    ('GroupBoxConnectSite', '接続サイト', 'ConnectSite', '连接站点'),
+    # site tree window
+    ('TabSheetMSerch', '検索', 'Serch', '搜索'), ('GroupBoxThema', 'テーマ', 'Thema', '主题'),
+    ('GroupBoxSTTVF', 'カテゴリ', 'STTVF', '类别'), ('PMTrVwTTRootIn', 'ルートを含む', 'RootIn', '包含根'),
+    ('PMTrVwTTConnectedManiplates', '操作サイト連動', 'ConnectedManiplates', '联动操作站点'),
+    ('PMTANARoot', '同じ階層に追加', 'Root', '添加同级'), ('PMTANAChild', '子に追加', 'Child', '添加子级'),
+    ('PMTrVwTTRestoration', '復元', 'Restoration', '恢复'), ('GroupBoxSTSharing', '共通語', 'Sharing', '共用词'),
+    ('GroupBoxList', 'リスト', 'List', '列表'), ('TabSheetLBunch', '単語', 'Bunch', '词组'),
+    ('PMBunchTFile', 'ファイル', 'File', '文件'), ('PMBunchTFSave', '保存', 'Save', '保存'),
+    ('PMBunchTFDelete', '削除', 'Delete', '删除'), ('PMBunchTThemaAdd', 'テーマに追加', 'ThemaAdd', '添加到主题'),
+    ('PMBunchTStringGrid', '表', 'Grid', '表格'), ('PMBunchTSRowInsert', '行挿入', 'Row insert', '插入行'),
+    ('PMBunchTSRowDelete', '行削除', 'Row delete', '删除行'),
+    ('PMBunchTSRowBunchFromMemo', 'メモから書き込み', 'RowBunchFromMemo', '从备忘写入'),
+    ('PMBunchTSAllYes', '全て選択', 'All Yes', '全选'), ('PMBunchTSAllNo', '全て解除', 'All No', '全不选'),
+    ('PMBunchTSClear', 'クリア', 'Clear', '清除'), ('PMBunchTListUp', 'リストへ', 'ListUp', '列出'),
+    ('TabSheetLTVF', 'ツリー', 'LTVF', '树'), ('PMTrVwMTListUp', 'リストへ', 'ListUp', '列出'),
+    ('TabSheetMAssist', '補助', 'Assist', '辅助'), ('TabSheetMACheck', 'チェック', 'Check', '检查'),
+    ('TabSheetMAJoin', '追加取得', 'Join', '获取'),
+]
+MESSAGES = [
+    ('PMBunchTListUpClick1', '置き換えますか？', 'replaces？', '替换吗？'),
+    ('PMTrVwMTListUpClick', '置き換えますか？', 'replaces？', '替换吗？'),
+]
+
+for i, lang in enumerate(('JPN', 'USA', 'CHN')):
+    lines = []
+    for row in CAPTIONS:
+        lines += ['[' + row[0] + ']', 'Caption=' + ini_value(row[1 + i]), '']
+    lines.append('[Message]')
+    for row in MESSAGES:
+        lines.append(row[0] + '=' + ini_value(row[1 + i]))
+    write(lang + '/Hlp.INI', lines)
+
+# ------------------------------------------------------------------ settings
+write('JPN/Base.INI', ['[TVF]', 'Category=趣味', '', '[List]', 'Bunch=都道府県'])
+write('USA/Base.INI', ['[TVF]', 'Category=Hobby', '', '[List]', 'Bunch=Area'])
+write('CHN/Base.INI', ['[TVF]', 'Category=X', '', '[List]', 'Bunch=5W4H'])
+
+# ------------------------------------------------------------------ trees
+write('JPN/TVFCategory.txt', ['X', '趣味', '経済'])
+write('USA/TVFCategory.txt', ['X', 'Hobby', 'Economic'])
+write('CHN/TVFCategory.txt', ['X'])
+for lang, sample in (('JPN', 'サンプル'), ('USA', 'Sample'), ('CHN', '示例')):
+    tree(lang + '/TVFThemaX.tvf', [(sample, ['Vantrel=http://vantrel.example/' + lang + '/'])])
+
+tree('JPN/TVFThema趣味.tvf', [
+    ('旅行', [('国内', ['北海道', '沖縄', '京都', '温泉']), ('海外', ['ハワイ', 'パリ', 'ソウル'])]),
+    ('音楽', ['ジャズ', 'クラシック', 'ロック', 'ピアノ']),
+    ('映画', ['洋画', '邦画', 'アニメ', 'ドキュメンタリー']),
+    ('料理', ['レシピ', '和食', 'パン', 'お弁当']),
+    ('スポーツ', ['サッカー', '野球', 'テニス', 'ゴルフ', 'マラソン']),
+    ('読書', ['小説', '漫画', '絵本']),
+    ('園芸', ['バラ', '家庭菜園', '多肉植物']),
+])
+tree('JPN/TVFThema経済.tvf', [
+    ('株式', ['日経平均', '配当', '新規上場', '決算']),
+    ('為替', ['ドル円', 'ユーロ円', '円高', '円安']),
+    ('金利', ['住宅ローン', '国債', '定期預金']),
+    ('不動産', ['マンション', '地価', '賃貸']),
+    ('景気', ['国内総生産', '雇用統計', '物価', '日銀短観']),
+    ('税金', ['消費税', '確定申告', 'ふるさと納税']),
+])
+tree('USA/TVFThemaHobby.tvf', [
+    ('Travel', [('Domestic', ['Yellowstone', 'Grand Canyon', 'New Orleans']), ('Abroad', ['Paris', 'Kyoto', 'Iceland'])]),
+    ('Music', ['Jazz', 'Classical', 'Rock', 'Piano']),
+    ('Movies', ['Drama', 'Documentary', 'Animation', 'Comedy']),
+    ('Cooking', ['Recipe', 'Baking', 'Barbecue', 'Vegetarian']),
+    ('Sports', ['Baseball', 'Basketball', 'Football', 'Golf', 'Marathon']),
+    ('Reading', ['Novels', 'Comics', 'Poetry']),
+    ('Gardening', ['Roses', 'Vegetable garden', 'Succulents']),
+])
+tree('USA/TVFThemaEconomic.tvf', [
+    ('Stocks', ['S&P 500', 'Dividends', 'IPO', 'Earnings']),
+    ('Currency', ['Dollar', 'Euro', 'Yen', 'Exchange rate']),
+    ('Interest rates', ['Mortgage', 'Treasury bonds', 'Savings account']),
+    ('Real estate', ['Home prices', 'Rent', 'Condominium']),
+    ('Economy', ['GDP', 'Employment report', 'Inflation', 'Consumer confidence']),
+    ('Taxes', ['Income tax', 'Sales tax', 'Tax return']),
+])
+
+# ------------------------------------------------------------------ sharing words
+write('JPN/SharingTheme.txt', ['無料', 'フリー', '新着', '最新'])
+write('USA/SharingTheme.txt', ['free', 'new', 'latest', 'review'])
+write('CHN/SharingTheme.txt', ['免费', '最新', '新品', '评测'])
+
+# ------------------------------------------------------------------ word lists
+write('JPN/SeleBunch.txt', ['5W4H', '都道府県', '月', '星座'])
+write('USA/SeleBunch.txt', ['5W4H', 'Area', 'Month', 'Constellation'])
+write('CHN/SeleBunch.txt', ['5W4H'])
+
+bunch('JPN/ListBunch5w4h.INI', ['誰が', '何を', 'いつ', 'どこで', 'なぜ', 'どのように', 'いくら', 'いくつ', 'どのくらい'])
+bunch('USA/ListBunch5w4h.INI', ['who', 'what', 'when', 'where', 'why', 'how', 'how much', 'how many', 'how long'])
+bunch('CHN/ListBunch5w4h.INI', ['谁', '什么', '何时', '哪里', '为什么', '怎样', '多少钱', '多少', '多久'])
+
+bunch('JPN/ListBunch都道府県.INI', [
+    '北海道', '青森県', '岩手県', '宮城県', '秋田県', '山形県', '福島県', '茨城県', '栃木県', '群馬県',
+    '埼玉県', '千葉県', '東京都', '神奈川県', '新潟県', '富山県', '石川県', '福井県', '山梨県', '長野県',
+    '岐阜県', '静岡県', '愛知県', '三重県', '滋賀県', '京都府', '大阪府', '兵庫県', '奈良県', '和歌山県',
+    '鳥取県', '島根県', '岡山県', '広島県', '山口県', '徳島県', '香川県', '愛媛県', '高知県', '福岡県',
+    '佐賀県', '長崎県', '熊本県', '大分県', '宮崎県', '鹿児島県', '沖縄県'])
+bunch('JPN/ListBunch月.INI', ['%d月' % m for m in range(1, 13)])
+bunch('JPN/ListBunch星座.INI', [
+    'おひつじ座', 'おうし座', 'ふたご座', 'かに座', 'しし座', 'おとめ座', 'てんびん座', 'さそり座',
+    'いて座', 'やぎ座', 'みずがめ座', 'うお座', 'オリオン座', 'おおぐま座', 'こぐま座', 'カシオペヤ座',
+    'はくちょう座', 'こと座', 'わし座', 'アンドロメダ座', 'ペルセウス座', 'ペガスス座', 'おおいぬ座',
+    'こいぬ座', 'みなみじゅうじ座', 'りゅう座', 'ヘルクレス座', 'うしかい座', 'ぎょしゃ座', 'ケフェウス座'])
+bunch('USA/ListBunchMonth.INI', ['January', 'February', 'March', 'April', 'May', 'June', 'July', 'August',
+                                 'September', 'October', 'November', 'December'])
+bunch('USA/ListBunchConstellation.INI', [
+    'Aries', 'Taurus', 'Gemini', 'Cancer', 'Leo', 'Virgo', 'Libra', 'Scorpius', 'Sagittarius', 'Capricornus',
+    'Aquarius', 'Pisces', 'Orion', 'Ursa Major', 'Ursa Minor', 'Cassiopeia', 'Cygnus', 'Lyra', 'Aquila',
+    'Andromeda', 'Perseus', 'Pegasus', 'Canis Major', 'Canis Minor', 'Crux', 'Draco', 'Hercules', 'Bootes',
+    'Auriga', 'Cepheus'])
+bunch('USA/ListBunchArea.INI', [
+    'New York', 'Los Angeles', 'Chicago', 'Houston', 'Phoenix', 'Philadelphia', 'San Antonio', 'San Diego',
+    'Dallas', 'San Jose', 'Austin', 'Jacksonville', 'Fort Worth', 'Columbus', 'Charlotte', 'Indianapolis',
+    'San Francisco', 'Seattle', 'Denver', 'Washington', 'Nashville', 'Oklahoma City', 'El Paso', 'Boston',
+    'Portland', 'Las Vegas', 'Detroit', 'Memphis', 'Louisville', 'Baltimore', 'Milwaukee', 'Albuquerque',
+    'Tucson', 'Fresno', 'Sacramento', 'Kansas City', 'Atlanta', 'Omaha', 'Raleigh', 'Miami', 'Minneapolis',
+    'Tulsa', 'Cleveland', 'New Orleans', 'Honolulu', 'Anchorage', 'Salt Lake City', 'Pittsburgh', 'St. Louis'])
