@@ -103,9 +103,31 @@ for i, lang in enumerate(('JPN', 'USA', 'CHN')):
     write(lang + '/Hlp.INI', lines)
 
 # ------------------------------------------------------------------ settings
-write('JPN/Base.INI', ['[TVF]', 'Category=趣味', '', '[List]', 'Bunch=都道府県'])
-write('USA/Base.INI', ['[TVF]', 'Category=Hobby', '', '[List]', 'Bunch=Area'])
-write('CHN/Base.INI', ['[TVF]', 'Category=X', '', '[List]', 'Bunch=5W4H'])
+# Free search sites: name, search page, form id, text field name. The
+# MediaWiki sites keep their header search form as id "searchform" with the
+# field "search"; the other engine's form is "sb_form" with the field "q".
+FREE_SITES = {
+    'JPN': [('ウィキペディア', 'https://ja.wikipedia.org/', 'searchform', 'search'),
+            ('ウィクショナリー', 'https://ja.wiktionary.org/', 'searchform', 'search'),
+            ('Bing', 'https://www.bing.com/', 'sb_form', 'q')],
+    'USA': [('Wikipedia', 'https://en.wikipedia.org/', 'searchform', 'search'),
+            ('Wiktionary', 'https://en.wiktionary.org/', 'searchform', 'search'),
+            ('Bing', 'https://www.bing.com/', 'sb_form', 'q')],
+    'CHN': [('维基百科', 'https://zh.wikipedia.org/', 'searchform', 'search'),
+            ('Bing', 'https://www.bing.com/', 'sb_form', 'q')],
+}
+BASE = {
+    'JPN': ['[TVF]', 'Category=趣味', '', '[List]', 'Bunch=都道府県'],
+    'USA': ['[TVF]', 'Category=Hobby', '', '[List]', 'Bunch=Area'],
+    'CHN': ['[TVF]', 'Category=X', '', '[List]', 'Bunch=5W4H'],
+}
+for lang, lines in BASE.items():
+    sites = FREE_SITES[lang]
+    lines = lines + ['', '[FreeSerchSite]', 'Category=' + sites[0][0]]
+    for name, url, form, field in sites:
+        lines += ['', '[' + name + ']', 'URL=' + url, 'FormName=' + form, 'InputName=' + field]
+    write(lang + '/Base.INI', lines)
+    write(lang + '/FreeSerchSite.txt', [site[0] for site in sites])
 
 # ------------------------------------------------------------------ trees
 write('JPN/TVFCategory.txt', ['X', '趣味', '経済'])

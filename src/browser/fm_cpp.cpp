@@ -1,55 +1,523 @@
 #include "browser/fm_cpp.h"
 
+#include "app/captions.h"
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "framework/application.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
 using namespace framework;
+
+namespace {
+
+std::string tabCaption(int tab)
+{
+    // Two characters wide: "0", " 1" … " 9", "10" … "50".
+    if (tab == 0)
+        return "0";
+    return tab < 10 ? " " + std::to_string(tab) : std::to_string(tab);
+}
+
+std::string pageName(int page) { return "PageControlM" + std::to_string(page) + "CPP0"; }
+
+std::string sheetName(int page, int tab)
+{
+    return "TabSheetMCPP" + std::to_string(page) + "_" + std::to_string(tab);
+}
+
+std::string browserName(int page, int tab)
+{
+    return "CppWebBrowser" + std::to_string(page) + "_" + std::to_string(tab);
+}
+
+}  // namespace
 
 TFmCpp::TFmCpp()
     : Form("FmCpp"),
       GroupBoxThema(make<GroupBox>("GroupBoxThema", nullptr)),
+      ToolBarCpp(make<ToolBar>("ToolBarCpp", &GroupBoxThema)),
+      ToolButtonAccessSele(make<ToolButton>("ToolButtonAccessSele", &ToolBarCpp)),
       ComboBoxLike(make<ComboBox>("ComboBoxLike", &GroupBoxThema)),
       EditThemas(make<Edit>("EditThemas", &GroupBoxThema)),
       PageControlMain(make<PageControl>("PageControlMain", nullptr)),
       TabSheetMBase(make<TabSheet>("TabSheetMBase", &PageControlMain)),
       TabSheetMManipulates(make<TabSheet>("TabSheetMManipulates", &PageControlMain)),
       TabSheetMFree(make<TabSheet>("TabSheetMFree", &PageControlMain)),
-      ComboBoxManipSite(make<ComboBox>("ComboBoxManipSite", &TabSheetMManipulates)),
-      StringGridManip(make<StringGrid>("StringGridManip", &TabSheetMManipulates))
+      GroupBoxManipulates(make<GroupBox>("GroupBoxManipulates", &TabSheetMManipulates)),
+      ToolBarManip(make<ToolBar>("ToolBarManip", &GroupBoxManipulates)),
+      ToolButtonManipSave(make<ToolButton>("ToolButtonManipSave", &ToolBarManip)),
+      LabelManipulatesSite(make<Label>("LabelManipulatesSite", &GroupBoxManipulates)),
+      ComboBoxManipSite(make<ComboBox>("ComboBoxManipSite", &GroupBoxManipulates)),
+      LabelManipURL(make<Label>("LabelManipURL", &GroupBoxManipulates)),
+      EditManipURL(make<Edit>("EditManipURL", &GroupBoxManipulates)),
+      LabelBrwsXY(make<Label>("LabelBrwsXY", &GroupBoxManipulates)),
+      StringGridManip(make<StringGrid>("StringGridManip", &GroupBoxManipulates)),
+      PanelInputTool(make<Panel>("PanelInputTool", &GroupBoxManipulates)),
+      ToolButtonSelect(make<ToolButton>("ToolButtonSelect", &PanelInputTool)),
+      ToolButtonToolReturn(make<ToolButton>("ToolButtonToolReturn", &PanelInputTool)),
+      PanelITPosXY(make<Panel>("PanelITPosXY", &PanelInputTool)),
+      EditPosX(make<Edit>("EditPosX", &PanelITPosXY)),
+      UpDownPosX(make<UpDown>("UpDownPosX", &PanelITPosXY)),
+      EditPosY(make<Edit>("EditPosY", &PanelITPosXY)),
+      UpDownPosY(make<UpDown>("UpDownPosY", &PanelITPosXY)),
+      EditManipStr(make<Edit>("EditManipStr", &PanelInputTool)),
+      SplitterManip(make<Splitter>("SplitterManip", &TabSheetMManipulates)),
+      GroupBoxFree(make<GroupBox>("GroupBoxFree", &TabSheetMFree)),
+      LabelFreeSite(make<Label>("LabelFreeSite", &GroupBoxFree)),
+      ComboBoxFreeSite(make<ComboBox>("ComboBoxFreeSite", &GroupBoxFree)),
+      Label3(make<Label>("Label3", &GroupBoxFree)),
+      EditFreeURL(make<Edit>("EditFreeURL", &GroupBoxFree)),
+      LabelFForm(make<Label>("LabelFForm", &GroupBoxFree)),
+      EditFreeFormName(make<Edit>("EditFreeFormName", &GroupBoxFree)),
+      Label5(make<Label>("Label5", &GroupBoxFree)),
+      EditFreeInputName(make<Edit>("EditFreeInputName", &GroupBoxFree)),
+      ToolBarFree(make<ToolBar>("ToolBarFree", &GroupBoxFree)),
+      ToolButtonFreeSave(make<ToolButton>("ToolButtonFreeSave", &ToolBarFree)),
+      Timer1(makeTimer("Timer1", 1000, false)),
+      TimerXY(makeTimer("TimerXY", 100, false))
 {
-    setBounds(250, 120, 640, 520);
+    setBounds(250, 120, 720, 560);
     setCaption("Base : ");
+
+    // The theme band.
     GroupBoxThema.setCaption("Thema");
     GroupBoxThema.setAlign(Align::Top);
-    GroupBoxThema.setHeight(44);
+    GroupBoxThema.setHeight(46);
+    ToolBarCpp.setAlign(Align::Left);
+    ToolBarCpp.setWidth(48);
+    ToolButtonAccessSele.setCaption("Run");
+    ToolButtonAccessSele.setHint("Serch");
+    ToolButtonAccessSele.dropDown = true;
+    ToolButtonAccessSele.onClick = [this] { ToolButtonAccessSeleClick(); };
     ComboBoxLike.setAlign(Align::Left);
     ComboBoxLike.setWidth(44);
     ComboBoxLike.setHint("Like/検索区変更");
     ComboBoxLike.setItems({" ", "&", "-"});
     ComboBoxLike.setText(" ");
+    ComboBoxLike.onChange = [this] { ComboBoxLikeChange(); };
+    ComboBoxLike.onClick = [this] { ComboBoxLikeChange(); };
+    ComboBoxLike.onDblClick = [this] { ComboBoxLikeDblClick(); };
     EditThemas.setAlign(Align::Client);
     EditThemas.setFontColor(0x800000);
+
     PageControlMain.setAlign(Align::Client);
     PageControlMain.tabsLeft = true;
     TabSheetMBase.setCaption("Base");
     TabSheetMManipulates.setCaption("Manipulates");
     TabSheetMFree.setCaption("Free");
-    ComboBoxManipSite.setAlign(Align::Top);
-    StringGridManip.setAlign(Align::Left);
-    StringGridManip.setWidth(180);
+
+    // The operation table panel of the Manipulates page.
+    GroupBoxManipulates.setCaption(" - Manipulates");
+    GroupBoxManipulates.setAlign(Align::Left);
+    GroupBoxManipulates.setWidth(180);
+    GroupBoxManipulates.onClick = [this] { GroupBoxManipulatesClick(); };
+    SplitterManip.setAlign(Align::Left);
+    SplitterManip.setWidth(3);
+    ToolBarManip.setAlign(Align::Top);
+    ToolBarManip.setHeight(24);
+    ToolButtonManipSave.setCaption("Save");
+    ToolButtonManipSave.setHint("Serch");
+    ToolButtonManipSave.dropDown = true;
+    ToolButtonManipSave.onClick = [this] { ToolButtonManipSaveClick(); };
+    LabelManipulatesSite.setCaption("Site");
+    LabelManipulatesSite.setBounds(4, 44, 30, 16);
+    ComboBoxManipSite.setBounds(36, 42, 138, 22);
+    ComboBoxManipSite.onClick = [this] { ComboBoxManipSiteClick(); };
+    LabelManipURL.setCaption("Url");
+    LabelManipURL.setBounds(4, 68, 30, 16);
+    EditManipURL.setBounds(36, 66, 138, 22);
+    LabelBrwsXY.setBounds(4, 92, 170, 16);
+    LabelBrwsXY.setVisible(false);
+    StringGridManip.setBounds(2, 112, 174, 340);
     StringGridManip.setColCount(5);
     StringGridManip.setRowCount(16);
     StringGridManip.setDefaultColWidth(34);
     StringGridManip.setDefaultRowHeight(20);
     StringGridManip.editing = true;
+    StringGridManip.alwaysShowEditor = true;
+    StringGridManip.colSizing = true;
+    PanelInputTool.setBounds(20, 200, 150, 80);
+    PanelInputTool.setVisible(false);
+    ToolButtonSelect.setCaption("Cmd");
+    ToolButtonToolReturn.setCaption("Tool");
+    PanelITPosXY.setBounds(2, 26, 146, 26);
+    PanelITPosXY.setVisible(false);
+    EditPosX.setBounds(0, 0, 44, 22);
+    UpDownPosX.setBounds(44, 0, 17, 22);
+    EditPosY.setBounds(70, 0, 44, 22);
+    UpDownPosY.setBounds(114, 0, 17, 22);
+    for (UpDown* updown : {&UpDownPosX, &UpDownPosY}) {
+        updown->setMax(5000);
+        updown->setMin(0);
+        updown->setPosition(100);
+    }
+    UpDownPosX.associate = &EditPosX;
+    UpDownPosY.associate = &EditPosY;
+    EditPosX.setText("100");
+    EditPosY.setText("100");
+    EditManipStr.setBounds(2, 54, 146, 22);
+    EditManipStr.setVisible(false);
+
+    // The Free band.
+    GroupBoxFree.setCaption(" - Free");
+    GroupBoxFree.setAlign(Align::Top);
+    GroupBoxFree.setHeight(68);
+    GroupBoxFree.onClick = [this] { GroupBoxFreeClick(); };
+    LabelFreeSite.setCaption("Site");
+    LabelFreeSite.setBounds(6, 18, 30, 16);
+    ComboBoxFreeSite.setBounds(36, 16, 150, 22);
+    ComboBoxFreeSite.setHint("検索サイト選択");
+    ComboBoxFreeSite.onClick = [this] { ComboBoxFreeSiteClick(); };
+    Label3.setCaption("Url");
+    Label3.setBounds(192, 18, 24, 16);
+    EditFreeURL.setBounds(218, 16, 300, 22);
+    LabelFForm.setCaption("Form");
+    LabelFForm.setBounds(6, 42, 30, 16);
+    EditFreeFormName.setBounds(36, 40, 150, 22);
+    EditFreeFormName.setHint("input form id　を入力");
+    EditFreeFormName.setText("cse-search-box");
+    Label5.setCaption("Input");
+    Label5.setBounds(192, 42, 30, 16);
+    EditFreeInputName.setBounds(224, 40, 120, 22);
+    EditFreeInputName.setHint("input type=\"text\" name= ?　を入力");
+    EditFreeInputName.setText("q");
+    ToolBarFree.setBounds(530, 14, 60, 26);
+    ToolButtonFreeSave.setCaption("Save");
+    ToolButtonFreeSave.dropDown = true;
+    ToolButtonFreeSave.onClick = [this] { ToolButtonFreeSaveClick(); };
+
+    Timer1.onTimer = [this] { Timer1Timer(); };
+    TimerXY.onTimer = [this] { TimerXYTimer(); };
+
+    buildPagePool();
+    PageControlMain.setActivePage(&TabSheetMBase);
+    TabSheetMBase.onShow = [this] { TabSheetMBaseShow(); };
+    TabSheetMManipulates.onShow = [this] { TabSheetMManipulatesShow(); };
+    TabSheetMFree.onShow = [this] { TabSheetMFreeShow(); };
+    PageControlMain.onChange = [this] { PageControlMainChange(); };
+
+    buildMenus();
+}
+
+TFmCpp::~TFmCpp() = default;
+
+void TFmCpp::buildPagePool()
+{
+    TabSheet* pages[PageCount] = {&TabSheetMBase, &TabSheetMManipulates, &TabSheetMFree};
+    for (int p = 0; p < PageCount; ++p) {
+        auto& control = make<PageControl>(pageName(p), pages[p]);
+        control.setAlign(Align::Client);
+        control.buttonStyle = true;
+        control.multiLine = true;
+        control.onChange = [this] { PageControlMCPP0Change(); };
+        for (int n = 0; n < TabCount; ++n) {
+            auto& sheet = make<TabSheet>(sheetName(p, n), &control);
+            sheet.setCaption(tabCaption(n));
+            auto& host = make<WebBrowserHost>(browserName(p, n), &sheet);
+            host.setAlign(Align::Client);
+            // Events are wired when the browser comes to life.
+            host.browserCreated.connect([this, &host, p, n] { wireBrowser(host, p, n); });
+        }
+    }
+}
+
+void TFmCpp::wireBrowser(WebBrowserHost& host, int page, int tab)
+{
+    browserctl::WebBrowser& browser = *host.browserIfCreated();
+    browser.BeforeNavigate2.connect(
+        [this, page, tab](const std::string& url) { app().dispatch([&] { BrowserBeforeNavigate2(page, tab, url); }); });
+    browser.DocumentComplete.connect(
+        [this, page, tab](const std::string& url) { app().dispatch([&] { BrowserDocumentComplete(page, tab, url); }); });
+}
+
+void TFmCpp::buildMenus()
+{
+    MenuItem& popup = makeMenu("PopupMenu", nullptr);
+    popupMenus.push_back(&popup);
+    auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmCpp::*handler)()) -> MenuItem& {
+        MenuItem& it = makeMenu(name, &parent, caption);
+        if (handler)
+            it.onClick = [this, handler] { (this->*handler)(); };
+        return it;
+    };
+
+    MenuItem& prg = item("PMPrg", popup, "Prg", nullptr);
+    item("PMPSiteOpen", prg, "SiteOpen", &TFmCpp::PMPSiteOpenClick);
+    item("PMPReSet", prg, "ReSet", &TFmCpp::PMPReSetClick);
+    item("PMPSale", prg, "Sale", &TFmCpp::PMPSaleClick);
+    item("PMPRend", prg, "Rend", &TFmCpp::PMPRendClick);
+    item("PMPLst", prg, "Lst", &TFmCpp::PMPLstClick);
+    item("PMPFormInput", prg, "FormInput", &TFmCpp::PMPFormInputClick);
+    item("PMPOpenCheck", prg, "OpenCheck", &TFmCpp::PMPOpenCheckClick);
+    item("PMPEnd", prg, "End", &TFmCpp::PMPEndClick);
+
+    MenuItem& access = item("PMAccess", popup, "Access", nullptr);
+    MenuItem& sele = item("PMASele", access, "Sele", nullptr);
+    item("PMASSingle", sele, "Single", &TFmCpp::PMASSingleClick);
+    item("PMASList", sele, "List", &TFmCpp::PMASListClick);
+    item("PMASSerch", sele, "Serch", &TFmCpp::PMASSerchClick);
+    item("PMAControl", access, "Control", nullptr);
+    MenuItem& tool = item("PMAcssTool", access, "Tool", nullptr);
+    MenuItem& serch = item("PMAcssTSerch", tool, "Serch", nullptr);
+    item("PMAcssTSSingle", serch, "Single", &TFmCpp::PMASSingleClick);
+    item("PMAcssTSList", serch, "List", &TFmCpp::PMASListClick);
+    item("PMACStop", tool, "Stop", &TFmCpp::PMACStopClick);
+    item("PMACGoForward", tool, "Forward", &TFmCpp::PMACGoForwardClick);
+    item("PMACGoBack", tool, "Back", &TFmCpp::PMACGoBackClick);
+    item("PMAcssTRefresh", tool, "Refresh", &TFmCpp::PMAcssTRefreshClick);
+    item("PMAcssTLocationURL", tool, "LocationURL", &TFmCpp::PMAcssTLocationURLClick);
+    item("PMAcssTSource", tool, "Source", &TFmCpp::PMAcssTSourceClick).setVisible(false);
+
+    MenuItem& form = item("PMForm", popup, "Form", nullptr);
+    MenuItem& sheet = item("PMFormTabSheet", form, "TabSheet", nullptr);
+    MenuItem& site = item("PMFormTSerchSite", sheet, "SerchSite", nullptr);
+    MenuItem& siteFile = item("PMFormTSFile", site, "File", nullptr);
+    item("PMFormTSFRead", siteFile, "Read", &TFmCpp::PMFormTSFReadClick);
+    MenuItem& cpp = item("PMPTCpp", sheet, "CPP", nullptr);
+    item("PMPTAdd", cpp, "Add", &TFmCpp::PMPTAddClick);
+    item("PMPTSet", sheet, "Set", &TFmCpp::PMPTSetClick);
+
+    MenuItem& free = item("PMFree", popup, "Free", nullptr);
+    MenuItem& freeCombo = item("PMFreeCombo", free, "ComboBox", nullptr);
+    MenuItem& freeComboFile = item("PMFreeCFile", freeCombo, "File", nullptr);
+    item("PMFreeCFLoad", freeComboFile, "Load", &TFmCpp::PMFreeCFLoadClick);
+    item("PMFreeCFSave", freeComboFile, "Save", &TFmCpp::PMFreeCFSaveClick);
+    MenuItem& freeEdit = item("PMFreeEdit", free, "Edit", nullptr);
+    MenuItem& freeEditFile = item("PMFreeEFile", freeEdit, "File", nullptr);
+    item("PMFreeEFRead", freeEditFile, "Read", &TFmCpp::PMFreeEFReadClick);
+    item("PMFreeEFWrite", freeEditFile, "Write", &TFmCpp::PMFreeEFWriteClick);
+    MenuItem& freeTool = item("PMFreeTool", free, "Tool", nullptr);
+    item("Save1", freeTool, "Save", &TFmCpp::PMFreeCFSaveClick);
+
+    MenuItem& manip = item("PMManip", popup, "Manipulates", nullptr);
+    MenuItem& manipCombo = item("PMManipCombo", manip, "ComboBox", nullptr);
+    MenuItem& manipComboFile = item("PMManipCFile", manipCombo, "File", nullptr);
+    item("PMManipCFLoad", manipComboFile, "Load", &TFmCpp::PMManipCFLoadClick);
+    item("PMManipCFSave", manipComboFile, "Save", &TFmCpp::PMManipCFSaveClick);
+    MenuItem& manipGrid = item("PMManipGrid", manip, "StringGrid", nullptr);
+    MenuItem& manipGridFile = item("PMManipSFile", manipGrid, "File", nullptr);
+    item("PMManipSFRead", manipGridFile, "Read", &TFmCpp::PMManipSFReadClick);
+    item("PMManipSFWrite", manipGridFile, "Write", &TFmCpp::PMManipSFWriteClick);
+    MenuItem& manipTool = item("PMManipTool1", manip, "Tool1", nullptr);
+    item("PMManipT1Save", manipTool, "Save", &TFmCpp::ToolButtonManipSaveClick);
+
+    ToolButtonAccessSele.dropDownMenu = &tool;
+    ToolButtonFreeSave.dropDownMenu = &freeTool;
+    ToolButtonManipSave.dropDownMenu = &manipTool;
+}
+
+void TFmCpp::readCaptions()
+{
+    platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    vantrel::readCaptions(hlp, *this,
+                          {"GroupBoxThema", "PMAcssTSerch", "PMAcssTSSingle", "PMAcssTSList", "PMACStop",
+                           "PMACGoForward", "PMACGoBack", "PMAcssTRefresh", "TabSheetMManipulates",
+                           "GroupBoxManipulates", "LabelManipulatesSite", "TabSheetMFree", "GroupBoxFree",
+                           "LabelFreeSite"});
+}
+
+// ------------------------------------------------------------- lookups
+
+PageControl& TFmCpp::pagesOf(int page) { return find<PageControl>(pageName(page)); }
+
+TabSheet& TFmCpp::tabSheet(int page, int tab) { return find<TabSheet>(sheetName(page, tab)); }
+
+WebBrowserHost& TFmCpp::browserHost(int page, int tab) { return find<WebBrowserHost>(browserName(page, tab)); }
+
+TabSheet* TFmCpp::currentTab() { return tryFind<TabSheet>(sheetName(MainPage, CurrentTab)); }
+
+void TFmCpp::useCurrentBrowser() { ActiveBrowser = &browserHost(MainPage, CurrentTab); }
+
+void TFmCpp::navigateActiveBrowser(const std::string& url)
+{
+    if (ActiveBrowser)
+        ActiveBrowser->browser().Navigate(url);
 }
 
 void TFmCpp::activateBasePage() { PageControlMain.setActivePage(&TabSheetMBase); }
 
-void TFmCpp::ToolButtonFreeSaveClick() {}
-void TFmCpp::ToolButtonManipSaveClick() {}
-void TFmCpp::PMPSiteOpenClick() {}
-void TFmCpp::PMPSaleClick() {}
+int TFmCpp::tryTime() const { return FmSys->tryTime(); }
+
+// ---------------------------------------------------------------- window
+
+void TFmCpp::FormCreate()
+{
+    Tick = 0;
+    ListCount = 0;
+    ListPos = 0;
+    CurrentTab = 0;
+    StartTab = 0;
+    readCaptions();
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        setBounds(base.readInteger("FmCpp", "Left", 250), base.readInteger("FmCpp", "Top", 120), width(), height());
+        ComboBoxFreeSite.setText(base.readString("FreeSerchSite", "Category", ""));
+    }
+    PageControlMainChange();
+    // A missing list file ends the creation here, reported; the window
+    // still shows.
+    PMFreeCFLoadClick();
+    PMFreeEFReadClick();
+    PMManipCFLoadClick();
+    PMManipSFReadClick();
+    InputToolHomeLeft = PanelInputTool.left();
+    InputToolHomeTop = PanelInputTool.top();
+}
+
+void TFmCpp::FormShow()
+{
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    ComboBoxLike.setText(base.readString("Set", "Like", " "));
+    FmCtrl->LikeWord = ComboBoxLike.text();
+}
+
+void TFmCpp::FormDestroy()
+{
+    Timer1.setEnabled(false);
+    TimerXY.setEnabled(false);
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    base.writeInteger("FmCpp", "Left", left());
+    base.writeInteger("FmCpp", "Top", top());
+    base.writeString("FreeSerchSite", "Category", ComboBoxFreeSite.text());
+}
+
+void TFmCpp::ComboBoxLikeChange()
+{
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        base.writeString("Set", "Like", ComboBoxLike.text());
+    }
+    FmCtrl->LikeWord = ComboBoxLike.text();
+}
+
+void TFmCpp::ComboBoxLikeDblClick()
+{
+    FmCtrl->ComboBoxTVFCategory.setText(ComboBoxLike.text() + FmCtrl->LikeWord);
+}
+
+void TFmCpp::PageControlMainChange()
+{
+    MainPage = PageControlMain.activePageIndex();
+    FmMemo->MemoList.clear();
+    ActionPageNum();
+}
+
+void TFmCpp::PageControlMCPP0Change() { ActionPageNum(); }
+
+void TFmCpp::ActionPageNum()
+{
+    TabPages = &pagesOf(MainPage);
+    CurrentTab = TabPages->activePageIndex();
+    if (AccessMode != "Single") {
+        ActiveTab = &tabSheet(MainPage, CurrentTab);
+        FmMain->ComboBoxURL.clearItems();
+    }
+    FmMain->ComboBoxURL.setText(FmMain->ComboBoxURL.item(0));
+    setCaption(SiteTitle + " : " + SiteURL);
+}
+
+void TFmCpp::TabSheetMBaseShow()
+{
+    PageName = "Base";
+    SiteTitle = "Base";
+    PMFormTSFReadClick();
+}
+
+void TFmCpp::PMFormTSFReadClick()
+{
+    {
+        platform::IniFile base(FmMain->exePath("0Base.INI"));
+        FormName = base.readString(PageName, "FormName", "");
+        InputName = base.readString(PageName, "InputName", "");
+        SiteURL = base.readString(PageName, "URL", "");
+    }
+    SiteURL += FmMain->LangName + "/";
+    FmMain->ComboBoxURL.setText(SiteURL);
+    setCaption(SiteTitle + " : " + SiteURL);
+}
+
+// --------------------------------------------------------- navigation
+
+void TFmCpp::BrowserBeforeNavigate2(int, int, const std::string& url)
+{
+    FmMain->WorkText = url;
+    ActionBeforeNavigate2();
+}
+
+void TFmCpp::BrowserDocumentComplete(int, int tab, const std::string& url)
+{
+    // The first tab of each page leaves the work text alone.
+    if (tab != 0)
+        FmMain->WorkText = url;
+    ActionDocumentComplete();
+}
+
+void TFmCpp::ActionBeforeNavigate2()
+{
+    FmMain->Animate1.play();
+    FmSys->LabelCppAccess.setCaption("Before");
+}
+
+void TFmCpp::ActionDocumentComplete()
+{
+    if (AccessMode == "List") {
+        // The shortcuts only move the run forward: a tick set back to the
+        // navigation tick would open the site again and again.
+        if (RunStage == "Navi") {
+            Tick = std::max(Tick, tryTime() - 2);
+        } else if (RunStage == "ListSrch") {
+            Tick = std::max(Tick, 2 * tryTime() - 3);
+            FmMemo->MemoLog.addLine(std::to_string(ListPos) + "=Comp");
+            if (ListPos >= 0 && ListPos < TabCount)
+                DoneFlags[static_cast<size_t>(ListPos)] = true;
+        }
+    }
+    FmMain->Animate1.stop();
+    FmSys->LabelCppAccess.setCaption("Comp");
+}
+
+void TFmCpp::PMPSiteOpenClick()
+{
+    ActiveBrowser = &browserHost(MainPage, CurrentTab);
+    ActiveBrowser->browser().Navigate(FmMain->ComboBoxURL.text());
+}
+
 void TFmCpp::PMPTAddClick() {}
-void TFmCpp::PMPLstClick() {}
-void TFmCpp::ComboBoxManipSiteClick() {}
-TabSheet* TFmCpp::currentTab() { return nullptr; }
-void TFmCpp::useCurrentBrowser() {}
-void TFmCpp::navigateActiveBrowser(const std::string&) {}
+
+void TFmCpp::PMPTSetClick()
+{
+    for (int n = 10; n <= 39; ++n)
+        tabSheet(MainPage, n).setVisible(false);
+}
+
+// Before any browser was opened there is nothing to go back or forward in.
+void TFmCpp::PMACGoForwardClick()
+{
+    if (ActiveBrowser && ActiveBrowser->created())
+        ActiveBrowser->browser().GoForward();
+}
+
+void TFmCpp::PMACGoBackClick()
+{
+    if (ActiveBrowser && ActiveBrowser->created())
+        ActiveBrowser->browser().GoBack();
+}
+
+void TFmCpp::PMAcssTRefreshClick()
+{
+    if (ActiveBrowser && ActiveBrowser->created())
+        ActiveBrowser->browser().Refresh2();
+}
+
+void TFmCpp::PMAcssTLocationURLClick()
+{
+    if (!ActiveBrowser || !ActiveBrowser->created())
+        return;
+    FmMain->ComboBoxURL.setText(ActiveBrowser->browser().LocationURL());
+    GroupBoxThema.setCaption(ActiveBrowser->browser().LocationName());
+}
+
+void TFmCpp::PMAcssTSourceClick() {}

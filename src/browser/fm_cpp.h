@@ -2,43 +2,189 @@
 // The browser automation window: 3 pages of 51 browser tabs, the access
 // runs, form input, the operation table and the free search sites.
 
+#include <array>
+#include <memory>
 #include <string>
 
+#include "browserctl/web_browser.h"
 #include "framework/form.h"
 
 class TFmCpp : public framework::Form {
 public:
     TFmCpp();
+    ~TFmCpp() override;
 
+    static constexpr int PageCount = 3;
+    static constexpr int TabCount = 51;
+
+    // ---- members shared by the runs
+    int MainPage = 0;
+    std::string PageName;
+    std::string SiteTitle;
+    std::string SiteURL;
+    std::string FormName;
+    std::string InputName;
+    int CurrentTab = 0;
+    framework::PageControl* TabPages = nullptr;
+    framework::TabSheet* ActiveTab = nullptr;
+    framework::WebBrowserHost* ActiveBrowser = nullptr;
     std::string AccessMode;
-    // Remembered size of the operation table.
+    std::string RunStage;
+    int Tick = 0;
+    int ListCount = 0;
+    int ListPos = 0;
+    int StartTab = 0;
+    std::array<bool, TabCount> DoneFlags{};
+    bool RetryNeeded = false;
+    std::string CurrentEntry;
+    std::string InputText;
+
+    // ---- operation table and free band state
     int ManipCols = 5;
     int ManipRows = 16;
+    int ManipCol = 0;
+    int ManipRow = 0;
+    bool ManipFolded = false;
+    int InputToolHomeLeft = 0;
+    int InputToolHomeTop = 0;
+    int LabelMouseX = 0;
+    int LabelMouseY = 0;
+    bool FreeFolded = false;
 
+    // The objects of the last form input, kept until the next one.
+    std::unique_ptr<browserctl::HtmlDocument> InputDocument;
+    std::unique_ptr<browserctl::HtmlForm> InputForm;
+    std::unique_ptr<browserctl::HtmlElement> InputField;
+
+    // ---- controls
     framework::GroupBox& GroupBoxThema;
+    framework::ToolBar& ToolBarCpp;
+    framework::ToolButton& ToolButtonAccessSele;
     framework::ComboBox& ComboBoxLike;
     framework::Edit& EditThemas;
     framework::PageControl& PageControlMain;
     framework::TabSheet& TabSheetMBase;
     framework::TabSheet& TabSheetMManipulates;
     framework::TabSheet& TabSheetMFree;
+
+    framework::GroupBox& GroupBoxManipulates;
+    framework::ToolBar& ToolBarManip;
+    framework::ToolButton& ToolButtonManipSave;
+    framework::Label& LabelManipulatesSite;
     framework::ComboBox& ComboBoxManipSite;
+    framework::Label& LabelManipURL;
+    framework::Edit& EditManipURL;
+    framework::Label& LabelBrwsXY;
     framework::StringGrid& StringGridManip;
+    framework::Panel& PanelInputTool;
+    framework::ToolButton& ToolButtonSelect;
+    framework::ToolButton& ToolButtonToolReturn;
+    framework::Panel& PanelITPosXY;
+    framework::Edit& EditPosX;
+    framework::UpDown& UpDownPosX;
+    framework::Edit& EditPosY;
+    framework::UpDown& UpDownPosY;
+    framework::Edit& EditManipStr;
+    framework::Splitter& SplitterManip;
 
-    // Makes the Base page the active outer page.
-    void activateBasePage();
+    framework::GroupBox& GroupBoxFree;
+    framework::Label& LabelFreeSite;
+    framework::ComboBox& ComboBoxFreeSite;
+    framework::Label& Label3;
+    framework::Edit& EditFreeURL;
+    framework::Label& LabelFForm;
+    framework::Edit& EditFreeFormName;
+    framework::Label& Label5;
+    framework::Edit& EditFreeInputName;
+    framework::ToolBar& ToolBarFree;
+    framework::ToolButton& ToolButtonFreeSave;
 
-    void ToolButtonFreeSaveClick();
-    void ToolButtonManipSaveClick();
-    void PMPSiteOpenClick();
-    void PMPSaleClick();
-    void PMPTAddClick();
-    void PMPLstClick();
-    void ComboBoxManipSiteClick();
+    framework::Timer& Timer1;
+    framework::Timer& TimerXY;
 
-    // The tab sheet of the current tab of the current page, or null.
+    // ---- lookups by built name
+    framework::PageControl& pagesOf(int page);
+    framework::TabSheet& tabSheet(int page, int tab);
+    framework::WebBrowserHost& browserHost(int page, int tab);
+    // The tab sheet of the current tab of the current page.
     framework::TabSheet* currentTab();
     // The run browser becomes the current tab's browser.
     void useCurrentBrowser();
     void navigateActiveBrowser(const std::string& url);
+    // Makes the Base page the active outer page.
+    void activateBasePage();
+    // The try time of the settings window, in seconds.
+    int tryTime() const;
+
+    // ---- window events (fm_cpp.cpp)
+    void FormCreate() override;
+    void FormShow() override;
+    void FormDestroy() override;
+    void PageControlMainChange();
+    void PageControlMCPP0Change();
+    void TabSheetMBaseShow();
+    void ComboBoxLikeChange();
+    void ComboBoxLikeDblClick();
+    void ActionPageNum();
+    void ActionBeforeNavigate2();
+    void ActionDocumentComplete();
+    void BrowserBeforeNavigate2(int page, int tab, const std::string& url);
+    void BrowserDocumentComplete(int page, int tab, const std::string& url);
+    void PMFormTSFReadClick();
+    void PMPSiteOpenClick();
+    void PMPTAddClick();
+    void PMPTSetClick();
+    void PMACGoForwardClick();
+    void PMACGoBackClick();
+    void PMAcssTRefreshClick();
+    void PMAcssTLocationURLClick();
+    void PMAcssTSourceClick();
+
+    // ---- access runs (access_runs.cpp)
+    void ToolButtonAccessSeleClick();
+    void PMASSingleClick();
+    void PMASListClick();
+    void PMASSerchClick();
+    void Timer1Timer();
+    void PMPReSetClick();
+    void PMPSaleClick();
+    void PMPRendClick();
+    void PMPLstClick();
+    void PMPOpenCheckClick();
+    void PMPEndClick();
+    void PMACStopClick();
+
+    // ---- form input (form_input.cpp)
+    void PMPFormInputClick();
+
+    // ---- free search sites (free_sites.cpp)
+    void TabSheetMFreeShow();
+    void PMFreeCFLoadClick();
+    void PMFreeCFSaveClick();
+    void PMFreeEFReadClick();
+    void PMFreeEFWriteClick();
+    void ComboBoxFreeSiteClick();
+    void ToolButtonFreeSaveClick();
+    void GroupBoxFreeClick();
+
+    // ---- operation table (manip_table.cpp)
+    void TabSheetMManipulatesShow();
+    void PMManipCFLoadClick();
+    void PMManipCFSaveClick();
+    void PMManipSFReadClick();
+    void PMManipSFWriteClick();
+    void PMManipSGEVSetClick();
+    void ComboBoxManipSiteClick();
+    void ToolButtonManipSaveClick();
+    void GroupBoxManipulatesClick();
+    void TimerXYTimer();
+
+private:
+    void buildPagePool();
+    void buildMenus();
+    void readCaptions();
+    void wireBrowser(framework::WebBrowserHost& host, int page, int tab);
+    // Entries of the list a run can address from StartTab.
+    int tabsLeft() const;
+    bool cutLogged_ = false;
 };

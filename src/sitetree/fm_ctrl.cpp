@@ -380,6 +380,7 @@ Edit& TFmCtrl::themeBox() const { return FmCpp->EditThemas; }
 // ------------------------------------------------------------ later work
 
 void TFmCtrl::PMJoinAOperatorClick() {}
+void TFmCtrl::PMMSrcRunClick() {}
 void TFmCtrl::httpTestGet(const std::string&) {}
 std::string TFmCtrl::httpHeader() const { return {}; }
 std::string TFmCtrl::httpBody() const { return {}; }

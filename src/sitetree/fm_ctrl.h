@@ -169,6 +169,7 @@ public:
 
     // ---- downloads and operation programs (later work)
     void PMJoinAOperatorClick();
+    void PMMSrcRunClick();
 
     // The settings window's HTTP test page: a fetch with the window's HTTP
     // client and the parts of its last reply.

@@ -465,7 +465,7 @@ protected:
         if (aspects & aspect(Prop::Nodes))
             applyNodes();
         if (aspects & (aspect(Prop::Nodes) | aspect(Prop::Selection)))
-            applySelection();
+            applySelection(aspects & aspect(Prop::Selection));
         if (aspects & (aspect(Prop::Nodes) | aspect(Prop::Scroll)))
             applyScroll();
         // Node colours depend on the program's state, which nothing
@@ -537,14 +537,22 @@ private:
         tree_->doItemsLayout();
     }
 
-    void applySelection()
+    // A node the model selects is scrolled into view (opening its parents,
+    // as the original does); one restored after a rebuild is not.
+    void applySelection(bool reveal)
     {
         QTreeWidgetItem* item = itemOf(model_.selected());
         if (tree_->currentItem() == item)
             return;
         if (item) {
+            // The view scrolls to a new current item by itself (and opens
+            // its parents) unless told not to.
+            const bool autoScroll = tree_->hasAutoScroll();
+            tree_->setAutoScroll(reveal);
             tree_->setCurrentItem(item);
-            tree_->scrollToItem(item);
+            tree_->setAutoScroll(autoScroll);
+            if (reveal)
+                tree_->scrollToItem(item);
         } else {
             tree_->setCurrentItem(nullptr);
             tree_->clearSelection();

@@ -474,9 +474,9 @@ void ControlBinding::adoptChild(ControlBinding& child)
         layout_ = new AlignLayout(childArea());
         layout_->placed = [this](framework::Control& placed, const QRect& rect) {
             // Aligned controls carry the size the alignment gave them, as
-            // in the original; only for windows on screen, not for the
-            // default sizes of hidden ones.
-            if (!childArea()->isVisible())
+            // in the original; only once their form shows, not for the
+            // provisional sizes of a window that was never laid out.
+            if (!placed.owner() || !placed.owner()->visible())
                 return;
             if (placed.left() == rect.x() && placed.top() == rect.y() && placed.width() == rect.width() &&
                 placed.height() == rect.height())

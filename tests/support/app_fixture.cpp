@@ -18,12 +18,26 @@ AppFixture::AppFixture()
     }
     ::setenv("VANTREL_REGISTRY", registryPath().c_str(), 1);
     platform::setWriteCodePage(platform::CodePage::Utf8);
+    framework::WebBrowserHost::setFactory([this](framework::WebBrowserHost& host) {
+        auto created = std::make_shared<browserctl::ScriptedWebBrowser>();
+        browsers[host.name()] = created.get();
+        if (onBrowserCreated)
+            onBrowserCreated(*created);
+        return created;
+    });
+}
+
+browserctl::ScriptedWebBrowser* AppFixture::browser(const std::string& hostName)
+{
+    auto it = browsers.find(hostName);
+    return it == browsers.end() ? nullptr : it->second;
 }
 
 AppFixture::~AppFixture()
 {
     application.reset();
     vantrel::forgetForms();
+    framework::WebBrowserHost::setFactory(nullptr);
     if (hadRegistryEnv_)
         ::setenv("VANTREL_REGISTRY", savedRegistryEnv_.c_str(), 1);
     else
@@ -44,6 +58,13 @@ void AppFixture::seedFromRepository()
 
 void AppFixture::start()
 {
+    if (createListFiles) {
+        for (const char* lang : {"JPN", "USA", "CHN"}) {
+            const auto list = data() / lang / "FreeSerchSite.txt";
+            if (!std::filesystem::exists(list))
+                writeRaw(list, "");
+        }
+    }
     vantrel::setDataFolder(data());
     application = std::make_unique<framework::Application>(scripted.services());
     application->exeName = (data() / "vantrel").string();

@@ -2,11 +2,14 @@
 // Runs the whole program headless: a temporary data folder and registry,
 // scripted services, the six windows created in order.
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "browserctl/scripted_web_browser.h"
 #include "framework/application.h"
 #include "framework/scripted.h"
 #include "temp_dir.h"
@@ -31,6 +34,15 @@ protected:
 
     framework::ScriptedServices scripted;
     std::unique_ptr<framework::Application> application;
+
+    // Browsers are scripted: created on first use, found here by the
+    // component name of their tab's host.
+    std::map<std::string, browserctl::ScriptedWebBrowser*> browsers;
+    std::function<void(browserctl::ScriptedWebBrowser&)> onBrowserCreated;
+    browserctl::ScriptedWebBrowser* browser(const std::string& hostName);
+    // start() writes an empty free-site list into each language folder
+    // that has none, as every installation has one.
+    bool createListFiles = true;
 
 private:
     TempDir dataDir_;

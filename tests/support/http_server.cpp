@@ -91,6 +91,28 @@ void sendResponse(int fd, const HttpResponse& response, bool headOnly)
     sendAll(fd, data);
 }
 
+// Closing a socket with unread input makes the kernel send a reset, which
+// can destroy the response before the client read it (an oversized request
+// is answered before it was read in full). So: end our side, then read and
+// drop what the client still sends, for a short while.
+void closeGracefully(int fd)
+{
+    ::shutdown(fd, SHUT_WR);
+    timeval timeout{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    char buffer[8192];
+    size_t drained = 0;
+    while (drained < 4 * HttpServer::kMaxBody) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        drained += static_cast<size_t>(n);
+    }
+    ::close(fd);
+}
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -496,7 +518,7 @@ void HttpServer::workerLoop()
             pending_.pop_front();
         }
         serveConnection(fd);
-        ::close(fd);
+        closeGracefully(fd);
     }
 }
 

@@ -14,33 +14,33 @@ class AlignForm : public Form {
 public:
     AlignForm()
         : Form("AlignForm"),
-          top(make<Panel>("Top", nullptr)),
-          left(make<Panel>("Left", nullptr)),
+          topPanel(make<Panel>("Top", nullptr)),
+          leftPanel(make<Panel>("Left", nullptr)),
           memo(make<Memo>("Memo", nullptr)),
-          right(make<Panel>("Right", nullptr)),
-          bottom(make<Panel>("Bottom", nullptr)),
-          loose(make<Button>("Loose", &right))
+          rightPanel(make<Panel>("Right", nullptr)),
+          bottomPanel(make<Panel>("Bottom", nullptr)),
+          loose(make<Button>("Loose", &rightPanel))
     {
         setBounds(0, 0, 300, 200);
-        top.setAlign(Align::Top);
-        top.setHeight(30);
-        left.setAlign(Align::Left);
-        left.setWidth(50);
+        topPanel.setAlign(Align::Top);
+        topPanel.setHeight(30);
+        leftPanel.setAlign(Align::Left);
+        leftPanel.setWidth(50);
         // Created before the right and bottom panels, the client memo still
         // leaves them their room.
         memo.setAlign(Align::Client);
-        right.setAlign(Align::Right);
-        right.setWidth(60);
-        bottom.setAlign(Align::Bottom);
-        bottom.setHeight(20);
+        rightPanel.setAlign(Align::Right);
+        rightPanel.setWidth(60);
+        bottomPanel.setAlign(Align::Bottom);
+        bottomPanel.setHeight(20);
         loose.setBounds(5, 7, 40, 22);
     }
 
-    Panel& top;
-    Panel& left;
+    Panel& topPanel;
+    Panel& leftPanel;
     Memo& memo;
-    Panel& right;
-    Panel& bottom;
+    Panel& rightPanel;
+    Panel& bottomPanel;
     Button& loose;
 };
 
@@ -51,10 +51,10 @@ TEST_F(BinderTest, AlignmentPlacesTopBottomLeftRightThenClient)
     auto& form = create<AlignForm>();
     ASSERT_EQ(binder->windowOf(form)->size(), QSize(300, 200));
 
-    EXPECT_EQ(geometryOf(*binder, form.top), QRect(0, 0, 300, 30));
-    EXPECT_EQ(geometryOf(*binder, form.bottom), QRect(0, 180, 300, 20));
-    EXPECT_EQ(geometryOf(*binder, form.left), QRect(0, 30, 50, 150));
-    EXPECT_EQ(geometryOf(*binder, form.right), QRect(240, 30, 60, 150));
+    EXPECT_EQ(geometryOf(*binder, form.topPanel), QRect(0, 0, 300, 30));
+    EXPECT_EQ(geometryOf(*binder, form.bottomPanel), QRect(0, 180, 300, 20));
+    EXPECT_EQ(geometryOf(*binder, form.leftPanel), QRect(0, 30, 50, 150));
+    EXPECT_EQ(geometryOf(*binder, form.rightPanel), QRect(240, 30, 60, 150));
     EXPECT_EQ(geometryOf(*binder, form.memo), QRect(50, 30, 190, 150));
     // Unaligned controls keep their own bounds inside their parent.
     EXPECT_EQ(geometryOf(*binder, form.loose), QRect(5, 7, 40, 22));
@@ -68,24 +68,24 @@ TEST_F(BinderTest, AlignedControlsCarryTheSizeTheyWereGiven)
     EXPECT_EQ(form.memo.width(), 190);
     EXPECT_EQ(form.memo.height(), 150);
     // The alignment's own inputs stay as the model set them.
-    EXPECT_EQ(form.top.height(), 30);
-    EXPECT_EQ(form.left.width(), 50);
+    EXPECT_EQ(form.topPanel.height(), 30);
+    EXPECT_EQ(form.leftPanel.width(), 50);
 }
 
 TEST_F(BinderTest, InvisibleControlsTakeNoSpace)
 {
     auto& form = create<AlignForm>();
-    form.top.hide();
-    form.right.hide();
+    form.topPanel.hide();
+    form.rightPanel.hide();
     binder->flush();
-    EXPECT_FALSE(binder->widgetOf(form.top)->isVisible());
-    EXPECT_EQ(geometryOf(*binder, form.left), QRect(0, 0, 50, 180));
+    EXPECT_FALSE(binder->widgetOf(form.topPanel)->isVisible());
+    EXPECT_EQ(geometryOf(*binder, form.leftPanel), QRect(0, 0, 50, 180));
     EXPECT_EQ(geometryOf(*binder, form.memo), QRect(50, 0, 250, 180));
 
-    form.top.show();
-    form.left.setWidth(80);
+    form.topPanel.show();
+    form.leftPanel.setWidth(80);
     binder->flush();
-    EXPECT_TRUE(binder->widgetOf(form.top)->isVisible());
+    EXPECT_TRUE(binder->widgetOf(form.topPanel)->isVisible());
     EXPECT_EQ(geometryOf(*binder, form.memo), QRect(80, 30, 220, 150));
 }
 

@@ -163,12 +163,14 @@ TEST_F(BinderTest, TreeHitTestAsksTheRealWidget)
     EXPECT_EQ(hit.node, nullptr);
     EXPECT_EQ(hit.kind, TreeHitKind::Nowhere);
 
-    // Nodes changed by a handler are hit as the model has them.
+    // Nodes a handler just added are hit as the model has them: the row
+    // below "Other" is empty until the handler adds "Fresh".
+    const QPoint belowOther(last.left() + 6, last.center().y() + last.height());
+    EXPECT_EQ(form.tree.hitTest(belowOther.x(), belowOther.y()).node, nullptr);
     TreeNode* fresh = nullptr;
     app->dispatch([&] {
         fresh = form.tree.addChild(nullptr, "Fresh");
-        const QRect below = tree->visualItemRect(itemWithText(tree, "Fresh"));
-        hit = form.tree.hitTest(below.left() + 6, below.center().y());
+        hit = form.tree.hitTest(belowOther.x(), belowOther.y());
     });
     EXPECT_EQ(hit.node, fresh);
 }

@@ -1,0 +1,220 @@
+// Access runs: a one-second timer walks the list over the tabs of the
+// current page, opening the search site, filling the form and checking the
+// result pages.
+
+#include <algorithm>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "framework/application.h"
+#include "memo/fm_memo.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+int TFmCpp::tabsLeft() const { return std::max(0, TabCount - StartTab); }
+
+void TFmCpp::ToolButtonAccessSeleClick()
+{
+    if (FmMain->LectureName == "Serch") {
+        FmMain->LectureStep = 6;
+        FmMain->TimerBase.setEnabled(false);
+        ToolBarCpp.setColor(ColorWhite);
+        FmMain->MMHSEndClick();
+    }
+    PMASListClick();
+    if (PageName == "Manip") {
+        ManipFolded = false;
+        GroupBoxManipulatesClick();
+    }
+}
+
+void TFmCpp::PMASSingleClick()
+{
+    AccessMode = "Single";
+    PMASSerchClick();
+}
+
+void TFmCpp::PMASListClick()
+{
+    AccessMode = "List";
+    PMASSerchClick();
+}
+
+void TFmCpp::PMACStopClick() { PMPEndClick(); }
+
+void TFmCpp::PMASSerchClick()
+{
+    if (AccessMode != "Single") {
+        if (FmCtrl->ListSuffix == "Edd1")
+            FmCtrl->PMTrVwMTListUpClick();
+        else
+            FmCtrl->PMBunchTListUpClick();
+    }
+    PMPReSetClick();
+    PMPSaleClick();
+    StartTab = CurrentTab;
+    FmSys->LabelBginPos.setCaption(std::to_string(StartTab));
+    // A page has 51 tabs: entries past the last tab are left out, and the
+    // log says so once.
+    cutLogged_ = false;
+    const int entries = FmMemo->MemoList.lineCount();
+    if (AccessMode != "Single" && entries > tabsLeft()) {
+        FmMemo->MemoLog.addLine(std::to_string(entries - tabsLeft()) + " entries left out: tabs " +
+                                std::to_string(StartTab) + " to 50 hold " + std::to_string(tabsLeft()));
+        cutLogged_ = true;
+    }
+    if (FmMain->LectureName == "Serch") {
+        FmMemo->MemoLog.setText(FmMain->LectureTexts[6]);
+        FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
+        FmMemo->setBounds(580, 280, 240, 400);
+    }
+}
+
+void TFmCpp::PMPReSetClick()
+{
+    Tick = 0;
+    DoneFlags.fill(false);
+    ComboBoxLike.setEnabled(false);
+    FmMemo->MemoLog.clear();
+}
+
+void TFmCpp::PMPSaleClick()
+{
+    RetryNeeded = false;
+    ListPos = 0;
+    PMPRendClick();
+    FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
+    FmMemo->minimize();
+}
+
+void TFmCpp::PMPRendClick()
+{
+    FmMemo->MemoLog.addLine("PMPRendClick");
+    Timer1.setEnabled(true);
+    Tick = 0;
+}
+
+void TFmCpp::Timer1Timer()
+{
+    ++Tick;
+    FmSys->LabelTime1.setCaption(std::to_string(Tick));
+    if (AccessMode == "Single")
+        FmMemo->MemoList.setText(" ");
+    ListCount = std::min(FmMemo->MemoList.lineCount(), tabsLeft());
+    FmMemo->MemoLog.addLine("MaxCnt=" + std::to_string(ListCount));
+
+    if (ListPos >= 0 && ListPos < TabCount && DoneFlags[static_cast<size_t>(ListPos)]) {
+        ++ListPos;
+        PMPRendClick();
+    }
+    if (ListPos >= ListCount) {
+        FmMemo->MemoLog.addLine("LstNm>=MaxCnt");
+        PMPOpenCheckClick();
+    }
+    switch (Tick) {
+    case 2:
+        FmSys->LabelCppLstNm.setCaption(std::to_string(ListPos) + "/" + std::to_string(ListCount));
+        break;
+    case 3:
+        if (ListPos < ListCount)
+            PMPLstClick();
+        break;
+    case 4:
+        if (ActiveBrowser && ListPos < ListCount) {
+            // The stage is set before the call: a page that completes
+            // inside the call already counts as the search site.
+            RunStage = "Navi";
+            FmSys->LabelCppPrg.setCaption(RunStage);
+            ActiveBrowser->browser().Navigate(SiteURL);
+        }
+        break;
+    default:
+        break;
+    }
+    if (Tick == tryTime()) {
+        RunStage = "ListSrch";
+        FmSys->LabelCppPrg.setCaption(RunStage);
+        if (ListPos < ListCount)
+            PMPFormInputClick();
+    }
+    if (Tick == 2 * tryTime()) {
+        ++ListPos;
+        Tick = 1;
+    }
+    FmSys->LabelNowPrg.setCaption(AccessMode);
+}
+
+void TFmCpp::PMPLstClick()
+{
+    const int tab = ListPos + StartTab;
+    if (tab < 0 || tab >= TabCount)
+        return;
+    CurrentEntry = FmMemo->MemoList.line(ListPos);
+    ActiveBrowser = &browserHost(MainPage, tab);
+    ActiveTab = &tabSheet(MainPage, tab);
+    if (AccessMode != "List") {
+        // The entry is a name, "=" and an address.
+        FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
+        FmMain->WorkText = CurrentEntry;
+        FmMain->KeyFront = "=";
+        FmMain->PFCLEFrontClick();
+        CurrentEntry = FmMain->ResultText;
+        FmMain->PFCLERearClick();
+        const std::string address = FmMain->ResultText;
+        if (FmMain->WorkText.find('@') != std::string::npos)
+            app().shell().open("mailto:" + address);
+        else
+            FmMain->ComboBoxURL.setText(address);
+    }
+    TabPages->setActivePage(ActiveTab);
+    ActiveTab->setCaption(CurrentEntry);
+    ActionPageNum();
+}
+
+void TFmCpp::PMPOpenCheckClick()
+{
+    if (AccessMode != "Single") {
+        for (int i = 0; i < ListCount && StartTab + i < TabCount; ++i) {
+            const std::string entry = FmMemo->MemoList.line(i);
+            FmMemo->MemoLog.addLine(entry);
+            ActiveTab = &tabSheet(MainPage, StartTab + i);
+            FmMemo->MemoLog.addLine(ActiveTab->caption());
+            ActiveBrowser = &browserHost(MainPage, StartTab + i);
+            const std::string address = ActiveBrowser->created() ? ActiveBrowser->browser().LocationURL() : "";
+            FmMemo->MemoLog.addLine(address);
+            auto& done = DoneFlags[static_cast<size_t>(i)];
+            // Still on the search site: the search did not happen.
+            if (address == SiteURL) {
+                FmMemo->MemoLog.addLine(address);
+                done = false;
+            }
+            if (done) {
+                if (ActiveTab->caption() != entry) {
+                    done = false;
+                    RetryNeeded = true;
+                }
+            } else {
+                RetryNeeded = true;
+            }
+        }
+    }
+    if (RetryNeeded)
+        PMPSaleClick();
+    else
+        PMPEndClick();
+}
+
+void TFmCpp::PMPEndClick()
+{
+    FmMemo->MemoLog.addLine("PMPEndClick");
+    Timer1.setEnabled(false);
+    ListPos = 0;
+    if (AccessMode == "Single" && ActiveTab && ActiveBrowser && ActiveBrowser->created())
+        ActiveTab->setCaption(ActiveBrowser->browser().LocationName());
+    ComboBoxLike.setEnabled(true);
+    app().sound().beep(BeepKind::Information);
+    FmCtrl->PMJoinAOperatorClick();
+}

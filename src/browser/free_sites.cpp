@@ -1,0 +1,84 @@
+// Free search sites: a list of named search pages, each with the id of its
+// search form and the name of its text field.
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "framework/text_util.h"
+#include "platform/ini_file.h"
+#include "platform/text_store.h"
+
+using namespace framework;
+
+void TFmCpp::TabSheetMFreeShow()
+{
+    PageName = "Free";
+    SiteTitle = ComboBoxFreeSite.text();
+    PMFreeEFReadClick();
+}
+
+void TFmCpp::PMFreeCFLoadClick()
+{
+    // A missing list is reported by the load; the list stays as it was.
+    ComboBoxFreeSite.setItems(platform::loadLines(FmMain->langPath("FreeSerchSite.txt")));
+}
+
+void TFmCpp::PMFreeEFReadClick()
+{
+    ComboBoxFreeSite.setVisible(true);
+    FreeFolded = true;
+    GroupBoxFreeClick();
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        const std::string site = ComboBoxFreeSite.text();
+        FormName = base.readString(site, "FormName", "");
+        InputName = base.readString(site, "InputName", "");
+        SiteURL = base.readString(site, "URL", "");
+    }
+    EditFreeFormName.setText(FormName);
+    EditFreeInputName.setText(InputName);
+    EditFreeURL.setText(SiteURL);
+    FmMain->ComboBoxURL.setText(SiteURL);
+    setCaption(SiteTitle + " : " + SiteURL);
+}
+
+void TFmCpp::PMFreeCFSaveClick()
+{
+    const std::string site = ComboBoxFreeSite.text();
+    bool listed = false;
+    for (const auto& item : ComboBoxFreeSite.items())
+        listed = listed || contains(item, site);
+    if (!listed) {
+        ComboBoxFreeSite.addItem(site);
+        platform::saveLines(FmMain->langPath("FreeSerchSite.txt"), ComboBoxFreeSite.items());
+    }
+    PMFreeEFWriteClick();
+}
+
+void TFmCpp::PMFreeEFWriteClick()
+{
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    const std::string site = ComboBoxFreeSite.text();
+    base.writeString("FreeSerchSite", "Category", site);
+    base.writeString(site, "FormName", EditFreeFormName.text());
+    base.writeString(site, "InputName", EditFreeInputName.text());
+    base.writeString(site, "URL", EditFreeURL.text());
+}
+
+void TFmCpp::ComboBoxFreeSiteClick() { PMFreeEFReadClick(); }
+
+void TFmCpp::ToolButtonFreeSaveClick() { PMFreeCFSaveClick(); }
+
+void TFmCpp::GroupBoxFreeClick()
+{
+    if (!FreeFolded) {
+        FreeFolded = true;
+        GroupBoxFree.setHeight(15);
+        GroupBoxFree.setCaption("+");
+    } else {
+        FreeFolded = false;
+        GroupBoxFree.setHeight(65);
+        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+        GroupBoxFree.setCaption(hlp.readString("GroupBoxFree", "Caption", " - Free"));
+    }
+}
