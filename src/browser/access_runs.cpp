@@ -3,6 +3,7 @@
 // result pages.
 
 #include <algorithm>
+#include <vector>
 
 #include "app/fm_main.h"
 #include "app/globals.h"
@@ -124,7 +125,7 @@ void TFmCpp::Timer1Timer()
         break;
     case 4:
         if (ActiveBrowser && ListPos < ListCount) {
-            // The stage is set before the call: a page that completes
+            // The stage is set before the call, so a page that completes
             // inside the call already counts as the search site.
             RunStage = "Navi";
             FmSys->LabelCppPrg.setCaption(RunStage);
@@ -164,10 +165,18 @@ void TFmCpp::PMPLstClick()
         CurrentEntry = FmMain->ResultText;
         FmMain->PFCLERearClick();
         const std::string address = FmMain->ResultText;
-        if (FmMain->WorkText.find('@') != std::string::npos)
+        if (FmMain->WorkText.find('@') != std::string::npos) {
             app().shell().open("mailto:" + address);
-        else
-            FmMain->ComboBoxURL.setText(address);
+        } else {
+            // The address box keeps a record of the addresses opened, the
+            // newest first; the tab bookkeeping below shows the first one.
+            ComboBox& box = FmMain->ComboBoxURL;
+            std::vector<std::string> record = box.items();
+            record.erase(std::remove(record.begin(), record.end(), address), record.end());
+            record.insert(record.begin(), address);
+            box.setItems(record);
+            box.setText(address);
+        }
     }
     TabPages->setActivePage(ActiveTab);
     ActiveTab->setCaption(CurrentEntry);

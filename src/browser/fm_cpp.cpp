@@ -369,9 +369,14 @@ void TFmCpp::FormCreate()
 
 void TFmCpp::FormShow()
 {
-    platform::IniFile base(FmMain->langPath("Base.INI"));
-    ComboBoxLike.setText(base.readString("Set", "Like", " "));
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        ComboBoxLike.setText(base.readString("Set", "Like", " "));
+    }
     FmCtrl->LikeWord = ComboBoxLike.text();
+    // The active page becomes visible with the window.
+    if (TabSheet* page = PageControlMain.activePage(); page && page->onShow)
+        page->onShow();
 }
 
 void TFmCpp::FormDestroy()
@@ -464,12 +469,13 @@ void TFmCpp::ActionBeforeNavigate2()
 void TFmCpp::ActionDocumentComplete()
 {
     if (AccessMode == "List") {
-        // The shortcuts only move the run forward: a tick set back to the
-        // navigation tick would open the site again and again.
+        // Every completed frame holds the run two ticks before the form
+        // input. The try time is at least 6, so this never reaches back to
+        // the navigation tick (4), which would open the site again.
         if (RunStage == "Navi") {
-            Tick = std::max(Tick, tryTime() - 2);
+            Tick = tryTime() - 2;
         } else if (RunStage == "ListSrch") {
-            Tick = std::max(Tick, 2 * tryTime() - 3);
+            Tick = 2 * tryTime() - 3;
             FmMemo->MemoLog.addLine(std::to_string(ListPos) + "=Comp");
             if (ListPos >= 0 && ListPos < TabCount)
                 DoneFlags[static_cast<size_t>(ListPos)] = true;

@@ -15,6 +15,7 @@ using namespace framework;
 
 namespace {
 constexpr int DefaultTryTime = 20;
+constexpr int MinTryTime = 6;
 }
 
 TFmSys::TFmSys()
@@ -96,7 +97,10 @@ TFmSys::TFmSys()
     UpDownTryTime.setHint("ﾄﾗｲ間隔(秒)ｾｯﾄ");
     UpDownTryTime.associate = &EditTryTime;
     UpDownTryTime.setMax(1000);
-    UpDownTryTime.setMin(3);
+    // Below 6 seconds a run cannot work: the search site's completion would
+    // set the tick back to the navigation tick and open the site again, or
+    // the form would be filled before the site was even opened.
+    UpDownTryTime.setMin(MinTryTime);
     UpDownTryTime.setPosition(DefaultTryTime);
     // Typing a number into the edit moves the up-down, as the bound pair
     // of controls does.

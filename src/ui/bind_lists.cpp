@@ -145,16 +145,8 @@ public:
 protected:
     void applyContent(Aspects aspects) override
     {
-        if (aspects & aspect(Prop::GridSize)) {
-            if (table_->columnCount() != grid_.colCount())
-                table_->setColumnCount(grid_.colCount());
-            if (table_->rowCount() != grid_.rowCount())
-                table_->setRowCount(grid_.rowCount());
-            for (int c = 0; c < grid_.colCount(); ++c)
-                if (table_->columnWidth(c) != grid_.colWidth(c))
-                    table_->setColumnWidth(c, grid_.colWidth(c));
-            table_->verticalHeader()->setDefaultSectionSize(grid_.defaultRowHeight());
-        }
+        if (aspects & aspect(Prop::GridSize))
+            applySize();
         if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Cells)))
             applyCells();
         if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Selection))) {
@@ -208,8 +200,21 @@ private:
 
     bool isFixed(int col, int row) const { return col < grid_.fixedCols || row < grid_.fixedRows; }
 
+    void applySize()
+    {
+        if (table_->columnCount() != grid_.colCount())
+            table_->setColumnCount(grid_.colCount());
+        if (table_->rowCount() != grid_.rowCount())
+            table_->setRowCount(grid_.rowCount());
+        for (int c = 0; c < grid_.colCount(); ++c)
+            if (table_->columnWidth(c) != grid_.colWidth(c))
+                table_->setColumnWidth(c, grid_.colWidth(c));
+        table_->verticalHeader()->setDefaultSectionSize(grid_.defaultRowHeight());
+    }
+
     void applyCells()
     {
+        applySize();
         const QBrush fixedBrush = grid_.fixedColor != framework::ColorDefault
                                       ? QBrush(qcolor(grid_.fixedColor))
                                       : table_->palette().brush(QPalette::Button);

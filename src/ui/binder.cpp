@@ -326,10 +326,10 @@ void FormBinding::applyVisible()
     if (window->isVisible())
         return;
     // Options set while the window was hidden were never announced.
-    applyOptions();
+    refreshOptions();
     for (Binding* member : members_)
         if (auto* control = dynamic_cast<ControlBinding*>(member))
-            control->applyOptions();
+            control->refreshOptions();
     switch (form_.windowState()) {
     case framework::WindowState::Minimized:
         window->showMinimized();
@@ -360,7 +360,7 @@ void FormBinding::applyGeometry()
 
 void FormBinding::raise()
 {
-    impl().flush();
+    impl().refresh();
     if (!widget_ || !widget_->isVisible())
         return;
     widget_->raise();
@@ -576,6 +576,13 @@ void ControlBinding::mouseReleased(QMouseEvent* event)
     postMouse(&framework::Control::onMouseUp, mouseEvent(event));
 }
 
+void ControlBinding::mouseMoved(QMouseEvent* event)
+{
+    framework::MouseEvent mouse = mouseEvent(event);
+    mouse.button = (event->buttons() & Qt::RightButton) ? framework::MouseButton::Right : framework::MouseButton::Left;
+    postMouse(&framework::Control::onMouseMove, mouse);
+}
+
 void ControlBinding::mouseDoubleClicked(QMouseEvent* event)
 {
     // The release after a double click is no click of its own.
@@ -629,7 +636,7 @@ void ControlBinding::apply(Aspects aspects)
     if (!widget_)
         return;
     if (aspects & Options)
-        applyOptions();
+        refreshOptions();
     applyContent(aspects);
     if (aspects & (aspect(Prop::Color) | aspect(Prop::Font)))
         applyPalette();
@@ -644,6 +651,14 @@ void ControlBinding::apply(Aspects aspects)
         applyGeometry();
     if (aspects & aspect(Prop::Visible))
         applyVisible();
+}
+
+void ControlBinding::refreshOptions()
+{
+    applyOptions();
+    // Moves without a button pressed reach only a widget that tracks.
+    if (control_.onMouseMove && mouseWidget())
+        mouseWidget()->setMouseTracking(true);
 }
 
 void ControlBinding::applyVisible()
@@ -877,6 +892,12 @@ void BinderImpl::flush()
 {
     // User actions first: the refresh then shows what their handlers left.
     runHandlers();
+    refresh();
+    runHandlers();
+}
+
+void BinderImpl::refresh()
+{
     if (flushing_)
         return;
     flushing_ = true;
@@ -888,7 +909,9 @@ void BinderImpl::flush()
     }
     applyPending();
     flushing_ = false;
-    runHandlers();
+    // Handlers queued meanwhile still need their turn.
+    if (!handlers_.empty() && eventDepth_ == 0 && !idle_.isActive())
+        idle_.start();
 }
 
 void BinderImpl::flushBinding(Binding& binding)
@@ -969,7 +992,7 @@ void BinderImpl::setPopupMenu(const framework::Control& control, framework::Menu
     popups_[&control] =
         listen(*this, widget, &QWidget::customContextMenuRequested, [this, binding, root = &root](const QPoint& pos) {
             // The menu shows the model's current state.
-            flush();
+            refresh();
             QMenu* shown = existingMenu(*root);
             QWidget* origin = binding->mouseWidget();
             if (shown && origin)

@@ -95,7 +95,11 @@ public:
 
     // ---- model to widget
     void schedule(Binding& binding);
+    // Runs the queued handlers, then refreshes.
     void flush();
+    // Applies pending refreshes only (for code that runs inside a handler
+    // and must not run the handlers queued after it).
+    void refresh();
     // Applies one binding's pending aspects now (before a key reaches its
     // widget, the widget must show what the key handler left).
     void flushBinding(Binding& binding);
@@ -261,6 +265,7 @@ public:
     virtual void mousePressed(QMouseEvent* event);
     virtual void mouseReleased(QMouseEvent* event);
     virtual void mouseDoubleClicked(QMouseEvent* event);
+    void mouseMoved(QMouseEvent* event);
     // Called before the widget handles the key; true when the handler
     // consumed it (set the key to 0).
     virtual bool keyPressed(QKeyEvent* event);
@@ -272,6 +277,7 @@ public:
 
     // The plain option members; see Options.
     virtual void applyOptions() {}
+    void refreshOptions();
     // Hands back widgets the binder did not create (browsers) before the
     // windows are deleted.
     virtual void releaseForeignWidgets() {}
@@ -364,16 +370,25 @@ protected:
         if (binding)
             binding->mouseDoubleClicked(event);
     }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        W::mouseMoveEvent(event);
+        if (binding && binding->control().onMouseMove) {
+            EventScope scope(binding->impl());
+            binding->mouseMoved(event);
+        }
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         if (!binding)
             return W::keyPressEvent(event);
         EventScope scope(binding->impl());
-        if (binding->keyPressed(event)) {
-            event->accept();
-            return;
-        }
-        W::keyPressEvent(event);
+        if (!binding->keyPressed(event))
+            W::keyPressEvent(event);
+        // A key the widget ignored would travel on to the parent controls
+        // and reach their handlers too; the original controls keep their
+        // keys.
+        event->accept();
     }
     void focusInEvent(QFocusEvent* event) override
     {

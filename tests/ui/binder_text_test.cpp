@@ -304,3 +304,51 @@ TEST_F(BinderTest, LabelShowsItsCaptionWithoutAccessKeysAndReportsClicks)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace framework;
+using uitest::BinderTest;
+
+TEST_F(BinderTest, KeysStayWithTheControlThatGotThem)
+{
+    struct Nested : Form {
+        Nested() : Form("Nested"), panel(make<Panel>("Panel", nullptr)), edit(make<Edit>("Inner", &panel))
+        {
+            setBounds(0, 0, 200, 100);
+            panel.setAlign(Align::Client);
+            edit.setBounds(5, 5, 100, 22);
+        }
+        Panel& panel;
+        Edit& edit;
+    };
+    auto& form = create<Nested>();
+    std::vector<std::string> seen;
+    form.edit.onKeyDown = [&](KeyEvent& key) { seen.push_back("edit " + std::to_string(key.key)); };
+    form.panel.onKeyDown = [&](KeyEvent& key) { seen.push_back("panel " + std::to_string(key.key)); };
+    form.onKeyDown = [&](KeyEvent& key) { seen.push_back("form " + std::to_string(key.key)); };
+
+    // A line edit ignores Enter; the panel and the form still do not see it.
+    uitest::pressKey(binder->widgetOf(form.edit), Qt::Key_Return, "\r");
+    uitest::pressKey(binder->widgetOf(form.edit), Qt::Key_Escape);
+    EXPECT_EQ(seen, (std::vector<std::string>{"edit 13", "edit 27"}));
+}
+
+TEST_F(BinderTest, MouseMovesReachAHandlerThatWantsThem)
+{
+    auto& form = create<TextForm>();
+    std::vector<std::pair<int, int>> moves;
+    form.memo.onMouseMove = [&](const MouseEvent& e) { moves.push_back({e.x, e.y}); };
+    form.memo.setColor(ColorWhite);  // any refresh of the options
+    app->dispatch([&] {
+        form.hide();
+        form.show();
+    });
+    binder->flush();
+    QWidget* viewport = uitest::mouseTarget(binder->widgetOf(form.memo));
+    EXPECT_TRUE(viewport->hasMouseTracking());
+    uitest::sendMouse(viewport, QEvent::MouseMove, QPoint(12, 7), Qt::NoButton);
+    EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{12, 7}}));
+}
+
+}  // namespace

@@ -1,0 +1,398 @@
+// Peak memory of a full page of browser tabs: 51 browsers each load the
+// search page of one loopback site, fill in its form and submit it. The
+// figure is the sum over this process and all its descendants (the
+// QtWebEngineProcess renderers, zygotes and helpers), sampled from /proc
+// while the tabs work; the peak is kept. Renderer processes are counted
+// too.
+//
+// Chromium reads its flags once per process, so each configuration runs
+// in a fresh child process: without arguments the program runs itself
+// once with --process-per-site (the program's setting) and once without
+// it, and prints both results. Only 127.0.0.1 is contacted.
+//
+//   vantrel_bench_browser_memory [--tabs N] [--timeout SECONDS]
+//   vantrel_bench_browser_memory --child per-site|default [--tabs N] [--timeout SECONDS]
+
+#include "browserctl/qt_web_browser.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "http_server.h"
+
+namespace {
+
+struct Options {
+    std::string child;  // "per-site", "default" or empty (driver)
+    int tabs = 51;
+    int timeoutSeconds = 120;
+};
+
+// ---------------------------------------------------------------------------
+// /proc sampling
+
+struct ProcessInfo {
+    int pid = 0;
+    int parent = 0;
+    long rssKiB = 0;
+    long pssKiB = 0;
+    bool renderer = false;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+int parentOf(int pid)
+{
+    // The command name in /proc/PID/stat may hold spaces and parentheses;
+    // the fields after the last ')' are fixed.
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    std::istringstream fields(stat.substr(close + 2));
+    char state = 0;
+    int parent = -1;
+    fields >> state >> parent;
+    return parent;
+}
+
+long fieldKiB(const std::string& text, const std::string& name)
+{
+    const size_t at = text.find("\n" + name + ":");
+    if (at == std::string::npos)
+        return 0;
+    return std::strtol(text.c_str() + at + name.size() + 2, nullptr, 10);
+}
+
+// This process and all its descendants.
+std::vector<ProcessInfo> processTree()
+{
+    std::map<int, int> parents;
+    if (DIR* dir = ::opendir("/proc")) {
+        while (dirent* entry = ::readdir(dir)) {
+            char* end = nullptr;
+            const long pid = std::strtol(entry->d_name, &end, 10);
+            if (*end == '\0' && pid > 0)
+                parents[static_cast<int>(pid)] = parentOf(static_cast<int>(pid));
+        }
+        ::closedir(dir);
+    }
+    std::set<int> tree{::getpid()};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& [pid, parent] : parents)
+            if (tree.count(parent) != 0 && tree.insert(pid).second)
+                grew = true;
+    }
+    std::vector<ProcessInfo> processes;
+    for (const int pid : tree) {
+        ProcessInfo info;
+        info.pid = pid;
+        info.parent = parents[pid];
+        const std::string base = "/proc/" + std::to_string(pid);
+        const std::string status = "\n" + readFile(base + "/status");
+        info.rssKiB = fieldKiB(status, "VmRSS");
+        info.pssKiB = fieldKiB("\n" + readFile(base + "/smaps_rollup"), "Pss");
+        std::string command = readFile(base + "/cmdline");
+        for (char& c : command)
+            if (c == '\0')
+                c = ' ';
+        info.renderer = command.find("--type=renderer") != std::string::npos;
+        if (info.rssKiB > 0)
+            processes.push_back(info);
+    }
+    return processes;
+}
+
+struct Peak {
+    long rssKiB = 0;
+    long pssKiB = 0;
+    int processes = 0;
+    int renderers = 0;
+    long mainRssKiB = 0;
+
+    void sample()
+    {
+        long rss = 0;
+        long pss = 0;
+        int renderersNow = 0;
+        const auto tree = processTree();
+        for (const auto& process : tree) {
+            rss += process.rssKiB;
+            pss += process.pssKiB;
+            if (process.renderer)
+                ++renderersNow;
+            if (process.pid == ::getpid())
+                mainRssKiB = std::max(mainRssKiB, process.rssKiB);
+        }
+        rssKiB = std::max(rssKiB, rss);
+        pssKiB = std::max(pssKiB, pss);
+        processes = std::max(processes, static_cast<int>(tree.size()));
+        renderers = std::max(renderers, renderersNow);
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Child: one configuration
+
+void setChromiumFlags(bool perSite)
+{
+    std::string flags =
+        "--disable-background-networking --disable-component-update --disable-sync --no-first-run "
+        "--no-default-browser-check --no-pings";
+    if (perSite)
+        flags += " --process-per-site";
+    if (::geteuid() == 0)
+        flags += " --no-sandbox";
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
+    if (::geteuid() == 0)
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}
+
+std::string searchPage()
+{
+    // A little weight beyond the form, like a real search page: a style
+    // sheet, a script and a frame.
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Site search</title>\n"
+           "<link rel=\"stylesheet\" href=\"/site/style.css\">\n<script src=\"/site/page.js\"></script>\n"
+           "</head><body>\n<h1>Site search</h1>\n"
+           "<form id=\"cse-search-box\" action=\"/site/result\" method=\"get\">\n"
+           "<input type=\"hidden\" name=\"cx\" value=\"bench\">\n"
+           "<input type=\"text\" name=\"q\" size=\"31\">\n"
+           "<input type=\"submit\" name=\"sa\" value=\"Search\">\n</form>\n"
+           "<iframe src=\"/site/side.html\" width=\"200\" height=\"100\"></iframe>\n"
+           "</body></html>\n";
+}
+
+int runChild(const Options& options)
+{
+    const bool perSite = options.child == "per-site";
+    // A hang in the engine must not keep the driver waiting for ever.
+    ::alarm(static_cast<unsigned>(options.timeoutSeconds + 60));
+    setChromiumFlags(perSite);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    int argc = 1;
+    char name[] = "vantrel_bench_browser_memory";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+
+    testsupport::HttpServer server;
+    const std::string page = searchPage();
+    server.handle("/site/index.html", [page](const testsupport::HttpRequest&) {
+        return testsupport::HttpResponse::html(page);
+    });
+    server.handle("/site/style.css", [](const testsupport::HttpRequest&) {
+        testsupport::HttpResponse response = testsupport::HttpResponse::text(
+            "body { font-family: sans-serif; margin: 2em; } form { padding: 1em; border: 1px solid #888; }\n");
+        response.contentType = "text/css; charset=utf-8";
+        return response;
+    });
+    server.handle("/site/page.js", [](const testsupport::HttpRequest&) {
+        std::string script = "var table = [];\n";
+        for (int i = 0; i < 2000; ++i)
+            script += "table.push({ index: " + std::to_string(i) + ", text: 'entry " + std::to_string(i) + "' });\n";
+        testsupport::HttpResponse response = testsupport::HttpResponse::text(script);
+        response.contentType = "text/javascript; charset=utf-8";
+        return response;
+    });
+    server.handle("/site/side.html", [](const testsupport::HttpRequest&) {
+        return testsupport::HttpResponse::html("<!DOCTYPE html><html><body><p>Side panel</p></body></html>");
+    });
+    server.start();
+    const std::string searchUrl = server.url("/site/index.html");
+
+    Peak peak;
+    peak.sample();
+    const long idleRssKiB = peak.rssKiB;
+
+    // The tabs sit in a tab widget like the program's: one is visible.
+    QTabWidget tabs;
+    tabs.resize(1024, 768);
+    tabs.show();
+
+    std::vector<std::unique_ptr<browserctl::QtWebBrowser>> browsers;
+    int submitted = 0;
+    int results = 0;
+    int errors = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < options.tabs; ++i) {
+        auto browser = std::make_unique<browserctl::QtWebBrowser>();
+        auto* raw = browser.get();
+        auto done = std::make_shared<bool>(false);
+        const std::string word = "theme word " + std::to_string(i + 1);
+        raw->DocumentComplete.connect([&, raw, done, word](const std::string& url) {
+            if (*done)
+                return;
+            if (url == searchUrl) {
+                try {
+                    auto form = raw->Document()->form("cse-search-box");
+                    form->element("q")->setValue(word);
+                    form->submit();
+                    ++submitted;
+                } catch (const browserctl::DocumentCallError& error) {
+                    std::fprintf(stderr, "tab: %s\n", error.what());
+                    ++errors;
+                    *done = true;
+                }
+            } else if (url.find("/site/result?") != std::string::npos) {
+                *done = true;
+                ++results;
+            }
+        });
+        tabs.addTab(raw->widget(), QString::number(i + 1));
+        browsers.push_back(std::move(browser));
+    }
+    for (auto& browser : browsers)
+        browser->Navigate(searchUrl);
+
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] { peak.sample(); });
+    sampler.start(200);
+
+    // Until every tab shows its result page (or gave up), then a little
+    // longer: renderers may still grow after the last load event.
+    QTimer watch;
+    bool settling = false;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!settling && results + errors >= options.tabs) {
+            settling = true;
+            QTimer::singleShot(3000, &app, &QCoreApplication::quit);
+        }
+        if (clock.elapsed() > options.timeoutSeconds * 1000LL)
+            app.quit();
+    });
+    watch.start(100);
+    const qint64 finishedAt = [&] {
+        app.exec();
+        return clock.elapsed();
+    }();
+    peak.sample();
+
+    std::printf("RESULT mode=%s tabs=%d submitted=%d results=%d errors=%d seconds=%.1f "
+                "peak_rss_mib=%.0f peak_pss_mib=%.0f idle_rss_mib=%.0f main_rss_mib=%.0f "
+                "peak_processes=%d peak_renderers=%d\n",
+                perSite ? "process-per-site" : "default", options.tabs, submitted, results, errors,
+                finishedAt / 1000.0, peak.rssKiB / 1024.0, peak.pssKiB / 1024.0, idleRssKiB / 1024.0,
+                peak.mainRssKiB / 1024.0, peak.processes, peak.renderers);
+    std::fflush(stdout);
+
+    for (auto& browser : browsers)
+        tabs.removeTab(tabs.indexOf(browser->widget()));
+    browsers.clear();
+    server.stop();
+    return results == options.tabs ? 0 : 1;
+}
+
+// ---------------------------------------------------------------------------
+// Driver: one child per configuration
+
+std::string runSelf(const std::string& mode, const Options& options)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        const std::string tabs = std::to_string(options.tabs);
+        const std::string timeout = std::to_string(options.timeoutSeconds);
+        ::execl("/proc/self/exe", "vantrel_bench_browser_memory", "--child", mode.c_str(), "--tabs", tabs.c_str(),
+                "--timeout", timeout.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ::close(pipeFds[1]);
+    std::string output;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        output.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::fprintf(stderr, "bench: the %s run did not finish every tab (status %d)\n", mode.c_str(), status);
+    const size_t at = output.find("RESULT ");
+    return at == std::string::npos ? std::string() : output.substr(at, output.find('\n', at) - at);
+}
+
+int runDriver(const Options& options)
+{
+    char date[32];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(date, sizeof date, "%Y-%m-%d", std::localtime(&now));
+    std::printf("browser memory, %d tabs, %s, %ld cores\n", options.tabs, date, ::sysconf(_SC_NPROCESSORS_ONLN));
+    bool complete = true;
+    for (const char* mode : {"per-site", "default"}) {
+        const std::string result = runSelf(mode, options);
+        std::printf("%s\n", result.empty() ? (std::string("no result for ") + mode).c_str() : result.c_str());
+        std::fflush(stdout);
+        complete = complete && !result.empty();
+    }
+    return complete ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--child" && i + 1 < argc)
+            options.child = argv[++i];
+        else if (arg == "--tabs" && i + 1 < argc)
+            options.tabs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--timeout" && i + 1 < argc)
+            options.timeoutSeconds = std::max(10, std::atoi(argv[++i]));
+        else {
+            std::fprintf(stderr,
+                         "Usage: %s [--tabs N] [--timeout SECONDS]\n"
+                         "       %s --child per-site|default [--tabs N] [--timeout SECONDS]\n",
+                         argv[0], argv[0]);
+            return 2;
+        }
+    }
+    if (options.child.empty())
+        return runDriver(options);
+    if (options.child != "per-site" && options.child != "default") {
+        std::fprintf(stderr, "unknown configuration: %s\n", options.child.c_str());
+        return 2;
+    }
+    return runChild(options);
+}

@@ -1,0 +1,397 @@
+// Access runs against scripted browsers and the manual clock.
+
+#include <gtest/gtest.h>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "app_fixture.h"
+#include "browser/fm_cpp.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+using browserctl::ScriptedWebBrowser;
+using testsupport::writeRaw;
+
+namespace {
+
+const std::string Site = "http://site.example/USA/";
+
+class AccessRunTest : public testsupport::AppFixture {
+protected:
+    void SetUp() override
+    {
+        writeRaw(data() / "0Base.INI",
+                 "[Base]\r\nURL=http://site.example/\r\nFormName=cse-search-box\r\nInputName=q\r\n");
+        writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=20\r\n");
+        // By default every page completes at once and the search site has
+        // its form; submitting loads the result page.
+        onBrowserCreated = [this](ScriptedWebBrowser& b) {
+            b.completeAtOnce = completeAtOnce;
+            b.forms["cse-search-box"].fields = {"q"};
+            b.onSubmit = [this](ScriptedWebBrowser& browser, const std::string&, ScriptedWebBrowser::Form& form) {
+                submitted.push_back(form.values["q"]);
+                if (resultOnSearchSite)
+                    browser.load(Site, "Search site");
+                else if (completeAtOnce)
+                    browser.load(Site + "result?q=" + form.values["q"], "Result: " + form.values["q"]);
+            };
+        };
+        start();
+        FmSys->UpDownTryTime.setPosition(20);
+    }
+
+    void listRun(const std::vector<std::string>& words)
+    {
+        FmCtrl->ListSuffix = "Edd1";
+        FmCtrl->MemoEdd1.setLines(words);
+        FmCpp->PMASListClick();
+    }
+    // One timer event of the run.
+    void tick() { scripted.clock->advance(1000); }
+    int ticksUntil(const std::function<bool()>& condition, int limit = 500)
+    {
+        for (int n = 1; n <= limit; ++n) {
+            tick();
+            if (condition())
+                return n;
+        }
+        return -1;
+    }
+    bool logHas(const std::string& line)
+    {
+        const auto& lines = FmMemo->MemoLog.lines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    bool completeAtOnce = true;
+    bool resultOnSearchSite = false;
+    std::vector<std::string> submitted;
+};
+
+TEST_F(AccessRunTest, BaseSiteComesFromTheSettingsWithTheLanguage)
+{
+    EXPECT_EQ(FmCpp->PageName, "Base");
+    EXPECT_EQ(FmCpp->SiteURL, Site);
+    EXPECT_EQ(FmCpp->FormName, "cse-search-box");
+    EXPECT_EQ(FmCpp->caption(), "Base : " + Site);
+    EXPECT_EQ(FmMain->ComboBoxURL.text(), Site);
+}
+
+TEST_F(AccessRunTest, EntryWhosePagesCompleteAtOnceTakesSevenTimerEvents)
+{
+    FmCpp->EditThemas.setText("Weather ");
+    listRun({"Tokyo", "Osaka"});
+    EXPECT_TRUE(FmCpp->Timer1.enabled());
+    const int events = ticksUntil([] { return FmCpp->ListPos == 1; });
+    EXPECT_EQ(events, 7);
+    EXPECT_EQ(FmCpp->Tick, 0);
+    EXPECT_EQ(submitted, std::vector<std::string>{"Weather Tokyo"});
+    EXPECT_TRUE(logHas("0=Comp"));
+    EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "Tokyo");
+    EXPECT_EQ(browser("CppWebBrowser0_0")->navigations.front(), Site);
+}
+
+TEST_F(AccessRunTest, RunSearchesEveryWordInItsOwnTabAndEndsByItself)
+{
+    FmCpp->EditThemas.setText("Weather ");
+    FmCpp->pagesOf(0).setActivePageIndex(2);
+    FmCpp->ActionPageNum();
+    listRun({"Tokyo", "Osaka", "Nagoya"});
+    EXPECT_EQ(FmCpp->StartTab, 2);
+    const int events = ticksUntil([] { return !FmCpp->Timer1.enabled(); });
+    ASSERT_GT(events, 0);
+    EXPECT_EQ(submitted, (std::vector<std::string>{"Weather Tokyo", "Weather Osaka", "Weather Nagoya"}));
+    for (int i = 0; i < 3; ++i) {
+        auto* b = browser("CppWebBrowser0_" + std::to_string(2 + i));
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->title, "Result: " + submitted[static_cast<size_t>(i)]);
+        EXPECT_TRUE(logHas(std::to_string(i) + "=Comp"));
+    }
+    EXPECT_TRUE(logHas("PMPEndClick"));
+    EXPECT_EQ(scripted.sound->beeps, std::vector<BeepKind>{BeepKind::Information});
+    EXPECT_TRUE(FmCpp->ComboBoxLike.enabled());
+    EXPECT_EQ(FmSys->LabelBginPos.caption(), "2");
+}
+
+TEST_F(AccessRunTest, EntryWhosePagesNeverCompleteIsGivenUpAtTwiceTheTryTime)
+{
+    completeAtOnce = false;
+    listRun({"Tokyo", "Osaka"});
+    // The form input fails on a page that never loaded; the tick goes on.
+    const int events = ticksUntil([] { return FmCpp->ListPos == 1; });
+    EXPECT_EQ(events, 40);
+    EXPECT_EQ(FmCpp->Tick, 1);
+    EXPECT_FALSE(FmCpp->DoneFlags[0]);
+    EXPECT_EQ(scripted.dialogs->errors.size(), 1u);
+    EXPECT_TRUE(FmCpp->Timer1.enabled());
+}
+
+TEST_F(AccessRunTest, ResultOnTheSearchSitesOwnAddressIsRunAgain)
+{
+    resultOnSearchSite = true;
+    listRun({"Tokyo"});
+    ASSERT_GT(ticksUntil([] { return FmCpp->DoneFlags[0]; }), 0);
+    // The end of the pass finds the tab still on the search site.
+    ASSERT_GT(ticksUntil([this] { return logHas("LstNm>=MaxCnt"); }), 0);
+    EXPECT_FALSE(FmCpp->DoneFlags[0]);
+    EXPECT_TRUE(FmCpp->Timer1.enabled());
+    resultOnSearchSite = false;
+    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    EXPECT_EQ(submitted, (std::vector<std::string>{"Tokyo", "Tokyo"}));
+}
+
+TEST_F(AccessRunTest, SingleRunUsesOneTabAndNamesItAfterTheResult)
+{
+    FmCpp->EditThemas.setText("Weather");
+    FmMain->ComboBoxURL.setText("something");
+    FmCpp->tabSheet(0, 0).setCaption("old");
+    FmCpp->PMASSingleClick();
+    tick();
+    tick();
+    tick();
+    EXPECT_EQ(FmMain->ComboBoxURL.text(), "");
+    EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "");
+    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    EXPECT_EQ(submitted, std::vector<std::string>{"Weather"});
+    EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "Result: Weather");
+    EXPECT_EQ(browser("CppWebBrowser0_1"), nullptr);
+}
+
+TEST_F(AccessRunTest, NameAndAddressEntryNamesTheTabAndFillsTheAddress)
+{
+    FmCpp->AccessMode = "Single";
+    FmCpp->useCurrentBrowser();
+    FmMemo->MemoList.setText("Home=http://home.example/");
+    FmCpp->ListPos = 0;
+    FmCpp->PMPLstClick();
+    EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "Home");
+    EXPECT_EQ(FmMain->ComboBoxURL.text(), "http://home.example/");
+    EXPECT_EQ(FmMain->PageControlMain.activePage(), &FmMain->TabSheetMBase);
+
+    FmMemo->MemoList.setText("plain words");
+    FmCpp->PMPLstClick();
+    EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "");
+    EXPECT_EQ(FmMain->ComboBoxURL.text(), "");
+
+    FmMemo->MemoList.setText("Mail=someone@example.com");
+    const auto record = FmMain->ComboBoxURL.items();
+    FmCpp->PMPLstClick();
+    EXPECT_EQ(scripted.shell->opened.back(), "mailto:someone@example.com");
+    // A mail address is not an address to open in a tab.
+    EXPECT_EQ(FmMain->ComboBoxURL.items(), record);
+}
+
+TEST_F(AccessRunTest, TreeDoubleClickOnAnAddressOpensItInTheCurrentTab)
+{
+    FmCtrl->CurrentNodeText = "Docs=http://docs.example/";
+    FmCtrl->TreeViewEdd1DblClick();
+    EXPECT_EQ(FmCpp->AccessMode, "Single");
+    EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "Docs");
+    EXPECT_EQ(browser("CppWebBrowser0_0")->navigations.back(), "http://docs.example/");
+}
+
+TEST_F(AccessRunTest, LikeBoxIsDisabledDuringARunAndStopEnablesIt)
+{
+    listRun({"a", "b"});
+    EXPECT_FALSE(FmCpp->ComboBoxLike.enabled());
+    tick();
+    FmCpp->PMACStopClick();
+    EXPECT_TRUE(FmCpp->ComboBoxLike.enabled());
+    EXPECT_FALSE(FmCpp->Timer1.enabled());
+    EXPECT_EQ(FmCpp->ListPos, 0);
+}
+
+TEST_F(AccessRunTest, StartingARunOnTheManipulatesPageFoldsItsPanel)
+{
+    FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMManipulates);
+    FmCpp->PageControlMainChange();
+    EXPECT_EQ(FmCpp->PageName, "Manip");
+    EXPECT_EQ(FmCpp->GroupBoxManipulates.width(), 180);
+    FmCpp->ToolButtonAccessSeleClick();
+    EXPECT_TRUE(FmCpp->ManipFolded);
+    EXPECT_EQ(FmCpp->GroupBoxManipulates.width(), 15);
+    EXPECT_EQ(FmCpp->GroupBoxManipulates.caption(), "+");
+}
+
+TEST_F(AccessRunTest, SeveralFramesHoldTheRunTwoTicksBeforeTheInput)
+{
+    completeAtOnce = false;
+    listRun({"Tokyo"});
+    for (int i = 0; i < 4; ++i)
+        tick();
+    auto* b = browser("CppWebBrowser0_0");
+    ASSERT_NE(b, nullptr);
+    b->load(Site, "Search", {Site + "frame1"});
+    EXPECT_EQ(FmCpp->Tick, 18);
+    tick();
+    EXPECT_EQ(FmCpp->Tick, 19);
+    // A frame that completes late holds the run at 18 again.
+    b->DocumentComplete.emit(Site + "ad");
+    EXPECT_EQ(FmCpp->Tick, 18);
+    EXPECT_TRUE(submitted.empty());
+    tick();
+    tick();
+    EXPECT_EQ(FmCpp->Tick, 20);
+    EXPECT_EQ(b->forms["cse-search-box"].submits, 1);
+    EXPECT_EQ(b->navigations.size(), 1u);
+}
+
+TEST_F(AccessRunTest, ShortTryTimesCannotBeSet)
+{
+    FmSys->UpDownTryTime.setPosition(3);
+    EXPECT_EQ(FmSys->tryTime(), 6);
+    // At the shortest try time the site opens once and the form is filled
+    // after it completed.
+    FmCpp->EditThemas.setText("x ");
+    listRun({"a"});
+    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    EXPECT_EQ(browser("CppWebBrowser0_0")->navigations.size(), 1u);
+    EXPECT_EQ(submitted, std::vector<std::string>{"x a"});
+}
+
+TEST_F(AccessRunTest, ListLongerThanTheTabsLeftIsCut)
+{
+    std::vector<std::string> words;
+    for (int i = 0; i < 12; ++i)
+        words.push_back("w" + std::to_string(i));
+    FmCpp->pagesOf(0).setActivePageIndex(45);
+    FmCpp->ActionPageNum();
+    listRun(words);
+    EXPECT_TRUE(logHas("6 entries left out: tabs 45 to 50 hold 6"));
+    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }, 2000), 0);
+    EXPECT_EQ(submitted.size(), 6u);
+    EXPECT_EQ(FmCpp->tabSheet(0, 50).caption(), "w5");
+    EXPECT_TRUE(scripted.dialogs->errors.empty());
+}
+
+TEST_F(AccessRunTest, OuterPageChangeEmptiesTheListAndTheAddressItems)
+{
+    FmMemo->MemoList.setLines({"a"});
+    FmMain->ComboBoxURL.setItems({"http://x.example/"});
+    FmCpp->AccessMode = "List";
+    FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMFree);
+    FmCpp->PageControlMainChange();
+    EXPECT_EQ(FmMemo->MemoList.lineCount(), 0);
+    EXPECT_TRUE(FmMain->ComboBoxURL.items().empty());
+    EXPECT_EQ(FmCpp->MainPage, 2);
+    EXPECT_EQ(FmCpp->PageName, "Free");
+}
+
+TEST_F(AccessRunTest, WorkTextFollowsNavigationExceptCompletionsOfTheFirstTab)
+{
+    FmCpp->PMPSiteOpenClick();
+    auto* first = browser("CppWebBrowser0_0");
+    FmMain->WorkText = "";
+    first->BeforeNavigate2.emit("http://a.example/");
+    EXPECT_EQ(FmMain->WorkText, "http://a.example/");
+    EXPECT_TRUE(FmMain->Animate1.active());
+    EXPECT_EQ(FmSys->LabelCppAccess.caption(), "Before");
+    first->DocumentComplete.emit("http://b.example/");
+    EXPECT_EQ(FmMain->WorkText, "http://a.example/");
+    EXPECT_FALSE(FmMain->Animate1.active());
+    EXPECT_EQ(FmSys->LabelCppAccess.caption(), "Comp");
+    FmCpp->browserHost(0, 1).browser().DocumentComplete.emit("http://c.example/");
+    EXPECT_EQ(FmMain->WorkText, "http://c.example/");
+}
+
+TEST_F(AccessRunTest, NavigationCommandsDoNothingBeforeABrowserIsActive)
+{
+    FmCpp->PMACGoBackClick();
+    FmCpp->PMACGoForwardClick();
+    FmCpp->PMAcssTRefreshClick();
+    FmCpp->PMAcssTLocationURLClick();
+    EXPECT_TRUE(browsers.empty());
+    FmCpp->PMPSiteOpenClick();
+    FmCpp->PMACGoBackClick();
+    FmCpp->PMAcssTRefreshClick();
+    FmCpp->PMAcssTLocationURLClick();
+    EXPECT_EQ(browser("CppWebBrowser0_0")->calls, (std::vector<std::string>{"GoBack", "Refresh2"}));
+    EXPECT_EQ(FmCpp->GroupBoxThema.caption(), "Title of " + Site);
+}
+
+TEST_F(AccessRunTest, HideUpperTabsOnlyHidesTenToThirtyNine)
+{
+    FmCpp->PMPTSetClick();
+    EXPECT_TRUE(FmCpp->tabSheet(0, 9).visible());
+    EXPECT_FALSE(FmCpp->tabSheet(0, 10).visible());
+    EXPECT_FALSE(FmCpp->tabSheet(0, 39).visible());
+    EXPECT_TRUE(FmCpp->tabSheet(0, 40).visible());
+    EXPECT_EQ(FmCpp->tabSheet(1, 5).caption(), " 5");
+    EXPECT_EQ(FmCpp->tabSheet(2, 50).caption(), "50");
+}
+
+TEST_F(AccessRunTest, FormInputFailuresNameTheCall)
+{
+    FmCpp->PMPSiteOpenClick();
+    FmCpp->FormName = "missing";
+    EXPECT_FALSE(application->dispatch([] { FmCpp->PMPFormInputClick(); }));
+    EXPECT_NE(scripted.dialogs->errors.back().find("NamedItem(\"missing\")"), std::string::npos);
+    FmCpp->FormName = "cse-search-box";
+    FmCpp->InputName = "nothing";
+    EXPECT_FALSE(application->dispatch([] { FmCpp->PMPFormInputClick(); }));
+    EXPECT_NE(scripted.dialogs->errors.back().find("NamedItem(\"nothing\")"), std::string::npos);
+}
+
+TEST_F(AccessRunTest, ThemeTextAndEntryReachTheFieldWithNothingBetween)
+{
+    FmCpp->PMPSiteOpenClick();
+    FmCpp->EditThemas.setText("旅行 ");
+    FmCpp->CurrentEntry = "京都";
+    FmCpp->PMPFormInputClick();
+    EXPECT_EQ(FmCpp->InputText, "旅行 京都");
+    EXPECT_EQ(submitted, std::vector<std::string>{"旅行 京都"});
+}
+
+TEST_F(AccessRunTest, LikeWordIsStoredAndSharedWithTheSiteTree)
+{
+    FmCpp->ComboBoxLike.setText("&");
+    FmCpp->ComboBoxLikeChange();
+    EXPECT_EQ(FmCtrl->LikeWord, "&");
+    platform::IniFile base(data() / "USA" / "Base.INI");
+    EXPECT_EQ(base.readString("Set", "Like", ""), "&");
+    FmCpp->ComboBoxLikeDblClick();
+    EXPECT_EQ(FmCtrl->ComboBoxTVFCategory.text(), "&&");
+}
+
+TEST_F(AccessRunTest, FreeSitesReadSaveAndFold)
+{
+    FmCpp->ComboBoxFreeSite.setText("Mine");
+    FmCpp->EditFreeURL.setText("http://mine.example/");
+    FmCpp->EditFreeFormName.setText("f");
+    FmCpp->EditFreeInputName.setText("w");
+    FmCpp->ToolButtonFreeSaveClick();
+    EXPECT_EQ(FmCpp->ComboBoxFreeSite.items(), std::vector<std::string>{"Mine"});
+    // A name that is part of a listed one is saved but not listed again.
+    FmCpp->ComboBoxFreeSite.setText("Min");
+    FmCpp->ToolButtonFreeSaveClick();
+    EXPECT_EQ(FmCpp->ComboBoxFreeSite.itemCount(), 1);
+    FmCpp->GroupBoxFreeClick();
+    EXPECT_TRUE(FmCpp->FreeFolded);
+    EXPECT_EQ(FmCpp->GroupBoxFree.caption(), "+");
+    FmCpp->ComboBoxFreeSite.setText("Mine");
+    FmCpp->ComboBoxFreeSiteClick();
+    EXPECT_FALSE(FmCpp->FreeFolded);
+    EXPECT_EQ(FmCpp->GroupBoxFree.height(), 65);
+    EXPECT_EQ(FmCpp->SiteURL, "http://mine.example/");
+    EXPECT_EQ(FmCpp->FormName, "f");
+    EXPECT_EQ(FmCpp->InputName, "w");
+    // An unsaved edit of the form id is not used until the site is read.
+    FmCpp->EditFreeFormName.setText("other");
+    EXPECT_EQ(FmCpp->FormName, "f");
+}
+
+class MissingFreeListTest : public testsupport::AppFixture {};
+
+TEST_F(MissingFreeListTest, MissingFreeSiteListIsReportedAndTheWindowStillShows)
+{
+    createListFiles = false;
+    start();
+    ASSERT_EQ(scripted.dialogs->errors.size(), 1u);
+    EXPECT_NE(scripted.dialogs->errors[0].find("FreeSerchSite.txt"), std::string::npos);
+    EXPECT_TRUE(FmCpp->visible());
+}
+
+}  // namespace
