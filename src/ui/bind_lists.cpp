@@ -81,7 +81,7 @@ private:
             return;
         {
             Suppress echo(*this, aspect(Prop::Checked));
-            model_.setChecked(row, checked);
+            impl().dispatch([&] { model_.setChecked(row, checked); });
         }
         postEvent(&framework::Control::onClick);
     }
@@ -92,7 +92,7 @@ private:
             return;
         {
             Suppress echo(*this, aspect(Prop::ItemIndex));
-            model_.setItemIndex(row);
+            impl().dispatch([&] { model_.setItemIndex(row); });
         }
         postEvent(&framework::Control::onClick);
     }
@@ -250,7 +250,7 @@ private:
         if (impl().applying())
             return;
         Suppress echo(*this, aspect(Prop::Cells));
-        grid_.setCell(item->column(), item->row(), str(item->text()));
+        impl().dispatch([&] { grid_.setCell(item->column(), item->row(), str(item->text())); });
     }
 
     void currentChanged(int col, int row)
@@ -259,7 +259,7 @@ private:
         if (impl().applying() || col < 0 || row < 0 || isFixed(col, row))
             return;
         Suppress echo(*this, aspect(Prop::Selection));
-        grid_.setCurrentCell(col, row);
+        impl().dispatch([&] { grid_.setCurrentCell(col, row); });
     }
 
     framework::StringGrid& grid_;
@@ -582,7 +582,7 @@ private:
             return;
         {
             Suppress echo(*this, aspect(Prop::Selection));
-            model_.setSelected(node);
+            impl().dispatch([&] { model_.setSelected(node); });
         }
         postEvent(&framework::Control::onChange);
     }
@@ -598,7 +598,7 @@ private:
         if (impl().applying())
             return;
         Suppress echo(*this, aspect(Prop::Scroll));
-        model_.setTopIndex(value);
+        impl().dispatch([&] { model_.setTopIndex(value); });
     }
 
     framework::TreeView& model_;

@@ -256,11 +256,6 @@ public:
         tool_->setToolButtonStyle(Qt::ToolButtonTextOnly);
         setWidget(tool_, tool_);
         listen(impl, tool_, &QToolButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
-        // A button that only opens its menu still tells its click.
-        listen(impl, tool_, &QToolButton::pressed, [this] {
-            if (tool_->menu() && tool_->popupMode() == QToolButton::InstantPopup)
-                postEvent(&framework::Control::onClick);
-        });
     }
 
     bool clicksFromMouse() const override { return false; }
@@ -272,10 +267,15 @@ public:
         QMenu* menu = button_.dropDownMenu ? impl().menuFor(*button_.dropDownMenu) : nullptr;
         if (tool_->menu() != menu)
             tool_->setMenu(menu);
+        // A drop-down button has its arrow part; a button with a menu and
+        // nothing else to do opens the menu at once; one that also has a
+        // click handler clicks, and opens the menu when held.
         if (button_.dropDown)
             tool_->setPopupMode(QToolButton::MenuButtonPopup);
+        else if (menu && !button_.onClick)
+            tool_->setPopupMode(QToolButton::InstantPopup);
         else
-            tool_->setPopupMode(menu ? QToolButton::InstantPopup : QToolButton::DelayedPopup);
+            tool_->setPopupMode(QToolButton::DelayedPopup);
     }
 
 protected:
@@ -333,7 +333,7 @@ public:
         listen(impl, check_, &QCheckBox::clicked, [this](bool checked) {
             {
                 Suppress echo(*this, aspect(Prop::Checked));
-                box_.setChecked(checked);
+                this->impl().dispatch([&] { box_.setChecked(checked); });
             }
             postEvent(&framework::Control::onClick);
         });
@@ -365,7 +365,7 @@ public:
         listen(impl, button_, &QRadioButton::clicked, [this](bool) {
             {
                 Suppress echo(*this, aspect(Prop::Checked));
-                radio_.setChecked(true);
+                this->impl().dispatch([&] { radio_.setChecked(true); });
             }
             postEvent(&framework::Control::onClick);
         });
@@ -374,7 +374,7 @@ public:
             if (this->impl().applying() || on || !radio_.checked())
                 return;
             Suppress echo(*this, aspect(Prop::Checked));
-            radio_.setChecked(false);
+            this->impl().dispatch([&] { radio_.setChecked(false); });
         });
     }
 

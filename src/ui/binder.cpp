@@ -243,7 +243,7 @@ void FormBinding::windowGeometryChanged()
         size.height() == form_.height())
         return;
     Suppress echo(*this, aspect(Prop::Geometry));
-    form_.updateBoundsFromView(pos.x(), pos.y(), size.width(), size.height());
+    impl().dispatch([&] { form_.updateBoundsFromView(pos.x(), pos.y(), size.width(), size.height()); });
 }
 
 void FormBinding::windowStateChanged()
@@ -260,7 +260,7 @@ void FormBinding::windowStateChanged()
     if (model == form_.windowState())
         return;
     Suppress echo(*this, aspect(Prop::State));
-    form_.setWindowState(model);
+    impl().dispatch([&] { form_.setWindowState(model); });
 }
 
 void FormBinding::applyOptions()
@@ -485,7 +485,7 @@ void ControlBinding::adoptChild(ControlBinding& child)
             if (!binding)
                 return;
             Suppress echo(*binding, aspect(Prop::Geometry));
-            placed.updateBoundsFromView(rect.x(), rect.y(), rect.width(), rect.height());
+            impl().dispatch([&] { placed.updateBoundsFromView(rect.x(), rect.y(), rect.width(), rect.height()); });
         };
     }
     layout_->addControl(child.widget(), &child.control());
@@ -656,9 +656,16 @@ void ControlBinding::apply(Aspects aspects)
 void ControlBinding::refreshOptions()
 {
     applyOptions();
-    // Moves without a button pressed reach only a widget that tracks.
-    if (control_.onMouseMove && mouseWidget())
-        mouseWidget()->setMouseTracking(true);
+    mouseEntered();
+}
+
+void ControlBinding::mouseEntered()
+{
+    // Moves without a button pressed reach only a widget that tracks; a
+    // handler may be assigned any time, so the mouse coming in checks.
+    QWidget* target = mouseWidget();
+    if (control_.onMouseMove && target && !target->hasMouseTracking())
+        target->setMouseTracking(true);
 }
 
 void ControlBinding::applyVisible()

@@ -266,6 +266,7 @@ public:
     virtual void mouseReleased(QMouseEvent* event);
     virtual void mouseDoubleClicked(QMouseEvent* event);
     void mouseMoved(QMouseEvent* event);
+    void mouseEntered();
     // Called before the widget handles the key; true when the handler
     // consumed it (set the key to 0).
     virtual bool keyPressed(QKeyEvent* event);
@@ -377,6 +378,12 @@ protected:
             EventScope scope(binding->impl());
             binding->mouseMoved(event);
         }
+    }
+    void enterEvent(QEnterEvent* event) override
+    {
+        W::enterEvent(event);
+        if (binding)
+            binding->mouseEntered();
     }
     void keyPressEvent(QKeyEvent* event) override
     {

@@ -121,7 +121,9 @@ int main(int argc, char** argv)
     ui::Binder binder(application);
     QObject::connect(&qtApp, &QApplication::lastWindowClosed, [] {});
     qtApp.setQuitOnLastWindowClosed(false);
-    application.terminating.connect([] { QCoreApplication::quit(); });
+    // exit(), not quit(): quit() first asks every window to close, and the
+    // windows leave that decision to their forms.
+    application.terminating.connect([] { QCoreApplication::exit(0); });
 
     installSignalHandlers();
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);

@@ -60,6 +60,32 @@ TEST_F(BinderTest, AlignmentPlacesTopBottomLeftRightThenClient)
     EXPECT_EQ(geometryOf(*binder, form.loose), QRect(5, 7, 40, 22));
 }
 
+TEST_F(BinderTest, TopLeftAndClientShareTheWindow)
+{
+    struct Simple : Form {
+        Simple()
+            : Form("Simple"),
+              topPanel(make<Panel>("Top", nullptr)),
+              leftPanel(make<Panel>("Left", nullptr)),
+              memo(make<Memo>("Memo", nullptr))
+        {
+            setBounds(0, 0, 300, 200);
+            topPanel.setAlign(Align::Top);
+            topPanel.setHeight(30);
+            leftPanel.setAlign(Align::Left);
+            leftPanel.setWidth(50);
+            memo.setAlign(Align::Client);
+        }
+        Panel& topPanel;
+        Panel& leftPanel;
+        Memo& memo;
+    };
+    auto& form = create<Simple>();
+    EXPECT_EQ(geometryOf(*binder, form.topPanel), QRect(0, 0, 300, 30));
+    EXPECT_EQ(geometryOf(*binder, form.leftPanel), QRect(0, 30, 50, 170));
+    EXPECT_EQ(geometryOf(*binder, form.memo), QRect(50, 30, 250, 170));
+}
+
 TEST_F(BinderTest, AlignedControlsCarryTheSizeTheyWereGiven)
 {
     auto& form = create<AlignForm>();

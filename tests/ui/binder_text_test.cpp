@@ -5,6 +5,7 @@
 #include "binder_fixture.h"
 
 #include <QComboBox>
+#include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -338,13 +339,11 @@ TEST_F(BinderTest, MouseMovesReachAHandlerThatWantsThem)
 {
     auto& form = create<TextForm>();
     std::vector<std::pair<int, int>> moves;
+    // Assigned while the window shows: the mouse coming in turns tracking on.
     form.memo.onMouseMove = [&](const MouseEvent& e) { moves.push_back({e.x, e.y}); };
-    form.memo.setColor(ColorWhite);  // any refresh of the options
-    app->dispatch([&] {
-        form.hide();
-        form.show();
-    });
-    binder->flush();
+    QWidget* memo = binder->widgetOf(form.memo);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(memo->mapToGlobal(QPoint(1, 1))));
+    QApplication::sendEvent(memo, &enter);
     QWidget* viewport = uitest::mouseTarget(binder->widgetOf(form.memo));
     EXPECT_TRUE(viewport->hasMouseTracking());
     uitest::sendMouse(viewport, QEvent::MouseMove, QPoint(12, 7), Qt::NoButton);

@@ -52,6 +52,8 @@ public:
           button(make<Button>("Button1", &panel)),
           bar(make<ToolBar>("Bar1", &panel)),
           tool(make<ToolButton>("Tool1", &bar)),
+          menuTool(make<ToolButton>("Tool2", &bar)),
+          clickTool(make<ToolButton>("Tool3", &bar)),
           upDown(make<UpDown>("UpDown1", &panel)),
           splitter(make<Splitter>("Splitter1", nullptr)),
           animate(make<Animate>("Animate1", &panel)),
@@ -86,6 +88,9 @@ public:
         makeMenu("PCopy", &popup, "Copy");
         tool.dropDownMenu = &popup;
         tool.dropDown = true;
+        menuTool.dropDownMenu = &popup;
+        clickTool.dropDownMenu = &popup;
+        clickTool.onClick = [] {};
     }
 
     PageControl& pages;
@@ -107,6 +112,8 @@ public:
     Button& button;
     ToolBar& bar;
     ToolButton& tool;
+    ToolButton& menuTool;
+    ToolButton& clickTool;
     UpDown& upDown;
     Splitter& splitter;
     Animate& animate;
@@ -189,6 +196,10 @@ TEST_F(BinderTest, WidgetsCarryTheControlsOptions)
     EXPECT_EQ(tool->popupMode(), QToolButton::MenuButtonPopup);
     ASSERT_EQ(tool->menu()->actions().size(), 1);
     EXPECT_EQ(tool->menu()->actions()[0]->text(), "Copy");
+    // Only a menu: it opens at once. A menu and a click: the click wins,
+    // holding the button opens the menu.
+    EXPECT_EQ(widget<QToolButton>(form.menuTool)->popupMode(), QToolButton::InstantPopup);
+    EXPECT_EQ(widget<QToolButton>(form.clickTool)->popupMode(), QToolButton::DelayedPopup);
 }
 
 TEST_F(BinderTest, MainMenuBecomesTheMenuBarOfAMainWindow)
