@@ -68,6 +68,8 @@ void AppFixture::start()
     vantrel::setDataFolder(data());
     application = std::make_unique<framework::Application>(scripted.services());
     application->exeName = (data() / "vantrel").string();
+    if (beforeForms)
+        beforeForms(*application);
     vantrel::createForms(*application);
 }
 

@@ -43,6 +43,9 @@ protected:
     // start() writes an empty free-site list into each language folder
     // that has none, as every installation has one.
     bool createListFiles = true;
+    // Runs after the application exists and before the first window is
+    // created (a Qt test binds its windows here).
+    std::function<void(framework::Application&)> beforeForms;
 
 private:
     TempDir dataDir_;
