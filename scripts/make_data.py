@@ -87,6 +87,14 @@ CAPTIONS = [
     ('TabSheetLTVF', 'ツリー', 'LTVF', '树'), ('PMTrVwMTListUp', 'リストへ', 'ListUp', '列出'),
     ('TabSheetMAssist', '補助', 'Assist', '辅助'), ('TabSheetMACheck', 'チェック', 'Check', '检查'),
     ('TabSheetMAJoin', '追加取得', 'Join', '获取'),
+    # browser window (GroupBoxThema is shared with the site tree window)
+    ('PMAcssTSerch', '検索', 'Serch', '搜索'), ('PMAcssTSSingle', '単独', 'Single', '单个'),
+    ('PMAcssTSList', 'リスト', 'List', '列表'), ('PMACStop', '停止', 'Stop', '停止'),
+    ('PMACGoForward', '進む', 'Forward', '前进'), ('PMACGoBack', '戻る', 'Back', '后退'),
+    ('PMAcssTRefresh', '再読込', 'Refresh', '刷新'), ('TabSheetMManipulates', '操作', 'Manipulates', '操作'),
+    ('GroupBoxManipulates', ' - 操作', ' - Manipulates', ' - 操作'),
+    ('LabelManipulatesSite', 'サイト', 'Site', '站点'), ('TabSheetMFree', '自由', 'Free', '自由'),
+    ('GroupBoxFree', ' - 自由', ' - Free', ' - 自由'), ('LabelFreeSite', 'サイト', 'Site', '站点'),
 ]
 MESSAGES = [
     ('PMBunchTListUpClick1', '置き換えますか？', 'replaces？', '替换吗？'),
