@@ -145,6 +145,7 @@ void TFmMain::buildMenus()
     MenuItem& tool = item("MMTool", menu, "Tool", nullptr);
     item("MMTRestart", tool, "Restart", &TFmMain::MMTRestartClick);
     item("MMSHaifu", tool, "配布", &TFmMain::MMSHaifuClick);
+    item("MMTInfo", tool, "Info", &TFmMain::MMTInfoClick);
 
     MenuItem& help = item("MMHelp", menu, "Help", nullptr);
     MenuItem& lecture = item("MMHLectur", help, "Lecture", nullptr);
@@ -188,6 +189,7 @@ void TFmMain::buildMenus()
     item("PRDSelectAll", rich, "全て選択", nullptr);
     item("PRDCutAll", rich, "全て切り取り", nullptr);
     item("PRDClearPaste", rich, "ｸﾘｱ‐して貼付け", nullptr);
+    RichEdit1.popupMenu = &rich;
     MenuItem& format = item("PRDF", rich, "Format", nullptr);
     item("PRDFEncode", format, "エンコード", &TFmMain::PRDFEncodeClick);
     item("PRDFNonEncode", format, "エンコード解除", &TFmMain::PRDFNonEncodeClick);
@@ -404,7 +406,22 @@ void TFmMain::MMDAlignmentClick()
     place(*FmDocEdi, l + 320, t + 75);
 }
 
-void TFmMain::MMFURLMemoClick() {}
+void TFmMain::MMFURLMemoClick()
+{
+    const std::string name = app().dialogs().inputBox("Favorites", "FavoritesName", FmCpp->EditThemas.text());
+    FmCtrl->NewNodeName = name + "=" + ComboBoxURL.text();
+    FmCtrl->PMTANAChildClick();
+}
+
+void TFmMain::MMTInfoClick()
+{
+    // The info editor lives on a panel that is hidden by default; the strip
+    // grows to give it room while it is shown.
+    MenuItem& item = find<MenuItem>("MMTInfo");
+    item.setChecked(!item.checked());
+    PanelMInfo.setVisible(item.checked());
+    setBounds(left(), top(), width(), item.checked() ? 320 : 103);
+}
 
 void TFmMain::MMTRestartClick()
 {

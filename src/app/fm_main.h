@@ -81,6 +81,7 @@ public:
     void MMDAlignmentClick();
     void MMFURLMemoClick();
     void MMTRestartClick();
+    void MMTInfoClick();
     void MMSHaifuClick();
     void MMHLecSerchClick();
     void MMHTTreeViewClick();

@@ -14,6 +14,7 @@ namespace framework {
 
 class Form;
 class Control;
+class MenuItem;
 
 // What changed on a component; the binding refreshes only that aspect.
 enum class Prop {
@@ -131,6 +132,10 @@ public:
     // Geometry reported back by the binding (the user moved or resized the
     // window); observers are told, but the binding ignores its own echo.
     void updateBoundsFromView(int left, int top, int width, int height);
+
+    // The pop-up menu offered on the control (a root or a submenu of one of
+    // its form's menus), or null.
+    MenuItem* popupMenu = nullptr;
 
     // Events. The binding fills the model first, then calls these through
     // Application::dispatch.

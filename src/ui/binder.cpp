@@ -180,6 +180,10 @@ void FormWindow<Base>::closeEvent(QCloseEvent* event)
 {
     if (!form || !*form->impl().alive())
         return Base::closeEvent(event);
+    // Once the program ends, Qt closes every window before it leaves the
+    // event loop (a refused close would cancel the quit).
+    if (form->impl().app().terminated())
+        return Base::closeEvent(event);
     // The model decides: FormCloseQuery may refuse, and a form that closes
     // hides itself, which hides this window.
     event->ignore();

@@ -332,6 +332,27 @@ TEST_F(BinderTest, ClosingTheWindowAsksTheModel)
     EXPECT_FALSE(window->isVisible());
 }
 
+TEST_F(BinderTest, WindowsCloseFreelyOnceTheProgramEnds)
+{
+    struct Stubborn : Form {
+        Stubborn() : Form("Stubborn") {}
+        void FormCloseQuery(bool& canClose) override
+        {
+            ++asked;
+            canClose = false;
+        }
+        int asked = 0;
+    };
+    auto& form = create<Stubborn>();
+    QWidget* window = binder->windowOf(form);
+    app->terminate();
+    // Qt closes every window when it quits; a refusal would cancel the quit.
+    EXPECT_TRUE(window->close());
+    binder->flush();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(form.asked, 0);
+}
+
 TEST_F(BinderTest, ColoursAndFontsComeFromTheModel)
 {
     auto& form = create<KindsForm>();

@@ -184,3 +184,39 @@ TEST_F(MainWindowTest, HelpHomePageTitleAndFamilyFolderGoThroughTheShell)
 }
 
 }  // namespace
+
+namespace {
+
+class MainWindowFavouriteTest : public testsupport::AppFixture {};
+
+TEST_F(MainWindowFavouriteTest, FavouriteAddsNameAndAddressUnderTheSelectedNode)
+{
+    start();
+    auto& tree = FmCtrl->TreeViewEdd1;
+    auto* root = tree.addChild(nullptr, "Links");
+    tree.setSelected(root);
+    FmCpp->EditThemas.setText("Weather ");
+    FmMain->ComboBoxURL.setText("http://w.example/");
+    // Cancel keeps the proposed name, the theme box text.
+    FmMain->MMFURLMemoClick();
+    EXPECT_EQ(scripted.dialogs->prompts, std::vector<std::string>{"Favorites: FavoritesName"});
+    ASSERT_EQ(root->childCount(), 1);
+    EXPECT_EQ(root->child(0)->text(), "Weather =http://w.example/");
+    scripted.dialogs->inputAnswers = {std::string("W")};
+    FmMain->MMFURLMemoClick();
+    EXPECT_EQ(root->child(0)->text(), "W=http://w.example/");
+}
+
+TEST_F(MainWindowFavouriteTest, InfoPanelIsReachableFromTheToolMenu)
+{
+    start();
+    EXPECT_FALSE(FmMain->PanelMInfo.visible());
+    FmMain->find<framework::MenuItem>("MMTInfo").click();
+    EXPECT_TRUE(FmMain->PanelMInfo.visible());
+    EXPECT_EQ(FmMain->RichEdit1.popupMenu, &FmMain->find<framework::MenuItem>("PRD"));
+    FmMain->MMTInfoClick();
+    EXPECT_FALSE(FmMain->PanelMInfo.visible());
+    EXPECT_EQ(FmMain->height(), 103);
+}
+
+}  // namespace
