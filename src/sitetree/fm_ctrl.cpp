@@ -49,6 +49,14 @@ TFmCtrl::TFmCtrl()
       ToolButtonSiteDont(make<ToolButton>("ToolButtonSiteDont", &ToolBarCheck)),
       ToolButtonPageCopy(make<ToolButton>("ToolButtonPageCopy", &ToolBarCheck)),
       TabSheetMAJoin(make<TabSheet>("TabSheetMAJoin", &PageControlAssist)),
+      UpDownUpDateSele(make<UpDown>("UpDownUpDateSele", &TabSheetMAJoin)),
+      LabelUpDateName(make<Label>("LabelUpDateName", &TabSheetMAJoin)),
+      LabelUpDateEpl(make<Label>("LabelUpDateEpl", &TabSheetMAJoin)),
+      LabelUpDatePath(make<Label>("LabelUpDatePath", &TabSheetMAJoin)),
+      RadioButtonUpDataUMu(make<RadioButton>("RadioButtonUpDataUMu", &TabSheetMAJoin)),
+      ToolBarJoin(make<ToolBar>("ToolBarJoin", &TabSheetMAJoin)),
+      ToolButtonUpData(make<ToolButton>("ToolButtonUpData", &ToolBarJoin)),
+      ToolButtonUpDataDownLoad(make<ToolButton>("ToolButtonUpDataDownLoad", &ToolBarJoin)),
       ComboBoxAssistURL(make<ComboBox>("ComboBoxAssistURL", &TabSheetMAssist)),
       CppWebBrowserAssist(make<WebBrowserHost>("CppWebBrowserAssist", &TabSheetMAssist))
 {
@@ -183,6 +191,26 @@ TFmCtrl::TFmCtrl()
     ToolButtonPageCopy.setCaption("Copy");
     ToolButtonPageCopy.setHint("PageCopy/現在い開いているページをＣｐｐＤｏｃにコピーします");
     ToolButtonPageCopy.onClick = [this] { ToolButtonPageCopyClick(); };
+    ToolBarJoin.setAlign(Align::Top);
+    ToolBarJoin.setHeight(24);
+    ToolButtonUpData.setCaption("UpData");
+    ToolButtonUpData.setHint("UpData/アップデート");
+    ToolButtonUpData.onClick = [this] { ToolButtonUpDataClick(); };
+    ToolButtonUpDataDownLoad.setCaption("DownLoad");
+    ToolButtonUpDataDownLoad.setHint("DownLoad/ダウンロード");
+    ToolButtonUpDataDownLoad.onClick = [this] { ToolButtonUpDataDownLoadClick(); };
+    UpDownUpDateSele.setBounds(4, 30, 40, 20);
+    UpDownUpDateSele.horizontal = true;
+    UpDownUpDateSele.setMin(1);
+    UpDownUpDateSele.setMax(1);
+    UpDownUpDateSele.setPosition(1);
+    UpDownUpDateSele.wrap = true;
+    UpDownUpDateSele.onChanging = [this](bool& allow) { UpDownUpDateSeleChanging(allow); };
+    RadioButtonUpDataUMu.setBounds(50, 30, 20, 20);
+    LabelUpDateName.setBounds(76, 32, 150, 16);
+    LabelUpDateEpl.setBounds(4, 54, 220, 16);
+    LabelUpDatePath.setBounds(4, 72, 220, 16);
+    TabSheetMAJoin.onShow = [this] { TabSheetMAJoinShow(); };
     ComboBoxAssistURL.setAlign(Align::Top);
     ComboBoxAssistURL.setHeight(22);
     CppWebBrowserAssist.setAlign(Align::Client);
@@ -310,6 +338,10 @@ void TFmCtrl::buildMenus()
     ToolButtonBunchTool.dropDownMenu = &bunchTool;
     ToolButtonMemoTool.dropDownMenu = &memo;
     ToolButtonSharing.dropDownMenu = &sharing;
+    // The window's one pop-up menu, on every control that offers one.
+    for (Control* control : std::initializer_list<Control*>{&TreeViewEdd1, &CheckListBoxSharing, &MemoEdd1,
+                                                            &StringGridBunch, &TabSheetMAssist, &ComboBoxTVFCategory})
+        control->popupMenu = &popup;
 }
 
 void TFmCtrl::readCaptions()
@@ -379,7 +411,13 @@ Edit& TFmCtrl::themeBox() const { return FmCpp->EditThemas; }
 
 // ------------------------------------------------------------ later work
 
+// The downloads come with the HTTP client.
 void TFmCtrl::PMJoinAOperatorClick() {}
+void TFmCtrl::PMJoinASetClick() {}
+void TFmCtrl::TabSheetMAJoinShow() { PMJoinASetClick(); }
+void TFmCtrl::ToolButtonUpDataClick() {}
+void TFmCtrl::UpDownUpDateSeleChanging(bool&) {}
+void TFmCtrl::ToolButtonUpDataDownLoadClick() {}
 void TFmCtrl::PMMSrcRunClick() {}
 void TFmCtrl::httpTestGet(const std::string&) {}
 std::string TFmCtrl::httpHeader() const { return {}; }

@@ -73,6 +73,14 @@ public:
     framework::ToolButton& ToolButtonSiteDont;
     framework::ToolButton& ToolButtonPageCopy;
     framework::TabSheet& TabSheetMAJoin;
+    framework::UpDown& UpDownUpDateSele;
+    framework::Label& LabelUpDateName;
+    framework::Label& LabelUpDateEpl;
+    framework::Label& LabelUpDatePath;
+    framework::RadioButton& RadioButtonUpDataUMu;
+    framework::ToolBar& ToolBarJoin;
+    framework::ToolButton& ToolButtonUpData;
+    framework::ToolButton& ToolButtonUpDataDownLoad;
     framework::ComboBox& ComboBoxAssistURL;
     framework::WebBrowserHost& CppWebBrowserAssist;
 
@@ -169,6 +177,11 @@ public:
 
     // ---- downloads and operation programs (later work)
     void PMJoinAOperatorClick();
+    void PMJoinASetClick();
+    void TabSheetMAJoinShow();
+    void ToolButtonUpDataClick();
+    void UpDownUpDateSeleChanging(bool& allowChange);
+    void ToolButtonUpDataDownLoadClick();
     void PMMSrcRunClick();
 
     // The settings window's HTTP test page: a fetch with the window's HTTP
