@@ -81,9 +81,15 @@ void QtShell::open(const std::string& target)
 {
     const QString text = qs(target);
     // A file or folder that exists is opened as such; anything else is an
-    // address ("http://...", "mailto:...").
-    const QUrl url = QFileInfo::exists(text) ? QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath())
-                                             : QUrl(text, QUrl::TolerantMode);
+    // address ("http://...", "mailto:..."), and one without a scheme
+    // ("www.example.com") is taken the way a browser's address bar takes it.
+    QUrl url;
+    if (QFileInfo::exists(text))
+        url = QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+    else
+        url = QUrl(text, QUrl::TolerantMode);
+    if (url.scheme().isEmpty())
+        url = QUrl::fromUserInput(text);
     QDesktopServices::openUrl(url);
 }
 

@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -200,6 +201,24 @@ TEST_F(BinderTest, WidgetsCarryTheControlsOptions)
     // holding the button opens the menu.
     EXPECT_EQ(widget<QToolButton>(form.menuTool)->popupMode(), QToolButton::InstantPopup);
     EXPECT_EQ(widget<QToolButton>(form.clickTool)->popupMode(), QToolButton::DelayedPopup);
+}
+
+TEST_F(BinderTest, AnimationTicksOnlyWhileActive)
+{
+    auto& form = create<KindsForm>();
+    auto* ticker = binder->widgetOf(form.animate)->findChild<QTimer*>();
+    ASSERT_NE(ticker, nullptr);
+    EXPECT_FALSE(ticker->isActive());
+    form.animate.play();
+    binder->flush();
+    EXPECT_TRUE(ticker->isActive());
+    form.animate.hide();
+    binder->flush();
+    EXPECT_FALSE(ticker->isActive());
+    form.animate.show();
+    form.animate.stop();
+    binder->flush();
+    EXPECT_FALSE(ticker->isActive());
 }
 
 TEST_F(BinderTest, MainMenuBecomesTheMenuBarOfAMainWindow)
