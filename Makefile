@@ -32,6 +32,11 @@ run: portable
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
 
+# Serves the product site copy on loopback and starts the program on a fresh
+# data folder that searches it.
+demo: build
+	@scripts/demo $(BUILD)
+
 bench: build
 	@for b in $(BUILD)/bench/vantrel_bench_*; do echo "== $$b"; $$b; done
 

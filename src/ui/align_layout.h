@@ -1,6 +1,6 @@
 #pragma once
 // Places a container's child widgets by their control models' alignment,
-// the way the original forms arrange themselves:
+// as the forms are designed:
 //
 //   - Top children take the full remaining width at the top, each with its
 //     model height, in creation order; then Bottom children at the bottom;
@@ -11,7 +11,7 @@
 //     its room.
 //   - Children without alignment sit at their model left/top/width/height,
 //     measured from the container's top-left corner (a group box's caption
-//     area included), as in the original coordinates.
+//     area included), which is what the forms' coordinates assume.
 //   - Invisible children take no space.
 //
 // In flow mode (tool bars) the children stand side by side from the left in

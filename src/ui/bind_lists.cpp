@@ -4,8 +4,7 @@
 #include "ui/qt_keywords.h"
 
 #include <QDrag>
-#include <QDragMoveEvent>
-#include <QDropEvent>
+#include <QApplication>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QScrollBar>
@@ -31,11 +30,11 @@ public:
         list_ = new Bound<QListWidget>(parent->childArea());
         list_->setSelectionMode(QAbstractItemView::SingleSelection);
         setWidget(list_, list_);
-        listen(impl, list_, &QListWidget::itemChanged, [this](QListWidgetItem* item) { checkToggled(item); });
-        listen(impl, list_, &QListWidget::currentRowChanged, [this](int row) { rowChosen(row); });
+        listen(*this, list_, &QListWidget::itemChanged, [this](QListWidgetItem* item) { checkToggled(item); });
+        listen(*this, list_, &QListWidget::currentRowChanged, [this](int row) { rowChosen(row); });
     }
 
-    // Clicks are reported as choices and checks, as the original list does.
+    // A click on the list is reported as the choice or the check it made.
     bool clicksFromMouse() const override { return false; }
 
 protected:
@@ -120,12 +119,12 @@ public:
         table_->setSelectionBehavior(QAbstractItemView::SelectItems);
         table_->setWordWrap(false);
         setWidget(table_, table_);
-        listen(impl, table_, &QTableWidget::itemChanged, [this](QTableWidgetItem* item) { cellEdited(item); });
-        listen(impl, table_, &QTableWidget::currentCellChanged,
+        listen(*this, table_, &QTableWidget::itemChanged, [this](QTableWidgetItem* item) { cellEdited(item); });
+        listen(*this, table_, &QTableWidget::currentCellChanged,
                [this](int row, int col, int, int) { currentChanged(col, row); });
-        listen(impl, table_->horizontalScrollBar(), &QScrollBar::valueChanged,
+        listen(*this, table_->horizontalScrollBar(), &QScrollBar::valueChanged,
                [this](int value) { grid_.leftCol = std::max(grid_.fixedCols, value); });
-        listen(impl, table_->verticalScrollBar(), &QScrollBar::valueChanged,
+        listen(*this, table_->verticalScrollBar(), &QScrollBar::valueChanged,
                [this](int value) { grid_.topRow = std::max(grid_.fixedRows, value); });
     }
 
@@ -158,8 +157,8 @@ protected:
     QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
     bool fillsBackground() const override { return false; }
 
-    // The model finds the pressed cell with mouseToCell(), which knows the
-    // original control's geometry (fixed cells always shown, one-pixel grid
+    // The model finds the pressed cell with mouseToCell(), which assumes its
+    // own geometry (fixed cells always shown, one-pixel grid
     // lines). The handler gets the centre of the pressed cell in that
     // geometry, so it finds the cell the user pressed.
     QPoint modelPoint(const QPoint& point) const override
@@ -255,7 +254,7 @@ private:
 
     void currentChanged(int col, int row)
     {
-        // The fixed cells are never current in the original grid.
+        // The fixed cells never become the current cell.
         if (impl().applying() || col < 0 || row < 0 || isFixed(col, row))
             return;
         Suppress echo(*this, aspect(Prop::Selection));
@@ -283,18 +282,30 @@ framework::TreeNode* nodeOfIndex(const QModelIndex& index)
 
 // Drag and drop stay inside the tree and only ask the model: the drop
 // handler moves the nodes and the tree is rebuilt from the model. Qt never
-// moves an item itself.
+// moves an item itself. The drag follows the mouse inside the tree (press,
+// move past the drag distance, release) instead of going through the
+// platform's drag and drop, which a node can never leave the tree by anyway;
+// every move while dragging is a drag-over, the release a drop when the last
+// drag-over accepted it, Escape cancels.
 class TreeWidget : public Bound<QTreeWidget> {
 public:
     using Bound<QTreeWidget>::Bound;
     TreeBinding* tree = nullptr;
+    bool dragging() const { return dragging_; }
 
 protected:
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void endDrag();
+    bool pressed_ = false;
+    bool dragging_ = false;
+    bool accepted_ = false;
+    QPoint pressPos_;
 
     friend class TreeBinding;
 };
@@ -328,12 +339,12 @@ public:
         tree_->setDefaultDropAction(Qt::MoveAction);
         setWidget(tree_, tree_);
 
-        listen(impl, tree_, &QTreeWidget::currentItemChanged,
+        listen(*this, tree_, &QTreeWidget::currentItemChanged,
                [this](QTreeWidgetItem* current, QTreeWidgetItem*) { currentChanged(current); });
-        listen(impl, tree_, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* item) { expandedChanged(item, true); });
-        listen(impl, tree_, &QTreeWidget::itemCollapsed,
+        listen(*this, tree_, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* item) { expandedChanged(item, true); });
+        listen(*this, tree_, &QTreeWidget::itemCollapsed,
                [this](QTreeWidgetItem* item) { expandedChanged(item, false); });
-        listen(impl, tree_->verticalScrollBar(), &QScrollBar::valueChanged, [this](int value) { scrolled(value); });
+        listen(*this, tree_->verticalScrollBar(), &QScrollBar::valueChanged, [this](int value) { scrolled(value); });
 
         model_.hitTester = [alive = impl.alive(), this](int x, int y) {
             return *alive ? hitTest(x, y) : framework::TreeHit{};
@@ -349,10 +360,10 @@ public:
     void applyOptions() override
     {
         tree_->setIndentation(model_.indent);
-        tree_->setDragEnabled(model_.autoDrag);
-        tree_->setAcceptDrops(model_.autoDrag);
-        tree_->viewport()->setAcceptDrops(model_.autoDrag);
-        tree_->setDragDropMode(model_.autoDrag ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
+        // The tree drags by itself (TreeWidget); Qt's drag stays off.
+        tree_->setDragEnabled(false);
+        tree_->setAcceptDrops(false);
+        tree_->setDragDropMode(QAbstractItemView::NoDragDrop);
         applyPalette();
     }
 
@@ -367,7 +378,7 @@ public:
 
     int32_t nodeColor(const QModelIndex& index) const
     {
-        if (!*impl().alive() || nodesPending() || !model_.nodeFontColor)
+        if (!usable() || nodesPending() || !model_.nodeFontColor)
             return framework::ColorDefault;
         framework::TreeNode* node = nodeOfIndex(index);
         if (!node)
@@ -430,12 +441,11 @@ public:
         return it == items_.end() ? nullptr : it->second;
     }
 
-    void dragMoved(QDragMoveEvent* event)
+    // A drag-over at a point of the viewport; whether a drop there is taken.
+    bool dragMoved(QPoint pos)
     {
         bool accept = false;
         if (model_.onDragOver) {
-            accept = true;
-            const QPoint pos = event->position().toPoint();
             framework::TreeView* model = &model_;
             impl().dispatch([model, pos, &accept] {
                 auto handler = model->onDragOver;
@@ -443,19 +453,15 @@ public:
                     handler(model, pos.x(), pos.y(), accept);
             });
         }
-        if (accept) {
-            event->setDropAction(Qt::MoveAction);
-            event->accept();
-        } else {
-            event->ignore();
-        }
+        // The handler may have scrolled the tree.
+        applyScroll();
+        return accept;
     }
 
-    void dropped(QDropEvent* event)
+    void dropped(QPoint pos)
     {
-        const QPoint pos = event->position().toPoint();
         framework::TreeView* model = &model_;
-        impl().post([this, model, pos] {
+        impl().post(*this, [this, model, pos] {
             impl().dispatch([model, pos] {
                 auto handler = model->onDragDrop;
                 if (handler)
@@ -463,6 +469,8 @@ public:
             });
         });
     }
+
+    bool autoDrag() const { return model_.autoDrag; }
 
 protected:
     void applyContent(Aspects aspects) override
@@ -542,8 +550,8 @@ private:
         tree_->doItemsLayout();
     }
 
-    // A node the model selects is scrolled into view (opening its parents,
-    // as the original does); one restored after a rebuild is not.
+    // A node the model selects is scrolled into view, opening its parents;
+    // one restored after a rebuild is not.
     void applySelection(bool reveal)
     {
         QTreeWidgetItem* item = itemOf(model_.selected());
@@ -621,10 +629,7 @@ bool TreeWidget::viewportEvent(QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        if (tree && *tree->impl().alive())
+        if (tree && tree->usable())
             tree->syncNodes();
         break;
     default:
@@ -635,47 +640,62 @@ bool TreeWidget::viewportEvent(QEvent* event)
 
 void TreeWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (tree && *tree->impl().alive())
+    if (dragging_ && event->key() == Qt::Key_Escape) {
+        endDrag();
+        event->accept();
+        return;
+    }
+    if (tree && tree->usable())
         tree->syncNodes();
     Bound<QTreeWidget>::keyPressEvent(event);
 }
 
-void TreeWidget::dragEnterEvent(QDragEnterEvent* event)
+void TreeWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (!tree || !*tree->impl().alive() || event->source() != this) {
-        event->ignore();
+    pressed_ = event->button() == Qt::LeftButton && itemAt(event->position().toPoint());
+    pressPos_ = event->position().toPoint();
+    Bound<QTreeWidget>::mousePressEvent(event);
+}
+
+void TreeWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (!dragging_ && pressed_ && (event->buttons() & Qt::LeftButton) && tree && tree->usable() &&
+        tree->autoDrag() && (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+        dragging_ = true;
+        setCursor(Qt::DragMoveCursor);
+    }
+    if (!dragging_) {
+        Bound<QTreeWidget>::mouseMoveEvent(event);
         return;
     }
-    event->setDropAction(Qt::MoveAction);
+    EventScope scope(tree->impl());
+    accepted_ = tree->dragMoved(pos);
+    setCursor(accepted_ ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
     event->accept();
 }
 
-void TreeWidget::dragMoveEvent(QDragMoveEvent* event)
+void TreeWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!tree || !*tree->impl().alive() || event->source() != this) {
-        event->ignore();
+    pressed_ = false;
+    if (!dragging_) {
+        Bound<QTreeWidget>::mouseReleaseEvent(event);
         return;
     }
-    // The base scrolls the tree near its edges.
-    QTreeWidget::dragMoveEvent(event);
-    EventScope scope(tree->impl());
-    tree->dragMoved(event);
+    const bool drop = accepted_;
+    endDrag();
+    event->accept();
+    if (drop && tree && tree->usable()) {
+        EventScope scope(tree->impl());
+        tree->dropped(event->position().toPoint());
+    }
 }
 
-void TreeWidget::dropEvent(QDropEvent* event)
+void TreeWidget::endDrag()
 {
-    if (!tree || !*tree->impl().alive() || event->source() != this) {
-        event->ignore();
-        return;
-    }
-    // Accepted as a copy, so the drag source removes nothing.
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    stopAutoScroll();
-    setState(NoState);
-    viewport()->update();
-    EventScope scope(tree->impl());
-    tree->dropped(event);
+    dragging_ = false;
+    accepted_ = false;
+    unsetCursor();
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ public:
         tabs_->setUsesScrollButtons(true);
         tabs_->setElideMode(Qt::ElideNone);
         setWidget(tabs_, tabs_);
-        listen(impl, tabs_, &QTabWidget::currentChanged, [this](int index) { tabChosen(index); });
+        listen(*this, tabs_, &QTabWidget::currentChanged, [this](int index) { tabChosen(index); });
     }
 
     QTabWidget* tabs() const { return tabs_; }
@@ -78,7 +78,7 @@ private:
         // The page's onShow runs inside the model's page change; both it and
         // onChange wait until Qt's tab bar is done with the click.
         framework::PageControl* pages = &pages_;
-        impl().post([this, pages, index] {
+        impl().post(*this, [this, pages, index] {
             if (impl().dispatch([pages, index] { pages->setActivePageIndex(index); }))
                 impl().dispatch([pages] {
                     auto handler = pages->onChange;
@@ -255,7 +255,7 @@ public:
         tool_ = new Bound<QToolButton>(parent->childArea());
         tool_->setToolButtonStyle(Qt::ToolButtonTextOnly);
         setWidget(tool_, tool_);
-        listen(impl, tool_, &QToolButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
+        listen(*this, tool_, &QToolButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
     }
 
     bool clicksFromMouse() const override { return false; }
@@ -303,7 +303,7 @@ public:
         push_ = new Bound<QPushButton>(parent->childArea());
         push_->setAutoDefault(false);
         setWidget(push_, push_);
-        listen(impl, push_, &QPushButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
+        listen(*this, push_, &QPushButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
     }
 
     bool clicksFromMouse() const override { return false; }
@@ -330,7 +330,7 @@ public:
     {
         check_ = new Bound<QCheckBox>(parent->childArea());
         setWidget(check_, check_);
-        listen(impl, check_, &QCheckBox::clicked, [this](bool checked) {
+        listen(*this, check_, &QCheckBox::clicked, [this](bool checked) {
             {
                 Suppress echo(*this, aspect(Prop::Checked));
                 this->impl().dispatch([&] { box_.setChecked(checked); });
@@ -362,7 +362,7 @@ public:
     {
         button_ = new Bound<QRadioButton>(parent->childArea());
         setWidget(button_, button_);
-        listen(impl, button_, &QRadioButton::clicked, [this](bool) {
+        listen(*this, button_, &QRadioButton::clicked, [this](bool) {
             {
                 Suppress echo(*this, aspect(Prop::Checked));
                 this->impl().dispatch([&] { radio_.setChecked(true); });
@@ -370,7 +370,7 @@ public:
             postEvent(&framework::Control::onClick);
         });
         // The button Qt unchecks when another of the group is clicked.
-        listen(impl, button_, &QRadioButton::toggled, [this](bool on) {
+        listen(*this, button_, &QRadioButton::toggled, [this](bool on) {
             if (this->impl().applying() || on || !radio_.checked())
                 return;
             Suppress echo(*this, aspect(Prop::Checked));
@@ -445,9 +445,9 @@ private:
         arrow->setAutoRepeat(true);
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        listen(impl(), arrow, &QToolButton::clicked, [this, which](bool) {
+        listen(*this, arrow, &QToolButton::clicked, [this, which](bool) {
             framework::UpDown* model = &upDown_;
-            impl().post([this, model, which] { impl().dispatch([model, which] { model->step(which); }); });
+            impl().post(*this, [this, model, which] { impl().dispatch([model, which] { model->step(which); }); });
         });
         return arrow;
     }
@@ -473,7 +473,7 @@ protected:
 };
 
 // Dragging the splitter resizes the control placed just before it on the
-// same side, as the original splitter does.
+// same side.
 class SplitterBinding : public ControlBinding {
 public:
     SplitterBinding(BinderImpl& impl, framework::Splitter& splitter, ControlBinding* parent)
@@ -558,14 +558,14 @@ private:
 void SplitterWidget::mousePressEvent(QMouseEvent* event)
 {
     Bound<QFrame>::mousePressEvent(event);
-    if (splitter && event->button() == Qt::LeftButton && *splitter->impl().alive())
+    if (splitter && event->button() == Qt::LeftButton && splitter->usable())
         splitter->dragStarted(event->globalPosition().toPoint());
 }
 
 void SplitterWidget::mouseMoveEvent(QMouseEvent* event)
 {
     Bound<QFrame>::mouseMoveEvent(event);
-    if (splitter && (event->buttons() & Qt::LeftButton) && *splitter->impl().alive())
+    if (splitter && (event->buttons() & Qt::LeftButton) && splitter->usable())
         splitter->dragged(event->globalPosition().toPoint());
 }
 
@@ -583,7 +583,7 @@ public:
         setWidget(label_, label_);
         ticker_ = new QTimer(label_);
         ticker_->setInterval(100);
-        listen(impl, ticker_, &QTimer::timeout, [this] {
+        listen(*this, ticker_, &QTimer::timeout, [this] {
             frame_ = (frame_ + 1) % FrameCount;
             label_->setText(QString(QChar(Frames[frame_])));
         });

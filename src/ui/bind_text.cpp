@@ -76,7 +76,7 @@ public:
     {
         line_ = new Bound<QLineEdit>(parent->childArea());
         setWidget(line_, line_);
-        listen(impl, line_, &QLineEdit::textEdited, [this](const QString& text) {
+        listen(*this, line_, &QLineEdit::textEdited, [this](const QString& text) {
             {
                 Suppress echo(*this, aspect(Prop::Text));
                 framework::Edit* edit = &edit_;
@@ -120,13 +120,13 @@ public:
         if constexpr (std::is_same_v<W, QTextEdit>)
             edit_->setAcceptRichText(false);
         setWidget(edit_, edit_);
-        listen(impl, edit_->document(), &QTextDocument::contentsChange, [this](int, int, int) {
+        listen(*this, edit_->document(), &QTextDocument::contentsChange, [this](int, int, int) {
             if (!this->impl().applying())
                 widgetAhead_ = true;
         });
-        listen(impl, edit_, &W::textChanged, [this] { userEdited(); });
-        listen(impl, edit_, &W::cursorPositionChanged, [this] { caretMoved(); });
-        listen(impl, edit_, &W::selectionChanged, [this] { caretMoved(); });
+        listen(*this, edit_, &W::textChanged, [this] { userEdited(); });
+        listen(*this, edit_, &W::cursorPositionChanged, [this] { caretMoved(); });
+        listen(*this, edit_, &W::selectionChanged, [this] { caretMoved(); });
     }
 
     void applyOptions() override
@@ -144,8 +144,8 @@ public:
     {
         if (ControlBinding::keyPressed(event))
             return true;
-        // Shift+Enter is an ordinary line break in the original memo, not
-        // Qt's soft line break inside a paragraph.
+        // Shift+Enter is an ordinary line break in a memo (its lines are the
+        // model's lines), not Qt's soft line break inside a paragraph.
         const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
         if (enter && (event->modifiers() & Qt::ShiftModifier) && !edit_->isReadOnly()) {
             QTextCursor cursor = edit_->textCursor();
@@ -287,7 +287,7 @@ public:
         box_->setMaxVisibleItems(20);
         setWidget(box_, box_);
         applyOptions();
-        listen(impl, box_, &QComboBox::activated, [this](int index) { chosen(index); });
+        listen(*this, box_, &QComboBox::activated, [this](int index) { chosen(index); });
     }
 
     void applyOptions() override
@@ -301,7 +301,7 @@ public:
         }
         if (editable && box_->lineEdit() != connectedEdit_) {
             connectedEdit_ = box_->lineEdit();
-            listen(impl(), connectedEdit_.data(), &QLineEdit::textEdited, [this](const QString& text) { typed(text); });
+            listen(*this, connectedEdit_.data(), &QLineEdit::textEdited, [this](const QString& text) { typed(text); });
         }
     }
 

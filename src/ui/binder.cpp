@@ -64,6 +64,8 @@ void Binding::detachModel()
     observer_ = 0;
 }
 
+bool Binding::usable() const { return *impl_.alive() && impl_.formLiving(formBinding()); }
+
 void Binding::markDirty(Aspects aspects)
 {
     aspects &= ~suppressed_;
@@ -120,6 +122,8 @@ public:
     void detachModel() override;
 
     void addMember(Binding* binding) { members_.push_back(binding); }
+    // The form's model was destroyed.
+    bool retired = false;
     const std::vector<Binding*>& members() const { return members_; }
     size_t boundCount = 0;
 
@@ -158,19 +162,19 @@ protected:
     void moveEvent(QMoveEvent* event) override
     {
         Base::moveEvent(event);
-        if (form && *form->impl().alive())
+        if (form && form->usable())
             form->windowGeometryChanged();
     }
     void resizeEvent(QResizeEvent* event) override
     {
         Base::resizeEvent(event);
-        if (form && *form->impl().alive())
+        if (form && form->usable())
             form->windowGeometryChanged();
     }
     void changeEvent(QEvent* event) override
     {
         Base::changeEvent(event);
-        if (form && event->type() == QEvent::WindowStateChange && *form->impl().alive())
+        if (form && event->type() == QEvent::WindowStateChange && form->usable())
             form->windowStateChanged();
     }
 };
@@ -178,7 +182,7 @@ protected:
 template <class Base>
 void FormWindow<Base>::closeEvent(QCloseEvent* event)
 {
-    if (!form || !*form->impl().alive())
+    if (!form || !form->usable())
         return Base::closeEvent(event);
     // Once the program ends, Qt closes every window before it leaves the
     // event loop (a refused close would cancel the quit).
@@ -229,7 +233,7 @@ void FormBinding::detachModel()
 void FormBinding::closeRequested()
 {
     framework::Form* form = &form_;
-    impl().post([this, form] { impl().dispatch([form] { form->close(); }); });
+    impl().post(*this, [this, form] { impl().dispatch([form] { form->close(); }); });
 }
 
 void FormBinding::windowGeometryChanged()
@@ -411,12 +415,12 @@ MenuItemBinding::MenuItemBinding(BinderImpl& impl, framework::MenuItem& item, Fo
     action_->setObjectName(qs(item.name()));
     // Captions keep their "&": it marks the access key in both worlds, and
     // "&&" shows one "&".
-    listen(impl, action_.data(), &QAction::triggered, [this](bool) { triggered(); });
+    listen(*this, action_.data(), &QAction::triggered, [this](bool) { triggered(); });
 }
 
 void MenuItemBinding::triggered()
 {
-    impl().post([this] {
+    impl().post(*this, [this] {
         framework::MenuItem* item = &item_;
         impl().dispatch([item] { item->click(); });
         // A check item changes only through its handler: show the model's
@@ -438,7 +442,7 @@ void MenuItemBinding::apply(Aspects aspects)
     }
     if (aspects & aspect(Prop::Checked)) {
         // Checkable only while checked: an unchecked item looks like a
-        // plain command, as in the original menus.
+        // plain command, with no empty check box beside it.
         action_->setCheckable(item_.checked());
         action_->setChecked(item_.checked());
     }
@@ -454,13 +458,13 @@ void MenuItemBinding::apply(Aspects aspects)
 // --------------------------------------------------------- ControlBinding
 
 ControlBinding::ControlBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
-    : Binding(impl, model), control_(model), parent_(parent)
+    : Binding(impl, model), control_(model), parent_(parent), form_(impl.formBindingOf(model.owner()))
 {
 }
 
 ControlBinding::~ControlBinding() = default;
 
-FormBinding* ControlBinding::formBinding() const { return impl().formBindingOf(control_.owner()); }
+FormBinding* ControlBinding::formBinding() const { return form_; }
 
 void ControlBinding::setWidget(QWidget* widget, BoundHooks* hooks)
 {
@@ -477,9 +481,9 @@ void ControlBinding::adoptChild(ControlBinding& child)
     if (!layout_) {
         layout_ = new AlignLayout(childArea());
         layout_->placed = [this](framework::Control& placed, const QRect& rect) {
-            // Aligned controls carry the size the alignment gave them, as
-            // in the original; only once their form shows, not for the
-            // provisional sizes of a window that was never laid out.
+            // Aligned controls carry the size the alignment gave them, so
+            // handlers read real sizes; only once their form shows, not for
+            // the provisional sizes of a window that was never laid out.
             if (!placed.owner() || !placed.owner()->visible())
                 return;
             if (placed.left() == rect.x() && placed.top() == rect.y() && placed.width() == rect.width() &&
@@ -539,7 +543,7 @@ framework::MouseEvent ControlBinding::mouseEvent(QMouseEvent* event) const
 void ControlBinding::postEvent(std::function<void()> framework::Control::*event)
 {
     framework::Control* control = &control_;
-    impl().post([this, control, event] {
+    impl().post(*this, [this, control, event] {
         impl().dispatch([control, event] {
             // A copy: the handler may replace itself while it runs.
             auto handler = control->*event;
@@ -553,7 +557,7 @@ void ControlBinding::postMouse(std::function<void(const framework::MouseEvent&)>
                                const framework::MouseEvent& mouse)
 {
     framework::Control* control = &control_;
-    impl().post([this, control, event, mouse] {
+    impl().post(*this, [this, control, event, mouse] {
         impl().dispatch([control, event, mouse] {
             auto handler = control->*event;
             if (handler)
@@ -571,7 +575,7 @@ void ControlBinding::mousePressed(QMouseEvent* event)
 
 void ControlBinding::mouseReleased(QMouseEvent* event)
 {
-    // The click comes before the mouse-up, as in the original.
+    // The click comes before the mouse-up, as the windows expect.
     if (event->button() == Qt::LeftButton) {
         if (pressedInside_ && clicksFromMouse() && clientRect().contains(event->position().toPoint()))
             postEvent(&framework::Control::onClick);
@@ -688,8 +692,8 @@ void ControlBinding::applyGeometry()
 void ControlBinding::applyPalette()
 {
     // A fresh palette resolves only the roles the model sets; the others
-    // come from the parent, which is how the original's parent colour and
-    // parent font work.
+    // come from the parent, so a control without its own colour or font
+    // takes its parent's.
     QPalette palette;
     if (control_.color() != framework::ColorDefault)
         palette.setColor(backgroundRole(), qcolor(control_.color()));
@@ -801,11 +805,17 @@ void BinderImpl::bindForm(framework::Form& form)
 void BinderImpl::bindNewComponents(FormBinding& form)
 {
     const auto& components = form.form().components();
+    const size_t first = form.boundCount;
     while (form.boundCount < components.size()) {
         framework::Component& component = *components[form.boundCount];
         ++form.boundCount;
         bindComponent(form, component);
     }
+    // Pop-up menus the window definition put on its controls; menus are
+    // bound by now, whatever their place in the creation order.
+    for (size_t i = first; i < components.size(); ++i)
+        if (auto* control = dynamic_cast<framework::Control*>(components[i].get()); control && control->popupMenu)
+            setPopupMenu(*control, *control->popupMenu);
 }
 
 void BinderImpl::bindComponent(FormBinding& form, framework::Component& component)
@@ -870,7 +880,7 @@ void BinderImpl::runLayouts()
         auto batch = std::move(layouts_);
         layouts_.clear();
         for (ControlBinding* container : batch)
-            if (container->layout())
+            if (container->layout() && container->usable())
                 container->layout()->relayout();
     }
 }
@@ -893,7 +903,8 @@ void BinderImpl::applyPending()
                 laidOut = true;
             }
             binding->queued = false;
-            binding->applyNow();
+            if (binding->usable())
+                binding->applyNow();
         }
         runLayouts();
     }
@@ -916,7 +927,8 @@ void BinderImpl::refresh()
     {
         ApplyGuard guard(*this);
         for (size_t i = 0; i < forms_.size(); ++i)
-            bindNewComponents(*forms_[i]);
+            if (formLiving(forms_[i]))
+                bindNewComponents(*forms_[i]);
     }
     applyPending();
     flushing_ = false;
@@ -927,7 +939,7 @@ void BinderImpl::refresh()
 
 void BinderImpl::flushBinding(Binding& binding)
 {
-    if (!binding.dirty)
+    if (!binding.dirty || !binding.usable())
         return;
     ApplyGuard guard(*this);
     binding.applyNow();
@@ -941,9 +953,9 @@ bool BinderImpl::dispatch(const std::function<void()>& handler)
     return app_.dispatch(handler);
 }
 
-void BinderImpl::post(std::function<void()> handler)
+void BinderImpl::post(Binding& owner, std::function<void()> handler)
 {
-    handlers_.push_back(std::move(handler));
+    handlers_.push_back({&owner, std::move(handler)});
     if (eventDepth_ == 0 && !idle_.isActive())
         idle_.start();
 }
@@ -957,10 +969,28 @@ void BinderImpl::leaveEvent()
 void BinderImpl::runHandlers()
 {
     while (!handlers_.empty() && *alive_) {
-        auto handler = std::move(handlers_.front());
+        auto [owner, handler] = std::move(handlers_.front());
         handlers_.pop_front();
-        handler();
+        // A form destroyed meanwhile (Application::destroyForms pumping
+        // events) takes its pending events with it.
+        if (owner->usable())
+            handler();
     }
+}
+
+bool BinderImpl::formLiving(FormBinding* form)
+{
+    if (!form || form->retired)
+        return false;
+    for (const auto& living : app_.forms())
+        if (living.get() == &form->form())
+            return true;
+    // Its model is gone: the window stays out of the way until the binder
+    // deletes it.
+    form->retired = true;
+    if (form->window())
+        form->window()->hide();
+    return false;
 }
 
 QMenu* BinderImpl::existingMenu(const framework::MenuItem& item) const
@@ -1001,7 +1031,7 @@ void BinderImpl::setPopupMenu(const framework::Control& control, framework::Menu
         return;
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
     popups_[&control] =
-        listen(*this, widget, &QWidget::customContextMenuRequested, [this, binding, root = &root](const QPoint& pos) {
+        listen(*binding, widget, &QWidget::customContextMenuRequested, [this, binding, root = &root](const QPoint& pos) {
             // The menu shows the model's current state.
             refresh();
             QMenu* shown = existingMenu(*root);

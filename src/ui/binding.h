@@ -58,8 +58,8 @@ inline std::string str(const QString& text) { return text.toStdString(); }
 // 0x00BBGGRR
 inline QColor qcolor(int32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
 
-// A caption as the original labels and panels show it: "&" marks an access
-// key and is not shown, "&&" shows one "&".
+// A caption as labels and panels show it: "&" marks an access key and is
+// not shown, "&&" shows one "&".
 QString withoutAccessKeys(const std::string& caption);
 
 class BinderImpl;
@@ -118,7 +118,7 @@ public:
     // Runs a model update or handler through Application::dispatch now.
     bool dispatch(const std::function<void()>& handler);
     // Queues a handler call; see EventScope.
-    void post(std::function<void()> handler);
+    void post(Binding& owner, std::function<void()> handler);
     void runHandlers();
     void enterEvent() { ++eventDepth_; }
     void leaveEvent();
@@ -134,13 +134,15 @@ public:
     void setBrowserProvider(std::function<QWidget*(framework::WebBrowserHost&)> provider);
 
     const std::shared_ptr<bool>& alive() const { return alive_; }
+    // Whether the form's model still exists (Application::destroyForms
+    // destroys them one by one, and their handlers may pump events).
+    bool formLiving(FormBinding* form);
 
     // Places a container's children again at the end of the refresh (once,
     // however many of them changed).
     void requestLayout(ControlBinding& container);
 
 private:
-    friend class FormBinding;
     void bindComponent(FormBinding& form, framework::Component& component);
     void bindNewComponents(FormBinding& form);
     void applyPending();
@@ -151,7 +153,7 @@ private:
     int formAddedId_ = 0;
     QTimer idle_;
     std::vector<Binding*> pending_;
-    std::deque<std::function<void()>> handlers_;
+    std::deque<std::pair<Binding*, std::function<void()>>> handlers_;
     int eventDepth_ = 0;
     int applying_ = 0;
     bool flushing_ = false;
@@ -161,24 +163,6 @@ private:
     std::unordered_map<const framework::MenuItem*, QPointer<QMenu>> menus_;
     std::unordered_map<const framework::Control*, QMetaObject::Connection> popups_;
 };
-
-// Connects a Qt signal to a slot that does nothing once the binder is gone
-// (widgets emit signals while they are being deleted).
-template <class Sender, class Signal, class Slot>
-QMetaObject::Connection listen(BinderImpl& impl, Sender* sender, Signal signal, Slot slot)
-{
-    return QObject::connect(sender, signal, sender,
-                            [alive = impl.alive(), slot = std::move(slot)](auto&&... args) {
-                                if (!*alive)
-                                    return;
-                                // Slots may skip the arguments (and a
-                                // private signal's tag).
-                                if constexpr (std::is_invocable_v<const Slot&, decltype(args)...>)
-                                    slot(std::forward<decltype(args)>(args)...);
-                                else
-                                    slot();
-                            });
-}
 
 // ------------------------------------------------------------------ Binding
 
@@ -199,6 +183,10 @@ public:
     void observe();
     // Stops observing; only while the model is alive.
     virtual void detachModel();
+
+    // The binder is alive and the model's form not destroyed: only then may
+    // widget events reach the model.
+    bool usable() const;
 
     void markDirty(Aspects aspects);
     void applyNow();
@@ -232,6 +220,24 @@ private:
     Aspects suppressed_ = 0;
     int refreshes_ = 0;
 };
+
+// Connects a Qt signal to a slot that does nothing once the binder or the
+// binding's form is gone (widgets emit signals while they are deleted).
+template <class Sender, class Signal, class Slot>
+QMetaObject::Connection listen(Binding& binding, Sender* sender, Signal signal, Slot slot)
+{
+    return QObject::connect(sender, signal, sender,
+                            [alive = binding.impl().alive(), b = &binding, slot = std::move(slot)](auto&&... args) {
+                                if (!*alive || !b->usable())
+                                    return;
+                                // Slots may skip the arguments (and a
+                                // private signal's tag).
+                                if constexpr (std::is_invocable_v<const Slot&, decltype(args)...>)
+                                    slot(std::forward<decltype(args)>(args)...);
+                                else
+                                    slot();
+                            });
+}
 
 // ------------------------------------------------------------ control hooks
 
@@ -314,6 +320,7 @@ protected:
 
     framework::Control& control_;
     ControlBinding* parent_;
+    FormBinding* form_;
     QPointer<QWidget> widget_;
     AlignLayout* layout_ = nullptr;
     bool pressedInside_ = false;
@@ -343,7 +350,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
-        if (!binding)
+        if (!binding || !binding->usable())
             return W::mousePressEvent(event);
         EventScope scope(binding->impl());
         W::mousePressEvent(event);
@@ -353,7 +360,7 @@ protected:
     }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        if (!binding)
+        if (!binding || !binding->usable())
             return W::mouseReleaseEvent(event);
         EventScope scope(binding->impl());
         W::mouseReleaseEvent(event);
@@ -363,7 +370,7 @@ protected:
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
-        if (!binding)
+        if (!binding || !binding->usable())
             return W::mouseDoubleClickEvent(event);
         EventScope scope(binding->impl());
         W::mouseDoubleClickEvent(event);
@@ -374,7 +381,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override
     {
         W::mouseMoveEvent(event);
-        if (binding && binding->control().onMouseMove) {
+        if (binding && binding->usable() && binding->control().onMouseMove) {
             EventScope scope(binding->impl());
             binding->mouseMoved(event);
         }
@@ -382,25 +389,24 @@ protected:
     void enterEvent(QEnterEvent* event) override
     {
         W::enterEvent(event);
-        if (binding)
+        if (binding && binding->usable())
             binding->mouseEntered();
     }
     void keyPressEvent(QKeyEvent* event) override
     {
-        if (!binding)
+        if (!binding || !binding->usable())
             return W::keyPressEvent(event);
         EventScope scope(binding->impl());
         if (!binding->keyPressed(event))
             W::keyPressEvent(event);
         // A key the widget ignored would travel on to the parent controls
-        // and reach their handlers too; the original controls keep their
-        // keys.
+        // and reach their handlers too; a control keeps its keys.
         event->accept();
     }
     void focusInEvent(QFocusEvent* event) override
     {
         W::focusInEvent(event);
-        if (binding) {
+        if (binding && binding->usable()) {
             EventScope scope(binding->impl());
             binding->focusIn(event->reason());
         }
@@ -408,7 +414,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override
     {
         W::focusOutEvent(event);
-        if (binding) {
+        if (binding && binding->usable()) {
             EventScope scope(binding->impl());
             binding->focusOut(event->reason());
         }

@@ -41,7 +41,7 @@ constexpr int F12 = 0x7B;
 Qt::Key qtKeyFromVirtualKey(int virtualKey);
 
 // The virtual key of a Qt key; 0 when there is none. Keypad Enter is
-// Return, as on the original system.
+// Return: the windows know one Enter key.
 int virtualKeyFromQtKey(int qtKey);
 
 // The text a key press types: letters follow Shift and Caps Lock, keys that

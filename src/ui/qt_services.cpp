@@ -27,7 +27,7 @@ namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-// Message boxes carry the program's title, as the original ones did.
+// Message boxes carry the program's title.
 QString boxTitle()
 {
     if (framework::Application::exists() && !framework::app().title().empty())

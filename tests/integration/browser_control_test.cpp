@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVariant>
 #include <QWebEnginePage>
@@ -362,6 +363,75 @@ TEST_F(BrowserControlTest, NoEventIsDeliveredWhileADocumentCallWaits)
     ASSERT_EQ(other.LocationName(), "Other");
     ASSERT_TRUE(spinUntil([&] { return otherEvents >= 4; })) << "events of the other browser: " << otherEvents;
     EXPECT_EQ(eventsDuringCalls, 0);
+}
+
+TEST_F(BrowserControlTest, FiftyOneTabsFillAndSubmitFromTheirEventHandlers)
+{
+    // A full page of tabs, as a run uses them: every tab fills in its form
+    // from its own DocumentComplete handler while the others still load.
+    // The engine is busy, and its own queued work then sits behind our
+    // event deliveries; document calls waiting in nested event loops must
+    // still get their answers.
+    const int kTabs = 51;
+    serve("/site/side.html", page("Side", "side panel"));
+    server.handle("/site/page.js", [](const HttpRequest&) {
+        std::string script = "var table = [];\n";
+        for (int i = 0; i < 2000; ++i)
+            script += "table.push({ index: " + std::to_string(i) + " });\n";
+        HttpResponse response = HttpResponse::text(script);
+        response.contentType = "text/javascript; charset=utf-8";
+        return response;
+    });
+    serve("/site/index.html", page("Site search", "<script src=\"/site/page.js\"></script>\n"
+                                                  "<form id=\"cse-search-box\" action=\"/site/result\">\n"
+                                                  "<input type=\"text\" name=\"q\"></form>\n"
+                                                  "<iframe src=\"/site/side.html\"></iframe>\n"));
+    const std::string searchUrl = server.url("/site/index.html");
+
+    // In a tab widget like the program's: one tab shows, the rest are hidden.
+    QTabWidget window;
+    window.resize(800, 600);
+    window.show();
+    std::vector<std::unique_ptr<QtWebBrowser>> tabs;
+    std::vector<std::string> errors;
+    int results = 0;
+    for (int i = 0; i < kTabs; ++i) {
+        tabs.push_back(std::make_unique<QtWebBrowser>());
+        QtWebBrowser* tab = tabs.back().get();
+        window.addTab(tab->widget(), QString::number(i + 1));
+        const std::string word = "word " + std::to_string(i);
+        tab->DocumentComplete.connect([&, tab, word](const std::string& url) {
+            if (url == searchUrl) {
+                try {
+                    auto form = tab->Document()->form("cse-search-box");
+                    form->element("q")->setValue(word);
+                    form->submit();
+                } catch (const DocumentCallError& error) {
+                    errors.push_back(word + ": " + error.what());
+                }
+            } else if (url.find("/site/result?") != std::string::npos && tab->LocationName() == "Result: " + word) {
+                ++results;
+            }
+        });
+    }
+    // The program's own timers keep the user-interface thread busy too.
+    QTimer busy;
+    QObject::connect(&busy, &QTimer::timeout, [] {
+        const auto until = std::chrono::steady_clock::now() + 3ms;
+        while (std::chrono::steady_clock::now() < until) {
+        }
+    });
+    if (getenv("BUSY")) busy.start(10);
+    for (auto& tab : tabs)
+        tab->Navigate(searchUrl);
+
+    ASSERT_TRUE(spinUntil([&] { return results + static_cast<int>(errors.size()) >= kTabs; }))
+        << results << " result pages, " << errors.size() << " errors";
+    EXPECT_EQ(results, kTabs);
+    EXPECT_EQ(errors, std::vector<std::string>{});
+    // The browsers own their widgets; take them out before the window goes.
+    while (window.count() > 0)
+        window.removeTab(0);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// Controls are placed by their alignment, as the original forms arrange
-// themselves, and the window and the form model agree on the bounds.
+// Controls are placed by their alignment, and the window and the form
+// model agree on the bounds.
 
 #include "binder_fixture.h"
 
@@ -151,7 +151,7 @@ TEST_F(BinderTest, GroupBoxChildrenAreMeasuredFromTheBoxCorner)
         Edit& inner;
     };
     auto& form = create<Boxed>();
-    // Original coordinates count from the box's top-left corner, caption
+    // Child coordinates count from the box's top-left corner, caption
     // area included; the model's height wins over the line edit's own.
     EXPECT_EQ(geometryOf(*binder, form.inner), QRect(8, 18, 92, 22));
 }

@@ -25,6 +25,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace {
 
 using namespace framework;
@@ -370,6 +372,46 @@ TEST_F(BinderTest, WindowsCloseFreelyOnceTheProgramEnds)
     binder->flush();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(form.asked, 0);
+}
+
+TEST_F(BinderTest, FormsDestroyedOneByOneLeaveNothingBehind)
+{
+    struct Earlier : Form {
+        Earlier() : Form("Earlier") {}
+        void FormDestroy() override
+        {
+            if (pump)
+                pump();
+        }
+        std::function<void()> pump;
+    };
+    struct Later : Form {
+        Later() : Form("Later"), memo(make<Memo>("Memo", nullptr))
+        {
+            MenuItem& menu = makeMenu("Menu", nullptr);
+            mainMenu = &menu;
+            item = &makeMenu("Item", &menu, "Item");
+        }
+        void FormDestroy() override { memo.addLine("saved"); }
+        Memo& memo;
+        MenuItem* item;
+    };
+    auto& earlier = create<Earlier>();
+    auto& later = create<Later>();
+    int clicks = 0;
+    later.item->onClick = [&] { ++clicks; };
+    QWidget* laterWindow = binder->windowOf(later);
+    // A click waiting in the queue when the program ends.
+    binder->actionOf(*later.item)->trigger();
+    // The earlier form's FormDestroy pumps events after the later form is
+    // gone, with a refresh and a handler of it still pending.
+    earlier.pump = [&] {
+        QCoreApplication::processEvents();
+        binder->flush();
+    };
+    app->destroyForms();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_FALSE(laterWindow->isVisible());
 }
 
 TEST_F(BinderTest, ColoursAndFontsComeFromTheModel)
