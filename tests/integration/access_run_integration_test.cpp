@@ -1,0 +1,87 @@
+// A list run end to end: real QtWebEngine browsers search the product site
+// copy served on loopback, one word per tab.
+
+#include "ui/qt_keywords.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "app_fixture.h"
+#include "browser/fm_cpp.h"
+#include "browserctl/qt_web_browser.h"
+#include "http_server.h"
+#include "memo/fm_memo.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using testsupport::writeRaw;
+
+namespace {
+
+class AccessRunIntegrationTest : public testsupport::AppFixture {
+protected:
+    void SetUp() override
+    {
+        server.start();
+        seedFromRepository();
+        writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=USA\r\nSiteBase=" + server.url("/") +
+                                           "\r\n[Base]\r\nURL=" + server.url("/") +
+                                           "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
+        framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+        start();
+    }
+
+    // Lets the browsers work for a while of real time.
+    static void pump(int ms)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(2);
+        }
+    }
+
+    testsupport::HttpServer server{testsupport::sourceDataFolder() / "site"};
+};
+
+TEST_F(AccessRunIntegrationTest, ListRunOfFiveWordsEndsOnEachResultPage)
+{
+    ASSERT_EQ(FmCpp->SiteURL, server.url("/USA/"));
+    FmSys->UpDownTryTime.setPosition(6);
+    FmCpp->EditThemas.setText("Weather ");
+    const std::vector<std::string> words = {"Tokyo", "Osaka", "Kyoto", "Nara", "Kobe"};
+    FmCtrl->ListSuffix = "Edd1";
+    FmCtrl->MemoEdd1.setLines(words);
+    FmCpp->PMASListClick();
+
+    // One run tick per simulated second; between ticks the browsers load
+    // for a quarter of a real second.
+    int ticks = 0;
+    while (FmCpp->Timer1.enabled() && ticks < 400) {
+        scripted.clock->advance(1000);
+        pump(250);
+        ++ticks;
+    }
+    ASSERT_FALSE(FmCpp->Timer1.enabled()) << "the run did not end by itself";
+    EXPECT_TRUE(scripted.dialogs->errors.empty()) << scripted.dialogs->errors.front();
+
+    const auto& log = FmMemo->MemoLog.lines();
+    for (size_t i = 0; i < words.size(); ++i) {
+        auto& host = FmCpp->browserHost(0, static_cast<int>(i));
+        ASSERT_TRUE(host.created());
+        EXPECT_EQ(FmCpp->tabSheet(0, static_cast<int>(i)).caption(), words[i]);
+        EXPECT_EQ(host.browser().LocationName(), "Result: Weather " + words[i]);
+        EXPECT_NE(host.browser().LocationURL().find("result"), std::string::npos);
+        EXPECT_NE(std::find(log.begin(), log.end(), std::to_string(i) + "=Comp"), log.end());
+    }
+    EXPECT_FALSE(FmCpp->browserHost(0, 5).created());
+    EXPECT_NE(std::find(log.begin(), log.end(), "PMPEndClick"), log.end());
+}
+
+}  // namespace
