@@ -14,6 +14,7 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/program.h"
+#include "browserctl/qt_web_browser.h"
 #include "framework/application.h"
 #include "platform/data_folder.h"
 #include "ui/binder.h"
@@ -119,6 +120,12 @@ int main(int argc, char** argv)
     application.exeName = QCoreApplication::applicationFilePath().toStdString();
     qtApp.setApplicationName(QString::fromUtf8(vantrel::ApplicationTitle));
     ui::Binder binder(application);
+    // Browsers come to life on first use, and their views go into their tabs.
+    framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+    binder.setBrowserWidgetProvider([](framework::WebBrowserHost& host) -> QWidget* {
+        auto* browser = host.browserIfCreated();
+        return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;
+    });
     QObject::connect(&qtApp, &QApplication::lastWindowClosed, [] {});
     qtApp.setQuitOnLastWindowClosed(false);
     // exit(), not quit(): quit() first asks every window to close, and the
@@ -142,5 +149,6 @@ int main(int argc, char** argv)
         result = QApplication::exec();
     application.destroyForms();
     vantrel::forgetForms();
+    framework::WebBrowserHost::setFactory(nullptr);
     return result == 0 ? 0 : result;
 }

@@ -369,10 +369,12 @@ TEST_F(BrowserControlTest, FiftyOneTabsFillAndSubmitFromTheirEventHandlers)
 {
     // A full page of tabs, as a run uses them: every tab fills in its form
     // from its own DocumentComplete handler while the others still load.
-    // The engine is busy, and its own queued work then sits behind our
+    // The engine is then busy, and its own queued work can sit behind our
     // event deliveries; document calls waiting in nested event loops must
-    // still get their answers.
+    // still get their answers. Whether the engine's work lands behind a
+    // delivery depends on timing, so the page is run three times.
     const int kTabs = 51;
+    const int kRounds = 3;
     serve("/site/side.html", page("Side", "side panel"));
     server.handle("/site/page.js", [](const HttpRequest&) {
         std::string script = "var table = [];\n";
@@ -393,45 +395,41 @@ TEST_F(BrowserControlTest, FiftyOneTabsFillAndSubmitFromTheirEventHandlers)
     window.resize(800, 600);
     window.show();
     std::vector<std::unique_ptr<QtWebBrowser>> tabs;
+    std::vector<std::string> words(kTabs);
     std::vector<std::string> errors;
     int results = 0;
     for (int i = 0; i < kTabs; ++i) {
         tabs.push_back(std::make_unique<QtWebBrowser>());
         QtWebBrowser* tab = tabs.back().get();
         window.addTab(tab->widget(), QString::number(i + 1));
-        const std::string word = "word " + std::to_string(i);
-        tab->DocumentComplete.connect([&, tab, word](const std::string& url) {
+        tab->DocumentComplete.connect([&, tab, i](const std::string& url) {
             if (url == searchUrl) {
                 try {
                     auto form = tab->Document()->form("cse-search-box");
-                    form->element("q")->setValue(word);
+                    form->element("q")->setValue(words[i]);
                     form->submit();
                 } catch (const DocumentCallError& error) {
-                    errors.push_back(word + ": " + error.what());
+                    errors.push_back(words[i] + ": " + error.what());
                 }
-            } else if (url.find("/site/result?") != std::string::npos && tab->LocationName() == "Result: " + word) {
+            } else if (url.find("/site/result?") != std::string::npos &&
+                       tab->LocationName() == "Result: " + words[i]) {
                 ++results;
             }
         });
     }
-    // The program's own timers keep the user-interface thread busy too.
-    QTimer busy;
-    QObject::connect(&busy, &QTimer::timeout, [] {
-        const auto until = std::chrono::steady_clock::now() + 3ms;
-        while (std::chrono::steady_clock::now() < until) {
-        }
-    });
-    if (getenv("BUSY")) busy.start(10);
-    for (auto& tab : tabs)
-        tab->Navigate(searchUrl);
 
-    ASSERT_TRUE(spinUntil([&] { return results + static_cast<int>(errors.size()) >= kTabs; }))
-        << results << " result pages, " << errors.size() << " errors";
-    EXPECT_EQ(results, kTabs);
-    EXPECT_EQ(errors, std::vector<std::string>{});
-    // The browsers own their widgets; take them out before the window goes.
-    while (window.count() > 0)
-        window.removeTab(0);
+    for (int round = 1; round <= kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        results = 0;
+        for (int i = 0; i < kTabs; ++i) {
+            words[i] = "round " + std::to_string(round) + " tab " + std::to_string(i + 1);
+            tabs[i]->Navigate(searchUrl);
+        }
+        ASSERT_TRUE(spinUntil([&] { return results + static_cast<int>(errors.size()) >= kTabs; }))
+            << results << " result pages, " << errors.size() << " errors";
+        ASSERT_EQ(errors, std::vector<std::string>{});
+        EXPECT_EQ(results, kTabs);
+    }
 }
 
 // ---------------------------------------------------------------------------
