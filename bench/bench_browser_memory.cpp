@@ -57,7 +57,7 @@ struct ProcessInfo {
     int parent = 0;
     long rssKiB = 0;
     long pssKiB = 0;
-    bool renderer = false;
+    std::string command;
 };
 
 std::string readFile(const std::string& path)
@@ -120,15 +120,37 @@ std::vector<ProcessInfo> processTree()
         const std::string status = "\n" + readFile(base + "/status");
         info.rssKiB = fieldKiB(status, "VmRSS");
         info.pssKiB = fieldKiB("\n" + readFile(base + "/smaps_rollup"), "Pss");
-        std::string command = readFile(base + "/cmdline");
-        for (char& c : command)
+        info.command = readFile(base + "/cmdline");
+        for (char& c : info.command)
             if (c == '\0')
                 c = ' ';
-        info.renderer = command.find("--type=renderer") != std::string::npos;
         if (info.rssKiB > 0)
             processes.push_back(info);
     }
     return processes;
+}
+
+// Chromium starts two zygotes and forks renderers from the one with the
+// sandbox set-up (even when the sandbox itself is off), utility processes
+// from the other. A forked child keeps the zygote's command line, so a
+// renderer is recognised by its parent.
+bool isSandboxZygote(const ProcessInfo& process)
+{
+    return process.command.find("--type=zygote") != std::string::npos &&
+           process.command.find("--no-zygote-sandbox") == std::string::npos;
+}
+
+int countRenderers(const std::vector<ProcessInfo>& tree)
+{
+    std::set<int> zygotes;
+    for (const auto& process : tree)
+        if (isSandboxZygote(process))
+            zygotes.insert(process.pid);
+    int renderers = 0;
+    for (const auto& process : tree)
+        if (zygotes.count(process.parent) != 0 || process.command.find("--type=renderer") != std::string::npos)
+            ++renderers;
+    return renderers;
 }
 
 struct Peak {
@@ -142,20 +164,17 @@ struct Peak {
     {
         long rss = 0;
         long pss = 0;
-        int renderersNow = 0;
         const auto tree = processTree();
         for (const auto& process : tree) {
             rss += process.rssKiB;
             pss += process.pssKiB;
-            if (process.renderer)
-                ++renderersNow;
             if (process.pid == ::getpid())
                 mainRssKiB = std::max(mainRssKiB, process.rssKiB);
         }
         rssKiB = std::max(rssKiB, rss);
         pssKiB = std::max(pssKiB, pss);
         processes = std::max(processes, static_cast<int>(tree.size()));
-        renderers = std::max(renderers, renderersNow);
+        renderers = std::max(renderers, countRenderers(tree));
     }
 };
 
@@ -282,20 +301,21 @@ int runChild(const Options& options)
     // longer: renderers may still grow after the last load event.
     QTimer watch;
     bool settling = false;
+    qint64 finishedAt = -1;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (!settling && results + errors >= options.tabs) {
             settling = true;
+            finishedAt = clock.elapsed();
             QTimer::singleShot(3000, &app, &QCoreApplication::quit);
         }
         if (clock.elapsed() > options.timeoutSeconds * 1000LL)
             app.quit();
     });
     watch.start(100);
-    const qint64 finishedAt = [&] {
-        app.exec();
-        return clock.elapsed();
-    }();
+    app.exec();
     peak.sample();
+    if (finishedAt < 0)
+        finishedAt = clock.elapsed();
 
     std::printf("RESULT mode=%s tabs=%d submitted=%d results=%d errors=%d seconds=%.1f "
                 "peak_rss_mib=%.0f peak_pss_mib=%.0f idle_rss_mib=%.0f main_rss_mib=%.0f "

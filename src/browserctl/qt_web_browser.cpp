@@ -1,5 +1,6 @@
 #include "browserctl/qt_web_browser.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -429,9 +430,25 @@ std::string QtWebBrowser::runDocumentScript(const std::string& call, const std::
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         QObject::connect(page_.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+        // Qt's glib event dispatcher looks at posted events again only after
+        // something new was posted. When this call runs from a queued call
+        // (our own event deliveries are), the engine's scheduled work may sit
+        // behind it in the same batch, and the engine, believing its work
+        // scheduled, posts nothing more: the page's answer would never come.
+        // Waking the dispatcher at the start, and now and then as a guard,
+        // keeps posted events flowing while we wait.
+        QTimer wake;
+        wake.setInterval(20);
+        QObject::connect(&wake, &QTimer::timeout, [] {
+            if (auto* dispatcher = QAbstractEventDispatcher::instance())
+                dispatcher->wakeUp();
+        });
         wait->loop = &loop;
         ++documentCallsWaiting;
         deadline.start(callTimeout);
+        wake.start();
+        if (auto* dispatcher = QAbstractEventDispatcher::instance())
+            dispatcher->wakeUp();
         // User input waits too: a click must not start another handler in
         // the middle of this one.
         loop.exec(QEventLoop::ExcludeUserInputEvents);

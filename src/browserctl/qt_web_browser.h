@@ -25,7 +25,8 @@
 //
 // Document calls run JavaScript in the application world (page scripts can
 // neither see nor replace what it uses, such as HTMLFormElement's submit)
-// and wait up to documentCallTimeout() for the answer. Page objects cannot
+// and wait up to documentCallTimeout() for the answer in a nested event
+// loop; a call may come from an event handler or a timer tick. Page objects cannot
 // be held across calls, so a form remembers its name or id and a field its
 // name, and each call looks them up again, in the same document: every
 // document gets an id when Document() is asked for, and a call made after
@@ -65,6 +66,7 @@ public:
     // The browser's widget. The browser owns it; a parent the widget was
     // put into must release it (or be destroyed) before the browser is.
     QWidget* widget() const;
+    // The engine's page, for tests that run their own scripts in it.
     QWebEnginePage* page() const;
 
     void Navigate(const std::string& url) override;

@@ -104,6 +104,8 @@ int main(int argc, char** argv)
     }
 
     prepareBrowserEngine();
+    // The browser engine shares its OpenGL contexts with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
 
     platform::DataFolderInputs inputs;

@@ -324,7 +324,8 @@ TEST_F(BrowserControlTest, NavigateFromATimerTickAndFromAnEventHandler)
             browser->Navigate(b);
     });
 
-    ASSERT_TRUE(loadWith([&] { QTimer::singleShot(0, [&] { browser->Navigate(a); }); }, b));
+    // A real timer (a zero interval would become a queued call).
+    ASSERT_TRUE(loadWith([&] { QTimer::singleShot(5, [&] { browser->Navigate(a); }); }, b));
 
     EXPECT_EQ(log.entries, (std::vector<std::string>{"before " + a, "complete " + a, "before " + b, "complete " + b}));
     EXPECT_EQ(browser->LocationName(), "B");
@@ -483,6 +484,27 @@ TEST_F(BrowserControlTest, TextReachesThePageUnchanged)
 
     ASSERT_TRUE(waitForCompleteOf("/result?"));
     EXPECT_EQ(browser->LocationName(), "Result: " + text);
+}
+
+TEST_F(BrowserControlTest, FormIsFilledFromATimerTick)
+{
+    // How a run fills in the form: from a tick of its timer.
+    serve("/search.html", searchPage("id=\"box\"", "/result"));
+    ASSERT_TRUE(load(server.url("/search.html")));
+    std::string error;
+    QTimer::singleShot(5, [&] {
+        try {
+            auto form = browser->Document()->form("box");
+            form->element("q")->setValue("from the timer");
+            form->submit();
+        } catch (const DocumentCallError& failure) {
+            error = failure.what();
+        }
+    });
+
+    ASSERT_TRUE(waitForCompleteOf("/result?")) << error;
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(browser->LocationName(), "Result: from the timer");
 }
 
 TEST_F(BrowserControlTest, PageScriptsCannotDisturbTheDocumentCalls)
