@@ -28,9 +28,9 @@ def bunch(path, words):
     write(path, lines)
 
 
-def tree(path, spec):
+def tree(path, nodes):
     lines = []
-    for root, children in spec:
+    for root, children in nodes:
         lines.append(root)
         for child in children:
             if isinstance(child, tuple):
