@@ -117,10 +117,7 @@ void TFmMain::buildMenus()
     MenuItem& menu = makeMenu("MainMenu1", nullptr);
     mainMenu = &menu;
     auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmMain::*handler)()) -> MenuItem& {
-        MenuItem& it = makeMenu(name, &parent, caption);
-        if (handler)
-            it.onClick = [this, handler] { (this->*handler)(); };
-        return it;
+        return makeCommand<TFmMain>(name, parent, caption, handler);
     };
 
     MenuItem& file = item("MMFile", menu, "File", nullptr);

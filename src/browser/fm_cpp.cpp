@@ -238,10 +238,7 @@ void TFmCpp::buildMenus()
     MenuItem& popup = makeMenu("PopupMenu", nullptr);
     popupMenus.push_back(&popup);
     auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmCpp::*handler)()) -> MenuItem& {
-        MenuItem& it = makeMenu(name, &parent, caption);
-        if (handler)
-            it.onClick = [this, handler] { (this->*handler)(); };
-        return it;
+        return makeCommand<TFmCpp>(name, parent, caption, handler);
     };
 
     MenuItem& prg = item("PMPrg", popup, "Prg", nullptr);

@@ -31,6 +31,18 @@ public:
         return ref;
     }
     MenuItem& makeMenu(const std::string& name, MenuItem* parent, const std::string& caption = {});
+    // A menu item that runs a handler of the window (or none, for a
+    // submenu or a separator).
+    template <class F>
+    MenuItem& makeCommand(const std::string& name, MenuItem& parent, const std::string& caption, void (F::*handler)())
+    {
+        MenuItem& item = makeMenu(name, &parent, caption);
+        if (handler) {
+            F* self = static_cast<F*>(this);
+            item.onClick = [self, handler] { (self->*handler)(); };
+        }
+        return item;
+    }
     Timer& makeTimer(const std::string& name, int interval, bool enabled);
 
     // Lookup by component name; throws ComponentNotFound when the name is

@@ -94,10 +94,7 @@ void TFmMemo::buildMenus()
     MenuItem& menu = makeMenu("MainMenu1", nullptr);
     mainMenu = &menu;
     auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmMemo::*handler)()) -> MenuItem& {
-        MenuItem& it = makeMenu(name, &parent, caption);
-        if (handler)
-            it.onClick = [this, handler] { (this->*handler)(); };
-        return it;
+        return makeCommand<TFmMemo>(name, parent, caption, handler);
     };
     item("MMClear", menu, "Clear", &TFmMemo::MMClearClick);
     MenuItem& multi = item("MMMulti", menu, "MMMulti", nullptr);
@@ -168,6 +165,19 @@ void TFmMemo::showPage(TabSheet& page)
 {
     show();
     PageControlMain.setActivePage(&page);
+}
+
+void TFmMemo::removeCurrentItem(ComboBox& box)
+{
+    showPage(TabSheetMMulti);
+    MemoLog.clear();
+    const std::string current = box.text();
+    for (const auto& item : box.items())
+        if (item != current)
+            MemoLog.addLine(item);
+    box.clearItems();
+    box.setItems(MemoLog.lines());
+    box.setText(box.item(0));
 }
 
 void TFmMemo::MMClearClick() { find<Memo>("Memo" + FocusedMemo).clear(); }

@@ -66,6 +66,10 @@ public:
 
     // Shows the workspace with the given page in front.
     void showPage(framework::TabSheet& page);
+    // Removes the box's current text from its items, using the log memo as
+    // the scratch list the user sees, and makes the first item the text.
+    // The caller clears the log and closes the window when it is done.
+    void removeCurrentItem(framework::ComboBox& box);
 
     // The most rows a word list has (header included).
     static constexpr int BunchMaxRows = 50;

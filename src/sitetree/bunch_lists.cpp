@@ -10,6 +10,7 @@
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
 #include "platform/text_store.h"
+#include "sitetree/file_names.h"
 #include "sitetree/fm_ctrl.h"
 
 using namespace framework;
@@ -21,18 +22,16 @@ constexpr const char* NotSelected = " _ ";
 // Row 0 is the header; rows 1 to 49 hold the words.
 constexpr int MaxRows = 50;
 
-std::string checkedBunchName(const std::string& name)
-{
-    if (name.find_first_of("/\\") != std::string::npos || name.find('\0') != std::string::npos)
-        throw FileError("The word list name \"" + name + "\" must not contain / or \\");
-    return name;
-}
-
 std::string cellKey(int col, int row) { return std::to_string(col) + "," + std::to_string(row); }
 
 }  // namespace
 
 // --------------------------------------------------------------- the grid
+
+platform::fs::path TFmCtrl::bunchFilePath()
+{
+    return dataFile("ListBunch" + sitetree::checkedNamePart("word list", ComboBoxBunch.text()) + ".INI");
+}
 
 void TFmCtrl::PMBunchSVSetClick()
 {
@@ -59,7 +58,7 @@ void TFmCtrl::PMBunchSClearClick()
 
 void TFmCtrl::PMBunchSFReadClick()
 {
-    const auto path = dataFile("ListBunch" + checkedBunchName(ComboBoxBunch.text()) + ".INI");
+    const auto path = bunchFilePath();
     PMBunchSClearClick();
     PMBunchSVSetClick();
     PMBunchSVBiganClick();
@@ -73,7 +72,7 @@ void TFmCtrl::PMBunchSFReadClick()
 void TFmCtrl::PMBunchSFWriteClick()
 {
     PMBunchSVSetClick();
-    const auto path = dataFile("ListBunch" + checkedBunchName(ComboBoxBunch.text()) + ".INI");
+    const auto path = bunchFilePath();
     const int rows = std::min(BunchRowCount, MaxRows);
     // A word without a mark is selected; a mark without a word goes.
     for (int r = 1; r < rows; ++r) {
@@ -153,19 +152,10 @@ void TFmCtrl::PMBunchTFSaveClick()
 
 void TFmCtrl::PMBunchTFDeleteClick()
 {
-    FmMemo->showPage(FmMemo->TabSheetMMulti);
-    Memo& scratch = FmMemo->MemoLog;
-    scratch.clear();
-    const std::string current = ComboBoxBunch.text();
-    for (const auto& item : ComboBoxBunch.items())
-        if (item != current)
-            scratch.addLine(item);
-    ComboBoxBunch.clearItems();
-    ComboBoxBunch.setItems(scratch.lines());
-    ComboBoxBunch.setText(ComboBoxBunch.item(0));
+    FmMemo->removeCurrentItem(ComboBoxBunch);
     PMBunchSFReadClick();
     PMBunchCFWriteClick();
-    scratch.clear();
+    FmMemo->MemoLog.clear();
     FmMemo->close();
 }
 

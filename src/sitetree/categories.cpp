@@ -87,19 +87,9 @@ void TFmCtrl::ToolButtonTVFFuncClick()
 
 void TFmCtrl::FMTTrVwTDeleteClick()
 {
-    // The memo window's log serves as a scratch list.
-    FmMemo->showPage(FmMemo->TabSheetMMulti);
-    Memo& scratch = FmMemo->MemoLog;
-    scratch.clear();
-    const std::string current = ComboBoxTVFCategory.text();
-    for (const auto& item : ComboBoxTVFCategory.items())
-        if (item != current)
-            scratch.addLine(item);
-    ComboBoxTVFCategory.clearItems();
-    ComboBoxTVFCategory.setItems(scratch.lines());
-    ComboBoxTVFCategory.setText(ComboBoxTVFCategory.item(0));
+    FmMemo->removeCurrentItem(ComboBoxTVFCategory);
     ComboBoxTVFCategoryClick();
-    scratch.clear();
+    FmMemo->MemoLog.clear();
     FmMemo->close();
 }
 

@@ -229,10 +229,7 @@ void TFmCtrl::buildMenus()
     MenuItem& popup = makeMenu("PopupMenu", nullptr);
     popupMenus.push_back(&popup);
     auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmCtrl::*handler)()) -> MenuItem& {
-        MenuItem& it = makeMenu(name, &parent, caption);
-        if (handler)
-            it.onClick = [this, handler] { (this->*handler)(); };
-        return it;
+        return makeCommand<TFmCtrl>(name, parent, caption, handler);
     };
     auto hidden = [](MenuItem& it) -> MenuItem& {
         it.setVisible(false);

@@ -194,6 +194,8 @@ public:
     // ---- helpers shared by the handlers
     // The tree file of the current category, stored in FmMain->PathText.
     platform::fs::path treeFilePath();
+    // The file of the current word list, stored in FmMain->PathText.
+    platform::fs::path bunchFilePath();
     // A file of the language folder, stored in FmMain->PathText.
     platform::fs::path dataFile(const std::string& name);
     // The theme box of the browser window.

@@ -8,28 +8,16 @@
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
 #include "settings/fm_sys.h"
+#include "sitetree/file_names.h"
 #include "sitetree/fm_ctrl.h"
 #include "framework/text_util.h"
 #include "sitetree/tvf.h"
 
 using namespace framework;
 
-namespace {
-
-// A category is part of a file name; one that would reach outside the
-// language folder is refused.
-std::string checkedCategory(const std::string& name)
-{
-    if (name.find_first_of("/\\") != std::string::npos || name.find('\0') != std::string::npos)
-        throw FileError("The category name \"" + name + "\" must not contain / or \\");
-    return name;
-}
-
-}  // namespace
-
 platform::fs::path TFmCtrl::treeFilePath()
 {
-    return dataFile("TVFThema" + checkedCategory(ComboBoxTVFCategory.text()) + ".tvf");
+    return dataFile("TVFThema" + sitetree::checkedNamePart("category", ComboBoxTVFCategory.text()) + ".tvf");
 }
 
 // ------------------------------------------------------------ tree file
