@@ -59,6 +59,8 @@ TFmMain::TFmMain()
     GroupBoxLanguage.setAlign(Align::Left);
     GroupBoxLanguage.setWidth(110);
     ComboBoxLanguage.setBounds(8, 18, 92, 22);
+    // Choosing restarts the program: the box takes no typing.
+    ComboBoxLanguage.dropDownList = true;
     ComboBoxLanguage.onChange = [this] { ComboBoxLanguageChange(); };
 
     PanelMTool.setAlign(Align::Client);
@@ -91,6 +93,7 @@ TFmMain::TFmMain()
     EditUbriths.setText("Ubriths");
     EditUbriths.setVisible(false);
     ComboBoxUbriths.setBounds(4, 4, 112, 22);
+    ComboBoxUbriths.dropDownList = true;
     ComboBoxUbriths.setColor(ColorBlack);
     ComboBoxUbriths.setFontColor(0x00FFFF);
     ComboBoxUbriths.onChange = [this] { ComboBoxUbrithsChange(); };
