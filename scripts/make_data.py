@@ -111,6 +111,10 @@ for i, lang in enumerate(('JPN', 'USA', 'CHN')):
     write(lang + '/Hlp.INI', lines)
 
 # ------------------------------------------------------------------ settings
+# Program-wide: the language, and the base search site (the product site's
+# search page, as the settings window's first connect site gives it).
+write('0Base.INI', ['[Begin]', 'Language=USA', '', '[Base]', 'URL=http://vantrel.example/',
+                    'FormName=cse-search-box', 'InputName=q'])
 # Free search sites: name, search page, form id, text field name. The
 # MediaWiki sites keep their header search form as id "searchform" with the
 # field "search"; the other engine's form is "sb_form" with the field "q".

@@ -52,8 +52,12 @@ TFmMain::TFmMain()
     PageControlMain.setAlign(Align::Client);
     PageControlMain.tabsLeft = true;
     PageControlMain.multiLine = true;
-    TabSheetMTool.setCaption("Tool");
-    TabSheetMBase.setCaption("URL");
+    // The strip is low: the two side tabs carry one sign each, as small as
+    // the icons they stand for.
+    TabSheetMTool.setCaption("⚙");
+    TabSheetMTool.setHint("Tool");
+    TabSheetMBase.setCaption("⌂");
+    TabSheetMBase.setHint("URL");
 
     GroupBoxLanguage.setCaption("Language");
     GroupBoxLanguage.setAlign(Align::Left);
