@@ -482,19 +482,7 @@ void TFmMain::ComboBoxUbrithsChange()
 
 // ------------------------------------------------- commands of later work
 
-void TFmMain::MMHLecSerchClick() {}
-void TFmMain::MMHTTreeViewClick() {}
-void TFmMain::MMHLBunchClick() {}
-void TFmMain::MMHSStartClick() {}
-void TFmMain::MMHSEndClick() {}
-void TFmMain::TimerBaseTimer() {}
 
-void TFmMain::showLectureStep(int step)
-{
-    LectureStep = step;
-    if (step >= 0 && step < static_cast<int>(LectureTexts.size()))
-        FmMemo->MemoLog.setText(LectureTexts[static_cast<size_t>(step)]);
-}
 
 // ------------------------------------------ text registers and info editor
 

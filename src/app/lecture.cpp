@@ -1,0 +1,136 @@
+// Lecture mode: a guided first-use tour that hides what later steps
+// introduce, shows each step's text in the memo window and blinks the
+// control to use next; and the short attention cue on the theme box.
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+namespace {
+
+struct Blink {
+    const char* lecture;
+    int step;
+    Control* (*control)();
+    int32_t on;
+    int32_t off;
+};
+
+Control* categoryBox() { return &FmCtrl->ComboBoxTVFCategory; }
+Control* categoryBar() { return &FmCtrl->ToolBarTVFCategory; }
+Control* tree() { return &FmCtrl->TreeViewEdd1; }
+Control* treeBar() { return &FmCtrl->ToolBarTreeVeiw; }
+Control* sharing() { return &FmCtrl->CheckListBoxSharing; }
+Control* bunchBox() { return &FmCtrl->ComboBoxBunch; }
+Control* bunchBar() { return &FmCtrl->ToolBarBunch; }
+Control* bunchGrid() { return &FmCtrl->StringGridBunch; }
+Control* runBar() { return &FmCpp->ToolBarCpp; }
+
+// The control each step makes blink, with its "on" and "off" colours.
+const Blink blinks[] = {
+    {"Serch", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},  {"Serch", 2, tree, 0xA6FFA6, 0x808080},
+    {"Serch", 3, sharing, 0xA6FFA6, 0x808080},       {"Serch", 4, bunchBox, 0xA6FFA6, 0x808080},
+    {"Serch", 5, runBar, 0xFFFFFF, 0x808080},        {"TTreeView", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},
+    {"TTreeView", 2, categoryBar, 0xA6FFA6, 0x808080}, {"TTreeView", 3, tree, 0xA6FFA6, 0x808080},
+    {"TTreeView", 4, treeBar, 0xEEFFEE, 0x808080},   {"LBunch", 1, bunchBox, 0xFFFFFF, 0xC0C0C0},
+    {"LBunch", 2, bunchBar, 0xD5D5AA, 0x808080},     {"LBunch", 3, bunchBar, 0xD5D5AA, 0x808080},
+    {"LBunch", 4, bunchGrid, 0xFFFFD2, 0x808080},    {"LBunch", 5, bunchBar, 0xD5D5AA, 0x808080},
+    {"LBunch", 6, bunchGrid, 0xFFFFD2, 0x808080},    {"LBunch", 7, bunchBar, 0xD5D5AA, 0x808080},
+};
+
+}  // namespace
+
+void TFmMain::MMHLecSerchClick()
+{
+    LectureName = "Serch";
+    MMHSStartClick();
+}
+
+void TFmMain::MMHTTreeViewClick()
+{
+    LectureName = "TTreeView";
+    MMHSStartClick();
+}
+
+void TFmMain::MMHLBunchClick()
+{
+    LectureName = "LBunch";
+    MMHSStartClick();
+    FmCtrl->ToolBarBunch.setVisible(true);
+}
+
+void TFmMain::MMHSStartClick()
+{
+    LectureStep = 1;
+    BlinkTick = 0;
+    TimerBase.setEnabled(true);
+    PageControlMain.setActivePage(&TabSheetMBase);
+    for (Control* control : std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing,
+                                                            &FmCtrl->ToolBarBunch, &FmCtrl->StringGridBunch,
+                                                            &FmCpp->ToolButtonAccessSele})
+        control->setVisible(false);
+    FmCpp->hide();
+    FmSys->hide();
+    {
+        platform::IniFile hlp(langPath("Hlp.INI"));
+        for (size_t i = 0; i < LectureTexts.size(); ++i)
+            LectureTexts[i] = hlp.readString(LectureName, "LecW" + std::to_string(i), "");
+    }
+    FmMemo->showPage(FmMemo->TabSheetMMulti);
+    FmMemo->setBounds(FmCtrl->left() + FmCtrl->width() + 10, FmCtrl->top(), 420, 300);
+    FmMemo->GroupBoxSource.setWidth(20);
+    showLectureStep(1);
+    FmMemo->bringToFront();
+}
+
+void TFmMain::MMHSEndClick()
+{
+    LectureName.clear();
+    for (Control* control : std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing,
+                                                            &FmCtrl->ToolBarBunch, &FmCtrl->StringGridBunch,
+                                                            &FmCpp->ToolButtonAccessSele})
+        control->setVisible(true);
+    FmCpp->show();
+    FmSys->show();
+    // The blink ends with the lecture: left running, an odd tick count
+    // would never reach the cue's end and keep the timer going for nothing.
+    TimerBase.setEnabled(false);
+    BlinkTick = 0;
+}
+
+void TFmMain::TimerBaseTimer()
+{
+    ++BlinkTick;
+    if (!LectureName.empty()) {
+        if (BlinkTick == 1 || BlinkTick == 5) {
+            for (const Blink& blink : blinks)
+                if (LectureName == blink.lecture && LectureStep == blink.step)
+                    blink.control()->setColor(BlinkTick == 1 ? blink.on : blink.off);
+        } else if (BlinkTick == 10) {
+            BlinkTick = 0;
+        }
+        return;
+    }
+    // The attention cue: the theme box turns red, then back to navy.
+    ++BlinkTick;
+    if (BlinkTick == 2) {
+        FmCpp->EditThemas.setFontColor(0x0000FF);
+    } else if (BlinkTick >= 10) {
+        FmCpp->EditThemas.setFontColor(0x800000);
+        TimerBase.setEnabled(false);
+        BlinkTick = 0;
+    }
+}
+
+void TFmMain::showLectureStep(int step)
+{
+    LectureStep = step;
+    if (step >= 0 && step < static_cast<int>(LectureTexts.size()))
+        FmMemo->MemoLog.setText(LectureTexts[static_cast<size_t>(step)]);
+}
