@@ -448,7 +448,7 @@ void TFmMain::ComboBoxLanguageChange()
     MMTRestartClick();
 }
 
-void TFmMain::MMSHaifuClick() {}
+
 
 void TFmMain::MMHHelpClick() { app().shell().open(siteBase() + LangName + "/Help/"); }
 

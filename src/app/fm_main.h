@@ -40,6 +40,9 @@ public:
     platform::fs::path langPath(const std::string& name) const;
     platform::fs::path langFolder() const;
     std::string siteBase() const;
+    // Where the distribution copy goes: 0Base.INI [Begin] DistributionRoot,
+    // or Product/vantrel120703 in the data folder.
+    platform::fs::path distributionRoot() const;
 
     // ---- controls
     framework::PageControl& PageControlMain;
