@@ -141,6 +141,19 @@ for lang, lines in BASE.items():
     write(lang + '/Base.INI', lines)
     write(lang + '/FreeSerchSite.txt', [site[0] for site in sites])
 
+# ------------------------------------------------------------------ operation tables
+# One sample operation site per language: move into the page, click the
+# search field, paste the search text, press Return.
+for lang in ('JPN', 'USA', 'CHN'):
+    write(lang + '/ManipSite.txt', ['Sample'])
+    rows = [('BrowsXY', '120', '40', '0'), ('ClickSngle', '0', '0', '0'), ('Past', '0', '0', '0'),
+            ('Return', '0', '0', '0'), ('End', '0', '0', '0')]
+    lines = ['[Info]', 'Site=Sample', '', '[Sample]', 'URL=http://vantrel.example/' + lang + '/']
+    for c in range(1, 5):
+        for r in range(1, 16):
+            lines.append('%d,%d=%s' % (c, r, rows[r - 1][c - 1] if r <= len(rows) else ('End' if c == 1 else '0')))
+    write(lang + '/Manip.INI', lines)
+
 # ------------------------------------------------------------------ trees
 write('JPN/TVFCategory.txt', ['X', '趣味', '経済'])
 write('USA/TVFCategory.txt', ['X', 'Hobby', 'Economic'])

@@ -139,6 +139,14 @@ TFmCpp::TFmCpp()
     StringGridManip.editing = true;
     StringGridManip.alwaysShowEditor = true;
     StringGridManip.colSizing = true;
+    StringGridManip.onMouseDown = [this](const MouseEvent& e) { StringGridManipMouseDown(e); };
+    EditPosX.onChange = [this] { EditPosXChange(); };
+    EditPosY.onChange = [this] { EditPosYChange(); };
+    EditManipStr.onChange = [this] { EditManipStrChange(); };
+    UpDownPosX.onUpDownClick = [this](UpDownButton) { EditPosXChange(); };
+    UpDownPosY.onUpDownClick = [this](UpDownButton) { EditPosYChange(); };
+    LabelBrwsXY.onMouseMove = [this](const MouseEvent& e) { LabelBrwsXYMouseMove(e); };
+    LabelBrwsXY.onDblClick = [this] { LabelBrwsXYDblClick(); };
     PanelInputTool.setBounds(20, 200, 150, 80);
     PanelInputTool.setVisible(false);
     ToolButtonSelect.setCaption("Cmd");
@@ -298,8 +306,22 @@ void TFmCpp::buildMenus()
     MenuItem& manipGridFile = item("PMManipSFile", manipGrid, "File", nullptr);
     item("PMManipSFRead", manipGridFile, "Read", &TFmCpp::PMManipSFReadClick);
     item("PMManipSFWrite", manipGridFile, "Write", &TFmCpp::PMManipSFWriteClick);
+    MenuItem& manipEvent = item("PMManipSGEvent", manipGrid, "Event", nullptr);
+    item("PMMSGEClear", manipEvent, "Clear", &TFmCpp::PMMSGEClearClick);
+    MenuItem& manipValue = item("PMManipSGEValue", manipEvent, "Value", nullptr);
+    item("PMManipSGEVSet", manipValue, "Set", &TFmCpp::PMManipSGEVSetClick);
+    item("PMManipSGEVBigan", manipValue, "Bigan", &TFmCpp::PMManipSGEVBiganClick);
+    item("PMMSGEBrwsXY", manipEvent, "BrwsXY", &TFmCpp::PMMSGEBrwsXYClick);
     MenuItem& manipTool = item("PMManipTool1", manip, "Tool1", nullptr);
     item("PMManipT1Save", manipTool, "Save", &TFmCpp::ToolButtonManipSaveClick);
+    item("PMManipT1Delete", manipTool, "Delete", &TFmCpp::PMManipT1DeleteClick);
+    item("PMManipT1Access", manipTool, "Access", &TFmCpp::PMManipT1AccessClick);
+    item("PMManipT1Run", manipTool, "Run", &TFmCpp::PMManipT1RunClick);
+    MenuItem& manipTool2 = item("PMManipTool2", manip, "Tool2", nullptr);
+    item("ManipT2Close", manipTool2, "Close", &TFmCpp::ManipT2CloseClick);
+    item("PMManipTRowInsert", manipTool2, "RowInsert", &TFmCpp::PMManipTRowInsertClick);
+    item("PMManipTRowDelete", manipTool2, "RowDelete", &TFmCpp::PMManipTRowDeleteClick);
+    ToolButtonToolReturn.dropDownMenu = &manipTool2;
 
     ToolButtonAccessSele.dropDownMenu = &tool;
     ToolButtonFreeSave.dropDownMenu = &freeTool;
@@ -348,6 +370,8 @@ void TFmCpp::FormCreate()
     CurrentTab = 0;
     StartTab = 0;
     readCaptions();
+    // The input tool offers the site tree window's operation commands.
+    ToolButtonSelect.dropDownMenu = &FmCtrl->find<MenuItem>("PMManipulates");
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         setBounds(base.readInteger("FmCpp", "Left", 250), base.readInteger("FmCpp", "Top", 120), width(), height());

@@ -178,6 +178,21 @@ public:
     void ToolButtonManipSaveClick();
     void GroupBoxManipulatesClick();
     void TimerXYTimer();
+    void PMMSGEClearClick();
+    void PMManipSGEVBiganClick();
+    void PMMSGEBrwsXYClick();
+    void PMManipT1DeleteClick();
+    void PMManipT1AccessClick();
+    void PMManipT1RunClick();
+    void ManipT2CloseClick();
+    void PMManipTRowInsertClick();
+    void PMManipTRowDeleteClick();
+    void StringGridManipMouseDown(const framework::MouseEvent& event);
+    void EditPosXChange();
+    void EditPosYChange();
+    void EditManipStrChange();
+    void LabelBrwsXYMouseMove(const framework::MouseEvent& event);
+    void LabelBrwsXYDblClick();
 
 private:
     void buildPagePool();

@@ -327,7 +327,7 @@ void TFmCtrl::buildMenus()
     MenuItem& access = item("PMJoinAccess", join, "Access", nullptr);
     item("PMJoinAOperator", access, "Operator", &TFmCtrl::PMJoinAOperatorClick);
 
-    item("PMManipulates", popup, "Manipulates", nullptr);
+    buildOperationMenu(item("PMManipulates", popup, "Manipulates", nullptr));
 
     // Tool buttons open their group of the window's one pop-up menu.
     ToolButtonTVFFunc.dropDownMenu = &comb;
@@ -415,7 +415,6 @@ void TFmCtrl::TabSheetMAJoinShow() { PMJoinASetClick(); }
 void TFmCtrl::ToolButtonUpDataClick() {}
 void TFmCtrl::UpDownUpDateSeleChanging(bool&) {}
 void TFmCtrl::ToolButtonUpDataDownLoadClick() {}
-void TFmCtrl::PMMSrcRunClick() {}
 void TFmCtrl::httpTestGet(const std::string&) {}
 std::string TFmCtrl::httpHeader() const { return {}; }
 std::string TFmCtrl::httpBody() const { return {}; }

@@ -2,7 +2,9 @@
 // The site tree and lists window: theme trees and their categories, word
 // lists, sharing words, the Assist page, operation programs and downloads.
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/form.h"
 #include "platform/files.h"
@@ -33,6 +35,17 @@ public:
     int PressedRow = 0;
     std::string ClickedWord;
     framework::StringGrid* ActiveBunchGrid = nullptr;
+
+    // ---- operation programs
+    std::string OpeMode;
+    std::string CurrentCommand;
+    int ScreenX = 0;
+    int ScreenY = 0;
+    int BrowsX = 0;
+    int BrowsY = 0;
+    int MemoryX = 0;
+    int MemoryY = 0;
+    int WaitCount = 0;
 
     // ---- controls
     framework::PageControl& PageControlMain;
@@ -182,7 +195,36 @@ public:
     void ToolButtonUpDataClick();
     void UpDownUpDateSeleChanging(bool& allowChange);
     void ToolButtonUpDataDownLoadClick();
+
+    // ---- operation programs (operation_programs.cpp)
     void PMMSrcRunClick();
+    void PMMProcessingSeleClick();
+    void PMMKSetClick();
+    void PMMKBReturnClick();
+    void PMMKBDeleteClick();
+    void PMMKBBackSpaceClick();
+    void PMMKBSpaceClick();
+    void PMMKCCopyClick();
+    void PMMKCPastClick();
+    void PMMKCChoosingCompletelyClick();
+    void PMMKFCapsLockClick();
+    void PMMKMTabClick();
+    void PMMKMTabBackClick();
+    void PMMKMUpClick();
+    void PMMKMDownClick();
+    void PMMKMLeftClick();
+    void PMMKMRightClick();
+    void PMMKAltClick();
+    void PMMMPMemoryClick();
+    void PMMMBrowsXYClick();
+    void PMMMScreenXYClick();
+    void PMMMPReturnsClick();
+    void PMMMClickSngleClick();
+    void PMMMClickWClick();
+    void PMMSReadStrClick();
+    void PMMSWaitClick();
+    void PMMSEndClick();
+    void PMMS0Click();
 
     // The settings window's HTTP test page: a fetch with the window's HTTP
     // client and the parts of its last reply.
@@ -203,5 +245,11 @@ public:
 
 private:
     void buildMenus();
+    void buildOperationMenu(framework::MenuItem& root);
+    // The three steps every operation command runs: its log lines, the
+    // recording into the operation table, the replay action.
+    void operationCommand(const std::string& name, const std::vector<std::string>& logLines,
+                          const std::function<void()>& action);
+    void sendKey(int key, int modifier = 0);
     void readCaptions();
 };

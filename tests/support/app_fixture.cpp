@@ -60,9 +60,11 @@ void AppFixture::start()
 {
     if (createListFiles) {
         for (const char* lang : {"JPN", "USA", "CHN"}) {
-            const auto list = data() / lang / "FreeSerchSite.txt";
-            if (!std::filesystem::exists(list))
-                writeRaw(list, "");
+            for (const char* name : {"FreeSerchSite.txt", "ManipSite.txt"}) {
+                const auto list = data() / lang / name;
+                if (!std::filesystem::exists(list))
+                    writeRaw(list, "");
+            }
         }
     }
     vantrel::setDataFolder(data());

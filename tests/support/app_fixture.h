@@ -40,8 +40,8 @@ protected:
     std::map<std::string, browserctl::ScriptedWebBrowser*> browsers;
     std::function<void(browserctl::ScriptedWebBrowser&)> onBrowserCreated;
     browserctl::ScriptedWebBrowser* browser(const std::string& hostName);
-    // start() writes an empty free-site list into each language folder
-    // that has none, as every installation has one.
+    // start() writes empty free-site and operation-site lists into each
+    // language folder that has none, as every installation has them.
     bool createListFiles = true;
     // Runs after the application exists and before the first window is
     // created (a Qt test binds its windows here).

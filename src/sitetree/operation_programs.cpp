@@ -1,0 +1,305 @@
+// Operation programs: the command vocabulary that records steps into the
+// browser window's operation table and replays them as keyboard and mouse
+// input. Every command writes its line to the memo window's log.
+
+#include <map>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "framework/application.h"
+#include "framework/convert.h"
+#include "memo/fm_memo.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+namespace {
+
+// Windows virtual-key codes.
+constexpr int VkReturn = 0x0D;
+constexpr int VkDelete = 0x2E;
+constexpr int VkBack = 0x08;
+constexpr int VkSpace = 0x20;
+constexpr int VkControl = 0x11;
+constexpr int VkShift = 0x10;
+constexpr int VkMenu = 0x12;
+constexpr int VkCapital = 0x14;
+constexpr int VkTab = 0x09;
+constexpr int VkLeft = 0x25;
+constexpr int VkUp = 0x26;
+constexpr int VkRight = 0x27;
+constexpr int VkDown = 0x28;
+
+void log(const std::string& line) { FmMemo->MemoLog.addLine(line); }
+
+}  // namespace
+
+void TFmCtrl::buildOperationMenu(MenuItem& root)
+{
+    auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmCtrl::*handler)()) -> MenuItem& {
+        return makeCommand<TFmCtrl>(name, parent, caption, handler);
+    };
+    MenuItem& keys = item("PMMKeyEvent", root, "1 KeyEvent", nullptr);
+    MenuItem& base = item("PMMKBase", keys, "Base 1100", nullptr);
+    item("PMMKBReturn", base, "Return", &TFmCtrl::PMMKBReturnClick);
+    item("PMMKBDelete", base, "Delete", &TFmCtrl::PMMKBDeleteClick);
+    item("PMMKBBackSpace", base, "BackSpace", &TFmCtrl::PMMKBBackSpaceClick);
+    item("PMMKBSpace", base, "Space", &TFmCtrl::PMMKBSpaceClick);
+    MenuItem& ctrl = item("PMMKCtrl", keys, "Ctrl 1200", nullptr);
+    item("PMMKCCopy", ctrl, "Copy", &TFmCtrl::PMMKCCopyClick);
+    item("PMMKCPast", ctrl, "Past", &TFmCtrl::PMMKCPastClick);
+    item("PMMKCChoosingCompletely", ctrl, "ChoosingCompletely", &TFmCtrl::PMMKCChoosingCompletelyClick);
+    item("PMMKAlt", keys, "Alt=1300", &TFmCtrl::PMMKAltClick);
+    MenuItem& fanc = item("PMMKFanc", keys, "Fanc 1400", nullptr);
+    item("PMMKFCapsLock", fanc, "CapsLock", &TFmCtrl::PMMKFCapsLockClick);
+    MenuItem& move = item("PMMKMove", keys, "Move 1500", nullptr);
+    item("PMMKMTab", move, "Tab", &TFmCtrl::PMMKMTabClick);
+    item("PMMKMTabBack", move, "TabBack", &TFmCtrl::PMMKMTabBackClick);
+    item("PMMKMUp", move, "Up", &TFmCtrl::PMMKMUpClick);
+    item("PMMKMDown", move, "Down", &TFmCtrl::PMMKMDownClick);
+    item("PMMKMLeft", move, "Left", &TFmCtrl::PMMKMLeftClick);
+    item("PMMKMRight", move, "Right", &TFmCtrl::PMMKMRightClick);
+    item("PMMKSet", keys, "Set", &TFmCtrl::PMMKSetClick).setVisible(false);
+    MenuItem& mouse = item("PMMMouse", root, "2 Mouse", nullptr);
+    MenuItem& pos = item("PMMMPos", mouse, "Pos", nullptr);
+    item("PMMMPMemory", pos, "Memory", &TFmCtrl::PMMMPMemoryClick);
+    item("PMMMPReturns", pos, "Returns.", &TFmCtrl::PMMMPReturnsClick).setVisible(false);
+    item("PMMMBrowsXY", mouse, "BrowsXY", &TFmCtrl::PMMMBrowsXYClick);
+    item("PMMMScreenXY", mouse, "ScreenXY", &TFmCtrl::PMMMScreenXYClick);
+    MenuItem& click = item("PMMMClick", mouse, "Click", nullptr);
+    item("PMMMClickSngle", click, "ClickSngle", &TFmCtrl::PMMMClickSngleClick);
+    item("PMMMClickW", click, "ClickW", &TFmCtrl::PMMMClickWClick);
+    MenuItem& sys = item("PMMSys", root, "4 Sys", nullptr);
+    item("PMMSReadStr", sys, "ReadStr", &TFmCtrl::PMMSReadStrClick);
+    item("PMMSWait", sys, "Wait", &TFmCtrl::PMMSWaitClick);
+    MenuItem& section = item("PMMSection", sys, "Section", nullptr);
+    item("PMMSEnd", section, "End", &TFmCtrl::PMMSEndClick);
+    item("PMMS0", section, "0", &TFmCtrl::PMMS0Click);
+    item("PMMRun", root, "Run", &TFmCtrl::PMMSrcRunClick);
+}
+
+void TFmCtrl::operationCommand(const std::string& name, const std::vector<std::string>& logLines,
+                               const std::function<void()>& action)
+{
+    for (const auto& line : logLines)
+        log(line);
+    if (OpeMode == "Input") {
+        FmCpp->StringGridManip.setCell(1, FmCpp->ManipRow, name);
+        if (name == "BrowsXY" || name == "ScreenXY") {
+            FmCpp->PanelITPosXY.setVisible(true);
+            FmCpp->find<MenuItem>("PMMSGEBrwsXY").setChecked(true);
+            FmCpp->PMMSGEBrwsXYClick();
+        } else if (name == "ReadStr" || name == "Wait") {
+            FmCpp->EditManipStr.setVisible(true);
+        }
+    }
+    if (OpeMode == "Run" && action)
+        action();
+}
+
+void TFmCtrl::PMMKSetClick()
+{
+    // The keys go to the window that has the focus.
+}
+
+void TFmCtrl::sendKey(int key, int modifier)
+{
+    PMMKSetClick();
+    InputSynth& input = app().input();
+    if (modifier)
+        input.keyEvent(modifier, false);
+    input.keyEvent(key, false);
+    input.keyEvent(key, true);
+    if (modifier)
+        input.keyEvent(modifier, true);
+}
+
+void TFmCtrl::PMMKBReturnClick() { operationCommand("Return", {"OpePrg->Return"}, [this] { sendKey(VkReturn); }); }
+void TFmCtrl::PMMKBDeleteClick() { operationCommand("Delete", {"OpePrg->Delete"}, [this] { sendKey(VkDelete); }); }
+void TFmCtrl::PMMKBBackSpaceClick()
+{
+    operationCommand("BackSpace", {"OpePrg->BackSpace"}, [this] { sendKey(VkBack); });
+}
+void TFmCtrl::PMMKBSpaceClick() { operationCommand("Space", {"OpePrg->Space"}, [this] { sendKey(VkSpace); }); }
+void TFmCtrl::PMMKCCopyClick()
+{
+    operationCommand("Copy", {"OpePrg->Copy", "wrd = " + app().clipboard().text()},
+                     [this] { sendKey(0x43, VkControl); });
+}
+void TFmCtrl::PMMKCPastClick()
+{
+    operationCommand("Past", {"wrd = " + app().clipboard().text()}, [this] { sendKey(0x56, VkControl); });
+}
+void TFmCtrl::PMMKCChoosingCompletelyClick()
+{
+    operationCommand("ChoosComp", {"OpePrg->ChoosComp"}, [this] { sendKey(0x41, VkControl); });
+}
+void TFmCtrl::PMMKFCapsLockClick()
+{
+    operationCommand("CapsLock", {"OpePrg->CapsLock"}, [this] { sendKey(VkCapital); });
+}
+void TFmCtrl::PMMKMTabClick() { operationCommand("Tab", {"OpePrg->Tab"}, [this] { sendKey(VkTab); }); }
+void TFmCtrl::PMMKMTabBackClick()
+{
+    operationCommand("TabBack", {"OpePrg->TabBack"}, [this] { sendKey(VkTab, VkShift); });
+}
+void TFmCtrl::PMMKMUpClick() { operationCommand("Up", {"OpePrg->Up"}, [this] { sendKey(VkUp); }); }
+void TFmCtrl::PMMKMDownClick() { operationCommand("Down", {"OpePrg->Down"}, [this] { sendKey(VkDown); }); }
+void TFmCtrl::PMMKMLeftClick() { operationCommand("Left", {"OpePrg->Left"}, [this] { sendKey(VkLeft); }); }
+void TFmCtrl::PMMKMRightClick() { operationCommand("Right", {"OpePrg->Right"}, [this] { sendKey(VkRight); }); }
+void TFmCtrl::PMMKAltClick() { operationCommand("Alt", {"OpePrg->Alt"}, [this] { sendKey(0x46, VkMenu); }); }
+
+void TFmCtrl::PMMMPMemoryClick()
+{
+    operationCommand("Memory", {"OpePrg->Memory"}, [this] { app().input().cursorPos(MemoryX, MemoryY); });
+}
+
+void TFmCtrl::PMMMBrowsXYClick()
+{
+    operationCommand("BrowsXY",
+                     {"OpePrg->BrowsXY", "X=" + std::to_string(BrowsX) + " : Y=" + std::to_string(BrowsY)}, [this] {
+                         // A point of the Manipulates page's browser area.
+                         TFmCpp& cpp = *FmCpp;
+                         const int x = cpp.left() + cpp.width() - cpp.pagesOf(1).width() + BrowsX - 4;
+                         const int y = cpp.top() + cpp.height() - cpp.browserHost(1, 1).height() + BrowsY - 11;
+                         app().input().setCursorPos(x, y);
+                     });
+}
+
+void TFmCtrl::PMMMScreenXYClick()
+{
+    operationCommand("ScreenXY",
+                     {"OpePrg->ScreenXY", "X=" + std::to_string(ScreenX) + " : Y=" + std::to_string(ScreenY)},
+                     [this] { app().input().setCursorPos(ScreenX, ScreenY); });
+}
+
+void TFmCtrl::PMMMPReturnsClick()
+{
+    operationCommand("Returns", {"OpePrg->Returns"}, [this] {
+        ScreenX = MemoryX;
+        ScreenY = MemoryY;
+        PMMMScreenXYClick();
+    });
+}
+
+void TFmCtrl::PMMMClickSngleClick()
+{
+    operationCommand("ClickSngle", {"OpePrg->ClickSngle"}, [] {
+        InputSynth& input = app().input();
+        input.leftButton(false);
+        input.leftButton(true);
+        input.leftButton(false);
+        input.leftButton(true);
+    });
+}
+
+void TFmCtrl::PMMMClickWClick()
+{
+    operationCommand("ClickW", {"OpePrg->ClickW"}, [] {
+        InputSynth& input = app().input();
+        for (int i = 0; i < 4; ++i) {
+            input.leftButton(false);
+            input.leftButton(true);
+        }
+    });
+}
+
+void TFmCtrl::PMMSReadStrClick() { operationCommand("ReadStr", {"OpePrg->ReadStr"}, nullptr); }
+
+void TFmCtrl::PMMSWaitClick()
+{
+    operationCommand("Wait", {"OpePrg->Wait"}, [this] {
+        Clock& clock = app().clock();
+        EventPump& pump = app().pump();
+        for (int i = 0; i < WaitCount; ++i) {
+            // The window twitches, so the user sees the program is waiting.
+            setHeight(height() + 5);
+            setHeight(height() - 5);
+            const uint64_t start = clock.tickCount();
+            while (clock.tickCount() - start < 100) {
+                pump.processEvents();
+                pump.sleepMs(2);
+            }
+        }
+    });
+}
+
+void TFmCtrl::PMMSEndClick() { operationCommand("End", {"OpePrg->End"}, nullptr); }
+
+void TFmCtrl::PMMS0Click() { operationCommand("0", {"OpePrg->0"}, nullptr); }
+
+void TFmCtrl::PMMProcessingSeleClick()
+{
+    log("OpCd->" + CurrentCommand);
+    static const std::map<std::string, void (TFmCtrl::*)()> commands = {
+        {"Return", &TFmCtrl::PMMKBReturnClick},
+        {"Delete", &TFmCtrl::PMMKBDeleteClick},
+        {"BackSpace", &TFmCtrl::PMMKBBackSpaceClick},
+        {"Space", &TFmCtrl::PMMKBSpaceClick},
+        {"Copy", &TFmCtrl::PMMKCCopyClick},
+        {"Past", &TFmCtrl::PMMKCPastClick},
+        {"ChoosComp", &TFmCtrl::PMMKCChoosingCompletelyClick},
+        {"CapsLock", &TFmCtrl::PMMKFCapsLockClick},
+        {"Tab", &TFmCtrl::PMMKMTabClick},
+        {"TabBack", &TFmCtrl::PMMKMTabBackClick},
+        {"Up", &TFmCtrl::PMMKMUpClick},
+        {"Down", &TFmCtrl::PMMKMDownClick},
+        {"Left", &TFmCtrl::PMMKMLeftClick},
+        {"Right", &TFmCtrl::PMMKMRightClick},
+        {"Alt", &TFmCtrl::PMMKAltClick},
+        {"Memory", &TFmCtrl::PMMMPMemoryClick},
+        {"BrowsXY", &TFmCtrl::PMMMBrowsXYClick},
+        {"ScreenXY", &TFmCtrl::PMMMScreenXYClick},
+        {"Returns", &TFmCtrl::PMMMPReturnsClick},
+        {"ClickSngle", &TFmCtrl::PMMMClickSngleClick},
+        {"ClickW", &TFmCtrl::PMMMClickWClick},
+        {"ReadStr", &TFmCtrl::PMMSReadStrClick},
+        {"Wait", &TFmCtrl::PMMSWaitClick},
+    };
+    auto it = commands.find(CurrentCommand);
+    if (it != commands.end())
+        (this->*(it->second))();
+}
+
+void TFmCtrl::PMMSrcRunClick()
+{
+    FmMemo->MemoLog.clear();
+    app().clipboard().setText(FmCpp->EditThemas.text() + FmCpp->CurrentEntry);
+    OpeMode = "Run";
+    FmCpp->PMManipSGEVSetClick();
+    PMMMPMemoryClick();
+    ScreenX = left() + 2;
+    ScreenY = top() + 2;
+    PMMMScreenXYClick();
+    const StringGrid& table = FmCpp->StringGridManip;
+    const int rows = FmCpp->ManipRows;
+    const int cols = FmCpp->ManipCols;
+    for (int r = 1; r < rows; ++r) {
+        for (int k = 1; k <= cols; ++k) {
+            const std::string cell = table.cell(k, r);
+            if (k == 1) {
+                CurrentCommand = cell;
+                if (CurrentCommand == "End")
+                    return;
+            } else if (k == 2) {
+                if (CurrentCommand == "BrowsXY")
+                    BrowsX = StrToInt(cell);
+                else if (CurrentCommand == "ScreenXY")
+                    ScreenX = StrToInt(cell);
+            } else if (k == 3) {
+                if (CurrentCommand == "BrowsXY")
+                    BrowsY = StrToInt(cell);
+                else if (CurrentCommand == "ScreenXY")
+                    ScreenY = StrToInt(cell);
+            } else if (k == 4) {
+                if (CurrentCommand == "ReadStr")
+                    app().clipboard().setText(cell);
+                else if (CurrentCommand == "Wait")
+                    WaitCount = StrToInt(cell);
+                PMMProcessingSeleClick();
+            }
+        }
+    }
+    PMMMPReturnsClick();
+}
