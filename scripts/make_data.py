@@ -129,8 +129,8 @@ FREE_SITES = {
             ('Bing', 'https://www.bing.com/', 'sb_form', 'q')],
 }
 BASE = {
-    'JPN': ['[TVF]', 'Category=趣味', '', '[List]', 'Bunch=都道府県'],
-    'USA': ['[TVF]', 'Category=Hobby', '', '[List]', 'Bunch=Area'],
+    'JPN': ['[TVF]', 'Category=趣味', '', '[List]', 'Bunch=都道府県', '', '[Chang]', 'Category=数字'],
+    'USA': ['[TVF]', 'Category=Hobby', '', '[List]', 'Bunch=Area', '', '[Chang]', 'Category=Count'],
     'CHN': ['[TVF]', 'Category=X', '', '[List]', 'Bunch=5W4H'],
 }
 for lang, lines in BASE.items():
@@ -153,6 +153,35 @@ for lang in ('JPN', 'USA', 'CHN'):
         for r in range(1, 16):
             lines.append('%d,%d=%s' % (c, r, rows[r - 1][c - 1] if r <= len(rows) else ('End' if c == 1 else '0')))
     write(lang + '/Manip.INI', lines)
+
+# ------------------------------------------------------------------ replacement tables
+def table(path, header, rows):
+    cols = len(header) + 1
+    lines = ['[Info]', 'ColMax=%d' % cols, 'RowMax=%d' % (len(rows) + 1), '', '[Data]']
+    for c, name in enumerate(header, 1):
+        lines.append('%d,0=%s' % (c, name))
+    for r, row in enumerate(rows, 1):
+        lines.append('0,%d=[y]' % r)
+        for c, word in enumerate(row, 1):
+            lines.append('%d,%d=%s' % (c, r, word))
+    write(path, lines)
+
+
+numbers = [str(n) for n in range(1, 11)]
+table('JPN/Cng数字.INI', ['算用数字', '漢数字', '全角数字'],
+      list(zip(numbers, ['一', '二', '三', '四', '五', '六', '七', '八', '九', '十'],
+               ['１', '２', '３', '４', '５', '６', '７', '８', '９', '１０'])))
+table('JPN/Cng言語.INI', ['日本語', '英語', '中国語'],
+      [('こんにちは', 'hello', '你好'), ('ありがとう', 'thank you', '谢谢'), ('さようなら', 'goodbye', '再见'),
+       ('はい', 'yes', '是'), ('いいえ', 'no', '不')])
+table('USA/CngCount.INI', ['Digits', 'Words', 'Ordinal'],
+      list(zip(numbers, ['one', 'two', 'three', 'four', 'five', 'six', 'seven', 'eight', 'nine', 'ten'],
+               ['first', 'second', 'third', 'fourth', 'fifth', 'sixth', 'seventh', 'eighth', 'ninth', 'tenth'])))
+table('USA/CngLinguistics.INI', ['English', 'Japanese', 'French'],
+      [('hello', 'こんにちは', 'bonjour'), ('thank you', 'ありがとう', 'merci'), ('goodbye', 'さようなら', 'au revoir'),
+       ('yes', 'はい', 'oui'), ('no', 'いいえ', 'non')])
+write('JPN/Chang.txt', ['言語', '数字'])
+write('USA/Chang.txt', ['Count', 'Linguistics'])
 
 # ------------------------------------------------------------------ trees
 write('JPN/TVFCategory.txt', ['X', '趣味', '経済'])

@@ -1,19 +1,247 @@
 #include "docedit/fm_doc_edi.h"
 
+#include "app/captions.h"
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "framework/application.h"
+#include "framework/text_util.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "sitetree/tvf.h"
+
 using namespace framework;
 
-TFmDocEdi::TFmDocEdi() : Form("FmDocEdi"), StringGridChang(make<StringGrid>("StringGridChang", nullptr))
+TFmDocEdi::TFmDocEdi()
+    : Form("FmDocEdi"),
+      GroupBoxChang(make<GroupBox>("GroupBoxChang", nullptr)),
+      MemoBlue(make<Memo>("MemoBlue", &GroupBoxChang)),
+      SplitterChang(make<Splitter>("SplitterChang", &GroupBoxChang)),
+      MemoRed(make<Memo>("MemoRed", &GroupBoxChang)),
+      PageControlMain(make<PageControl>("PageControlMain", nullptr)),
+      TabSheetMEdit(make<TabSheet>("TabSheetMEdit", &PageControlMain)),
+      ToolBarEdit(make<ToolBar>("ToolBarEdit", &TabSheetMEdit)),
+      ToolButtonEdit(make<ToolButton>("ToolButtonEdit", &ToolBarEdit)),
+      TreeViewMoji(make<TreeView>("TreeViewMoji", &TabSheetMEdit)),
+      TabSheetChang(make<TabSheet>("TabSheetChang", &PageControlMain)),
+      PanelChang(make<Panel>("PanelChang", &TabSheetChang)),
+      ComboBoxChang(make<ComboBox>("ComboBoxChang", &PanelChang)),
+      ComboBoxWCCpy(make<ComboBox>("ComboBoxWCCpy", &PanelChang)),
+      LabelWCCpyNum(make<Label>("LabelWCCpyNum", &PanelChang)),
+      LabelArrow(make<Label>("LabelArrow", &PanelChang)),
+      ComboBoxWCPst(make<ComboBox>("ComboBoxWCPst", &PanelChang)),
+      LabelWCPstNum(make<Label>("LabelWCPstNum", &PanelChang)),
+      ToolBarChang(make<ToolBar>("ToolBarChang", &PanelChang)),
+      ToolButtonChang(make<ToolButton>("ToolButtonChang", &ToolBarChang)),
+      StringGridChang(make<StringGrid>("StringGridChang", &TabSheetChang))
 {
-    setBounds(120, 55, 320, 420);
+    setBounds(120, 55, 320, 480);
     setCaption("DocEdit");
+
+    GroupBoxChang.setCaption("Change");
+    GroupBoxChang.setColor(16765183);
+    GroupBoxChang.setAlign(Align::Top);
+    GroupBoxChang.setHeight(90);
+    MemoBlue.setAlign(Align::Left);
+    MemoBlue.setWidth(150);
+    MemoBlue.setText("Blur");
+    MemoBlue.scrollVertical = true;
+    MemoBlue.setFontColor(0xFF0000);
+    MemoBlue.onEnter = [this] { MemoBlueEnter(); };
+    SplitterChang.setAlign(Align::Left);
+    SplitterChang.setWidth(3);
+    MemoRed.setAlign(Align::Client);
+    MemoRed.setText("Red");
+    MemoRed.setFontColor(0x0000FF);
+    MemoRed.onEnter = [this] { MemoRedEnter(); };
+
+    PageControlMain.setAlign(Align::Client);
+    PageControlMain.buttonStyle = true;
+    TabSheetMEdit.setCaption("Edit");
+    ToolBarEdit.setAlign(Align::Top);
+    ToolBarEdit.setHeight(24);
+    ToolButtonEdit.setCaption("Tool");
+    ToolButtonEdit.dropDown = true;
+    ToolButtonEdit.onClick = [this] { ToolButtonEditClick(); };
+    TreeViewMoji.setAlign(Align::Client);
+    TreeViewMoji.indent = 19;
+    TreeViewMoji.onClick = [this] { TreeViewMojiClick(); };
+    // Red wins over blue when a node names both.
+    TreeViewMoji.nodeFontColor = [](const TreeNode& node) -> int32_t {
+        if (contains(node.text(), "赤"))
+            return 0x0000FF;
+        if (contains(node.text(), "青"))
+            return 0xFF0000;
+        return ColorDefault;
+    };
+
+    TabSheetChang.setCaption("Chang");
+    TabSheetChang.onShow = [this] { TabSheetChangShow(); };
+    PanelChang.setAlign(Align::Top);
+    PanelChang.setHeight(52);
+    ComboBoxChang.setBounds(2, 2, 150, 22);
+    ComboBoxChang.setText("WrdCng");
+    ComboBoxChang.onClick = [this] { ComboBoxChangClick(); };
+    ToolBarChang.setBounds(156, 0, 60, 26);
+    ToolButtonChang.setCaption("Tool");
+    ToolButtonChang.dropDown = true;
+    ToolButtonChang.onClick = [this] { MMSChangTSaveClick(); };
+    LabelWCCpyNum.setBounds(2, 30, 14, 16);
+    LabelWCCpyNum.setCaption("0");
+    ComboBoxWCCpy.setBounds(16, 28, 100, 22);
+    ComboBoxWCCpy.setText("Cpy");
+    ComboBoxWCCpy.onChange = [this] { ComboBoxWCCpyChange(); };
+    ComboBoxWCCpy.onClick = [this] { ComboBoxWCCpyChange(); };
+    LabelArrow.setBounds(120, 30, 20, 16);
+    LabelArrow.setCaption(">>");
+    LabelWCPstNum.setBounds(140, 30, 14, 16);
+    LabelWCPstNum.setCaption("1");
+    ComboBoxWCPst.setBounds(156, 28, 100, 22);
+    ComboBoxWCPst.setText("Pst");
+    ComboBoxWCPst.onChange = [this] { ComboBoxWCPstChange(); };
+    ComboBoxWCPst.onClick = [this] { ComboBoxWCPstChange(); };
     StringGridChang.setAlign(Align::Client);
     StringGridChang.setColCount(15);
     StringGridChang.setRowCount(50);
     StringGridChang.setDefaultColWidth(72);
     StringGridChang.setDefaultRowHeight(16);
     StringGridChang.editing = true;
+    StringGridChang.rangeSelect = true;
+    StringGridChang.colSizing = true;
+    StringGridChang.rowMoving = true;
+    StringGridChang.colMoving = true;
+    StringGridChang.tabs = true;
+    StringGridChang.onMouseDown = [this](const MouseEvent& e) { StringGridChangMouseDown(e); };
+
+    PageControlMain.setActivePage(&TabSheetMEdit);
+    buildMenus();
+    loadDefaultTree();
 }
 
-void TFmDocEdi::MMSEditPSelTextClick() {}
-void TFmDocEdi::MMSWTRowChangFromMemoClick() {}
-void TFmDocEdi::MMSChangTSaveClick() {}
+void TFmDocEdi::buildMenus()
+{
+    // The commands sit in a hidden menu; the tool buttons open its parts.
+    MenuItem& sys = makeMenu("MMSys", nullptr, "Sys");
+    popupMenus.push_back(&sys);
+    auto item = [this](const char* name, MenuItem& parent, const char* caption,
+                       void (TFmDocEdi::*handler)()) -> MenuItem& {
+        return makeCommand<TFmDocEdi>(name, parent, caption, handler);
+    };
+    MenuItem& edit = item("MMSEdit", sys, "Edit", nullptr);
+    MenuItem& file = item("MMSEditFile", edit, "File", nullptr);
+    item("MMSEditFLoad", file, "Load", &TFmDocEdi::MMSEditFLoadClick);
+    item("MMSEditSave", file, "Save", &TFmDocEdi::MMSEditSaveClick);
+    MenuItem& tool = item("MMSEditTool", sys, "Tool", nullptr);
+    item("MMSEditTSourceFromLog", tool, "SourceFromLog", &TFmDocEdi::MMSEditTSourceFromLogClick);
+    item("N1", tool, "-", nullptr);
+    item("MMSEditTRun", tool, "Run", &TFmDocEdi::MMSEditTRunClick).setVisible(false);
+    item("Save", tool, "Save", &TFmDocEdi::MMSEditSaveClick);
+    MenuItem& prg = item("MMSEditPrg", sys, "Prg", nullptr);
+    item("MMSEditPSelText", prg, "SelText", &TFmDocEdi::MMSEditPSelTextClick);
+
+    MenuItem& chang = item("MMSChang", sys, "Chang", nullptr);
+    MenuItem& combo = item("MMSChangCombo", chang, "ComboBox", nullptr);
+    MenuItem& comboFile = item("MMSChangCFile", combo, "File", nullptr);
+    item("MMSChangCFLoad", comboFile, "Load", &TFmDocEdi::MMSChangCFLoadClick);
+    item("MMSChangCFSave", comboFile, "Save", &TFmDocEdi::MMSChangCFSaveClick);
+    MenuItem& grid = item("MMSChangGrid", chang, "StringGrid", nullptr);
+    MenuItem& gridFile = item("MMSChangSFile", grid, "File", nullptr);
+    item("MMSChangSFRead", gridFile, "Read", &TFmDocEdi::MMSChangSFReadClick);
+    item("MMSChangSFWrite", gridFile, "Write", &TFmDocEdi::MMSChangSFWriteClick);
+    MenuItem& set = item("MMSChangSSet", grid, "Set", nullptr);
+    item("MMSChangSSCnt", set, "Cnt", &TFmDocEdi::MMSChangSSCntClick);
+    item("MMSChangSSCount", set, "Count", &TFmDocEdi::MMSChangSSCountClick);
+    item("MMSChangSSBase", set, "Bass", &TFmDocEdi::MMSChangSSBaseClick);
+    MenuItem& changTool = item("MMSChangTool", chang, "Tool", nullptr);
+    MenuItem& col = item("MMSChangTCol", changTool, "Col", nullptr);
+    item("MMSChangTColAdd", col, "Add", &TFmDocEdi::MMSChangTColAddClick);
+    item("MMSWToolColInsert", col, "Insert", &TFmDocEdi::MMSWToolColInsertClick);
+    item("MMSChangTColDelete", col, "Delete", &TFmDocEdi::MMSChangTColDeleteClick);
+    MenuItem& row = item("MMSChangTRow", changTool, "Row", nullptr);
+    item("MMSChangTRowAdd", row, "Add", &TFmDocEdi::MMSChangTRowAddClick);
+    item("MMSWTRowInsert", row, "Insert", &TFmDocEdi::MMSWTRowInsertClick);
+    item("MMSWTRowDelete", row, "Delete", &TFmDocEdi::MMSWTRowDeleteClick);
+    item("MMSWTRowChangFromMemo", row, "ChangFromMemo", &TFmDocEdi::MMSWTRowChangFromMemoClick);
+    item("N2", changTool, "-", nullptr);
+    item("MMSChangToolRun", changTool, "Run", &TFmDocEdi::MMSChangToolRunClick);
+    item("MMSChangTSave", changTool, "Save", &TFmDocEdi::MMSChangTSaveClick);
+    item("MMSChangTListUp", changTool, "ListUp", &TFmDocEdi::MMSChangTListUpClick);
+
+    ToolButtonEdit.dropDownMenu = &tool;
+    ToolButtonChang.dropDownMenu = &changTool;
+    TreeViewMoji.popupMenu = &tool;
+    StringGridChang.popupMenu = &changTool;
+}
+
+void TFmDocEdi::loadDefaultTree()
+{
+    // Each operation names its code, so choosing it runs it.
+    sitetree::readTvf(TreeViewMoji,
+                      {"文字", "\t変換", "\t\t青文字を赤文字に変換(C1-1)", "\t\t半ｶﾀｶﾅ→全(C1-8)", "\t\t半→全(C1-2)",
+                       "\t\t全→半(C1-3)", "\t\tカタカナ→ひらがな(C1-6)", "\t\tひらがな→カタカナ(C1-7)",
+                       "\t\t英数:小文字⇒大文字(C1-4)", "\t\t英数:大文字⇒小文字(C1-5)", "\t挿入",
+                       "\t\t青文字を文字列前に(C2-1)", "\t\t青文字を文字列後ろに(C2-2)",
+                       "\t\t青文字を文字列前に|赤文字を文字列後ろに(C2-3)", "\t削除", "\t\t青文字(C3-1)",
+                       "\t\t青文字以降(C3-2)", "\t\t青文字以前(C3-3)", "\t\t半角数字(C3-4)", "\t\t", "\t抽出",
+                       "\t\t青文字と赤文字の間(C4-1)", "\t移動", "\t\t青文字を文字列前に(C5-1)",
+                       "\t\t青文字を文字列後ろに(C5-2)", "行", "\t改行", "\t\t青文字以後(L1-1)", "\t\t青文字から(L1-2)",
+                       "\t挿入", "\t\t飛び飛びに青文字(L2-1)", "\t移動", "\t\t青文字の下に赤文字(L3-1)",
+                       "\t\t上下入れ替え(L3-2)", "\t\t青文字を上行後ろへ(L3-3)", "\t\t青文字を上行前へ(L3-4)", "\t削除",
+                       "\t\t青文字がある場合(L4-1)", "\t\t青文字が無い場合(L4-2)", "\t\t空白の行(L4-3)",
+                       "\t\t先頭と末尾の空白(Trim)文字(L4-4)", "\t\t同じ文(L4-5)"});
+}
+
+void TFmDocEdi::FormCreate()
+{
+    {
+        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+        find<MenuItem>("MMSEditTSourceFromLog").setCaption("Log->Source");
+        vantrel::readCaptions(hlp, *this, {"MMSEditTSourceFromLog", "MMSChangTCol", "MMSChangTRow"});
+    }
+    KeyMemoColour = "Blue";
+    MMSEditFLoadClick();
+    MMSChangCFLoadClick();
+    startingUp_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{startingUp_};
+    ComboBoxChangClick();
+}
+
+void TFmDocEdi::MMSEditSaveClick()
+{
+    const auto path = FmMain->langPath("TVFEdit.tvf");
+    FmMain->PathText = platform::pathText(path);
+    sitetree::saveTvfFile(TreeViewMoji, path);
+}
+
+void TFmDocEdi::MMSEditFLoadClick()
+{
+    const auto path = FmMain->langPath("TVFEdit.tvf");
+    FmMain->PathText = platform::pathText(path);
+    if (platform::fileExists(path))
+        sitetree::loadTvfFile(TreeViewMoji, path);
+    else
+        sitetree::saveTvfFile(TreeViewMoji, path);
+}
+
+void TFmDocEdi::TreeViewMojiClick()
+{
+    ToolButtonChang.setVisible(false);
+    const TreeNode* node = TreeViewMoji.selected();
+    if (node && node->parent() && node->parent()->parent()) {
+        OperationPath = node->parent()->parent()->text() + ">" + node->parent()->text() + ">" + node->text();
+        ToolButtonChang.setVisible(true);
+    }
+    GroupBoxChang.setCaption(OperationPath);
+}
+
+void TFmDocEdi::MemoBlueEnter() { KeyMemoColour = "Blue"; }
+
+void TFmDocEdi::MemoRedEnter() { KeyMemoColour = "Red"; }
+
+void TFmDocEdi::MMSEditTSourceFromLogClick() { FmMemo->MemoSource.setLines(FmMemo->MemoLog.lines()); }
+
+void TFmDocEdi::MMSEditPSelTextClick() { find<Memo>("Memo" + KeyMemoColour).setText(FmMemo->SelTextCopy); }
+
+void TFmDocEdi::ToolButtonEditClick() { MMSEditTRunClick(); }
