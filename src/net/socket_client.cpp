@@ -367,10 +367,12 @@ void SocketClient::CaptureString(std::string& text, long long limit)
             count = std::min<std::size_t>(count, static_cast<std::size_t>(limit) - text.size());
         text.append(input_, 0, count);
         input_.erase(0, count);
+        // The counter tells the progress of this capture, not what the
+        // socket has buffered beyond the limit.
+        BytesRecvd = text.size();
     };
 
     // What ReadLn has already buffered belongs to the capture.
-    BytesRecvd = input_.size();
     take();
     uint64_t last = now();
     while (!full()) {

@@ -79,6 +79,8 @@ public:
     uint32_t RemoteAddress() const { return address_; }
     std::string RemoteAddressText() const;
     const std::string& Status() const { return status_; }
+    // Whether Cancel or Abort was called since the last Connect.
+    bool Canceled() const { return canceled_; }
     int LastError() const { return lastError_; }
 
     uint64_t BytesRecvd = 0;

@@ -1,8 +1,8 @@
 #pragma once
-// Error numbers and texts of the network client. The numbers are the ones
-// the update server's log files and our support notes have always used
-// (10061 for a refused connection, 11001 for an unknown host), so POSIX
-// errno values are translated into them before anything is reported.
+// Error numbers and texts of the network client. Errors are reported with
+// one fixed set of numbers whatever the platform (10061 for a refused
+// connection, 11001 for an unknown host), so POSIX errno values are
+// translated into them before anything is reported.
 
 #include <string>
 
