@@ -3,6 +3,7 @@
 // result pages.
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "app/fm_main.h"
@@ -225,5 +226,12 @@ void TFmCpp::PMPEndClick()
         ActiveTab->setCaption(ActiveBrowser->browser().LocationName());
     ComboBoxLike.setEnabled(true);
     app().sound().beep(BeepKind::Information);
-    FmCtrl->PMJoinAOperatorClick();
+    // The operator file is fetched again after every run. A site that
+    // cannot be reached is worth a line in the log, not an error box at the
+    // end of each run.
+    try {
+        FmCtrl->PMJoinAOperatorClick();
+    } catch (const std::exception& e) {
+        FmMemo->MemoLog.addLine(std::string("UpDate: ") + e.what());
+    }
 }

@@ -62,6 +62,7 @@ TFmCtrl::TFmCtrl()
 {
     setBounds(0, 120, 241, 600);
     setCaption("Ctrl");
+    setUpHttpClients();
     toolWindow = true;
 
     PageControlMain.setAlign(Align::Client);
@@ -325,7 +326,10 @@ void TFmCtrl::buildMenus()
 
     MenuItem& join = hidden(item("PMJoin", popup, "Join", nullptr));
     MenuItem& access = item("PMJoinAccess", join, "Access", nullptr);
+    item("PMJoinAJoint", access, "Join", &TFmCtrl::PMJoinAJointClick);
     item("PMJoinAOperator", access, "Operator", &TFmCtrl::PMJoinAOperatorClick);
+    item("PMJoinASet", access, "Set", &TFmCtrl::PMJoinASetClick);
+    item("PMBShow", join, "Show", &TFmCtrl::PMBShowClick);
 
     buildOperationMenu(item("PMManipulates", popup, "Manipulates", nullptr));
 
@@ -408,14 +412,3 @@ Edit& TFmCtrl::themeBox() const { return FmCpp->EditThemas; }
 
 // ------------------------------------------------------------ later work
 
-// The downloads come with the HTTP client.
-void TFmCtrl::PMJoinAOperatorClick() {}
-void TFmCtrl::PMJoinASetClick() {}
-void TFmCtrl::TabSheetMAJoinShow() { PMJoinASetClick(); }
-void TFmCtrl::ToolButtonUpDataClick() {}
-void TFmCtrl::UpDownUpDateSeleChanging(bool&) {}
-void TFmCtrl::ToolButtonUpDataDownLoadClick() {}
-void TFmCtrl::httpTestGet(const std::string&) {}
-std::string TFmCtrl::httpHeader() const { return {}; }
-std::string TFmCtrl::httpBody() const { return {}; }
-std::string TFmCtrl::httpCookieIn() const { return {}; }

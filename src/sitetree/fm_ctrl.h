@@ -2,11 +2,14 @@
 // The site tree and lists window: theme trees and their categories, word
 // lists, sharing words, the Assist page, operation programs and downloads.
 
+#include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/form.h"
+#include "net/http_client.h"
 #include "platform/files.h"
 
 class TFmCtrl : public framework::Form {
@@ -35,6 +38,17 @@ public:
     int PressedRow = 0;
     std::string ClickedWord;
     framework::StringGrid* ActiveBunchGrid = nullptr;
+
+    // ---- downloads
+    std::unique_ptr<net::HttpClient> Http1;
+    std::unique_ptr<net::HttpClient> Http2;
+    static constexpr int MaxUpdates = 99;
+    std::array<std::string, MaxUpdates + 1> UpdateName;
+    std::array<std::string, MaxUpdates + 1> UpdateURL;
+    std::array<std::string, MaxUpdates + 1> UpdatePath;
+    std::array<std::string, MaxUpdates + 1> UpdateEpl;
+    int UpdateMax = 0;
+    int UpdateIndex = 1;
 
     // ---- operation programs
     std::string OpeMode;
@@ -189,8 +203,10 @@ public:
     void TabSheetMAssistShow();
 
     // ---- downloads and operation programs (later work)
+    void PMJoinAJointClick();
     void PMJoinAOperatorClick();
     void PMJoinASetClick();
+    void PMBShowClick();
     void TabSheetMAJoinShow();
     void ToolButtonUpDataClick();
     void UpDownUpDateSeleChanging(bool& allowChange);
@@ -245,6 +261,11 @@ public:
 
 private:
     void buildMenus();
+    void setUpHttpClients();
+    // Fetches an address with Http1 and saves the reply body (through the
+    // source memo) as a file; an unsuccessful reply keeps the old file.
+    void fetchAndSave(const std::string& url, const platform::fs::path& path);
+    bool lastFetchSucceeded_ = false;
     void buildOperationMenu(framework::MenuItem& root);
     // The three steps every operation command runs: its log lines, the
     // recording into the operation table, the replay action.

@@ -23,8 +23,10 @@ class AccessRunTest : public testsupport::AppFixture {
 protected:
     void SetUp() override
     {
-        writeRaw(data() / "0Base.INI",
-                 "[Base]\r\nURL=http://site.example/\r\nFormName=cse-search-box\r\nInputName=q\r\n");
+        // The operator file fetched at the end of a run goes to a closed
+        // loopback port.
+        writeRaw(data() / "0Base.INI", "[Begin]\r\nSiteBase=http://127.0.0.1:9/\r\n[Base]\r\nURL=http://site.example/"
+                                       "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
         writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=20\r\n");
         // By default every page completes at once and the search site has
         // its form; submitting loads the result page.

@@ -1,0 +1,166 @@
+// Update and join downloads: the operator file, the index of offered trees
+// and word lists, and the download of one entry, all through Http1.
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "browserctl/web_browser.h"
+#include "framework/application.h"
+#include "memo/fm_memo.h"
+#include "platform/ini_file.h"
+#include "platform/text_store.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+namespace {
+// The event lines go to the top of the log.
+void logTop(const std::string& line) { FmMemo->MemoLog.insertLine(0, line); }
+}  // namespace
+
+void TFmCtrl::setUpHttpClients()
+{
+    for (auto* client : {&Http1, &Http2}) {
+        *client = std::make_unique<net::HttpClient>();
+        net::HttpClient& http = **client;
+        http.Port = 21;
+        http.TimeOut = 60000;
+        http.ReportLevel = 0;
+        http.ProxyPort = 0;
+        http.OnAboutToSend = [] {
+            FmMemo->showPage(FmMemo->TabSheetMMulti);
+            logTop("HTTP_AboutToSend 要求送信前");
+        };
+        http.OnAuthenticationNeeded = [] { logTop("HTTP_AuthenticationNeeded 基本認証要求"); };
+        http.OnConnect = [] { logTop("HTTP_Connect 接続確立"); };
+        http.OnConnectionFailed = [] { logTop("HTTP_ConnectionFailed: 接続失敗!!!:"); };
+        http.OnDisconnect = [] { logTop("HTTP_Disconnect 切断"); };
+        http.OnFailure = [](const std::string&) { logTop("OnFailure イベントは処理が失敗したときに呼び出されます。"); };
+        http.OnHostResolved = [] { logTop("HTTP_IPｱﾄﾞﾚｽに解決"); };
+        http.OnInvalidHost = [](bool&) { logTop("HTTP_無効なﾎｽﾄ名の指定"); };
+        http.OnPacketRecvd = [&http] { logTop(std::to_string(http.BytesRecvd)); };
+        http.OnPacketSent = [] { logTop("HTTP_PacketSent"); };
+        http.OnRedirect = [](bool&) { logTop("HTTP_Redirect"); };
+        http.OnStatus = [](const std::string&) { logTop("HTTP_Status ｺﾝﾎﾟｰﾈﾝﾄ内でｽﾃｰﾀｽの変更があった"); };
+        http.OnSuccess = [this, &http](const std::string&) {
+            lastFetchSucceeded_ = true;
+            FmMemo->showPage(FmMemo->TabSheetMMulti);
+            FmMemo->MemoSource.setText(http.Body);
+        };
+    }
+}
+
+void TFmCtrl::fetchAndSave(const std::string& url, const platform::fs::path& path)
+{
+    ComboBoxAssistURL.setText(url);
+    lastFetchSucceeded_ = false;
+    Http1->Get(ComboBoxAssistURL.text());
+    FmMain->PathText = platform::pathText(path);
+    // A failed reply leaves the source memo as it was; the file stays.
+    if (!lastFetchSucceeded_)
+        throw Error("The download of " + url + " failed (HTTP " + std::to_string(Http1->ReplyNumber) + ")");
+    platform::createFolder(path.parent_path());
+    platform::saveLines(path, FmMemo->MemoSource.lines());
+    FmMemo->MemoSource.clear();
+}
+
+void TFmCtrl::PMJoinAJointClick()
+{
+    fetchAndSave(FmMain->siteBase() + FmMain->LangName + "/UpDate/Joint.INI", FmMain->langPath("UpDate") / "Joint.INI");
+}
+
+void TFmCtrl::PMJoinAOperatorClick()
+{
+    FmMemo->MemoSource.clear();
+    fetchAndSave(FmMain->siteBase() + "UpDate/0Operator.INI", FmMain->exePath("UpDate") / "0Operator.INI");
+}
+
+void TFmCtrl::PMJoinASetClick()
+{
+    const auto path = FmMain->langPath("UpDate") / "Joint.INI";
+    if (!platform::fileExists(path))
+        return;
+    platform::IniFile joint(path);
+    // The table holds 99 entries; an index that offers more is cut there.
+    UpdateMax = std::clamp(joint.readInteger("Info", "Max", 1), 0, MaxUpdates);
+    UpDownUpDateSele.setMax(std::max(1, UpdateMax));
+    for (int n = 1; n <= UpdateMax; ++n) {
+        const std::string section = "UD" + std::to_string(n);
+        UpdateName[static_cast<size_t>(n)] = joint.readString(section, "Name", "");
+        UpdateEpl[static_cast<size_t>(n)] = joint.readString(section, "Epl", "");
+        UpdateURL[static_cast<size_t>(n)] = joint.readString(section, "URL", "");
+        UpdatePath[static_cast<size_t>(n)] = joint.readString(section, "Path", "");
+    }
+}
+
+void TFmCtrl::TabSheetMAJoinShow() { PMJoinASetClick(); }
+
+void TFmCtrl::ToolButtonUpDataClick()
+{
+    PMJoinAJointClick();
+    PMJoinASetClick();
+    PMJoinAOperatorClick();
+}
+
+void TFmCtrl::UpDownUpDateSeleChanging(bool& allowChange)
+{
+    allowChange = true;
+    UpdateIndex = std::clamp(UpDownUpDateSele.position(), 0, MaxUpdates);
+    const auto i = static_cast<size_t>(UpdateIndex);
+    LabelUpDateName.setCaption(UpdateName[i]);
+    ComboBoxAssistURL.setText(UpdateURL[i]);
+    LabelUpDateEpl.setCaption(UpdateEpl[i]);
+    LabelUpDatePath.setCaption(UpdatePath[i]);
+    const auto local = platform::safeJoin(FmMain->langFolder(), UpdatePath[i]);
+    RadioButtonUpDataUMu.setChecked(local && !UpdatePath[i].empty() && platform::fileExists(*local));
+}
+
+void TFmCtrl::ToolButtonUpDataDownLoadClick()
+{
+    const auto i = static_cast<size_t>(std::clamp(UpdateIndex, 0, MaxUpdates));
+    const std::string name = UpdateName[i];
+    const std::string path = UpdatePath[i];
+    // The path comes from the downloaded index: it may not leave the
+    // language folder.
+    const auto local = platform::safeJoin(FmMain->langFolder(), path);
+    if (!local || path.empty())
+        throw FileError("The download path \"" + path + "\" is not a file of the language folder");
+    ComboBoxAssistURL.setText(UpdateURL[i]);
+    lastFetchSucceeded_ = false;
+    Http1->Get(ComboBoxAssistURL.text());
+    FmMain->PathText = platform::pathText(*local);
+    if (!lastFetchSucceeded_)
+        throw Error("The download of " + UpdateURL[i] + " failed (HTTP " + std::to_string(Http1->ReplyNumber) + ")");
+    const bool isTree = path.find("TVFThema") != std::string::npos;
+    const bool isBunch = path.find("ListBunch") != std::string::npos;
+    if (isTree) {
+        ComboBoxTVFCategory.setText(name);
+        PMTTAdd1Click();
+        PMTrVwCFSaveClick();
+    }
+    if (isBunch) {
+        ComboBoxBunch.setText(name);
+        PMBunchCAddClick();
+        PMBunchCFSaveClick();
+    }
+    platform::saveLines(*local, FmMemo->MemoSource.lines());
+    if (isTree)
+        ComboBoxTVFCategoryClick();
+    if (isBunch)
+        ComboBoxBunchClick();
+    app().sound().beep(BeepKind::Information);
+}
+
+void TFmCtrl::PMBShowClick()
+{
+    ComboBoxAssistURL.setText(FmMain->siteBase() + FmMain->LangName + "/UpDate/");
+    CppWebBrowserAssist.browser().Navigate(ComboBoxAssistURL.text());
+}
+
+void TFmCtrl::httpTestGet(const std::string& url) { Http1->Get(url); }
+
+std::string TFmCtrl::httpHeader() const { return Http1->Header; }
+
+std::string TFmCtrl::httpBody() const { return Http1->Body; }
+
+std::string TFmCtrl::httpCookieIn() const { return Http1->CookieIn; }

@@ -1,0 +1,118 @@
+// Update and join downloads against a site served on loopback.
+
+#include <gtest/gtest.h>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "app_fixture.h"
+#include "browser/fm_cpp.h"
+#include "http_server.h"
+#include "memo/fm_memo.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+using testsupport::readRaw;
+using testsupport::writeRaw;
+
+namespace {
+
+class DownloadsTest : public testsupport::AppFixture {
+protected:
+    void SetUp() override
+    {
+        writeRaw(site.path() / "USA" / "UpDate" / "TVFThemaHobby.tvf", "Hobby\n\tChess\n\tGo");
+        writeRaw(site.path() / "USA" / "UpDate" / "ListBunchDays.INI", "[Data]\n1,1=Monday\n0,1=[y]\n");
+        writeRaw(site.path() / "UpDate" / "0Operator.INI", "[ConnectSite]\r\nMax=1\r\n");
+        server.start();
+        writeRaw(site.path() / "USA" / "UpDate" / "Joint.INI",
+                 "[Info]\r\nMax=3\r\n[UD1]\r\nName=Hobby\r\nEpl=Games\r\nURL=" + server.url("/USA/UpDate/TVFThemaHobby.tvf") +
+                     "\r\nPath=\\TVFThemaHobby.tvf\r\n[UD2]\r\nName=Days\r\nURL=" +
+                     server.url("/USA/UpDate/ListBunchDays.INI") + "\r\nPath=\\ListBunchDays.INI\r\n[UD3]\r\nName=Gone\r\n"
+                     "URL=" + server.url("/missing.tvf") + "\r\nPath=\\..\\..\\outside.tvf\r\n");
+        writeRaw(data() / "0Base.INI", "[Begin]\r\nSiteBase=" + server.url("/") + "\r\n");
+        writeRaw(data() / "USA" / "TVFCategory.txt", "Hobby\r\n");
+        start();
+    }
+    void select(int position)
+    {
+        FmCtrl->UpDownUpDateSele.setPosition(position);
+        FmCtrl->UpDownUpDateSele.step(UpDownButton::Up);
+    }
+    testsupport::TempDir site;
+    testsupport::HttpServer server{site.path()};
+};
+
+TEST_F(DownloadsTest, UpdateFetchesTheIndexAndTheOperatorFile)
+{
+    FmCtrl->ToolButtonUpDataClick();
+    EXPECT_EQ(FmCtrl->UpdateMax, 3);
+    EXPECT_EQ(FmCtrl->UpdateEpl[2], "");
+    EXPECT_EQ(FmCtrl->UpdateName[2], "Days");
+    EXPECT_EQ(readRaw(data() / "UpDate" / "0Operator.INI"), "[ConnectSite]\r\nMax=1\r\n");
+    EXPECT_TRUE(std::filesystem::exists(data() / "USA" / "UpDate" / "Joint.INI"));
+    const auto& log = FmMemo->MemoLog.lines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "HTTP_Connect 接続確立"), log.end());
+    EXPECT_EQ(FmMemo->MemoSource.lineCount(), 0);
+}
+
+TEST_F(DownloadsTest, SteppingShowsTheEntryOfThePositionBeforeTheStep)
+{
+    FmCtrl->ToolButtonUpDataClick();
+    select(1);
+    EXPECT_EQ(FmCtrl->LabelUpDateName.caption(), "Hobby");
+    EXPECT_EQ(FmCtrl->LabelUpDateEpl.caption(), "Games");
+    EXPECT_FALSE(FmCtrl->RadioButtonUpDataUMu.checked());
+    FmCtrl->UpDownUpDateSele.step(UpDownButton::Up);
+    EXPECT_EQ(FmCtrl->LabelUpDateName.caption(), "Days");
+}
+
+TEST_F(DownloadsTest, DownloadingATreeRegistersItOnceAndShowsIt)
+{
+    FmCtrl->ToolButtonUpDataClick();
+    select(1);
+    FmCtrl->ToolButtonUpDataDownLoadClick();
+    FmCtrl->ToolButtonUpDataDownLoadClick();
+    EXPECT_EQ(FmCtrl->ComboBoxTVFCategory.items(), std::vector<std::string>{"Hobby"});
+    // A body without a final line end is saved with one.
+    EXPECT_EQ(readRaw(data() / "USA" / "TVFThemaHobby.tvf"), "Hobby\r\n\tChess\r\n\tGo\r\n");
+    EXPECT_EQ(FmCtrl->TreeViewEdd1.root(0)->child(1)->text(), "Go");
+    EXPECT_EQ(scripted.sound->beeps.size(), 2u);
+
+    select(2);
+    FmCtrl->ToolButtonUpDataDownLoadClick();
+    EXPECT_NE(FmCtrl->ComboBoxBunch.indexOf("Days"), -1);
+    EXPECT_EQ(FmCtrl->StringGridBunch.cell(1, 1), "Monday");
+}
+
+TEST_F(DownloadsTest, AnEntryPathOutsideTheLanguageFolderIsRefused)
+{
+    FmCtrl->ToolButtonUpDataClick();
+    select(3);
+    EXPECT_FALSE(application->dispatch([] { FmCtrl->ToolButtonUpDataDownLoadClick(); }));
+    EXPECT_FALSE(std::filesystem::exists(data().parent_path() / "outside.tvf"));
+}
+
+TEST_F(DownloadsTest, FailedReplyKeepsTheLocalFile)
+{
+    writeRaw(data() / "UpDate" / "0Operator.INI", "old");
+    std::filesystem::remove(site.path() / "UpDate" / "0Operator.INI");
+    EXPECT_FALSE(application->dispatch([] { FmCtrl->PMJoinAOperatorClick(); }));
+    EXPECT_EQ(readRaw(data() / "UpDate" / "0Operator.INI"), "old");
+    EXPECT_NE(scripted.dialogs->errors.back().find("404"), std::string::npos);
+}
+
+TEST_F(DownloadsTest, HttpTestPageShowsTheReplyParts)
+{
+    FmMain->ComboBoxURL.setText(server.url("/UpDate/0Operator.INI"));
+    FmSys->ComboBoxHttp1Parameter.setItemIndex(0);
+    FmSys->ComboBoxHttp1ParameterChange();
+    EXPECT_EQ(FmMemo->MemoSource.lines(), (std::vector<std::string>{"[ConnectSite]", "Max=1"}));
+    FmSys->ComboBoxHttp1Parameter.setItemIndex(1);
+    FmSys->ComboBoxHttp1ParameterChange();
+    const auto& log = FmMemo->MemoLog.lines();
+    EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& line) { return line.rfind("HTTP/1.", 0) == 0; }),
+              log.end());
+}
+
+}  // namespace
