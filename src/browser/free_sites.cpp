@@ -45,10 +45,7 @@ void TFmCpp::PMFreeEFReadClick()
 void TFmCpp::PMFreeCFSaveClick()
 {
     const std::string site = ComboBoxFreeSite.text();
-    bool listed = false;
-    for (const auto& item : ComboBoxFreeSite.items())
-        listed = listed || contains(item, site);
-    if (!listed) {
+    if (!anyContains(ComboBoxFreeSite.items(), site)) {
         ComboBoxFreeSite.addItem(site);
         platform::saveLines(FmMain->langPath("FreeSerchSite.txt"), ComboBoxFreeSite.items());
     }

@@ -61,10 +61,7 @@ void TFmCpp::PMManipCFLoadClick()
 void TFmCpp::PMManipCFSaveClick()
 {
     const std::string site = ComboBoxManipSite.text();
-    bool listed = false;
-    for (const auto& item : ComboBoxManipSite.items())
-        listed = listed || contains(item, site);
-    if (!listed) {
+    if (!anyContains(ComboBoxManipSite.items(), site)) {
         ComboBoxManipSite.addItem(site);
         platform::saveLines(FmMain->langPath("ManipSite.txt"), ComboBoxManipSite.items());
     }

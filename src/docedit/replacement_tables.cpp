@@ -47,10 +47,7 @@ void TFmDocEdi::MMSChangCFLoadClick()
 void TFmDocEdi::MMSChangCFSaveClick()
 {
     const std::string name = ComboBoxChang.text();
-    bool listed = false;
-    for (const auto& item : ComboBoxChang.items())
-        listed = listed || contains(item, name);
-    if (!listed)
+    if (!anyContains(ComboBoxChang.items(), name))
         ComboBoxChang.addItem(name);
     platform::saveLines(FmMain->langPath("Chang.txt"), ComboBoxChang.items());
 }
@@ -177,16 +174,7 @@ void TFmDocEdi::MMSChangToolRunClick()
 
 void TFmDocEdi::MMSChangTListUpClick()
 {
-    FmMemo->showPage(FmMemo->TabSheetMList);
-    if (FmMemo->MemoList.lineCount() > 0) {
-        std::string question;
-        {
-            platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-            question = hlp.readString("Message", "PMBunchTListUpClick1", "replaces？");
-        }
-        if (app().dialogs().askYesNo(question, "ListUp"))
-            FmMemo->MemoList.clear();
-    }
+    FmMemo->prepareListUp("PMBunchTListUpClick1");
     std::vector<std::string> words = FmMemo->MemoList.lines();
     for (int r = 1; r < TableRows; ++r)
         if (StringGridChang.cell(0, r) == Selected && !StringGridChang.cell(ClickCol, r).empty())

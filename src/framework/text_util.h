@@ -2,6 +2,7 @@
 // Byte-wise string helpers shared by the windows.
 
 #include <string>
+#include <vector>
 
 namespace framework {
 
@@ -13,6 +14,16 @@ std::string replaceAll(const std::string& text, const std::string& from, const s
 inline bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// Whether some item holds part: the lists treat a name that is part of a
+// listed name as listed.
+inline bool anyContains(const std::vector<std::string>& items, const std::string& part)
+{
+    for (const auto& item : items)
+        if (contains(item, part))
+            return true;
+    return false;
 }
 
 }  // namespace framework

@@ -180,6 +180,20 @@ void TFmMemo::removeCurrentItem(ComboBox& box)
     box.setText(box.item(0));
 }
 
+void TFmMemo::prepareListUp(const std::string& messageKey)
+{
+    showPage(TabSheetMList);
+    if (MemoList.lineCount() == 0)
+        return;
+    std::string question;
+    {
+        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+        question = hlp.readString("Message", messageKey, "replaces？");
+    }
+    if (app().dialogs().askYesNo(question, "ListUp"))
+        MemoList.clear();
+}
+
 void TFmMemo::MMClearClick() { find<Memo>("Memo" + FocusedMemo).clear(); }
 
 void TFmMemo::TabSheetMListShow()

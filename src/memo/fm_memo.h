@@ -70,6 +70,10 @@ public:
     // the scratch list the user sees, and makes the first item the text.
     // The caller clears the log and closes the window when it is done.
     void removeCurrentItem(framework::ComboBox& box);
+    // Shows the list page; when the list memo holds lines, asks with the
+    // caption table's [Message] text under messageKey whether to replace
+    // them (Yes clears the list, No keeps it for appending).
+    void prepareListUp(const std::string& messageKey);
 
     // The most rows a word list has (header included).
     static constexpr int BunchMaxRows = 50;

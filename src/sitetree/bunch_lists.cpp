@@ -135,11 +135,8 @@ void TFmCtrl::PMBunchCFWriteClick()
 
 void TFmCtrl::PMBunchCAddClick()
 {
-    const std::string text = ComboBoxBunch.text();
-    for (const auto& item : ComboBoxBunch.items())
-        if (contains(item, text))
-            return;
-    ComboBoxBunch.addItem(text);
+    if (!anyContains(ComboBoxBunch.items(), ComboBoxBunch.text()))
+        ComboBoxBunch.addItem(ComboBoxBunch.text());
 }
 
 void TFmCtrl::PMBunchTFSaveClick()
@@ -249,28 +246,10 @@ void TFmCtrl::PMBunchTThemaAddClick()
 
 // ------------------------------------------------------------ list up
 
-namespace {
-
-// Shows the list page and asks whether to replace a list that is there.
-void prepareListMemo(const std::string& messageKey)
-{
-    FmMemo->showPage(FmMemo->TabSheetMList);
-    if (FmMemo->MemoList.lineCount() == 0)
-        return;
-    std::string question;
-    {
-        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-        question = hlp.readString("Message", messageKey, "replaces？");
-    }
-    if (app().dialogs().askYesNo(question, "ListUp"))
-        FmMemo->MemoList.clear();
-}
-
-}  // namespace
 
 void TFmCtrl::PMBunchTListUpClick()
 {
-    prepareListMemo("PMBunchTListUpClick1");
+    FmMemo->prepareListUp("PMBunchTListUpClick1");
     PMBunchSVSetClick();
     std::vector<std::string> words = FmMemo->MemoList.lines();
     for (int r = 1; r < BunchRowCount; ++r)
@@ -281,7 +260,7 @@ void TFmCtrl::PMBunchTListUpClick()
 
 void TFmCtrl::PMTrVwMTListUpClick()
 {
-    prepareListMemo("PMTrVwMTListUpClick");
+    FmMemo->prepareListUp("PMTrVwMTListUpClick");
     std::vector<std::string> words = FmMemo->MemoList.lines();
     for (const auto& line : MemoEdd1.lines())
         if (!line.empty())

@@ -52,15 +52,10 @@ void TFmCtrl::ComboBoxTVFCategoryChange()
 
 void TFmCtrl::PMTTAdd1Click()
 {
-    const std::string text = ComboBoxTVFCategory.text();
-    for (const auto& item : ComboBoxTVFCategory.items()) {
-        // A name that is part of a listed name counts as listed.
-        if (contains(item, text)) {
-            PMTrVwFELoadClick();
-            return;
-        }
-    }
-    ComboBoxTVFCategory.addItem(text);
+    if (anyContains(ComboBoxTVFCategory.items(), ComboBoxTVFCategory.text()))
+        PMTrVwFELoadClick();
+    else
+        ComboBoxTVFCategory.addItem(ComboBoxTVFCategory.text());
 }
 
 void TFmCtrl::FMTTrVwTSaveClick()
