@@ -82,6 +82,9 @@ TEST_F(AccessRunIntegrationTest, ListRunOfFiveWordsEndsOnEachResultPage)
     }
     EXPECT_FALSE(FmCpp->browserHost(0, 5).created());
     EXPECT_NE(std::find(log.begin(), log.end(), "PMPEndClick"), log.end());
+    // The run's end fetched the operator file again, naming this site.
+    EXPECT_NE(testsupport::readRaw(data() / "UpDate" / "0Operator.INI").find("Base1=" + server.url("/")),
+              std::string::npos);
 }
 
 }  // namespace

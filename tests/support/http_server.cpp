@@ -688,6 +688,15 @@ HttpResponse HttpServer::serveFile(const std::string& path) const
     HttpResponse response;
     response.contentType = contentTypeFor(file);
     response.body = content.str();
+    // The site copy names the product site's address; served here, its
+    // pages and update files name this server instead.
+    if (response.contentType.rfind("text/", 0) == 0) {
+        static const std::string productSite = "http://vantrel.example/";
+        const std::string here = url("/");
+        for (size_t at = response.body.find(productSite); at != std::string::npos;
+             at = response.body.find(productSite, at + here.size()))
+            response.body.replace(at, productSite.size(), here);
+    }
     return response;
 }
 
