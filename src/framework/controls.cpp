@@ -42,7 +42,7 @@ std::string Memo::line(int index) const
 void Memo::replaceLines(std::vector<std::string> lines)
 {
     lines_ = std::move(lines);
-    const int length = static_cast<int>(text().size());
+    const int length = textSize();
     selStart_ = std::min(selStart_, length);
     selLength_ = std::min(selLength_, length - selStart_);
     notify(Prop::Lines);
@@ -102,6 +102,14 @@ void Memo::deleteLine(int index)
 
 void Memo::clear() { replaceLines({}); }
 
+int Memo::textSize() const
+{
+    size_t size = 0;
+    for (const auto& line : lines_)
+        size += line.size() + 2;
+    return static_cast<int>(size);
+}
+
 std::string Memo::text() const
 {
     size_t size = 0;
@@ -128,7 +136,7 @@ std::string Memo::selText() const
 
 void Memo::setSelection(int start, int length)
 {
-    const int size = static_cast<int>(text().size());
+    const int size = textSize();
     start = std::clamp(start, 0, size);
     length = std::clamp(length, 0, size - start);
     if (start == selStart_ && length == selLength_)

@@ -72,6 +72,8 @@ protected:
     void replaceLines(std::vector<std::string> lines);
 
 private:
+    // Length of text() without building it.
+    int textSize() const;
     std::vector<std::string> lines_;
     int selStart_ = 0;
     int selLength_ = 0;

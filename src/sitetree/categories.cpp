@@ -122,9 +122,12 @@ void TFmCtrl::PMTANAListClick()
     for (int i = ChildCount; i < LineCount; ++i)
         tree.addChild(selected, lines[static_cast<size_t>(i)]);
     // The lines name the nodes that follow the clicked node, in order.
-    for (int j = 0; j < LineCount; ++j)
-        if (TreeNode* node = tree.nodeAt(SelectedAbsIndex + j + 1))
-            node->setText(lines[static_cast<size_t>(j)]);
+    const std::vector<TreeNode*> nodes = tree.allNodes();
+    for (int j = 0; j < LineCount; ++j) {
+        const size_t at = static_cast<size_t>(SelectedAbsIndex + j + 1);
+        if (at < nodes.size())
+            nodes[at]->setText(lines[static_cast<size_t>(j)]);
+    }
     tree.endUpdate();
     if (ChildCount > LineCount)
         app().dialogs().showMessage("子階層カウントよりドキュメントが少ない");

@@ -50,15 +50,20 @@ void TFmCtrl::setUpHttpClients()
     }
 }
 
-void TFmCtrl::fetchAndSave(const std::string& url, const platform::fs::path& path)
+void TFmCtrl::fetch(const std::string& url)
 {
     ComboBoxAssistURL.setText(url);
     lastFetchSucceeded_ = false;
     Http1->Get(ComboBoxAssistURL.text());
-    FmMain->PathText = platform::pathText(path);
     // A failed reply leaves the source memo as it was; the file stays.
     if (!lastFetchSucceeded_)
         throw Error("The download of " + url + " failed (HTTP " + std::to_string(Http1->ReplyNumber) + ")");
+}
+
+void TFmCtrl::fetchAndSave(const std::string& url, const platform::fs::path& path)
+{
+    fetch(url);
+    FmMain->PathText = platform::pathText(path);
     platform::createFolder(path.parent_path());
     platform::saveLines(path, FmMemo->MemoSource.lines());
     FmMemo->MemoSource.clear();
@@ -125,12 +130,8 @@ void TFmCtrl::ToolButtonUpDataDownLoadClick()
     const auto local = platform::safeJoin(FmMain->langFolder(), path);
     if (!local || path.empty())
         throw FileError("The download path \"" + path + "\" is not a file of the language folder");
-    ComboBoxAssistURL.setText(UpdateURL[i]);
-    lastFetchSucceeded_ = false;
-    Http1->Get(ComboBoxAssistURL.text());
+    fetch(UpdateURL[i]);
     FmMain->PathText = platform::pathText(*local);
-    if (!lastFetchSucceeded_)
-        throw Error("The download of " + UpdateURL[i] + " failed (HTTP " + std::to_string(Http1->ReplyNumber) + ")");
     const bool isTree = path.find("TVFThema") != std::string::npos;
     const bool isBunch = path.find("ListBunch") != std::string::npos;
     if (isTree) {

@@ -262,8 +262,11 @@ public:
 private:
     void buildMenus();
     void setUpHttpClients();
-    // Fetches an address with Http1 and saves the reply body (through the
-    // source memo) as a file; an unsuccessful reply keeps the old file.
+    // Fetches an address with Http1 (the body arrives in the source memo);
+    // throws when the reply was not a success.
+    void fetch(const std::string& url);
+    // fetch, then saves the source memo as the file; an unsuccessful reply
+    // keeps the old file.
     void fetchAndSave(const std::string& url, const platform::fs::path& path);
     bool lastFetchSucceeded_ = false;
     void buildOperationMenu(framework::MenuItem& root);

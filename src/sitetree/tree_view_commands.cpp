@@ -90,13 +90,13 @@ void TFmCtrl::TreeViewEdd1Click()
         FmSys->LabelChildCnt.setCaption("ChildCnt/子の数 = " + std::to_string(ChildCount));
         // The nodes that follow in depth-first order: the children when
         // they are leaves.
+        // One depth-first walk, not one search per following node.
+        const std::vector<TreeNode*> nodes = tree.allNodes();
         std::vector<std::string> following;
         std::string indexes;
-        for (int i = SelectedAbsIndex + 1; i <= SelectedAbsIndex + ChildCount; ++i) {
-            TreeNode* next = tree.nodeAt(i);
-            if (!next)
-                break;
-            following.push_back(next->text());
+        for (int i = SelectedAbsIndex + 1; i <= SelectedAbsIndex + ChildCount && i < static_cast<int>(nodes.size());
+             ++i) {
+            following.push_back(nodes[static_cast<size_t>(i)]->text());
             indexes += " " + std::to_string(i);
         }
         MemoEdd1.setLines(following);
