@@ -316,9 +316,12 @@ void TFmMain::PDOWriteClick()
 
 void TFmMain::FormCloseQuery(bool& canClose)
 {
-    PDOWriteClick();
-    FmCtrl->PMTrVwCFSaveClick();
-    FmCtrl->PMTrVwFESaveClick();
+    // The close is never refused: a save that fails is reported (in a box,
+    // or on standard error when nobody watches) and the next one still
+    // runs, so a read-only folder cannot keep the program alive.
+    app().dispatch([] { FmMain->PDOWriteClick(); });
+    app().dispatch([] { FmCtrl->PMTrVwCFSaveClick(); });
+    app().dispatch([] { FmCtrl->PMTrVwFESaveClick(); });
     canClose = true;
 }
 

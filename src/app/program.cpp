@@ -18,6 +18,8 @@ TFmDocEdi* FmDocEdi = nullptr;
 namespace vantrel {
 
 namespace {
+void createFormsInOrder(framework::Application& application);
+
 platform::fs::path& folder()
 {
     static platform::fs::path path;
@@ -30,6 +32,15 @@ void setDataFolder(const platform::fs::path& path) { folder() = path; }
 const platform::fs::path& dataFolder() { return folder(); }
 
 void createForms(framework::Application& application)
+{
+    // The start-up is one handler: what arrives meanwhile (a close the
+    // system asks for, a browser event) waits until every window exists
+    // and has loaded its files.
+    application.dispatch([&application] { createFormsInOrder(application); });
+}
+
+namespace {
+void createFormsInOrder(framework::Application& application)
 {
     application.setTitle(ApplicationTitle);
     // Every other window builds its paths from FmMain's ExeDir and LangName,
@@ -46,6 +57,7 @@ void createForms(framework::Application& application)
                                   static_cast<framework::Form*>(FmCpp)})
         application.dispatch([form] { form->show(); });
 }
+}  // namespace
 
 void forgetForms()
 {

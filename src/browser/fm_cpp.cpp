@@ -234,11 +234,13 @@ void TFmCpp::buildPagePool()
 
 void TFmCpp::wireBrowser(WebBrowserHost& host, int page, int tab)
 {
+    // The browser tells its events through the application's gate, so a
+    // handler here never starts inside another one.
     browserctl::WebBrowser& browser = *host.browserIfCreated();
     browser.BeforeNavigate2.connect(
-        [this, page, tab](const std::string& url) { app().dispatch([&] { BrowserBeforeNavigate2(page, tab, url); }); });
+        [this, page, tab](const std::string& url) { BrowserBeforeNavigate2(page, tab, url); });
     browser.DocumentComplete.connect(
-        [this, page, tab](const std::string& url) { app().dispatch([&] { BrowserDocumentComplete(page, tab, url); }); });
+        [this, page, tab](const std::string& url) { BrowserDocumentComplete(page, tab, url); });
 }
 
 void TFmCpp::buildMenus()

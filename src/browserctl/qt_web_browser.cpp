@@ -1,7 +1,5 @@
 #include "browserctl/qt_web_browser.h"
 
-#include <QAbstractEventDispatcher>
-#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -17,25 +15,17 @@
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <vector>
+
+#include "framework/application.h"
 
 namespace browserctl {
 
 namespace {
 
 std::chrono::milliseconds callTimeout{5000};
-
-// Document calls waiting for their answer, across all browsers; while there
-// are any, no browser delivers events (see the header).
-int documentCallsWaiting = 0;
-
-// Every live browser, so the ones that held back events can be resumed.
-std::vector<QtWebBrowser*>& liveBrowsers()
-{
-    static std::vector<QtWebBrowser*> browsers;
-    return browsers;
-}
 
 // Documents get ids from one counter, so an id never matches a document of
 // another page or another browser.
@@ -312,14 +302,11 @@ QtWebBrowser::QtWebBrowser() : context_(std::make_unique<QObject>()), alive_(std
                              queueEvent(EventKind::DocumentComplete, addressText(info.url()));
                          }
                      });
-    liveBrowsers().push_back(this);
 }
 
 QtWebBrowser::~QtWebBrowser()
 {
     *alive_ = false;
-    auto& browsers = liveBrowsers();
-    browsers.erase(std::remove(browsers.begin(), browsers.end(), this), browsers.end());
     if (page_)
         page_->detach();
     context_.reset();
@@ -410,7 +397,6 @@ std::string QtWebBrowser::runDocumentScript(const std::string& call, const std::
     struct Wait {
         bool answered = false;
         QVariant result;
-        QEventLoop* loop = nullptr;
     };
     auto wait = std::make_shared<Wait>();
     const QString script = QString::fromUtf8(documentCallScript) + QLatin1Char('(') +
@@ -419,43 +405,27 @@ std::string QtWebBrowser::runDocumentScript(const std::string& call, const std::
     page_->runJavaScript(script, QWebEngineScript::ApplicationWorld, [wait](const QVariant& result) {
         wait->answered = true;
         wait->result = result;
-        if (wait->loop)
-            wait->loop->quit();
     });
 
     const std::shared_ptr<bool> alive = alive_;
     if (!wait->answered) {
-        QEventLoop loop;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(page_.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
-        // Qt's glib event dispatcher looks at posted events again only after
-        // something new was posted. When this call runs from a queued call
-        // (our own event deliveries are), the engine's scheduled work may sit
-        // behind it in the same batch, and the engine, believing its work
-        // scheduled, posts nothing more: the page's answer would never come.
-        // Waking the dispatcher at the start, and now and then as a guard,
-        // keeps posted events flowing while we wait.
-        QTimer wake;
-        wake.setInterval(20);
-        QObject::connect(&wake, &QTimer::timeout, [] {
-            if (auto* dispatcher = QAbstractEventDispatcher::instance())
-                dispatcher->wakeUp();
-        });
-        wait->loop = &loop;
-        ++documentCallsWaiting;
-        deadline.start(callTimeout);
-        wake.start();
-        if (auto* dispatcher = QAbstractEventDispatcher::instance())
-            dispatcher->wakeUp();
-        // User input waits too: a click must not start another handler in
-        // the middle of this one.
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        --documentCallsWaiting;
-        wait->loop = nullptr;
-        if (documentCallsWaiting == 0)
-            resumeHeldDeliveries();
+        if (!framework::Application::exists())
+            throw DocumentCallError(call + ": no application to wait in");
+        // The answer comes through the event loop. Meanwhile the windows
+        // paint, and events of every browser (this one's included) wait
+        // until the handler that made the call has ended.
+        const auto deadline = std::chrono::steady_clock::now() + callTimeout;
+        bool timedOut = false;
+        framework::Application::Wait gate;
+        gate.sliceMs = 20;
+        gate.done = [&] {
+            if (wait->answered || !*alive)
+                return true;
+            timedOut = std::chrono::steady_clock::now() >= deadline;
+            return timedOut;
+        };
+        if (!framework::app().wait(gate))
+            throw DocumentCallError(call + ": cancelled");
     }
     if (!*alive)
         throw DocumentCallError(call + ": the browser was closed");
@@ -488,35 +458,16 @@ void QtWebBrowser::scheduleDelivery()
 
 void QtWebBrowser::deliverEvents()
 {
-    // A handler of ours is still running further up the stack (it opened a
-    // modal box, say); that delivery loop goes on when it returns.
-    if (delivering_)
-        return;
-    const std::shared_ptr<bool> alive = alive_;
-    delivering_ = true;
-    while (!pending_.empty() && documentCallsWaiting == 0) {
+    // Out of Chromium's callbacks now; the application decides whether the
+    // listeners hear of them at once or after the handler that runs.
+    while (!pending_.empty()) {
         const PendingEvent event = std::move(pending_.front());
         pending_.pop_front();
-        const auto& signal = event.kind == EventKind::BeforeNavigate ? BeforeNavigate2 : DocumentComplete;
-        try {
-            signal.emit(event.url);
-        } catch (const std::exception& error) {
-            // Qt cannot carry an exception through its event loop; the
-            // program's handlers report their own errors, this is a last
-            // resort.
-            qWarning("browser event handler failed: %s", error.what());
-        }
-        if (!*alive)
-            return;  // a handler destroyed the browser
+        if (event.kind == EventKind::BeforeNavigate)
+            raiseBeforeNavigate2(event.url);
+        else
+            raiseDocumentComplete(event.url);
     }
-    delivering_ = false;
-}
-
-void QtWebBrowser::resumeHeldDeliveries()
-{
-    for (QtWebBrowser* browser : liveBrowsers())
-        if (!browser->pending_.empty())
-            browser->scheduleDelivery();
 }
 
 // ---------------------------------------------------------------------------

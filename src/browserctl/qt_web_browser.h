@@ -17,20 +17,20 @@
 //
 // Both events are queued and delivered from the event loop on the UI
 // thread, in the order they happened, so a handler may navigate, and a
-// handler never runs inside Navigate(). While any browser waits for a
-// document call to answer, no browser delivers events: the wait spins a
-// nested event loop, and a handler must not start in the middle of another
-// handler's form filling. A browser also never delivers its next event
-// while a handler of its previous one still runs (say, behind a modal box).
+// handler never runs inside Navigate(). They reach the listeners through
+// Application::deliver, which holds them while a handler runs (behind a
+// modal box, or in a document call's wait), unless that wait waits for
+// this browser.
 //
 // Document calls run JavaScript in the application world (page scripts can
 // neither see nor replace what it uses, such as HTMLFormElement's submit)
-// and wait up to documentCallTimeout() for the answer in a nested event
-// loop; a call may come from an event handler or a timer tick. Page objects cannot
-// be held across calls, so a form remembers its name or id and a field its
-// name, and each call looks them up again, in the same document: every
-// document gets an id when Document() is asked for, and a call made after
-// the page was replaced fails instead of acting on the new page.
+// and wait up to documentCallTimeout() for the answer in the application's
+// gated wait; a call may come from an event handler or a timer tick. Page
+// objects cannot be held across calls, so a form remembers its name or id
+// and a field its name, and each call looks them up again, in the same
+// document: every document gets an id when Document() is asked for, and a
+// call made after the page was replaced fails instead of acting on the new
+// page.
 
 #include <chrono>
 #include <deque>
@@ -96,7 +96,6 @@ private:
     void queueEvent(EventKind kind, std::string url);
     void scheduleDelivery();
     void deliverEvents();
-    static void resumeHeldDeliveries();
 
     std::unique_ptr<QObject> context_;  // receiver of queued deliveries
     QPointer<QWebEngineView> view_;
@@ -104,7 +103,6 @@ private:
     std::shared_ptr<bool> alive_;
     std::deque<PendingEvent> pending_;
     bool deliveryPosted_ = false;
-    bool delivering_ = false;
     bool hasDocument_ = false;
 };
 

@@ -91,15 +91,15 @@ std::unique_ptr<HtmlDocument> ScriptedWebBrowser::Document()
 void ScriptedWebBrowser::load(const std::string& address, const std::string& pageTitle,
                               const std::vector<std::string>& frames)
 {
-    BeforeNavigate2.emit(address);
+    raiseBeforeNavigate2(address);
     for (const auto& frame : frames)
-        BeforeNavigate2.emit(frame);
+        raiseBeforeNavigate2(frame);
     url = address;
     title = pageTitle;
     hasDocument = true;
     for (const auto& frame : frames)
-        DocumentComplete.emit(frame);
-    DocumentComplete.emit(address);
+        raiseDocumentComplete(frame);
+    raiseDocumentComplete(address);
 }
 
 }  // namespace browserctl

@@ -50,7 +50,7 @@ public:
 
 class WebBrowser {
 public:
-    virtual ~WebBrowser() = default;
+    virtual ~WebBrowser();
 
     virtual void Navigate(const std::string& url) = 0;
     virtual void GoBack() = 0;
@@ -66,6 +66,19 @@ public:
     // Once per completed frame and once for the top document, with the
     // frame's or the document's address.
     framework::Signal<const std::string&> DocumentComplete;
+
+protected:
+    // Tell the listeners through the application's gate: at once when no
+    // handler runs (or the running wait waits for this browser), otherwise
+    // after the running handler, in the order the events came. Without an
+    // application, at once.
+    void raiseBeforeNavigate2(const std::string& url);
+    void raiseDocumentComplete(const std::string& url);
+
+private:
+    void raise(bool complete, const std::string& url);
+    // Held events of a browser that is gone are dropped.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace browserctl

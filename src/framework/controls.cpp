@@ -690,6 +690,8 @@ Timer::Timer(Form* owner, std::string name) : Component(owner, std::move(name)) 
 
 Timer::~Timer()
 {
+    if (Application::exists())
+        Application::instance().forgetTimer(*this);
     if (timerService())
         timerService()->timerDestroyed(*this);
 }
@@ -716,17 +718,26 @@ void Timer::setEnabled(bool value)
 
 void Timer::fire()
 {
-    if (running_ || !enabled_ || !onTimer)
+    if (!enabled_ || !onTimer)
+        return;
+    if (Application::exists()) {
+        // A tick that falls due while a handler runs (its own one included,
+        // in a wait or behind a modal box) fires once after it.
+        Application& app = Application::instance();
+        if (app.busy())
+            app.deferTick(*this);
+        else
+            app.dispatch(onTimer);
+        return;
+    }
+    if (running_)
         return;
     running_ = true;
     struct Reset {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{running_};
-    if (Application::exists())
-        Application::instance().dispatch(onTimer);
-    else
-        onTimer();
+    onTimer();
 }
 
 }  // namespace framework

@@ -435,8 +435,9 @@ public:
     void setEnabled(bool value);
 
     std::function<void()> onTimer;
-    // Runs onTimer through Application::dispatch unless it is already
-    // running: a tick handler is never re-entered.
+    // Runs onTimer through Application::dispatch. While any handler runs
+    // (this one in a wait included) the tick is deferred and fires once
+    // afterwards, so a tick handler never starts inside another handler.
     void fire();
 
     static void setService(TimerService* service);

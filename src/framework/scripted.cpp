@@ -1,5 +1,7 @@
 #include "framework/scripted.h"
 
+#include <poll.h>
+
 #include <algorithm>
 
 namespace framework {
@@ -73,6 +75,20 @@ void ManualClock::advance(uint64_t ms)
         fireNext();
     }
     now_ = target;
+}
+
+void ScriptedPump::waitForEvents(int maxMs, int fd, bool forWrite)
+{
+    ++pumped;
+    if (onWait)
+        onWait();
+    if (fd >= 0) {
+        pollfd p{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+        if (::poll(&p, 1, realPollMs) > 0)
+            return;
+    }
+    if (clock_)
+        clock_->advance(static_cast<uint64_t>(maxMs));
 }
 
 void ScriptedInput::keyEvent(int virtualKey, bool keyUp)

@@ -3,6 +3,7 @@
 // clock is advanced by hand, shell requests and beeps are recorded.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -85,17 +86,24 @@ private:
     uint64_t order_ = 0;
 };
 
+// The event loop of headless tests. Each turn of a wait first runs onWait
+// (where a test plays what arrives meanwhile: a click, a browser event, a
+// tick), then looks at the file descriptor for a moment of real time, and
+// when it is not ready advances the manual clock by the wait's slice, so
+// time-outs end at once.
 class ScriptedPump : public EventPump {
 public:
     explicit ScriptedPump(ManualClock* clock = nullptr) : clock_(clock) {}
-    void processEvents() override { ++pumped; }
-    // Sleeping advances the manual clock, so waits end in tests.
-    void sleepMs(int ms) override
-    {
-        if (clock_)
-            clock_->advance(static_cast<uint64_t>(ms));
-    }
+    void waitForEvents(int maxMs, int fd, bool forWrite) override;
+    void waitStarted() override { ++waitsStarted; }
+    void waitEnded() override { ++waitsEnded; }
+
+    std::function<void()> onWait;
     int pumped = 0;
+    int waitsStarted = 0;
+    int waitsEnded = 0;
+    // Real milliseconds a turn waits for a file descriptor.
+    int realPollMs = 5;
 
 private:
     ManualClock* clock_;

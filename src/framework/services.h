@@ -23,6 +23,9 @@ public:
     // Input dialog: value holds the proposal and receives the answer;
     // false (value unchanged) when cancelled.
     virtual bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    // Closes the boxes that are open, as if the user had cancelled them: a
+    // close the system asks for (SIGTERM) never waits on a box.
+    virtual void dismissAll() {}
 
     // The input box of the original framework: cancel gives the proposal.
     std::string inputBox(const std::string& caption, const std::string& prompt, const std::string& proposal)
@@ -74,12 +77,21 @@ public:
     virtual Date today() = 0;
 };
 
-// Keeps the program alive during a wait (HTTP exchange, operation Wait).
+// The event loop as Application::wait drives it. Nothing else pumps
+// events: every nested wait of the program goes through Application::wait,
+// which decides what may run while it waits.
 class EventPump {
 public:
     virtual ~EventPump() = default;
-    virtual void processEvents() = 0;
-    virtual void sleepMs(int ms) = 0;
+    // Handles the events that have arrived, first waiting up to maxMs for
+    // one when there are none. A file descriptor (fd >= 0) that becomes
+    // ready, readable or with forWrite writable, counts as an event.
+    virtual void waitForEvents(int maxMs, int fd, bool forWrite) = 0;
+    // The outermost nested wait begins or ends: the program shows it is
+    // busy and holds the user's input back, except a cancel (Escape), which
+    // reaches Application::cancelWait.
+    virtual void waitStarted() {}
+    virtual void waitEnded() {}
 };
 
 // Synthesised keyboard and mouse input for the operation programs.

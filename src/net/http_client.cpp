@@ -221,8 +221,10 @@ void HttpClient::readReplyHeader()
         if (raw.empty())
             break;  // the server closed: no body
         const std::string line = withoutLineEnd(raw);
-        if (line.empty())
+        if (line.empty()) {
+            Header += "\r\n";
             break;
+        }
         total += raw.size();
         if (++lines > kMaxHeaderLines || total > kMaxHeaderBytes)
             throw HttpError("Reply header too large");
@@ -245,6 +247,19 @@ void HttpClient::readReplyHeader()
 void HttpClient::request(const std::string& command, const std::string& url, const std::string& data,
                          const std::string& argument)
 {
+    if (busy_)
+        throw HttpError("A download is still running: " + URL + " (try again when it has ended)");
+    busy_ = true;
+    startExchange(ExchangeTimeOut);
+    struct Done {
+        HttpClient& client;
+        ~Done()
+        {
+            client.endExchange();
+            client.busy_ = false;
+        }
+    } done{*this};
+
     const std::string body = command == "POST" ? urlEncode(data) : data;
     std::string next = url;
     int redirects = 0;
@@ -266,6 +281,15 @@ void HttpClient::request(const std::string& command, const std::string& url, con
             if (MaxBodyLength > 0 && static_cast<long long>(Body.size()) > MaxBodyLength) {
                 Body.clear();
                 throw HttpError("Reply body too large");
+            }
+            // A dropped connection must not pass for a short file.
+            const bool bodyExpected = command != "HEAD" && ReplyNumber >= 200 && ReplyNumber < 300 &&
+                                      ReplyNumber != 204 && ExpectedLength >= 0;
+            if (bodyExpected && static_cast<long long>(Body.size()) < ExpectedLength) {
+                const std::string got = std::to_string(Body.size());
+                Body.clear();
+                throw HttpError("The connection closed before the whole reply arrived (" + got + " of " +
+                                std::to_string(ExpectedLength) + " bytes)");
             }
             if (ReplyNumber < 300) {
                 if (OnSuccess)

@@ -37,7 +37,7 @@ public:
     // Path part of URL as sent on the request line ("/" at least).
     std::string Path;
     // Reply body and header (the status line and every header line, each
-    // ended by CR LF).
+    // ended by CR LF, then the empty line that closed the header).
     std::string Body;
     std::string Header;
     HttpHeaderInfo HeaderInfo;
@@ -46,9 +46,14 @@ public:
     // Value of the Location header of the reply.
     std::string Location;
     int ReplyNumber = 0;
-    // Content-Length of the reply, -1 when it had none. Informational: the
-    // body is read until the server closes.
+    // Content-Length of the reply, -1 when it had none. The body is read
+    // until the server closes; a successful reply that ends before this
+    // many bytes is an error, not a short file.
     long long ExpectedLength = -1;
+    // Milliseconds one request may take from the first lookup to the last
+    // byte of its last redirect, however slowly the server sends; the
+    // time-out text reports it. 0: no limit.
+    int ExchangeTimeOut = 5 * 60 * 1000;
 
     // Protection against hostile servers.
     int MaxRedirects = 10;
@@ -65,6 +70,9 @@ public:
     std::function<void(bool& handled)> OnRedirect;
     std::function<void()> OnAuthenticationNeeded;
 
+    // One request at a time: a request made while one runs (from one of
+    // its event handlers) is refused with HttpError and leaves the running
+    // one alone.
     void Get(const std::string& url);
     void Head(const std::string& url);
     void Options(const std::string& url);
@@ -92,10 +100,13 @@ public:
     std::string RequestHeader(const std::string& command, const std::string& body,
                               const std::string& argument = {}) const;
 
+    bool Busy() const { return busy_; }
+
 private:
     void request(const std::string& command, const std::string& url, const std::string& data,
                  const std::string& argument = {});
     void readReplyHeader();
+    bool busy_ = false;
 };
 
 }  // namespace net

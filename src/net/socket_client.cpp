@@ -7,10 +7,14 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "framework/application.h"
 
@@ -60,29 +64,120 @@ void SocketClient::abortWait(const char* message)
     throw AbortError(message);
 }
 
+namespace {
+
+// A name lookup on its worker thread. getaddrinfo cannot be interrupted,
+// so a lookup that is given up keeps running to its end with nobody
+// waiting; the shared state outlives whichever side finishes last.
+struct Lookup {
+    std::mutex mutex;
+    bool finished = false;
+    uint32_t address = 0;
+    int error = 0;
+    // Written once the lookup has finished; wakes the gated wait.
+    int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    ~Lookup()
+    {
+        if (wakeFd >= 0)
+            ::close(wakeFd);
+    }
+};
+
+uint32_t systemLookup(const std::string& host, int& error)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &result);
+    uint32_t address = 0;
+    if (rc != 0 || !result) {
+        error = socketErrorFromLookup(rc != 0 ? rc : EAI_NONAME);
+    } else {
+        for (addrinfo* entry = result; entry && address == 0; entry = entry->ai_next)
+            if (entry->ai_family == AF_INET)
+                address = ntohl(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr);
+        if (address == 0)
+            error = kErrHostNotFound;
+    }
+    if (result)
+        ::freeaddrinfo(result);
+    return address;
+}
+
+NameResolver& resolverInUse()
+{
+    static NameResolver resolver;
+    return resolver;
+}
+
+void lookUp(const std::shared_ptr<Lookup>& lookup, const std::string& host, const NameResolver& resolver)
+{
+    int error = 0;
+    const uint32_t address = resolver ? resolver(host, error) : systemLookup(host, error);
+    std::lock_guard lock(lookup->mutex);
+    lookup->finished = true;
+    lookup->address = address;
+    lookup->error = address == 0 && error == 0 ? kErrHostNotFound : error;
+    if (lookup->wakeFd >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] auto written = ::write(lookup->wakeFd, &one, sizeof one);
+    }
+}
+
+bool parseDotted(const std::string& host, uint32_t& address)
+{
+    in_addr in{};
+    if (::inet_pton(AF_INET, host.c_str(), &in) != 1)
+        return false;
+    address = ntohl(in.s_addr);
+    return true;
+}
+
+}  // namespace
+
+void setNameResolver(NameResolver resolver) { resolverInUse() = std::move(resolver); }
+
 uint32_t SocketClient::resolve(const std::string& host)
 {
     if (host.empty()) {
         lastError_ = kErrHostNotFound;
         return 0;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
-    const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &result);
-    if (rc != 0 || !result) {
-        lastError_ = socketErrorFromLookup(rc != 0 ? rc : EAI_NONAME);
-        return 0;
+    StatusMessage(8, "Resolve Host");
+    auto lookup = std::make_shared<Lookup>();
+    std::thread(lookUp, lookup, host, resolverInUse()).detach();
+
+    const uint64_t start = now();
+    WaitEnd end = WaitEnd::Ready;
+    framework::Application::Wait wait;
+    wait.fd = lookup->wakeFd;
+    wait.sliceMs = 100;
+    wait.cancel = [this] { canceled_ = true; };
+    wait.done = [&] {
+        {
+            std::lock_guard lock(lookup->mutex);
+            if (lookup->finished)
+                return true;
+        }
+        end = timeCheck(start);
+        return end != WaitEnd::Ready;
+    };
+    {
+        WaitScope scope(waiting_);
+        if (!framework::app().wait(wait) && end == WaitEnd::Ready)
+            end = WaitEnd::Canceled;
     }
-    uint32_t address = 0;
-    for (addrinfo* entry = result; entry && address == 0; entry = entry->ai_next)
-        if (entry->ai_family == AF_INET)
-            address = ntohl(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr);
-    ::freeaddrinfo(result);
-    if (address == 0)
-        lastError_ = kErrHostNotFound;
-    return address;
+    std::lock_guard lock(lookup->mutex);
+    if (!lookup->finished) {
+        if (end == WaitEnd::PastDeadline)
+            raiseDeadline();
+        if (end == WaitEnd::TimedOut)
+            throw SocketError("Host Lookup Timed Out", kErrTimedOut);
+        throw AbortError("Host Lookup Canceled");
+    }
+    lastError_ = lookup->error;
+    return lookup->address;
 }
 
 std::string SocketClient::RemoteAddressText() const
@@ -106,18 +201,21 @@ void SocketClient::Connect()
     lastError_ = 0;
 
     auto targetHost = [this] { return Proxy.empty() ? Host : Proxy; };
-    address_ = resolve(targetHost());
-    if (address_ == 0) {
-        bool handled = false;
-        if (OnInvalidHost)
-            OnInvalidHost(handled);
-        if (handled)
-            address_ = resolve(targetHost());
-        if (address_ == 0)
-            throw SocketError("Null Remote Address", lastError_);
+    // A dotted address needs no lookup, so it reports no resolved host.
+    if (!parseDotted(targetHost(), address_)) {
+        address_ = resolve(targetHost());
+        if (address_ == 0) {
+            bool handled = false;
+            if (OnInvalidHost)
+                OnInvalidHost(handled);
+            if (handled && !parseDotted(targetHost(), address_))
+                address_ = resolve(targetHost());
+            if (address_ == 0)
+                throw SocketError("Null Remote Address", lastError_);
+        }
+        if (OnHostResolved)
+            OnHostResolved();
     }
-    if (OnHostResolved)
-        OnHostResolved();
 
     const int port = Proxy.empty() ? Port : ProxyPort;
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -139,30 +237,25 @@ void SocketClient::Connect()
         failure = socketErrorFromErrno(errno);
     } else {
         WaitScope scope(waiting_);
-        const uint64_t start = now();
-        for (;;) {
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, 0) > 0) {
-                int err = 0;
-                socklen_t length = sizeof err;
-                if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0)
-                    err = errno;
-                if (err == 0)
-                    connected = true;
-                else
-                    failure = socketErrorFromErrno(err);
-                break;
-            }
-            if (TimeOut > 0 && now() - start >= static_cast<uint64_t>(TimeOut)) {
-                timedOut = true;
-                break;
-            }
-            if (canceled_) {
-                canceled = true;
-                break;
-            }
-            framework::app().pump().processEvents();
-            framework::app().pump().sleepMs(2);
+        switch (waitFor(fd, true, now())) {
+        case WaitEnd::Ready: {
+            int err = 0;
+            socklen_t length = sizeof err;
+            if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0)
+                err = errno;
+            if (err == 0)
+                connected = true;
+            else
+                failure = socketErrorFromErrno(err);
+            break;
+        }
+        case WaitEnd::TimedOut:
+        case WaitEnd::PastDeadline:
+            timedOut = true;
+            break;
+        case WaitEnd::Canceled:
+            canceled = true;
+            break;
         }
     }
 
@@ -225,17 +318,58 @@ void SocketClient::requireConnected()
         raiseSocketError(kErrNotConnected);
 }
 
-void SocketClient::idle(uint64_t lastProgress, const char* message)
+void SocketClient::startExchange(int ms) { deadline_ = ms > 0 ? now() + static_cast<uint64_t>(ms) : 0; }
+
+void SocketClient::raiseDeadline()
+{
+    Disconnect();
+    throw SocketError("Connection Timed out", kErrTimedOut);
+}
+
+SocketClient::WaitEnd SocketClient::timeCheck(uint64_t lastProgress) const
 {
     if (canceled_)
+        return WaitEnd::Canceled;
+    const uint64_t t = now();
+    if (deadline_ != 0 && t >= deadline_)
+        return WaitEnd::PastDeadline;
+    if (TimeOut > 0 && t - lastProgress >= static_cast<uint64_t>(TimeOut))
+        return WaitEnd::TimedOut;
+    return WaitEnd::Ready;
+}
+
+SocketClient::WaitEnd SocketClient::waitFor(int fd, bool forWrite, uint64_t lastProgress)
+{
+    WaitEnd end = WaitEnd::Ready;
+    framework::Application::Wait wait;
+    wait.fd = fd;
+    wait.forWrite = forWrite;
+    wait.sliceMs = 100;
+    wait.cancel = [this] { canceled_ = true; };
+    wait.done = [&] {
+        end = timeCheck(lastProgress);
+        if (end != WaitEnd::Ready)
+            return true;
+        pollfd p{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+        return ::poll(&p, 1, 0) > 0;
+    };
+    if (!framework::app().wait(wait) && end == WaitEnd::Ready)
+        end = WaitEnd::Canceled;
+    return end;
+}
+
+void SocketClient::awaitSocket(bool forWrite, uint64_t lastProgress, const char* message)
+{
+    const WaitEnd end = waitFor(fd_, forWrite, lastProgress);
+    if (end == WaitEnd::PastDeadline)
+        raiseDeadline();
+    if (end != WaitEnd::Ready)
         abortWait(message);
-    if (TimeOut > 0 && now() - lastProgress >= static_cast<uint64_t>(TimeOut))
+    // Cancel or Abort from an event of the wait.
+    if (canceled_)
         abortWait(message);
-    framework::app().pump().processEvents();
-    // An event handler may have closed the connection under us.
     if (fd_ < 0)
         throw AbortError(message);
-    framework::app().pump().sleepMs(2);
 }
 
 long SocketClient::receiveChunk()
@@ -286,7 +420,7 @@ void SocketClient::Write(const std::string& data)
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             raiseSocketError(socketErrorFromErrno(errno));
-        idle(last, "Socket write aborted");
+        awaitSocket(true, last, "Socket write aborted");
     }
 }
 
@@ -325,7 +459,7 @@ std::string SocketClient::ReadLn()
             input_.clear();
             return rest;
         }
-        idle(last, "Socket readln aborted");
+        awaitSocket(false, last, "Socket readln aborted");
     }
 }
 
@@ -344,7 +478,7 @@ std::string SocketClient::Read(std::size_t count)
         }
         if (n < 0)
             break;
-        idle(last, "Socket read aborted");
+        awaitSocket(false, last, "Socket read aborted");
     }
     const std::size_t take = std::min(count, input_.size());
     std::string result = input_.substr(0, take);
@@ -386,7 +520,7 @@ void SocketClient::CaptureString(std::string& text, long long limit)
         }
         if (n < 0)
             break;
-        idle(last, "Socket capture aborted");
+        awaitSocket(false, last, "Socket capture aborted");
     }
 }
 

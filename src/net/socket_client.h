@@ -1,8 +1,10 @@
 #pragma once
 // A blocking-looking TCP client for the user-interface thread. Every wait
-// polls the socket, then lets the application process its events and
-// sleeps 2 ms, so the windows stay alive during a download and a button can
-// call Cancel(). Time-outs are measured with the application clock.
+// (name lookup, connect, read, write) goes through the application's gated
+// wait on the socket's readiness, so the windows keep painting, Escape
+// cancels, and no other handler runs in the middle of an exchange. Names
+// are looked up on a worker thread; a dotted address is used as it is.
+// Time-outs are measured with the application clock.
 //
 // IPv4 only: the product site and every mirror we ship addresses for are
 // reachable over IPv4, and the "address 0" convention of the invalid-host
@@ -15,6 +17,12 @@
 #include "net/socket_errors.h"
 
 namespace net {
+
+// The name lookup: the address in host byte order, or 0 with error set to
+// the error number. It runs on the lookup thread. Tests put a slow or
+// failing one in place; an empty one restores the system's.
+using NameResolver = std::function<uint32_t(const std::string& host, int& error)>;
+void setNameResolver(NameResolver resolver);
 
 class SocketClient {
 public:
@@ -95,15 +103,26 @@ public:
 protected:
     // Raises the socket error with its table text after OnError.
     [[noreturn]] void raiseSocketError(int code);
+    // Every wait from now until endExchange() ends with the time-out error
+    // once ms milliseconds have passed (ms <= 0: no overall limit).
+    void startExchange(int ms);
+    void endExchange() { deadline_ = 0; }
 
 private:
+    enum class WaitEnd { Ready, TimedOut, PastDeadline, Canceled };
     uint32_t resolve(const std::string& host);
     // One non-blocking receive into the input buffer: bytes received, 0
     // when nothing is there yet, -1 when the peer has closed.
     long receiveChunk();
-    // Pumps the application and sleeps; raises AbortError(message) when
-    // cancelled or when TimeOut ms passed since lastProgress.
-    void idle(uint64_t lastProgress, const char* message);
+    // The gated wait until fd is readable (or writable), cancelled, or the
+    // time-out (TimeOut ms since lastProgress) or the deadline passed.
+    WaitEnd waitFor(int fd, bool forWrite, uint64_t lastProgress);
+    // Whether a wait must end: cancelled, past the deadline, timed out.
+    WaitEnd timeCheck(uint64_t lastProgress) const;
+    // Waits for the socket to become readable or writable; raises
+    // AbortError(message) on a cancel or time-out.
+    void awaitSocket(bool forWrite, uint64_t lastProgress, const char* message);
+    [[noreturn]] void raiseDeadline();
     // Raises AbortError(message), closing the connection first after Abort.
     [[noreturn]] void abortWait(const char* message);
     void requireConnected();
@@ -116,6 +135,7 @@ private:
     bool abortClose_ = false;
     bool peerClosed_ = false;
     int waiting_ = 0;
+    uint64_t deadline_ = 0;
     int lastError_ = 0;
     std::string status_;
     std::string input_;

@@ -211,16 +211,19 @@ void TFmCtrl::PMMSWaitClick()
 {
     operationCommand("Wait", {"OpePrg->Wait"}, [this] {
         Clock& clock = app().clock();
-        EventPump& pump = app().pump();
+        // The page the program works on loads meanwhile: its events are
+        // what the wait is for. Escape ends the program.
+        Application::Wait wait;
+        wait.source = FmCpp->ActiveBrowser ? FmCpp->ActiveBrowser->browserIfCreated() : nullptr;
+        wait.sliceMs = 20;
         for (int i = 0; i < WaitCount; ++i) {
             // The window twitches, so the user sees the program is waiting.
             setHeight(height() + 5);
             setHeight(height() - 5);
             const uint64_t start = clock.tickCount();
-            while (clock.tickCount() - start < 100) {
-                pump.processEvents();
-                pump.sleepMs(2);
-            }
+            wait.done = [&] { return clock.tickCount() - start >= 100; };
+            if (!app().wait(wait))
+                throw Error("The operation program was cancelled");
         }
     });
 }

@@ -602,7 +602,7 @@ void ControlBinding::mouseDoubleClicked(QMouseEvent* event)
 
 bool ControlBinding::keyPressed(QKeyEvent* event)
 {
-    if (!control_.onKeyDown)
+    if (!control_.onKeyDown || impl().busy())
         return false;
     const int key = virtualKeyOf(event);
     if (!key)
@@ -760,6 +760,12 @@ BinderImpl::BinderImpl(framework::Application& app) : app_(app)
         if (*alive)
             bindForm(form);
     });
+    // The user's commands wait while a handler runs; they go on once it
+    // has ended.
+    idleId_ = app.idle.connect([alive = alive_, this] {
+        if (*alive && !handlers_.empty() && !idle_.isActive())
+            idle_.start();
+    });
     for (const auto& form : app.forms())
         bindForm(*form);
 }
@@ -769,6 +775,7 @@ BinderImpl::~BinderImpl()
     *alive_ = false;
     idle_.stop();
     app_.formAdded.disconnect(formAddedId_);
+    app_.idle.disconnect(idleId_);
     // Forms already destroyed (Application::destroyForms) are left alone.
     std::unordered_set<const framework::Form*> living;
     for (const auto& form : app_.forms())
@@ -946,6 +953,8 @@ void BinderImpl::flushBinding(Binding& binding)
     runLayouts();
 }
 
+bool BinderImpl::busy() const { return framework::Application::exists() && app_.busy(); }
+
 bool BinderImpl::dispatch(const std::function<void()>& handler)
 {
     if (!framework::Application::exists())
@@ -968,7 +977,11 @@ void BinderImpl::leaveEvent()
 
 void BinderImpl::runHandlers()
 {
-    while (!handlers_.empty() && *alive_) {
+    // Inside a handler's wait or behind its modal box no command of the
+    // user starts; Application::idle brings them back.
+    if (busy())
+        return;
+    while (!handlers_.empty() && *alive_ && !busy()) {
         auto [owner, handler] = std::move(handlers_.front());
         handlers_.pop_front();
         // A form destroyed meanwhile (Application::destroyForms pumping

@@ -117,6 +117,8 @@ public:
     // ---- widget to model
     // Runs a model update or handler through Application::dispatch now.
     bool dispatch(const std::function<void()>& handler);
+    // A handler runs (in a wait, or behind its modal box).
+    bool busy() const;
     // Queues a handler call; see EventScope.
     void post(Binding& owner, std::function<void()> handler);
     void runHandlers();
@@ -151,6 +153,7 @@ private:
     framework::Application& app_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     int formAddedId_ = 0;
+    int idleId_ = 0;
     QTimer idle_;
     std::vector<Binding*> pending_;
     std::deque<std::pair<Binding*, std::function<void()>>> handlers_;

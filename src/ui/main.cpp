@@ -136,13 +136,20 @@ int main(int argc, char** argv)
 
     installSignalHandlers();
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    // Nobody watches a close the system asks for: it cancels what waits,
+    // dismisses open boxes, reports failed saves on standard error, and
+    // runs once the handler in progress has ended.
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&application] {
         char byte;
         [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
-        if (FmMain)
-            application.dispatch([] { FmMain->close(); });
-        else
-            application.terminate();
+        if (application.unattended())
+            return;  // already closing
+        application.requestQuit([&application] {
+            if (FmMain)
+                FmMain->close();
+            else
+                application.terminate();
+        });
     });
 
     vantrel::createForms(application);

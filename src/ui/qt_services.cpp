@@ -7,16 +7,20 @@
 #include <QCursor>
 #include <QDate>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
-#include <QThread>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 #include "framework/application.h"
 #include "ui/keys.h"
@@ -56,6 +60,19 @@ bool QtDialogs::askYesNo(const std::string& text, const std::string& caption)
     const auto answer = QMessageBox::question(dialogParent(), caption.empty() ? boxTitle() : qs(caption), qs(text),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     return answer == QMessageBox::Yes;
+}
+
+void QtDialogs::dismissAll()
+{
+    // Innermost first: each box returns into the handler that opened it.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            break;  // it refused to go
+    }
 }
 
 bool QtDialogs::inputQuery(const std::string& caption, const std::string& prompt, std::string& value)
@@ -147,12 +164,102 @@ bool QtClock::running(const framework::Timer& timer) const
 
 // -------------------------------------------------------------- event pump
 
-void QtEventPump::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+namespace {
 
-void QtEventPump::sleepMs(int ms)
+bool isUserInput(QEvent::Type type)
 {
-    if (ms > 0)
-        QThread::msleep(static_cast<unsigned long>(ms));
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether the target belongs to a box opened during the wait.
+bool inModalBox(QObject* target)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        return false;
+    if (auto* widget = qobject_cast<QWidget*>(target))
+        return widget->window() == modal->window();
+    if (auto* window = qobject_cast<QWindow*>(target))
+        return window == modal->window()->windowHandle();
+    return false;
+}
+
+class WaitInputFilter : public QObject {
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        // Posted events (replayed input among them) are not spontaneous.
+        if (!event->spontaneous() || !isUserInput(event->type()) || inModalBox(target))
+            return false;
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            !static_cast<QKeyEvent*>(event)->isAutoRepeat() && framework::Application::exists())
+            framework::app().cancelWait();
+        return true;
+    }
+};
+
+}  // namespace
+
+QtEventPump::QtEventPump() = default;
+
+QtEventPump::~QtEventPump() = default;
+
+void QtEventPump::waitForEvents(int maxMs, int fd, bool forWrite)
+{
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (fd >= 0) {
+        notifier = std::make_unique<QSocketNotifier>(fd, forWrite ? QSocketNotifier::Write : QSocketNotifier::Read);
+        // Once is enough to end this turn; the caller looks at the socket.
+        QSocketNotifier* raw = notifier.get();
+        QObject::connect(raw, &QSocketNotifier::activated, raw, [raw] { raw->setEnabled(false); });
+    }
+    QTimer slice;
+    slice.setSingleShot(true);
+    slice.setTimerType(Qt::PreciseTimer);
+    slice.start(std::max(0, maxMs));
+    // When a wait starts inside a queued call, Qt's glib dispatcher does not
+    // look again at the calls posted before it until something new is
+    // posted; the browser engine's own scheduled work may be among them.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void QtEventPump::waitStarted()
+{
+    if (!inputFilter_)
+        inputFilter_ = std::make_unique<WaitInputFilter>();
+    qApp->installEventFilter(inputFilter_.get());
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+void QtEventPump::waitEnded()
+{
+    if (inputFilter_)
+        qApp->removeEventFilter(inputFilter_.get());
+    QGuiApplication::restoreOverrideCursor();
 }
 
 // ------------------------------------------------------------------- input

@@ -25,6 +25,7 @@ public:
     void showError(const std::string& text) override;
     bool askYesNo(const std::string& text, const std::string& caption) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    void dismissAll() override;
 };
 
 class QtClipboard : public framework::Clipboard {
@@ -65,10 +66,21 @@ private:
     std::map<const framework::Timer*, std::unique_ptr<QTimer>> timers_;
 };
 
+// The one place that runs the Qt event loop inside a handler. During a
+// wait an event filter holds back the user's own input to every window
+// (busy cursor), except what goes to a box opened meanwhile; Escape
+// cancels the wait. Replayed input (posted by QtInputSynth) is not the
+// user's and passes.
 class QtEventPump : public framework::EventPump {
 public:
-    void processEvents() override;
-    void sleepMs(int ms) override;
+    QtEventPump();
+    ~QtEventPump() override;
+    void waitForEvents(int maxMs, int fd, bool forWrite) override;
+    void waitStarted() override;
+    void waitEnded() override;
+
+private:
+    std::unique_ptr<QObject> inputFilter_;
 };
 
 // Key and mouse events posted to the focused widget and to the widget under

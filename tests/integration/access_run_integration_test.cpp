@@ -18,6 +18,7 @@
 #include "memo/fm_memo.h"
 #include "settings/fm_sys.h"
 #include "sitetree/fm_ctrl.h"
+#include "ui/qt_services.h"
 
 using testsupport::writeRaw;
 
@@ -33,6 +34,8 @@ protected:
                                            "\r\n[Base]\r\nURL=" + server.url("/") +
                                            "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
         framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+        // The real browsers answer their document calls through Qt's loop.
+        eventPump = std::make_shared<ui::QtEventPump>();
         start();
     }
 

@@ -27,8 +27,10 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/application.h"
 #include "http_server.h"
 #include "temp_dir.h"
+#include "ui/qt_services.h"
 
 using browserctl::DocumentCallError;
 using browserctl::QtWebBrowser;
@@ -128,6 +130,8 @@ class BrowserControlTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Document calls wait in the application's gated wait.
+        application = std::make_unique<framework::Application>(ui::makeQtServices());
         server.start();
         browser = std::make_unique<QtWebBrowser>();
         log.attach(*browser);
@@ -137,6 +141,7 @@ protected:
     {
         browser.reset();
         server.stop();
+        application.reset();
     }
 
     void serve(const std::string& path, const std::string& html)
@@ -199,6 +204,7 @@ protected:
                                   extraFields + "</form>\n");
     }
 
+    std::unique_ptr<framework::Application> application;
     HttpServer server;
     std::unique_ptr<QtWebBrowser> browser;
     EventLog log;
@@ -340,7 +346,8 @@ TEST_F(BrowserControlTest, NoEventIsDeliveredWhileADocumentCallWaits)
     ASSERT_TRUE(load(server.url("/form.html")));
 
     // A second browser loads while this one is busy with document calls;
-    // the calls spin event loops, but its events must wait for them.
+    // the calls wait in the event loop, but its events must wait for the
+    // handler that makes them.
     QtWebBrowser other;
     bool inCall = false;
     int eventsDuringCalls = 0;
@@ -356,9 +363,12 @@ TEST_F(BrowserControlTest, NoEventIsDeliveredWhileADocumentCallWaits)
 
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     while (other.LocationName() != "Other" && std::chrono::steady_clock::now() < deadline) {
-        inCall = true;
-        browser->Document()->form("cse-search-box")->element("q")->setValue("busy");
-        inCall = false;
+        // The calls of one handler, as a run tick makes them.
+        application->dispatch([&] {
+            inCall = true;
+            browser->Document()->form("cse-search-box")->element("q")->setValue("busy");
+            inCall = false;
+        });
         QCoreApplication::processEvents();
     }
     ASSERT_EQ(other.LocationName(), "Other");

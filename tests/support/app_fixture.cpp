@@ -68,7 +68,10 @@ void AppFixture::start()
         }
     }
     vantrel::setDataFolder(data());
-    application = std::make_unique<framework::Application>(scripted.services());
+    framework::Services services = scripted.services();
+    if (eventPump)
+        services.pump = eventPump;
+    application = std::make_unique<framework::Application>(services);
     application->exeName = (data() / "vantrel").string();
     if (beforeForms)
         beforeForms(*application);

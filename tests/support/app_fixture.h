@@ -43,6 +43,9 @@ protected:
     // start() writes empty free-site and operation-site lists into each
     // language folder that has none, as every installation has them.
     bool createListFiles = true;
+    // The event loop of the application; the scripted one when not set (a
+    // test with real browsers gives the Qt one).
+    std::shared_ptr<framework::EventPump> eventPump;
     // Runs after the application exists and before the first window is
     // created (a Qt test binds its windows here).
     std::function<void(framework::Application&)> beforeForms;

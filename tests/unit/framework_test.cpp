@@ -217,7 +217,7 @@ TEST(ApplicationTest, FormsDispatchAndClose)
     EXPECT_TRUE(app.terminated());
 }
 
-TEST(ClockTest, TimersFireInOrderAndNeverReenter)
+TEST(ClockTest, TimersFireInOrderAndATickDueInAWaitFiresOnceAfterIt)
 {
     ScriptedServices scripted;
     Application app(scripted.services());
@@ -228,18 +228,97 @@ TEST(ClockTest, TimersFireInOrderAndNeverReenter)
     slow.onTimer = [&] { fired.push_back("slow@" + std::to_string(scripted.clock->tickCount())); };
     fast.onTimer = [&] {
         fired.push_back("fast@" + std::to_string(scripted.clock->tickCount()));
-        // A wait inside a tick pumps time forward; the tick is not re-entered.
-        if (scripted.clock->tickCount() == 600)
-            scripted.pump->sleepMs(400);
+        // A wait inside a tick lets 700 ms pass: the ticks due meanwhile
+        // (fast twice, slow once) come once each, after this tick.
+        if (scripted.clock->tickCount() == 600) {
+            const uint64_t start = scripted.clock->tickCount();
+            app.wait({.done = [&] { return scripted.clock->tickCount() - start >= 700; }, .sliceMs = 100});
+            fired.push_back("waited");
+        }
     };
-    scripted.clock->advance(1000);
-    EXPECT_EQ(fired, (std::vector<std::string>{"fast@300", "fast@600", "slow@1000"}));
+    scripted.clock->advance(1300);
+    EXPECT_EQ(fired, (std::vector<std::string>{"fast@300", "fast@600", "waited", "fast@1300", "slow@1300"}));
     slow.setEnabled(false);
     EXPECT_FALSE(scripted.clock->armed(slow));
-    fired.clear();
-    // The tick due at 900 fell inside the running tick and was skipped.
-    scripted.clock->advance(300);
-    EXPECT_EQ(fired, (std::vector<std::string>{"fast@1200"}));
+}
+
+// The gate: while a handler waits, no other handler starts, except the
+// events the wait names as its own; what arrived is delivered afterwards in
+// order, and a cancel ends the wait.
+TEST(GateTest, NothingStartsInsideAWaitButItsOwnEvents)
+{
+    ScriptedServices scripted;
+    Application app(scripted.services());
+    TestForm form;
+    int running = 0;
+    bool overlapped = false;
+    std::vector<std::string> order;
+    auto handler = [&](const std::string& name) {
+        return [&, name] {
+            if (running > 0)
+                overlapped = true;
+            ++running;
+            order.push_back(name);
+            --running;
+        };
+    };
+    Timer& timer = form.makeTimer("T", 100, true);
+    timer.onTimer = handler("tick");
+    const int browser = 0;
+    const int other = 0;
+    int turns = 0;
+    scripted.pump->onWait = [&] {
+        ++turns;
+        app.deliver(&other, handler("other" + std::to_string(turns)));
+        if (turns == 2)
+            app.deliver(&browser, [&] { order.push_back("own"); });  // runs inside, by design
+    };
+    app.dispatch([&] {
+        ++running;
+        order.push_back("command");
+        app.wait({.done = [&] { return turns >= 3; }, .sliceMs = 250, .source = &browser});
+        order.push_back("waited");
+        --running;
+    });
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(order, (std::vector<std::string>{"command", "own", "waited", "other1", "tick", "other2", "other3"}));
+    EXPECT_EQ(scripted.pump->waitsStarted, 1);
+    EXPECT_EQ(scripted.pump->waitsEnded, 1);
+
+    // Escape: the wait ends cancelled, and the cancel is told after the
+    // handler.
+    bool cancelledInside = false;
+    int toldCancel = 0;
+    app.waitCancelled.connect([&] { ++toldCancel; });
+    scripted.pump->onWait = [&] { app.cancelWait(); };
+    app.dispatch([&] {
+        cancelledInside = !app.wait({.done = [] { return false; }, .cancel = [&] { order.push_back("cancel"); }});
+        EXPECT_EQ(toldCancel, 0);
+    });
+    EXPECT_TRUE(cancelledInside);
+    EXPECT_EQ(toldCancel, 1);
+}
+
+TEST(GateTest, AQuitNobodyWatchesCancelsWaitsAndReportsOnStandardError)
+{
+    ScriptedServices scripted;
+    Application app(scripted.services());
+    bool closed = false;
+    bool finished = true;
+    scripted.pump->onWait = [&] { app.requestQuit([&] { closed = true; }); };
+    app.dispatch([&] {
+        finished = app.wait({.done = [] { return false; }});
+        EXPECT_FALSE(closed);  // not inside the waiting handler
+    });
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(app.unattended());
+    testing::internal::CaptureStderr();
+    app.dispatch([] { throw FileError("Cannot create file x"); });
+    EXPECT_FALSE(app.dialogs().askYesNo("Save?", "Q"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot create file x"), std::string::npos);
+    EXPECT_TRUE(scripted.dialogs->errors.empty());
+    EXPECT_TRUE(scripted.dialogs->questions.empty());
 }
 
 TEST(ClockTest, ExceptionInATickIsShownAndTheTimerGoesOn)

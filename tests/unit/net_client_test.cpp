@@ -32,22 +32,24 @@ using namespace net;
 namespace {
 
 // ---------------------------------------------------------------------------
-// The event pump of these tests: sleeping advances the manual clock (so
-// time-outs end quickly) and gives the server thread a moment of real
-// time; processEvents runs a hook where a test plays the user.
+// The event pump of these tests: each turn runs a hook where a test plays
+// the user, gives the socket a moment of real time, and when it is not
+// ready moves the manual clock on by at most 40 ms, so time-outs end
+// quickly while a server thread still has real time to answer.
 class NetPump : public framework::EventPump {
 public:
     explicit NetPump(framework::ManualClock& clock) : clock_(clock) {}
-    void processEvents() override
+    void waitForEvents(int maxMs, int fd, bool forWrite) override
     {
         ++pumped;
         if (hook)
             hook();
-    }
-    void sleepMs(int ms) override
-    {
-        clock_.advance(static_cast<uint64_t>(ms));
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        if (fd >= 0) {
+            pollfd p{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+            if (::poll(&p, 1, 1) > 0)
+                return;
+        }
+        clock_.advance(static_cast<uint64_t>(std::min(maxMs, 40)));
     }
     std::function<void()> hook;
     long pumped = 0;
@@ -484,6 +486,55 @@ TEST_F(SocketClientTest, InvalidHostIsOfferedToTheHandlerOnce)
     EXPECT_EQ(client.ReadLn(), "hi\n");
 }
 
+TEST_F(SocketClientTest, NamesAreLookedUpOffTheWindowsThreadUnderTheTimeOut)
+{
+    RawServer server(2, [](RawConnection& c, int) { c.send("hi\n"); });
+    SocketClient client;
+    client.Port = server.port();
+    int resolved = 0;
+    client.OnHostResolved = [&] { ++resolved; };
+
+    // A dotted address needs no lookup and reports none.
+    client.Host = "127.0.0.1";
+    client.Connect();
+    EXPECT_EQ(resolved, 0);
+    client.Disconnect();
+
+    // A name is resolved once, by the resolver, off this thread.
+    std::thread::id lookupThread;
+    setNameResolver([&](const std::string& host, int& error) -> uint32_t {
+        lookupThread = std::this_thread::get_id();
+        if (host == "words.test")
+            return 0x7f000001;
+        error = 11001;
+        return 0;
+    });
+    client.Host = "words.test";
+    client.Connect();
+    EXPECT_EQ(resolved, 1);
+    EXPECT_NE(lookupThread, std::this_thread::get_id());
+    EXPECT_EQ(client.ReadLn(), "hi\n");
+    client.Disconnect();
+
+    // A resolver that hangs: the windows go on being served and the
+    // time-out ends the lookup.
+    std::atomic<bool> release{false};
+    setNameResolver([&](const std::string&, int&) -> uint32_t {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 0x7f000001;
+    });
+    client.TimeOut = 3000;
+    const long turnsBefore = pump->pumped;
+    const uint64_t start = now();
+    EXPECT_EQ(errorOf<SocketError>([&] { client.Connect(); }), "Host Lookup Timed Out");
+    EXPECT_GE(now() - start, 3000u);
+    EXPECT_GT(pump->pumped - turnsBefore, 10);
+    EXPECT_EQ(resolved, 1);
+    release = true;
+    setNameResolver(nullptr);
+}
+
 TEST_F(SocketClientTest, ReconnectsAfterDisconnect)
 {
     RawServer server(2, [](RawConnection& c, int index) {
@@ -703,7 +754,7 @@ TEST_F(HttpClientTest, GetSendsTheExactRequestHeader)
               "\r\n");
     EXPECT_EQ(http.ReplyNumber, 200);
     EXPECT_EQ(http.Body, "hello");
-    EXPECT_EQ(http.Header, "HTTP/1.0 200 OK\r\nContent-Length: 5\r\nSet-Cookie: id=7; path=/\r\n");
+    EXPECT_EQ(http.Header, "HTTP/1.0 200 OK\r\nContent-Length: 5\r\nSet-Cookie: id=7; path=/\r\n\r\n");
     EXPECT_EQ(http.CookieIn, "id=7; path=/");
     EXPECT_EQ(http.ExpectedLength, 5);
     EXPECT_EQ(http.Location, "");
@@ -920,7 +971,7 @@ TEST_F(HttpClientTest, StatusLineSplitAcrossPacketsIsReadWhole)
     };
     http.Get(server.url("/split"));
     EXPECT_EQ(http.ReplyNumber, 200);
-    EXPECT_EQ(http.Header, "HTTP/1.0 200 OK\r\nX-Part: yes\r\n");
+    EXPECT_EQ(http.Header, "HTTP/1.0 200 OK\r\nX-Part: yes\r\n\r\n");
     EXPECT_EQ(http.Body, "body");
     EXPECT_GE(packets, 3);
 }
@@ -958,6 +1009,65 @@ TEST_F(HttpClientTest, SilentServerIsCancelledOrTimedOut)
     EXPECT_FALSE(succeeded);
     EXPECT_EQ(http.ReplyNumber, 200);
     EXPECT_FALSE(http.Connected());
+}
+
+TEST_F(HttpClientTest, ATricklingServerRunsIntoTheExchangeDeadline)
+{
+    RawServer server(1, [](RawConnection& c, int) {
+        c.readRequest();
+        c.send("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        // One byte every few milliseconds: never silent for a whole
+        // time-out, never done either.
+        while (!c.stopping() && c.send("x"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    });
+    HttpClient http;
+    http.TimeOut = 1000;
+    http.ExchangeTimeOut = 4000;
+    const uint64_t start = now();
+    EXPECT_EQ(errorOf<SocketError>([&] { http.Get(server.url("/trickle")); }), "Connection Timed out");
+    EXPECT_GE(now() - start, 4000u);
+    EXPECT_LT(now() - start, 4500u);
+    EXPECT_FALSE(http.Connected());
+}
+
+TEST_F(HttpClientTest, ShortBodiesAndSecondRequestsAreRefused)
+{
+    RawServer server(2, [](RawConnection& c, int index) {
+        c.readRequest();
+        if (index == 0)
+            c.send("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly ten b");
+        else
+            c.send("HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\nhello");
+        if (index == 1) {
+            // The rest once the client has tried its second request.
+            while (!c.stopping() && c.server().progress == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            c.send(" world");
+        }
+    });
+    HttpClient http;
+    bool succeeded = false;
+    http.OnSuccess = [&](const std::string&) { succeeded = true; };
+    EXPECT_EQ(errorOf<HttpError>([&] { http.Get(server.url("/cut")); }),
+              "The connection closed before the whole reply arrived (10 of 100 bytes)");
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(http.Body, "");
+
+    // A second request from inside the first (an event handler that
+    // fetches) is refused; the first goes on undisturbed.
+    std::string refused;
+    http.OnPacketRecvd = [&] {
+        if (!refused.empty())
+            return;
+        refused = errorOf<HttpError>([&] { http.Get(server.url("/second")); });
+        ++server.progress;
+    };
+    http.Get(server.url("/first"));
+    EXPECT_EQ(refused.rfind("A download is still running", 0), 0u) << refused;
+    EXPECT_TRUE(succeeded);
+    EXPECT_EQ(http.Body, "hello world");
+    EXPECT_EQ(server.accepted(), 2);
 }
 
 TEST_F(HttpClientTest, HostileRepliesEndWithAnError)
