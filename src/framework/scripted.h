@@ -16,12 +16,19 @@ namespace framework {
 class ScriptedDialogs : public Dialogs {
 public:
     void showMessage(const std::string& text) override { messages.push_back(text); }
-    void showError(const std::string& text) override { errors.push_back(text); }
+    void showError(const std::string& text) override
+    {
+        errors.push_back(text);
+        if (onError)
+            onError(text);
+    }
     bool askYesNo(const std::string& text, const std::string& caption) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
 
     std::vector<std::string> messages;
     std::vector<std::string> errors;
+    // Runs while the error box is open (a test plays what happens then).
+    std::function<void(const std::string&)> onError;
     std::vector<std::string> questions;  // "caption: text"
     std::vector<std::string> prompts;    // "caption: prompt"
     std::deque<bool> yesNoAnswers;       // empty: answer Yes

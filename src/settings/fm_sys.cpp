@@ -224,7 +224,14 @@ TFmSys::TFmSys()
     PageControlMSystem.setActivePage(&TabSheetMSSetting);
 }
 
-void TFmSys::FormCreate() {}
+void TFmSys::FormCreate()
+{
+    // The runs read the try time from this window even when it was never
+    // shown, and its destruction writes it back: it is read at creation
+    // too, so neither uses the design value over the stored one.
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
+}
 
 void TFmSys::FormShow()
 {

@@ -58,6 +58,7 @@ void TFmCtrl::PMBunchSClearClick()
 
 void TFmCtrl::PMBunchSFReadClick()
 {
+    bunchGridLoaded_ = false;
     const auto path = bunchFilePath();
     PMBunchSClearClick();
     PMBunchSVSetClick();
@@ -67,12 +68,15 @@ void TFmCtrl::PMBunchSFReadClick()
     for (int c = 0; c < BunchColCount; ++c)
         for (int r = 1; r < rows; ++r)
             StringGridBunch.setCell(c, r, ini.readString("Data", cellKey(c, r), ""));
+    bunchGridLoaded_ = true;
 }
 
 void TFmCtrl::PMBunchSFWriteClick()
 {
     PMBunchSVSetClick();
     const auto path = bunchFilePath();
+    if (!mayReplace(bunchGridLoaded_, path))
+        return;
     const int rows = std::min(BunchRowCount, MaxRows);
     // A word without a mark is selected; a mark without a word goes.
     for (int r = 1; r < rows; ++r) {
@@ -91,6 +95,7 @@ void TFmCtrl::PMBunchSFWriteClick()
 
 void TFmCtrl::PMBCFLoadClick()
 {
+    bunchNamesLoaded_ = false;
     const auto path = dataFile("SeleBunch.txt");
     if (platform::fileExists(path)) {
         ComboBoxBunch.setItems(platform::loadLines(path));
@@ -102,11 +107,15 @@ void TFmCtrl::PMBCFLoadClick()
     platform::IniFile base(dataFile("Base.INI"));
     ComboBoxBunch.setText(base.readString("List", "Bunch", ""));
     PanelList.setCaption(ComboBoxBunch.text());
+    bunchNamesLoaded_ = true;
 }
 
 void TFmCtrl::PMBunchCFSaveClick()
 {
-    platform::saveLines(dataFile("SeleBunch.txt"), ComboBoxBunch.items());
+    const auto path = dataFile("SeleBunch.txt");
+    if (!mayReplace(bunchNamesLoaded_, path))
+        return;
+    platform::saveLines(path, ComboBoxBunch.items());
     platform::IniFile base(dataFile("Base.INI"));
     base.writeString("List", "Bunch", ComboBoxBunch.text());
 }
@@ -118,6 +127,7 @@ void TFmCtrl::PMBCFOpen1Click()
         ComboBoxBunch.setItems(platform::loadLines(path));
     else
         platform::saveLines(path, ComboBoxBunch.items());
+    bunchNamesLoaded_ = true;
     app().shell().open(platform::pathText(path));
 }
 
@@ -125,10 +135,14 @@ void TFmCtrl::PMBunchCFReadClick()
 {
     platform::IniFile base(dataFile("Base.INI"));
     find<MenuItem>("PMBunchTThemaAdd").setChecked(base.readInteger("PMBunchTThemaAdd", "Checked", 1) == 1);
+    themaAddLoaded_ = true;
 }
 
 void TFmCtrl::PMBunchCFWriteClick()
 {
+    // The stored mark stays until it was read (or the user set one).
+    if (!themaAddLoaded_)
+        return;
     platform::IniFile base(dataFile("Base.INI"));
     base.writeInteger("PMBunchTThemaAdd", "Checked", find<MenuItem>("PMBunchTThemaAdd").checked() ? 1 : 0);
 }
@@ -241,6 +255,7 @@ void TFmCtrl::PMBunchTThemaAddClick()
 {
     MenuItem& item = find<MenuItem>("PMBunchTThemaAdd");
     item.setChecked(!item.checked());
+    themaAddLoaded_ = true;
     PMBunchCFWriteClick();
 }
 

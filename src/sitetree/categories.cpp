@@ -16,6 +16,7 @@ using namespace framework;
 
 void TFmCtrl::PMTFCLoad1Click()
 {
+    categoriesLoaded_ = false;
     const auto path = dataFile("TVFCategory.txt");
     if (platform::fileExists(path))
         ComboBoxTVFCategory.setItems(platform::loadLines(path));
@@ -23,11 +24,15 @@ void TFmCtrl::PMTFCLoad1Click()
         platform::saveLines(path, ComboBoxTVFCategory.items());
     platform::IniFile base(dataFile("Base.INI"));
     ComboBoxTVFCategory.setText(base.readString("TVF", "Category", ""));
+    categoriesLoaded_ = true;
 }
 
 void TFmCtrl::PMTrVwCFSaveClick()
 {
-    platform::saveLines(dataFile("TVFCategory.txt"), ComboBoxTVFCategory.items());
+    const auto path = dataFile("TVFCategory.txt");
+    if (!mayReplace(categoriesLoaded_, path))
+        return;
+    platform::saveLines(path, ComboBoxTVFCategory.items());
     platform::IniFile base(dataFile("Base.INI"));
     base.writeString("TVF", "Category", ComboBoxTVFCategory.text());
 }

@@ -401,6 +401,8 @@ void TFmCtrl::FormDestroy()
 
 // ---------------------------------------------------------------- helpers
 
+bool TFmCtrl::mayReplace(bool loaded, const platform::fs::path& path) { return loaded || !platform::fileExists(path); }
+
 platform::fs::path TFmCtrl::dataFile(const std::string& name)
 {
     const auto path = FmMain->langPath(name);

@@ -260,6 +260,16 @@ public:
     framework::Edit& themeBox() const;
 
 private:
+    // What the window read from its files. A list whose load failed, or
+    // that was never loaded (the window never showed), is never saved over
+    // the file it came from: a missing file may still be created.
+    bool categoriesLoaded_ = false;
+    bool treeLoaded_ = false;
+    bool bunchNamesLoaded_ = false;
+    bool bunchGridLoaded_ = false;
+    bool themaAddLoaded_ = false;
+    static bool mayReplace(bool loaded, const platform::fs::path& path);
+
     void buildMenus();
     void setUpHttpClients();
     // Fetches an address with Http1 (the body arrives in the source memo);

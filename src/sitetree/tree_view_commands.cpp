@@ -24,27 +24,39 @@ platform::fs::path TFmCtrl::treeFilePath()
 
 void TFmCtrl::PMTrVwFELoadClick()
 {
+    // A tree read only in part (a malformed line) stays unsaved, so its
+    // file keeps the lines after the fault.
+    treeLoaded_ = false;
     const auto path = treeFilePath();
     // A category without a file starts as a copy of the tree shown.
     if (platform::fileExists(path))
         sitetree::loadTvfFile(*ActiveTreeView, path);
     else
         sitetree::saveTvfFile(*ActiveTreeView, path);
+    treeLoaded_ = true;
 }
 
-void TFmCtrl::PMTrVwFESaveClick() { sitetree::saveTvfFile(*ActiveTreeView, treeFilePath()); }
+void TFmCtrl::PMTrVwFESaveClick()
+{
+    const auto path = treeFilePath();
+    if (mayReplace(treeLoaded_, path))
+        sitetree::saveTvfFile(*ActiveTreeView, path);
+}
 
 void TFmCtrl::PMTrVwTBackUPClick()
 {
     const auto path = treeFilePath();
     const auto backup = dataFile("BU_" + platform::pathText(path.filename()));
-    sitetree::saveTvfFile(*ActiveTreeView, backup);
+    if (mayReplace(treeLoaded_, backup))
+        sitetree::saveTvfFile(*ActiveTreeView, backup);
 }
 
 void TFmCtrl::PMTrVwTTRestorationClick()
 {
     const auto path = treeFilePath();
+    treeLoaded_ = false;
     sitetree::loadTvfFile(*ActiveTreeView, dataFile("BU_" + platform::pathText(path.filename())));
+    treeLoaded_ = true;
     if (app().dialogs().askYesNo("Does it save?", "Restoration"))
         sitetree::saveTvfFile(*ActiveTreeView, treeFilePath());
 }

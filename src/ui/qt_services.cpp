@@ -21,6 +21,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "framework/application.h"
 #include "ui/keys.h"
@@ -52,6 +53,8 @@ void QtDialogs::showMessage(const std::string& text)
 
 void QtDialogs::showError(const std::string& text)
 {
+    // Also in the session's log, where a failure stays after the box.
+    std::fprintf(stderr, "vantrel: %s\n", text.c_str());
     QMessageBox::critical(dialogParent(), boxTitle(), qs(text));
 }
 

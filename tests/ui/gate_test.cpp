@@ -61,7 +61,11 @@ TEST_F(GateTest, TheUsersInputWaitsAndEscapeCancels)
     });
     QTimer::singleShot(80, [&] { QTest::keyClick(edit, Qt::Key_Escape); });
     app->dispatch([&] {
-        finished = app->wait({.done = [] { return false; }, .sliceMs = 20, .cancel = [&] { ++cancels; }});
+        Application::Wait wait;
+        wait.done = [] { return false; };
+        wait.sliceMs = 20;
+        wait.cancel = [&] { ++cancels; };
+        finished = app->wait(wait);
     });
     binder->flush();
 

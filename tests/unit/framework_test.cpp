@@ -10,6 +10,17 @@ using namespace framework;
 
 namespace {
 
+Application::Wait waitFor(std::function<bool()> done, int sliceMs = 50, const void* source = nullptr,
+                          std::function<void()> cancel = nullptr)
+{
+    Application::Wait wait;
+    wait.done = std::move(done);
+    wait.sliceMs = sliceMs;
+    wait.source = source;
+    wait.cancel = std::move(cancel);
+    return wait;
+}
+
 class TestForm : public Form {
 public:
     TestForm() : Form("TestForm"), memo(make<Memo>("Memo1", nullptr)), grid(make<StringGrid>("Grid1", nullptr))
@@ -232,7 +243,7 @@ TEST(ClockTest, TimersFireInOrderAndATickDueInAWaitFiresOnceAfterIt)
         // (fast twice, slow once) come once each, after this tick.
         if (scripted.clock->tickCount() == 600) {
             const uint64_t start = scripted.clock->tickCount();
-            app.wait({.done = [&] { return scripted.clock->tickCount() - start >= 700; }, .sliceMs = 100});
+            app.wait(waitFor([&] { return scripted.clock->tickCount() - start >= 700; }, 100));
             fired.push_back("waited");
         }
     };
@@ -276,7 +287,7 @@ TEST(GateTest, NothingStartsInsideAWaitButItsOwnEvents)
     app.dispatch([&] {
         ++running;
         order.push_back("command");
-        app.wait({.done = [&] { return turns >= 3; }, .sliceMs = 250, .source = &browser});
+        app.wait(waitFor([&] { return turns >= 3; }, 250, &browser));
         order.push_back("waited");
         --running;
     });
@@ -292,7 +303,7 @@ TEST(GateTest, NothingStartsInsideAWaitButItsOwnEvents)
     app.waitCancelled.connect([&] { ++toldCancel; });
     scripted.pump->onWait = [&] { app.cancelWait(); };
     app.dispatch([&] {
-        cancelledInside = !app.wait({.done = [] { return false; }, .cancel = [&] { order.push_back("cancel"); }});
+        cancelledInside = !app.wait(waitFor([] { return false; }, 50, nullptr, [&] { order.push_back("cancel"); }));
         EXPECT_EQ(toldCancel, 0);
     });
     EXPECT_TRUE(cancelledInside);
@@ -307,7 +318,7 @@ TEST(GateTest, AQuitNobodyWatchesCancelsWaitsAndReportsOnStandardError)
     bool finished = true;
     scripted.pump->onWait = [&] { app.requestQuit([&] { closed = true; }); };
     app.dispatch([&] {
-        finished = app.wait({.done = [] { return false; }});
+        finished = app.wait(waitFor([] { return false; }));
         EXPECT_FALSE(closed);  // not inside the waiting handler
     });
     EXPECT_FALSE(finished);

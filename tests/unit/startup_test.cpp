@@ -4,11 +4,13 @@
 
 #include "app/fm_main.h"
 #include "app/globals.h"
+#include "app/program.h"
 #include "app_fixture.h"
 #include "browser/fm_cpp.h"
 #include "docedit/fm_doc_edi.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
+#include "platform/text_store.h"
 #include "settings/fm_sys.h"
 #include "sitetree/fm_ctrl.h"
 
@@ -194,5 +196,54 @@ TEST_P(DistributionDataTest, StartsCleanOnTheBundledDataAndSavesIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, DistributionDataTest, ::testing::Values("JPN", "USA", "CHN"));
+
+}  // namespace
+
+namespace {
+
+// A data folder carried over from the Windows program lacks the free-site
+// list: its load fails at start-up with a box, before the site tree window
+// has read its lists. A close at that moment (the session ends) must not
+// save those empty lists over their files; neither must the windows'
+// destruction, nor the try time the settings window never showed.
+TEST_F(StartupTest, AClosePlayedWhileAStartUpBoxIsOpenSavesNothingThatWasNotLoaded)
+{
+    seedFromRepository();
+    createListFiles = false;
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=USA\r\n");
+    const auto folder = data() / "USA";
+    std::filesystem::remove(folder / "FreeSerchSite.txt");
+    {
+        platform::IniFile base(folder / "Base.INI");
+        base.writeInteger("Set", "TryTime", 9);
+    }
+    const auto categories = platform::loadLines(folder / "TVFCategory.txt");
+    const auto words = platform::loadLines(folder / "SeleBunch.txt");
+    std::string category;
+    {
+        platform::IniFile base(folder / "Base.INI");
+        category = base.readString("TVF", "Category", "");
+    }
+    const auto tree = platform::loadLines(folder / ("TVFThema" + category + ".tvf"));
+    ASSERT_FALSE(categories.empty());
+    ASSERT_FALSE(tree.empty());
+    int closes = 0;
+    scripted.dialogs->onError = [&](const std::string& text) {
+        if (text.find("FreeSerchSite.txt") != std::string::npos && closes++ == 0)
+            FmMain->close();
+    };
+    start();
+    ASSERT_EQ(closes, 1) << "no start-up box about the missing list";
+    EXPECT_EQ(FmSys->tryTime(), 9);
+    application->destroyForms();
+    vantrel::forgetForms();
+
+    EXPECT_EQ(platform::loadLines(folder / "TVFCategory.txt"), categories);
+    EXPECT_EQ(platform::loadLines(folder / "SeleBunch.txt"), words);
+    EXPECT_EQ(platform::loadLines(folder / ("TVFThema" + category + ".tvf")), tree);
+    platform::IniFile base(folder / "Base.INI");
+    EXPECT_EQ(base.readString("TVF", "Category", "?"), category);
+    EXPECT_EQ(base.readInteger("Set", "TryTime", 0), 9);
+}
 
 }  // namespace
