@@ -3,6 +3,7 @@
 #include "app/captions.h"
 #include "app/extraction.h"
 #include "app/globals.h"
+#include "app/links.h"
 #include "app/program.h"
 #include "framework/application.h"
 #include "platform/data_folder.h"
@@ -21,6 +22,15 @@ using namespace framework;
 namespace {
 constexpr const char* RegistryRoot = "Software\\Orrinax\\Ubrith";
 constexpr const char* DefaultWindowCaption = "　一　網　打　尽 ";
+
+// The address comes from a data file (Joint.INI from the product site, the
+// site base of 0Base.INI); anything but a web page is refused.
+void openWebAddress(const std::string& what, const std::string& address)
+{
+    if (!vantrel::isWebAddress(address))
+        throw Error("The " + what + " address \"" + address + "\" is not an http or https address; it was not opened");
+    app().shell().open(address);
+}
 }  // namespace
 
 TFmMain::TFmMain()
@@ -450,11 +460,11 @@ void TFmMain::ComboBoxLanguageChange()
 
 
 
-void TFmMain::MMHHelpClick() { app().shell().open(siteBase() + LangName + "/Help/"); }
+void TFmMain::MMHHelpClick() { openWebAddress("help", siteBase() + LangName + "/Help/"); }
 
-void TFmMain::MMHHPClick() { app().shell().open(siteBase()); }
+void TFmMain::MMHHPClick() { openWebAddress("home page", siteBase()); }
 
-void TFmMain::LabelTitleClick() { app().shell().open(InfoURL); }
+void TFmMain::LabelTitleClick() { openWebAddress("information", InfoURL); }
 
 void TFmMain::ComboBoxURLClick() { FmCpp->PMPSiteOpenClick(); }
 
@@ -475,9 +485,16 @@ void TFmMain::ComboBoxUbrithsChange()
         path = other.readString("Soft", "Path", "");
     }
     // The folder of the program named there; an empty path opens nothing.
+    // The path is another program's word in a settings file: only a folder
+    // that is there goes to the shell, never a file, address or command.
     const auto folder = platform::textPath(path).parent_path();
-    if (!folder.empty())
-        app().shell().open(platform::pathText(folder));
+    if (folder.empty())
+        return;
+    std::error_code ec;
+    if (!folder.is_absolute() || !std::filesystem::is_directory(folder, ec))
+        throw Error("The folder \"" + platform::pathText(folder) + "\" of " + name +
+                    " is not a folder on this computer; it was not opened");
+    app().shell().open(platform::pathText(folder));
 }
 
 // ------------------------------------------------- commands of later work
