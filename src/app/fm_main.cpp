@@ -15,6 +15,7 @@
 #include "docedit/fm_doc_edi.h"
 #include "memo/fm_memo.h"
 #include "settings/fm_sys.h"
+#include "sitetree/file_names.h"
 #include "sitetree/fm_ctrl.h"
 
 using namespace framework;
@@ -22,6 +23,7 @@ using namespace framework;
 namespace {
 constexpr const char* RegistryRoot = "Software\\Orrinax\\Ubrith";
 constexpr const char* DefaultWindowCaption = "　一　網　打　尽 ";
+constexpr const char* DefaultLanguage = "USA";
 
 // The address comes from a data file (Joint.INI from the product site, the
 // site base of 0Base.INI); anything but a web page is refused.
@@ -294,7 +296,16 @@ void TFmMain::PMBCFLoad1Click()
                                                                   : std::vector<std::string>{});
     {
         platform::IniFile base(exePath("0Base.INI"));
-        ComboBoxLanguage.setText(base.readString("Begin", "Language", "USA"));
+        std::string language = base.readString("Begin", "Language", DefaultLanguage);
+        // The name becomes the language folder: one that climbs out of the
+        // data folder would put every per-language file there.
+        if (!sitetree::isPlainFolderName(language)) {
+            app().dialogs().showMessage("The language name \"" + language +
+                                        "\" of 0Base.INI is not a folder name; the language is " + DefaultLanguage +
+                                        ".");
+            language = DefaultLanguage;
+        }
+        ComboBoxLanguage.setText(language);
     }
     LangName = ComboBoxLanguage.text();
     // A folder that cannot be made leaves every per-language read at its
@@ -446,6 +457,13 @@ void TFmMain::MMTRestartClick()
 
 void TFmMain::ComboBoxLanguageChange()
 {
+    const std::string chosen = ComboBoxLanguage.text();
+    if (!sitetree::isPlainFolderName(chosen)) {
+        ComboBoxLanguage.setText(LangName);
+        app().dialogs().showMessage("The language name \"" + chosen + "\" is not a folder name; the language stays " +
+                                    LangName + ".");
+        return;
+    }
     {
         platform::IniFile base(exePath("0Base.INI"));
         base.writeString("Begin", "Language", ComboBoxLanguage.text());

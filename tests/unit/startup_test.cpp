@@ -113,6 +113,28 @@ TEST_F(StartupTest, LanguageListAndLanguageComeFromTheProgramFolder)
     EXPECT_TRUE(std::filesystem::is_directory(data() / "JPN"));
 }
 
+TEST_F(StartupTest, LanguageNameThatLeavesTheDataFolderIsRefused)
+{
+    const std::string outside = data().filename().string() + "-lang";
+    writeRaw(data() / "0Language.txt", "USA\r\nsub/JPN\r\n");
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=../" + outside + "\r\n");
+    start();
+    EXPECT_EQ(FmMain->LangName, "USA");
+    EXPECT_EQ(FmMain->ComboBoxLanguage.text(), "USA");
+    EXPECT_FALSE(std::filesystem::exists(data().parent_path() / outside));
+    ASSERT_EQ(scripted.dialogs->messages.size(), 1u);
+    EXPECT_NE(scripted.dialogs->messages[0].find("../" + outside), std::string::npos);
+
+    // Chosen from the list: refused, nothing written, no restart.
+    FmMain->ComboBoxLanguage.setText("sub/JPN");
+    FmMain->ComboBoxLanguageChange();
+    EXPECT_FALSE(application->terminated());
+    EXPECT_TRUE(scripted.shell->executed.empty());
+    EXPECT_EQ(FmMain->ComboBoxLanguage.text(), "USA");
+    EXPECT_EQ(readRaw(data() / "0Base.INI"), "[Begin]\r\nLanguage=../" + outside + "\r\n");
+    EXPECT_NE(scripted.dialogs->messages.back().find("sub/JPN"), std::string::npos);
+}
+
 TEST_F(StartupTest, LanguageChangedFlagOpensTheAddressPage)
 {
     start();
