@@ -3,6 +3,7 @@
 #include "app/captions.h"
 #include "app/extraction.h"
 #include "app/globals.h"
+#include "app/links.h"
 #include "app/program.h"
 #include "framework/application.h"
 #include "platform/data_folder.h"
@@ -14,6 +15,7 @@
 #include "docedit/fm_doc_edi.h"
 #include "memo/fm_memo.h"
 #include "settings/fm_sys.h"
+#include "sitetree/file_names.h"
 #include "sitetree/fm_ctrl.h"
 
 using namespace framework;
@@ -21,6 +23,16 @@ using namespace framework;
 namespace {
 constexpr const char* RegistryRoot = "Software\\Orrinax\\Ubrith";
 constexpr const char* DefaultWindowCaption = "　一　網　打　尽 ";
+constexpr const char* DefaultLanguage = "USA";
+
+// The address comes from a data file (Joint.INI from the product site, the
+// site base of 0Base.INI); anything but a web page is refused.
+void openWebAddress(const std::string& what, const std::string& address)
+{
+    if (!vantrel::isWebAddress(address))
+        throw Error("The " + what + " address \"" + address + "\" is not an http or https address; it was not opened");
+    app().shell().open(address);
+}
 }  // namespace
 
 TFmMain::TFmMain()
@@ -284,7 +296,16 @@ void TFmMain::PMBCFLoad1Click()
                                                                   : std::vector<std::string>{});
     {
         platform::IniFile base(exePath("0Base.INI"));
-        ComboBoxLanguage.setText(base.readString("Begin", "Language", "USA"));
+        std::string language = base.readString("Begin", "Language", DefaultLanguage);
+        // The name becomes the language folder: one that climbs out of the
+        // data folder would put every per-language file there.
+        if (!sitetree::isPlainFolderName(language)) {
+            app().dialogs().showMessage("The language name \"" + language +
+                                        "\" of 0Base.INI is not a folder name; the language is " + DefaultLanguage +
+                                        ".");
+            language = DefaultLanguage;
+        }
+        ComboBoxLanguage.setText(language);
     }
     LangName = ComboBoxLanguage.text();
     // A folder that cannot be made leaves every per-language read at its
@@ -439,6 +460,13 @@ void TFmMain::MMTRestartClick()
 
 void TFmMain::ComboBoxLanguageChange()
 {
+    const std::string chosen = ComboBoxLanguage.text();
+    if (!sitetree::isPlainFolderName(chosen)) {
+        ComboBoxLanguage.setText(LangName);
+        app().dialogs().showMessage("The language name \"" + chosen + "\" is not a folder name; the language stays " +
+                                    LangName + ".");
+        return;
+    }
     {
         platform::IniFile base(exePath("0Base.INI"));
         base.writeString("Begin", "Language", ComboBoxLanguage.text());
@@ -453,11 +481,11 @@ void TFmMain::ComboBoxLanguageChange()
 
 
 
-void TFmMain::MMHHelpClick() { app().shell().open(siteBase() + LangName + "/Help/"); }
+void TFmMain::MMHHelpClick() { openWebAddress("help", siteBase() + LangName + "/Help/"); }
 
-void TFmMain::MMHHPClick() { app().shell().open(siteBase()); }
+void TFmMain::MMHHPClick() { openWebAddress("home page", siteBase()); }
 
-void TFmMain::LabelTitleClick() { app().shell().open(InfoURL); }
+void TFmMain::LabelTitleClick() { openWebAddress("information", InfoURL); }
 
 void TFmMain::ComboBoxURLClick() { FmCpp->PMPSiteOpenClick(); }
 
@@ -478,9 +506,16 @@ void TFmMain::ComboBoxUbrithsChange()
         path = other.readString("Soft", "Path", "");
     }
     // The folder of the program named there; an empty path opens nothing.
+    // The path is another program's word in a settings file: only a folder
+    // that is there goes to the shell, never a file, address or command.
     const auto folder = platform::textPath(path).parent_path();
-    if (!folder.empty())
-        app().shell().open(platform::pathText(folder));
+    if (folder.empty())
+        return;
+    std::error_code ec;
+    if (!folder.is_absolute() || !std::filesystem::is_directory(folder, ec))
+        throw Error("The folder \"" + platform::pathText(folder) + "\" of " + name +
+                    " is not a folder on this computer; it was not opened");
+    app().shell().open(platform::pathText(folder));
 }
 
 // ------------------------------------------------- commands of later work

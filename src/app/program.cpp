@@ -43,6 +43,12 @@ namespace {
 void createFormsInOrder(framework::Application& application)
 {
     application.setTitle(ApplicationTitle);
+    // A save cut short by a crash or a kill leaves its temporary file
+    // beside its target. Once per start, before any window saves: a minute
+    // is far longer than a save takes, so a younger file may be a save in
+    // progress in another instance.
+    if (!dataFolder().empty())
+        platform::removeLeftoverTemporaries(dataFolder(), std::chrono::minutes(1));
     // Every other window builds its paths from FmMain's ExeDir and LangName,
     // so the main window is created, and its creation finished, first.
     application.createForm(FmMain, false);

@@ -16,7 +16,8 @@ inline constexpr const char* ApplicationTitle = "Vantrel/ヴァントレル";
 void setDataFolder(const platform::fs::path& folder);
 const platform::fs::path& dataFolder();
 
-// Sets the title and creates FmMain, FmCtrl, FmSys, FmMemo, FmCpp and
+// Sets the title, removes the leftover temporary files of interrupted
+// saves from the data folder, and creates FmMain, FmCtrl, FmSys, FmMemo, FmCpp and
 // FmDocEdi in this order; FmMain, FmCtrl and FmCpp are shown.
 void createForms(framework::Application& application);
 

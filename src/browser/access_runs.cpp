@@ -8,6 +8,7 @@
 
 #include "app/fm_main.h"
 #include "app/globals.h"
+#include "app/links.h"
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "memo/fm_memo.h"
@@ -167,7 +168,13 @@ void TFmCpp::PMPLstClick()
         FmMain->PFCLERearClick();
         const std::string address = FmMain->ResultText;
         if (FmMain->WorkText.find('@') != std::string::npos) {
-            app().shell().open("mailto:" + address);
+            // The entry comes from a tree or list file, perhaps a downloaded
+            // one: a mail program takes the "?" part of an address as
+            // options, attachments among them. The run goes on either way.
+            if (vantrel::isMailAddress(address))
+                app().shell().open("mailto:" + address);
+            else
+                FmMemo->MemoLog.addLine("Not a mail address, not opened: " + address);
         } else {
             // The address box keeps a record of the addresses opened, the
             // newest first; the tab bookkeeping below shows the first one.

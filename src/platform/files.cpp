@@ -54,6 +54,15 @@ std::string quoted(const fs::path& path)
     throw framework::FileError("Cannot create file " + quoted(path) + ". " + std::strerror(error));
 }
 
+// The temporary name of a save: "." + the target name, cut to
+// TemporaryTargetChars, + TemporaryTag + TemporarySuffixChars characters of
+// TemporaryAlphabet. isTemporaryName must match exactly these names, since
+// the start-up sweep removes what it matches.
+constexpr size_t TemporaryTargetChars = 200;
+constexpr std::string_view TemporaryTag = ".tmp";
+constexpr size_t TemporarySuffixChars = 6;
+constexpr char TemporaryAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
 // A name for the temporary file that no other writer of the same target,
 // in this or another process, is likely to pick.
 std::string temporaryName(const std::string& targetName)
@@ -61,14 +70,15 @@ std::string temporaryName(const std::string& targetName)
     static std::atomic<unsigned> counter{0};
     thread_local std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() ^
                                                            (static_cast<unsigned>(getpid()) << 16)));
-    static constexpr char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr char const* Alphabet = TemporaryAlphabet;
+    constexpr unsigned AlphabetSize = sizeof TemporaryAlphabet - 1;
     // Long names are shortened so the extra characters cannot push the
     // temporary name past the file system's limit.
-    std::string name = "." + targetName.substr(0, 200) + ".tmp";
+    std::string name = "." + targetName.substr(0, TemporaryTargetChars) + std::string(TemporaryTag);
     unsigned value = random() ^ (counter.fetch_add(1, std::memory_order_relaxed) * 2654435761u);
-    for (int i = 0; i < 6; ++i) {
-        name += Alphabet[value % (sizeof Alphabet - 1)];
-        value /= sizeof Alphabet - 1;
+    for (size_t i = 0; i < TemporarySuffixChars; ++i) {
+        name += Alphabet[value % AlphabetSize];
+        value /= AlphabetSize;
     }
     return name;
 }
@@ -232,6 +242,75 @@ void atomicWrite(const fs::path& path, std::string_view bytes)
     // The folder is not synced after the rename: that would make the new
     // name survive a power cut a few seconds sooner at the cost of a second
     // journal commit per save, and the file is whole, old or new, either way.
+}
+
+bool isTemporaryName(std::string_view name)
+{
+    const size_t tail = TemporaryTag.size() + TemporarySuffixChars;
+    if (name.size() < 1 + 1 + tail || name.size() > 1 + TemporaryTargetChars + tail || name.front() != '.') {
+        return false;
+    }
+    if (name.substr(name.size() - tail, TemporaryTag.size()) != TemporaryTag) {
+        return false;
+    }
+    const std::string_view alphabet(TemporaryAlphabet, sizeof TemporaryAlphabet - 1);
+    return name.substr(name.size() - TemporarySuffixChars).find_first_not_of(alphabet) == std::string_view::npos;
+}
+
+namespace {
+
+struct SweepState {
+    fs::file_time_type newest; // files written after this are kept
+    int entriesLeft;
+    int removed = 0;
+};
+
+void sweepFolder(const fs::path& folder, int depthLeft, SweepState& state)
+{
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        return;
+    }
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec || --state.entriesLeft < 0) {
+            return;
+        }
+        const fs::directory_entry& entry = *it;
+        // symlink_status: a link is looked at as a link, never as what it
+        // points at, so the sweep stays inside the folder.
+        const fs::file_status status = entry.symlink_status(ec);
+        if (ec) {
+            continue;
+        }
+        if (fs::is_directory(status)) {
+            if (depthLeft > 0) {
+                sweepFolder(entry.path(), depthLeft - 1, state);
+            }
+            continue;
+        }
+        if (!fs::is_regular_file(status) || !isTemporaryName(entry.path().filename().string())) {
+            continue;
+        }
+        const fs::file_time_type written = fs::last_write_time(entry.path(), ec);
+        if (ec || written > state.newest) {
+            continue;
+        }
+        if (::unlink(entry.path().c_str()) == 0) {
+            ++state.removed;
+        }
+    }
+}
+
+} // namespace
+
+int removeLeftoverTemporaries(const fs::path& folder, std::chrono::seconds minAge, int maxDepth)
+{
+    // A data folder holds a few hundred entries; the bound only keeps a
+    // large tree that someone put inside it from costing the start-up.
+    SweepState state{fs::file_time_type::clock::now() - minAge, 20000};
+    sweepFolder(folder, maxDepth, state);
+    return state.removed;
 }
 
 bool deleteFile(const fs::path& path)

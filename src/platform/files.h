@@ -1,6 +1,7 @@
 #pragma once
 // File access: atomic saves, case-insensitive names, whole-file reads.
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -29,6 +30,18 @@ std::optional<std::string> readFileBytes(const fs::path& path);
 // Throws framework::FileError ("Cannot create file ...") on failure, leaving
 // the old file as it was.
 void atomicWrite(const fs::path& path, std::string_view bytes);
+
+// Whether a file name has the form atomicWrite gives its temporary files:
+// "." + target name + ".tmp" + six ASCII letters or digits.
+bool isTemporaryName(std::string_view name);
+
+// Removes the temporary files of saves that a crash or a kill cut short:
+// in folder and its subfolders down to maxDepth levels, regular files with
+// a temporary name (isTemporaryName) last written more than minAge ago, so
+// a save in progress in another instance keeps its file. Links are neither
+// followed nor removed, and at most a few thousand entries are looked at.
+// Nothing throws; returns how many files were removed.
+int removeLeftoverTemporaries(const fs::path& folder, std::chrono::seconds minAge, int maxDepth = 3);
 
 // Deletes a file if it exists (case-insensitive); false when there was none.
 bool deleteFile(const fs::path& path);

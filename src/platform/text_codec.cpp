@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "framework/errors.h"
@@ -138,17 +139,17 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
-std::string decodeFileText(std::string_view bytes)
-{
-    if (isValidUtf8(bytes)) {
-        if (bytes.starts_with(Utf8Bom)) {
-            bytes.remove_prefix(Utf8Bom.size());
-        }
-        return std::string(bytes);
-    }
+namespace {
 
+// Code page 932 bytes to UTF-8. Lenient: a byte or pair the code page does
+// not define becomes U+FFFD. Strict: such bytes give nothing.
+std::optional<std::string> decodeCp932(std::string_view bytes, bool strict)
+{
     const Converter* converterPtr = fromCp932();
     if (!converterPtr) {
+        if (strict) {
+            return std::nullopt;
+        }
         // Reading must not fail: keep the ASCII, which code page 932 shares,
         // and mark every other byte as unreadable.
         std::string out;
@@ -181,6 +182,9 @@ std::string decodeFileText(std::string_view bytes)
             out.resize(out.size() * 2);
             continue;
         }
+        if (strict) {
+            return std::nullopt;
+        }
         // EILSEQ (a byte or pair the code page does not define) or EINVAL
         // (a lead byte cut off by the end of the file): stand in U+FFFD for
         // the one byte and go on with the next, so one bad byte costs one
@@ -196,6 +200,27 @@ std::string decodeFileText(std::string_view bytes)
     }
     out.resize(used);
     return out;
+}
+
+} // namespace
+
+std::string decodeFileText(std::string_view bytes)
+{
+    if (isValidUtf8(bytes)) {
+        if (bytes.starts_with(Utf8Bom)) {
+            bytes.remove_prefix(Utf8Bom.size());
+        }
+        return std::string(bytes);
+    }
+    return *decodeCp932(bytes, false);
+}
+
+std::optional<std::string> decodeTextStrictly(std::string_view bytes)
+{
+    if (isValidUtf8(bytes)) {
+        return decodeFileText(bytes);
+    }
+    return decodeCp932(bytes, true);
 }
 
 std::string encodeFileText(std::string_view utf8, CodePage codePage)

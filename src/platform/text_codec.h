@@ -4,6 +4,7 @@
 // written in UTF-8 or, for a folder shared with the Windows program, in
 // code page 932.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ bool isValidUtf8(std::string_view bytes);
 // mark is dropped), anything else is decoded as code page 932. Bytes that
 // code page 932 does not define become U+FFFD; nothing throws.
 std::string decodeFileText(std::string_view bytes);
+
+// The same decoding for bytes that must be text (a downloaded file about to
+// replace a local one): nothing when they are neither valid UTF-8 nor
+// valid code page 932.
+std::optional<std::string> decodeTextStrictly(std::string_view bytes);
 
 // UTF-8 to file bytes in the given code page. Throws framework::FileError
 // naming the first character that the code page cannot hold.

@@ -8,6 +8,7 @@
 #include "framework/application.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
+#include "platform/text_codec.h"
 #include "platform/text_store.h"
 #include "sitetree/fm_ctrl.h"
 
@@ -16,6 +17,20 @@ using namespace framework;
 namespace {
 // The event lines go to the top of the log.
 void logTop(const std::string& line) { FmMemo->MemoLog.insertLine(0, line); }
+
+// Why a reply body may not become a data file, or nothing when it may. An
+// empty body is a broken transfer as a rule, and bytes that are not text
+// would leave a file that no reader of the program can use.
+const char* bodyProblem(const std::string& body)
+{
+    if (body.empty())
+        return "the reply is empty";
+    if (body.find('\0') != std::string::npos)
+        return "the reply holds NUL bytes, so it is not a text file";
+    if (!platform::decodeTextStrictly(body))
+        return "the reply is neither UTF-8 nor code page 932 text";
+    return nullptr;
+}
 }  // namespace
 
 void TFmCtrl::setUpHttpClients()
@@ -45,12 +60,14 @@ void TFmCtrl::setUpHttpClients()
         http.OnSuccess = [this, &http](const std::string&) {
             lastFetchSucceeded_ = true;
             FmMemo->showPage(FmMemo->TabSheetMMulti);
-            FmMemo->MemoSource.setText(http.Body);
+            // The body is bytes in whatever code page the server keeps; the
+            // memo holds UTF-8, read the way data files are.
+            FmMemo->MemoSource.setText(platform::decodeFileText(http.Body));
         };
     }
 }
 
-void TFmCtrl::fetch(const std::string& url)
+void TFmCtrl::fetch(const std::string& url, const platform::fs::path& path)
 {
     ComboBoxAssistURL.setText(url);
     lastFetchSucceeded_ = false;
@@ -58,11 +75,17 @@ void TFmCtrl::fetch(const std::string& url)
     // A failed reply leaves the source memo as it was; the file stays.
     if (!lastFetchSucceeded_)
         throw Error("The download of " + url + " failed (HTTP " + std::to_string(Http1->ReplyNumber) + ")");
+    if (const char* problem = bodyProblem(Http1->Body)) {
+        // Nothing of a refused reply stays in the memo for a later save.
+        FmMemo->MemoSource.clear();
+        throw FileError("The download of " + url + " was not saved to \"" + platform::pathText(path) +
+                        "\": " + problem + "; the file stays as it was");
+    }
 }
 
 void TFmCtrl::fetchAndSave(const std::string& url, const platform::fs::path& path)
 {
-    fetch(url);
+    fetch(url, path);
     FmMain->PathText = platform::pathText(path);
     platform::createFolder(path.parent_path());
     platform::saveLines(path, FmMemo->MemoSource.lines());
@@ -130,7 +153,7 @@ void TFmCtrl::ToolButtonUpDataDownLoadClick()
     const auto local = platform::safeJoin(FmMain->langFolder(), path);
     if (!local || path.empty())
         throw FileError("The download path \"" + path + "\" is not a file of the language folder");
-    fetch(UpdateURL[i]);
+    fetch(UpdateURL[i], *local);
     FmMain->PathText = platform::pathText(*local);
     const bool isTree = path.find("TVFThema") != std::string::npos;
     const bool isBunch = path.find("ListBunch") != std::string::npos;
@@ -162,6 +185,6 @@ void TFmCtrl::httpTestGet(const std::string& url) { Http1->Get(url); }
 
 std::string TFmCtrl::httpHeader() const { return Http1->Header; }
 
-std::string TFmCtrl::httpBody() const { return Http1->Body; }
+std::string TFmCtrl::httpBody() const { return platform::decodeFileText(Http1->Body); }
 
 std::string TFmCtrl::httpCookieIn() const { return Http1->CookieIn; }

@@ -17,4 +17,13 @@ inline std::string checkedNamePart(const std::string& what, const std::string& n
     return name;
 }
 
+// Whether a name read from data may name a folder of its own (the language
+// folder): not empty, not ".", no separator and no "..", which would climb
+// out of the folder it belongs in.
+inline bool isPlainFolderName(const std::string& name)
+{
+    return !name.empty() && name != "." && name.find_first_of("/\\") == std::string::npos &&
+           name.find("..") == std::string::npos && name.find('\0') == std::string::npos;
+}
+
 }  // namespace sitetree

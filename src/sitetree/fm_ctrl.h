@@ -272,11 +272,13 @@ private:
 
     void buildMenus();
     void setUpHttpClients();
-    // Fetches an address with Http1 (the body arrives in the source memo);
-    // throws when the reply was not a success.
-    void fetch(const std::string& url);
-    // fetch, then saves the source memo as the file; an unsuccessful reply
-    // keeps the old file.
+    // Fetches an address with Http1 (the body arrives in the source memo as
+    // UTF-8); throws when the reply was not a success or is no text that
+    // may replace the file at path (empty, NUL bytes, neither UTF-8 nor
+    // code page 932), naming the file and the reason.
+    void fetch(const std::string& url, const platform::fs::path& path);
+    // fetch, then saves the source memo as the file; an unsuccessful or
+    // refused reply keeps the old file.
     void fetchAndSave(const std::string& url, const platform::fs::path& path);
     bool lastFetchSucceeded_ = false;
     void buildOperationMenu(framework::MenuItem& root);

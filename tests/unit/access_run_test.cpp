@@ -184,6 +184,12 @@ TEST_F(AccessRunTest, NameAndAddressEntryNamesTheTabAndFillsTheAddress)
     EXPECT_EQ(scripted.shell->opened.back(), "mailto:someone@example.com");
     // A mail address is not an address to open in a tab.
     EXPECT_EQ(FmMain->ComboBoxURL.items(), record);
+    // Mail programs take the part after "?" as options, attachments too.
+    FmMemo->MemoList.setText("Mail=someone@example.com?attach=/home/u/.ssh/id_rsa");
+    FmCpp->PMPLstClick();
+    EXPECT_EQ(scripted.shell->opened.size(), 1u);
+    ASSERT_FALSE(FmMemo->MemoLog.lines().empty());
+    EXPECT_NE(FmMemo->MemoLog.lines().back().find("?attach="), std::string::npos);
 }
 
 TEST_F(AccessRunTest, TreeDoubleClickOnAnAddressOpensItInTheCurrentTab)

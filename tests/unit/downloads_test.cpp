@@ -8,6 +8,7 @@
 #include "browser/fm_cpp.h"
 #include "http_server.h"
 #include "memo/fm_memo.h"
+#include "platform/text_codec.h"
 #include "settings/fm_sys.h"
 #include "sitetree/fm_ctrl.h"
 
@@ -100,6 +101,50 @@ TEST_F(DownloadsTest, FailedReplyKeepsTheLocalFile)
     EXPECT_FALSE(application->dispatch([] { FmCtrl->PMJoinAOperatorClick(); }));
     EXPECT_EQ(readRaw(data() / "UpDate" / "0Operator.INI"), "old");
     EXPECT_NE(scripted.dialogs->errors.back().find("404"), std::string::npos);
+}
+
+TEST_F(DownloadsTest, RepliesThatAreNotTextKeepTheLocalFileAndSayWhichAndWhy)
+{
+    FmCtrl->ToolButtonUpDataClick();
+    writeRaw(data() / "USA" / "TVFThemaHobby.tvf", "Mine\r\n");
+    writeRaw(site.path() / "USA" / "UpDate" / "TVFThemaHobby.tvf", std::string("Hobby\0\0", 7));
+    select(1);
+    ASSERT_FALSE(application->dispatch([] { FmCtrl->ToolButtonUpDataDownLoadClick(); }));
+    EXPECT_EQ(readRaw(data() / "USA" / "TVFThemaHobby.tvf"), "Mine\r\n");
+    EXPECT_NE(scripted.dialogs->errors.back().find("TVFThemaHobby.tvf"), std::string::npos);
+    EXPECT_EQ(FmMemo->MemoSource.lineCount(), 0);
+
+    writeRaw(data() / "UpDate" / "0Operator.INI", "old");
+    const std::pair<std::string, std::string> replies[] = {{"", "empty"},
+                                                           {std::string("[ConnectSite]\0", 14), "NUL"},
+                                                           {"[A]\r\n\xFF\xFF\xFF", "neither UTF-8 nor code page 932"}};
+    for (const auto& [body, reason] : replies) {
+        writeRaw(site.path() / "UpDate" / "0Operator.INI", body);
+        ASSERT_FALSE(application->dispatch([] { FmCtrl->PMJoinAOperatorClick(); })) << reason;
+        EXPECT_EQ(readRaw(data() / "UpDate" / "0Operator.INI"), "old");
+        const std::string error = scripted.dialogs->errors.back();
+        EXPECT_NE(error.find((data() / "UpDate" / "0Operator.INI").string()), std::string::npos) << error;
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+TEST_F(DownloadsTest, Cp932ReplyArrivesAsUtf8InTheMemoAndTheFile)
+{
+    // "都道府県" and half-width "ｶﾀｶﾅ" in code page 932.
+    const std::string prefectures = "\x93\x73\x93\xB9\x95\x7B\x8C\xA7";
+    const std::string katakana = "\xB6\xC0\xB6\xC5";
+    writeRaw(site.path() / "USA" / "UpDate" / "TVFThemaHobby.tvf", prefectures + "\r\n\t" + katakana);
+    FmCtrl->ToolButtonUpDataClick();
+    select(1);
+    FmCtrl->ToolButtonUpDataDownLoadClick();
+    EXPECT_EQ(FmMemo->MemoSource.lines(), (std::vector<std::string>{"都道府県", "\tｶﾀｶﾅ"}));
+    EXPECT_EQ(readRaw(data() / "USA" / "TVFThemaHobby.tvf"), "都道府県\r\n\tｶﾀｶﾅ\r\n");
+    EXPECT_EQ(FmCtrl->TreeViewEdd1.root(0)->text(), "都道府県");
+
+    // A folder kept in code page 932 stores it as such.
+    platform::setWriteCodePage(platform::CodePage::Cp932);
+    FmCtrl->ToolButtonUpDataDownLoadClick();
+    EXPECT_EQ(readRaw(data() / "USA" / "TVFThemaHobby.tvf"), prefectures + "\r\n\t" + katakana + "\r\n");
 }
 
 TEST_F(DownloadsTest, HttpTestPageShowsTheReplyParts)

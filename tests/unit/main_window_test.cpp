@@ -174,13 +174,42 @@ TEST_F(MainWindowTest, HelpHomePageTitleAndFamilyFolderGoThroughTheShell)
     FmMain->LabelTitleClick();
     {
         platform::IniFile reg(registryPath());
-        reg.writeString("Software\\Orrinax\\Ubrith\\Other\\Soft", "Path", "/opt/other/other.exe");
+        reg.writeString("Software\\Orrinax\\Ubrith\\Other\\Soft", "Path", (data() / "USA" / "other.exe").string());
     }
     FmMain->ComboBoxUbriths.setText("Other");
     FmMain->ComboBoxUbrithsChange();
     EXPECT_EQ(scripted.shell->opened,
               (std::vector<std::string>{"http://vantrel.example/USA/Help/", "http://vantrel.example/",
-                                        "http://vantrel.example/USA/Info/", "/opt/other"}));
+                                        "http://vantrel.example/USA/Info/", (data() / "USA").string()}));
+}
+
+TEST_F(MainWindowTest, LinksFromDataFilesReachTheShellOnlyAsWebAddresses)
+{
+    // InfoURL comes from the downloaded Joint.INI.
+    for (const char* link : {"file:///etc/passwd", "/usr/bin/xterm", "xterm -e sh", "javascript:alert(1)",
+                             "ftp://files.example/", "http://", "http:///etc/passwd", "http://a.example/\n"}) {
+        FmMain->InfoURL = link;
+        ASSERT_FALSE(application->dispatch([] { FmMain->LabelTitleClick(); })) << link;
+        EXPECT_NE(scripted.dialogs->errors.back().find(link), std::string::npos);
+    }
+    // The site base comes from 0Base.INI.
+    testsupport::writeRaw(data() / "0Base.INI", "[Begin]\r\nSiteBase=file:///home/\r\n");
+    EXPECT_FALSE(application->dispatch([] { FmMain->MMHHPClick(); }));
+    EXPECT_FALSE(application->dispatch([] { FmMain->MMHHelpClick(); }));
+    // The family folder comes from the registry: a file named as the
+    // folder is not opened.
+    testsupport::writeRaw(data() / "run.desktop", "[Desktop Entry]\n");
+    {
+        platform::IniFile reg(registryPath());
+        reg.writeString("Software\\Orrinax\\Ubrith\\Other\\Soft", "Path", (data() / "run.desktop" / "x").string());
+    }
+    FmMain->ComboBoxUbriths.setText("Other");
+    EXPECT_FALSE(application->dispatch([] { FmMain->ComboBoxUbrithsChange(); }));
+    EXPECT_TRUE(scripted.shell->opened.empty());
+
+    FmMain->InfoURL = "HTTPS://info.example/news";
+    FmMain->LabelTitleClick();
+    EXPECT_EQ(scripted.shell->opened, std::vector<std::string>{"HTTPS://info.example/news"});
 }
 
 }  // namespace

@@ -108,6 +108,14 @@ TEST(PlatformTextCodecTest, DecodeTurnsUndefinedBytesIntoReplacementCharacters)
     EXPECT_TRUE(platform::isValidUtf8(platform::decodeFileText(garbage)));
 }
 
+TEST(PlatformTextCodecTest, StrictDecodeRefusesWhatNeitherCodePageHolds)
+{
+    EXPECT_EQ(platform::decodeTextStrictly("\xEF\xBB\xBF都道府県"), "都道府県");
+    EXPECT_EQ(platform::decodeTextStrictly(PrefecturesCp932 + "\r\n" + KatakanaCp932), "都道府県\r\nｶﾀｶﾅ");
+    EXPECT_FALSE(platform::decodeTextStrictly("\xFF\xFF" + KatakanaCp932));
+    EXPECT_FALSE(platform::decodeTextStrictly(PrefecturesCp932 + "\x93"));
+}
+
 TEST(PlatformTextCodecTest, EncodeCp932AndNameTheCharacterItCannotHold)
 {
     EXPECT_EQ(platform::encodeFileText("都道府県ｶﾀｶﾅ", CodePage::Cp932), PrefecturesCp932 + KatakanaCp932);

@@ -115,6 +115,64 @@ TEST_F(StartupTest, LanguageListAndLanguageComeFromTheProgramFolder)
     EXPECT_TRUE(std::filesystem::is_directory(data() / "JPN"));
 }
 
+TEST_F(StartupTest, LanguageNameThatLeavesTheDataFolderIsRefused)
+{
+    const std::string outside = data().filename().string() + "-lang";
+    writeRaw(data() / "0Language.txt", "USA\r\nsub/JPN\r\n");
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=../" + outside + "\r\n");
+    start();
+    EXPECT_EQ(FmMain->LangName, "USA");
+    EXPECT_EQ(FmMain->ComboBoxLanguage.text(), "USA");
+    EXPECT_FALSE(std::filesystem::exists(data().parent_path() / outside));
+    ASSERT_EQ(scripted.dialogs->messages.size(), 1u);
+    EXPECT_NE(scripted.dialogs->messages[0].find("../" + outside), std::string::npos);
+
+    // Chosen from the list: refused, nothing written, no restart.
+    FmMain->ComboBoxLanguage.setText("sub/JPN");
+    FmMain->ComboBoxLanguageChange();
+    EXPECT_FALSE(application->terminated());
+    EXPECT_TRUE(scripted.shell->executed.empty());
+    EXPECT_EQ(FmMain->ComboBoxLanguage.text(), "USA");
+    EXPECT_EQ(readRaw(data() / "0Base.INI"), "[Begin]\r\nLanguage=../" + outside + "\r\n");
+    EXPECT_NE(scripted.dialogs->messages.back().find("sub/JPN"), std::string::npos);
+}
+
+TEST_F(StartupTest, StartRemovesOnlyOldLeftoversOfInterruptedSaves)
+{
+    namespace fs = std::filesystem;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    const auto leftover = [&](const fs::path& path) {
+        writeRaw(path, "partial");
+        fs::last_write_time(path, old);
+        return path;
+    };
+    const fs::path removed[] = {leftover(data() / ".0Base.INI.tmpAb3dE9"),
+                                leftover(data() / "USA" / ".TVFThemaHobby.tvf.tmpZZZZZZ"),
+                                leftover(data() / "USA" / "UpDate" / ".Joint.INI.tmp000000")};
+    const fs::path kept[] = {leftover(data() / "USA" / ".Notes.txt.tmp"),        // no suffix
+                             leftover(data() / "USA" / ".Notes.txt.tmpAB-DEF"),  // not the alphabet
+                             leftover(data() / "USA" / ".Notes.txt.tmpABCDEFG"), // seven
+                             leftover(data() / "USA" / "Notes.txt.tmpABCDEF"),   // not hidden
+                             leftover(data() / "USA" / "..tmpABCDEF")};          // no target name
+    // A save that may be in progress in another instance.
+    const fs::path young = data() / "USA" / ".Base.INI.tmpQwErTy";
+    writeRaw(young, "partial");
+    // Links are not followed: the file outside the data folder stays.
+    testsupport::TempDir elsewhere;
+    const fs::path outside = leftover(elsewhere.path() / ".Base.INI.tmpabcdef");
+    fs::create_directory_symlink(elsewhere.path(), data() / "linked");
+    fs::create_symlink(outside, data() / ".Link.INI.tmpabcdef");
+
+    start();
+    for (const auto& path : removed)
+        EXPECT_FALSE(fs::exists(path)) << path;
+    for (const auto& path : kept)
+        EXPECT_TRUE(fs::exists(path)) << path;
+    EXPECT_TRUE(fs::exists(young));
+    EXPECT_TRUE(fs::exists(outside));
+    EXPECT_TRUE(fs::is_symlink(data() / ".Link.INI.tmpabcdef"));
+}
+
 TEST_F(StartupTest, LanguageChangedFlagOpensTheAddressPage)
 {
     start();
