@@ -331,6 +331,7 @@ void TFmMain::PDOWriteClick()
     if (names.find(title) == std::string::npos) {
         platform::RegIniFile family(RegistryRoot);
         family.writeString("Softs", "Names", names + title + ",");
+        family.flush();
     }
     platform::RegIniFile own(std::string(RegistryRoot) + "\\" + title);
 }
@@ -470,10 +471,12 @@ void TFmMain::ComboBoxLanguageChange()
     {
         platform::IniFile base(exePath("0Base.INI"));
         base.writeString("Begin", "Language", ComboBoxLanguage.text());
+        base.flush();
     }
     {
         platform::RegIniFile own(std::string(RegistryRoot) + "\\" + app().title());
         own.writeString("Soft", "LngCng", "1");
+        own.flush();
     }
     close();
     MMTRestartClick();

@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <cstdio>
+
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
@@ -33,6 +35,16 @@ const platform::fs::path& dataFolder() { return folder(); }
 
 void createForms(framework::Application& application)
 {
+    // A save that fails where no exception can go (an INI file released by
+    // a handler an error cut short) is shown like any other error, once the
+    // running handler has ended.
+    platform::setFailureReporter([](const std::string& text) {
+        if (!framework::Application::exists()) {
+            std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+            return;
+        }
+        framework::app().deliver(nullptr, [text] { framework::app().dialogs().showError(text); });
+    });
     // The start-up is one handler: what arrives meanwhile (a close the
     // system asks for, a browser event) waits until every window exists
     // and has loaded its files.
@@ -67,6 +79,7 @@ void createFormsInOrder(framework::Application& application)
 
 void forgetForms()
 {
+    platform::setFailureReporter(nullptr);
     FmMain = nullptr;
     FmCtrl = nullptr;
     FmSys = nullptr;

@@ -410,6 +410,7 @@ void TFmCpp::FormDestroy()
     base.writeInteger("FmCpp", "Left", left());
     base.writeInteger("FmCpp", "Top", top());
     base.writeString("FreeSerchSite", "Category", ComboBoxFreeSite.text());
+    base.flush();
 }
 
 void TFmCpp::ComboBoxLikeChange()
@@ -417,6 +418,7 @@ void TFmCpp::ComboBoxLikeChange()
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         base.writeString("Set", "Like", ComboBoxLike.text());
+        base.flush();
     }
     FmCtrl->LikeWord = ComboBoxLike.text();
 }

@@ -60,6 +60,7 @@ void TFmCpp::PMFreeEFWriteClick()
     base.writeString(site, "FormName", EditFreeFormName.text());
     base.writeString(site, "InputName", EditFreeInputName.text());
     base.writeString(site, "URL", EditFreeURL.text());
+    base.flush();
 }
 
 void TFmCpp::ComboBoxFreeSiteClick() { PMFreeEFReadClick(); }

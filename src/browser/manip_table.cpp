@@ -155,6 +155,7 @@ void TFmCpp::PMManipSFWriteClick()
             manip.writeString(site, cellKey(c, r), StringGridManip.cell(c, r));
         }
     }
+    manip.flush();
 }
 
 // ------------------------------------------------------------ input tool

@@ -80,6 +80,7 @@ void TFmDocEdi::MMSChangSFWriteClick()
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         base.writeString("Chang", "Category", ComboBoxChang.text());
+        base.flush();
     }
     MMSChangSSCntClick();
     platform::IniFile table(tablePath(ComboBoxChang.text()));
@@ -90,6 +91,7 @@ void TFmDocEdi::MMSChangSFWriteClick()
         for (int r = 0; r < TableRows; ++r)
             if (!StringGridChang.cell(0, r).empty())
                 table.writeString("Data", cellKey(c, r), StringGridChang.cell(c, r));
+    table.flush();
 }
 
 void TFmDocEdi::MMSChangTSaveClick()

@@ -159,6 +159,7 @@ void TFmMemo::FormClose()
     base.writeInteger("FmMemo", "Top", top());
     base.writeInteger("FmMemo", "Width", width());
     base.writeInteger("FmMemo", "Height", height());
+    base.flush();
 }
 
 void TFmMemo::showPage(TabSheet& page)

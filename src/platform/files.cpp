@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <system_error>
@@ -311,6 +312,25 @@ int removeLeftoverTemporaries(const fs::path& folder, std::chrono::seconds minAg
     SweepState state{fs::file_time_type::clock::now() - minAge, 20000};
     sweepFolder(folder, maxDepth, state);
     return state.removed;
+}
+
+namespace {
+FailureReporter& failureReporter()
+{
+    static FailureReporter reporter;
+    return reporter;
+}
+} // namespace
+
+void setFailureReporter(FailureReporter reporter) { failureReporter() = std::move(reporter); }
+
+void reportFailure(const std::string& text)
+{
+    if (failureReporter()) {
+        failureReporter()(text);
+    } else {
+        std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+    }
 }
 
 bool deleteFile(const fs::path& path)

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,12 @@ bool isTemporaryName(std::string_view name);
 // followed nor removed, and at most a few thousand entries are looked at.
 // Nothing throws; returns how many files were removed.
 int removeLeftoverTemporaries(const fs::path& folder, std::chrono::seconds minAge, int maxDepth = 3);
+
+// A failure that no exception can carry (a save in a destructor): it goes
+// to the reporter the program installed, standard error until then.
+using FailureReporter = std::function<void(const std::string& text)>;
+void setFailureReporter(FailureReporter reporter);
+void reportFailure(const std::string& text);
 
 // Deletes a file if it exists (case-insensitive); false when there was none.
 bool deleteFile(const fs::path& path);

@@ -153,7 +153,7 @@ struct IniFile::Section {
     }
 };
 
-IniFile::IniFile(fs::path path) : path_(std::move(path)), uncaughtAtOpen_(std::uncaught_exceptions())
+IniFile::IniFile(fs::path path) : path_(std::move(path))
 {
     sections_.emplace_back();
     sections_.back().hasHeader = false;
@@ -202,21 +202,16 @@ IniFile::IniFile(fs::path path) : path_(std::move(path)), uncaughtAtOpen_(std::u
     sections_.back().trailingBlanks = std::move(pendingBlanks);
 }
 
-IniFile::~IniFile() noexcept(false)
+IniFile::~IniFile()
 {
     if (!dirty_) {
         return;
     }
-    if (std::uncaught_exceptions() > uncaughtAtOpen_) {
-        // Released while another error unwinds the stack: a second
-        // exception would end the program, so this save's failure is lost.
-        try {
-            flush();
-        } catch (...) {
-        }
-        return;
+    try {
+        flush();
+    } catch (const std::exception& e) {
+        reportFailure(e.what());
     }
-    flush();
 }
 
 IniFile::Section* IniFile::findSection(const std::string& name)

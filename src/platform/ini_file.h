@@ -7,8 +7,11 @@
 // written in double quotes and read back exactly.
 //
 // One object parses its file once, when it is opened, and writes it once,
-// when it is released (or on flush()), so a handler that reads and writes
-// fifty keys touches the disk twice.
+// so a handler that reads and writes fifty keys touches the disk twice. A
+// handler that writes ends with flush(), which raises when the save fails;
+// what is still pending when the object is released (a handler that an
+// exception cut short) is written then, and a failure there is reported
+// (platform::reportFailure) instead of thrown.
 
 #include <string>
 #include <vector>
@@ -20,9 +23,7 @@ namespace platform {
 class IniFile {
 public:
     explicit IniFile(fs::path path);
-    // Writes pending changes. Throws framework::FileError when the save
-    // fails, unless an exception is already on its way.
-    ~IniFile() noexcept(false);
+    ~IniFile();
     IniFile(const IniFile&) = delete;
     IniFile& operator=(const IniFile&) = delete;
 
@@ -45,7 +46,8 @@ public:
     void eraseSection(const std::string& section);
     void deleteKey(const std::string& section, const std::string& key);
 
-    // Writes pending changes now (atomic save in the write code page).
+    // Writes pending changes now (atomic save in the write code page);
+    // throws framework::FileError when the save fails.
     void flush();
     bool dirty() const { return dirty_; }
 
@@ -59,7 +61,6 @@ private:
     fs::path path_;
     std::vector<Section> sections_;
     bool dirty_ = false;
-    int uncaughtAtOpen_ = 0;
 };
 
 }  // namespace platform

@@ -59,22 +59,28 @@ RegIniFile::RegIniFile(std::string keyPath) : keyPath_(std::move(keyPath))
     }
 }
 
-RegIniFile::~RegIniFile() noexcept(false)
+RegIniFile::~RegIniFile()
 {
-    if (!ini_) {
+    if (!ini_ || !ini_->dirty()) {
         return;
     }
-    if (ini_->dirty()) {
-        const fs::path file = ini_->path();
-        if (file.has_parent_path()) {
-            createFolder(file.parent_path());
-        }
+    try {
+        flush();
+    } catch (const std::exception& e) {
+        reportFailure(e.what());
     }
-    // unique_ptr's destructor is noexcept, so a failed save would end the
-    // program there. Deleting here lets IniFile's destructor decide, with
-    // its own rule for saves during unwinding, whether the error escapes;
-    // the memory is freed either way.
-    delete ini_.release();
+}
+
+void RegIniFile::flush()
+{
+    if (!ini_->dirty()) {
+        return;
+    }
+    const fs::path file = ini_->path();
+    if (file.has_parent_path()) {
+        createFolder(file.parent_path());
+    }
+    ini_->flush();
 }
 
 std::string RegIniFile::section(const std::string& subkey) const

@@ -17,12 +17,16 @@ class RegIniFile {
 public:
     // Opens (and so creates) the key below the current user.
     explicit RegIniFile(std::string keyPath);
-    ~RegIniFile() noexcept(false);
+    // Writes what flush() has not written; a failure then is reported
+    // (reportFailure), never thrown.
+    ~RegIniFile();
 
     std::string readString(const std::string& subkey, const std::string& name, const std::string& fallback) const;
     int readInteger(const std::string& subkey, const std::string& name, int fallback) const;
     void writeString(const std::string& subkey, const std::string& name, const std::string& value);
     void writeInteger(const std::string& subkey, const std::string& name, int value);
+    // Writes pending changes now; throws framework::FileError on failure.
+    void flush();
 
 private:
     std::string section(const std::string& subkey) const;

@@ -251,6 +251,7 @@ void TFmSys::FormDestroy()
 {
     platform::IniFile base(FmMain->langPath("Base.INI"));
     base.writeInteger("Set", "TryTime", UpDownTryTime.position());
+    base.flush();
 }
 
 void TFmSys::UpDownConnectSiteClick()
@@ -277,6 +278,7 @@ void TFmSys::UpDownConnectSiteClick()
         base.writeString("Base", "URL", url);
         base.writeString("Base", "FormName", formName);
         base.writeString("Base", "InputName", inputName);
+        base.flush();
     }
     FmCpp->activateBasePage();
 }

@@ -89,6 +89,7 @@ void TFmCtrl::PMBunchSFWriteClick()
     for (int c = 0; c < BunchColCount; ++c)
         for (int r = 1; r < rows; ++r)
             ini.writeString("Data", cellKey(c, r), StringGridBunch.cell(c, r));
+    ini.flush();
 }
 
 // ------------------------------------------------------------ the names
@@ -118,6 +119,7 @@ void TFmCtrl::PMBunchCFSaveClick()
     platform::saveLines(path, ComboBoxBunch.items());
     platform::IniFile base(dataFile("Base.INI"));
     base.writeString("List", "Bunch", ComboBoxBunch.text());
+    base.flush();
 }
 
 void TFmCtrl::PMBCFOpen1Click()
@@ -145,6 +147,7 @@ void TFmCtrl::PMBunchCFWriteClick()
         return;
     platform::IniFile base(dataFile("Base.INI"));
     base.writeInteger("PMBunchTThemaAdd", "Checked", find<MenuItem>("PMBunchTThemaAdd").checked() ? 1 : 0);
+    base.flush();
 }
 
 void TFmCtrl::PMBunchCAddClick()

@@ -35,6 +35,7 @@ void TFmCtrl::PMTrVwCFSaveClick()
     platform::saveLines(path, ComboBoxTVFCategory.items());
     platform::IniFile base(dataFile("Base.INI"));
     base.writeString("TVF", "Category", ComboBoxTVFCategory.text());
+    base.flush();
 }
 
 void TFmCtrl::PMTFCOpenClick() { app().shell().open(platform::pathText(dataFile("TVFCategory.txt"))); }

@@ -391,6 +391,7 @@ void TFmCtrl::FormDestroy()
         platform::IniFile base(FmMain->langPath("Base.INI"));
         base.writeInteger("FmCtrl", "Left", left());
         base.writeInteger("FmCtrl", "Top", top());
+        base.flush();
     }
     PMTrVwCFSaveClick();
     PMTrVwFESaveClick();

@@ -73,6 +73,7 @@ void TFmCtrl::PMTrVwFESWriteClick()
 {
     platform::IniFile base(dataFile("Base.INI"));
     base.writeInteger("PMTrVwTTRootIn", "Checked", find<MenuItem>("PMTrVwTTRootIn").checked() ? 1 : 0);
+    base.flush();
 }
 
 void TFmCtrl::ToolButtonTVFAddClick() { PMTrVwFESaveClick(); }

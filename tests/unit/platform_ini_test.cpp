@@ -372,21 +372,21 @@ TEST_F(PlatformIniFileTest, SavesInTheWriteCodePage)
     file.writeString("S", "k", "ok"); // so that release succeeds
 }
 
-TEST_F(PlatformIniFileTest, ReleaseReportsAFailedSave)
+TEST_F(PlatformIniFileTest, FlushRaisesAndReleaseReportsAFailedSaveWithoutThrowing)
 {
+    std::vector<std::string> reported;
+    platform::setFailureReporter([&](const std::string& text) { reported.push_back(text); });
     const fs::path unreachable = dir / "missing folder" / "x.ini";
-    EXPECT_THROW(
-        {
-            IniFile file(unreachable);
-            file.writeString("S", "k", "v");
-        },
-        framework::FileError);
-}
-
-TEST_F(PlatformIniFileTest, ReleaseDuringAnotherErrorDoesNotThrow)
-{
-    const fs::path unreachable = dir / "missing folder" / "x.ini";
-    // Were the destructor to throw here, the program would terminate.
+    {
+        IniFile file(unreachable);
+        file.writeString("S", "k", "v");
+        EXPECT_THROW(file.flush(), framework::FileError);
+        EXPECT_TRUE(reported.empty());
+    }
+    // What flush could not write is tried once more on release, and the
+    // failure goes to the reporter, also while another error unwinds.
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].find("x.ini"), std::string::npos);
     try {
         IniFile file(unreachable);
         file.writeString("S", "k", "v");
@@ -394,6 +394,7 @@ TEST_F(PlatformIniFileTest, ReleaseDuringAnotherErrorDoesNotThrow)
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "first error");
     }
+    EXPECT_EQ(reported.size(), 2u);
 
     // A save while unwinding still happens when it can.
     try {
@@ -403,6 +404,8 @@ TEST_F(PlatformIniFileTest, ReleaseDuringAnotherErrorDoesNotThrow)
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(IniFile(ini).readString("S", "k", "d"), "saved");
+    EXPECT_EQ(reported.size(), 2u);
+    platform::setFailureReporter(nullptr);
 }
 
 } // namespace
