@@ -224,7 +224,13 @@ TFmSys::TFmSys()
     PageControlMSystem.setActivePage(&TabSheetMSSetting);
 }
 
-void TFmSys::FormCreate() {}
+void TFmSys::FormCreate()
+{
+    // The label starts on the configured site, the same address the
+    // up-down's first click falls back to for its Base keys. The main
+    // window, created first, knows the program folder by now.
+    LabelConnectSite.setCaption(FmMain->siteBase());
+}
 
 void TFmSys::FormShow()
 {
