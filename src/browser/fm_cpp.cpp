@@ -477,12 +477,22 @@ void TFmCpp::BrowserBeforeNavigate2(int, int, const std::string& url)
     ActionBeforeNavigate2();
 }
 
-void TFmCpp::BrowserDocumentComplete(int, int tab, const std::string& url)
+void TFmCpp::BrowserDocumentComplete(int page, int tab, const std::string& url)
 {
     // The first tab of each page leaves the work text alone.
     if (tab != 0)
         FmMain->WorkText = url;
-    ActionDocumentComplete();
+    ActionDocumentComplete(isRunBrowser(page, tab));
+}
+
+bool TFmCpp::isRunBrowser(int page, int tab) const
+{
+    // ActiveBrowser alone is not enough: from the move to the next entry
+    // until its tab is selected (tick 3) it still names the previous tab,
+    // whose late frames must not count for the new entry.
+    if (!ActiveBrowser || page != MainPage || tab != StartTab + ListPos)
+        return false;
+    return ActiveBrowser == tryFind<WebBrowserHost>(browserName(page, tab));
 }
 
 void TFmCpp::ActionBeforeNavigate2()
@@ -491,12 +501,15 @@ void TFmCpp::ActionBeforeNavigate2()
     FmSys->LabelCppAccess.setCaption("Before");
 }
 
-void TFmCpp::ActionDocumentComplete()
+void TFmCpp::ActionDocumentComplete(bool fromRunBrowser)
 {
-    if (AccessMode == "List") {
-        // Every completed frame holds the run two ticks before the form
-        // input. The try time is at least 6, so this never reaches back to
-        // the navigation tick (4), which would open the site again.
+    // Other tabs' pages (a late frame of the previous entry, a page the
+    // user opened) neither hurry nor finish the current entry.
+    if (AccessMode == "List" && fromRunBrowser) {
+        // Every completed frame of the run's browser holds the run two
+        // ticks before the form input. The try time is at least 6, so this
+        // never reaches back to the navigation tick (4), which would open
+        // the site again.
         if (RunStage == "Navi") {
             Tick = tryTime() - 2;
         } else if (RunStage == "ListSrch") {

@@ -115,6 +115,9 @@ public:
     void activateBasePage();
     // The try time of the settings window, in seconds.
     int tryTime() const;
+    // Whether browser (page, tab) is the one the run works in now: the
+    // current entry's tab, once the run has selected it.
+    bool isRunBrowser(int page, int tab) const;
 
     // ---- window events (fm_cpp.cpp)
     void FormCreate() override;
@@ -127,7 +130,9 @@ public:
     void ComboBoxLikeDblClick();
     void ActionPageNum();
     void ActionBeforeNavigate2();
-    void ActionDocumentComplete();
+    // fromRunBrowser: the event came from the browser of the run's current
+    // entry; only those move the run.
+    void ActionDocumentComplete(bool fromRunBrowser);
     void BrowserBeforeNavigate2(int page, int tab, const std::string& url);
     void BrowserDocumentComplete(int page, int tab, const std::string& url);
     void PMFormTSFReadClick();

@@ -1,6 +1,7 @@
 #include "docedit/text_map.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace docedit {
@@ -78,33 +79,38 @@ bool takesSemiVoiced(char32_t full) { return full >= U'ハ' && full <= U'ホ'; }
 
 char32_t voicedOf(char32_t full) { return full == U'ウ' ? U'ヴ' : full + 1; }
 
-// Full width to half: the table read backwards, voiced letters split.
+// Full width to half: the table read backwards, voiced letters split. Built
+// once; a search of the tables for every character made the half-width
+// mapping several times slower than the others.
+const std::unordered_map<char32_t, std::u32string>& halfForms()
+{
+    static const std::unordered_map<char32_t, std::u32string> forms = [] {
+        std::unordered_map<char32_t, std::u32string> map;
+        // The first form found wins: plain letters and marks, then ヴ, then
+        // the voiced and semi-voiced letters in table order.
+        for (size_t i = 0; fullKana[i]; ++i)
+            map.try_emplace(fullKana[i], 1, halfKana[i]);
+        map.try_emplace(U'ヴ', U"ｳﾞ");
+        for (size_t i = 0; fullKana[i]; ++i) {
+            const char32_t base = fullKana[i];
+            if (takesVoiced(base))
+                map.try_emplace(voicedOf(base), std::u32string{halfKana[i], Voiced});
+            if (takesSemiVoiced(base))
+                map.try_emplace(base + 2, std::u32string{halfKana[i], SemiVoiced});
+        }
+        return map;
+    }();
+    return forms;
+}
+
 bool halfOfFull(char32_t c, std::u32string& out)
 {
-    for (size_t i = 0; fullKana[i]; ++i) {
-        if (fullKana[i] == c) {
-            out.push_back(halfKana[i]);
-            return true;
-        }
-    }
-    if (c == U'ヴ') {
-        out += U"ｳﾞ";
-        return true;
-    }
-    for (size_t i = 0; fullKana[i]; ++i) {
-        const char32_t base = fullKana[i];
-        if (takesVoiced(base) && voicedOf(base) == c) {
-            out.push_back(halfKana[i]);
-            out.push_back(Voiced);
-            return true;
-        }
-        if (takesSemiVoiced(base) && base + 2 == c) {
-            out.push_back(halfKana[i]);
-            out.push_back(SemiVoiced);
-            return true;
-        }
-    }
-    return false;
+    const auto& forms = halfForms();
+    const auto it = forms.find(c);
+    if (it == forms.end())
+        return false;
+    out += it->second;
+    return true;
 }
 
 std::u32string joinHalfKana(const std::u32string& in, size_t& i)

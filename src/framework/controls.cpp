@@ -54,7 +54,7 @@ void Memo::setLines(std::vector<std::string> lines)
     std::vector<std::string> flat;
     flat.reserve(lines.size());
     for (auto& line : lines) {
-        if (line.find_first_of("\r\n") == std::string::npos) {
+        if (!hasLineBreak(line)) {
             flat.push_back(std::move(line));
         } else {
             for (auto& part : splitTextLines(line))
@@ -66,7 +66,7 @@ void Memo::setLines(std::vector<std::string> lines)
 
 void Memo::addLine(const std::string& line)
 {
-    if (line.find_first_of("\r\n") != std::string::npos) {
+    if (hasLineBreak(line)) {
         for (const auto& part : splitTextLines(line))
             lines_.push_back(part);
     } else {
@@ -78,8 +78,7 @@ void Memo::addLine(const std::string& line)
 void Memo::insertLine(int index, const std::string& line)
 {
     index = std::clamp(index, 0, lineCount());
-    auto parts = line.find_first_of("\r\n") == std::string::npos ? std::vector<std::string>{line}
-                                                                 : splitTextLines(line);
+    auto parts = !hasLineBreak(line) ? std::vector<std::string>{line} : splitTextLines(line);
     lines_.insert(lines_.begin() + index, parts.begin(), parts.end());
     notify(Prop::Lines);
 }

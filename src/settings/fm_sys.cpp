@@ -229,8 +229,14 @@ void TFmSys::FormCreate()
     // The runs read the try time from this window even when it was never
     // shown, and its destruction writes it back: it is read at creation
     // too, so neither uses the design value over the stored one.
-    platform::IniFile base(FmMain->langPath("Base.INI"));
-    UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
+    }
+    // The label starts on the configured site, the same address the
+    // up-down's first click falls back to for its Base keys. The main
+    // window, created first, knows the program folder by now.
+    LabelConnectSite.setCaption(FmMain->siteBase());
 }
 
 void TFmSys::FormShow()

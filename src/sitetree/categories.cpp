@@ -1,5 +1,7 @@
 // Tree categories and the tree editing commands.
 
+#include <algorithm>
+
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
@@ -127,8 +129,11 @@ void TFmCtrl::PMTANAListClick()
     tree.beginUpdate();
     for (int i = ChildCount; i < LineCount; ++i)
         tree.addChild(selected, lines[static_cast<size_t>(i)]);
-    // The lines name the nodes that follow the clicked node, in order.
+    // The lines name the nodes that follow the selected node, in order. The
+    // arrow keys move the selection without a click, so the index the last
+    // click left may name another node: take it from the selection now.
     const std::vector<TreeNode*> nodes = tree.allNodes();
+    SelectedAbsIndex = static_cast<int>(std::find(nodes.begin(), nodes.end(), selected) - nodes.begin());
     for (int j = 0; j < LineCount; ++j) {
         const size_t at = static_cast<size_t>(SelectedAbsIndex + j + 1);
         if (at < nodes.size())

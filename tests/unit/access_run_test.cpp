@@ -96,6 +96,36 @@ TEST_F(AccessRunTest, EntryWhosePagesCompleteAtOnceTakesSevenTimerEvents)
     EXPECT_EQ(browser("CppWebBrowser0_0")->navigations.front(), Site);
 }
 
+TEST_F(AccessRunTest, LateFramesOfThePreviousTabDoNotMoveTheNextEntry)
+{
+    listRun({"Tokyo", "Osaka", "Nagoya"});
+    ASSERT_EQ(ticksUntil([] { return FmCpp->ListPos == 1; }), 7);
+    // Between the entries, before the next tab is selected: the old tab's
+    // frame neither marks entry 1 done nor moves its tick, so entry 1 still
+    // takes its 7 timer events.
+    browser("CppWebBrowser0_0")->DocumentComplete.emit(Site + "ad");
+    EXPECT_FALSE(FmCpp->DoneFlags[1]);
+    EXPECT_EQ(FmCpp->Tick, 0);
+    EXPECT_EQ(ticksUntil([] { return FmCpp->ListPos == 2; }), 7);
+    EXPECT_EQ(submitted, (std::vector<std::string>{"Tokyo", "Osaka"}));
+
+    // While entry 2's search site is still loading, a frame of tab 1 does not
+    // hurry its form input, but still shows as a navigation event.
+    completeAtOnce = false;
+    for (int i = 0; i < 4; ++i)
+        tick();
+    ASSERT_EQ(FmCpp->RunStage, "Navi");
+    FmMain->Animate1.play();
+    browser("CppWebBrowser0_1")->DocumentComplete.emit(Site + "late");
+    EXPECT_EQ(FmCpp->Tick, 4);
+    EXPECT_EQ(FmMain->WorkText, Site + "late");
+    EXPECT_FALSE(FmMain->Animate1.active());
+    EXPECT_EQ(FmSys->LabelCppAccess.caption(), "Comp");
+    // Its own page does.
+    browser("CppWebBrowser0_2")->load(Site, "Search");
+    EXPECT_EQ(FmCpp->Tick, 18);
+}
+
 TEST_F(AccessRunTest, RunSearchesEveryWordInItsOwnTabAndEndsByItself)
 {
     FmCpp->EditThemas.setText("Weather ");

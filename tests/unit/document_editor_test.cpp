@@ -81,6 +81,12 @@ TEST_F(DocumentEditorTest, LineOperations)
     EXPECT_EQ(output(), (std::vector<std::string>{"b", "a", "c"}));
     run("(L4-5)", {"a", "b", "a", "c"});
     EXPECT_EQ(output(), (std::vector<std::string>{"a", "b", "c"}));
+    // A line another operation wrote counts as seen; the pair swap inserts
+    // between the lines another operation wrote.
+    run("(L4-4)(L4-5)", {"  a", "a"});
+    EXPECT_EQ(output(), (std::vector<std::string>{"a", "  a", "a"}));
+    run("(L3-1)(L3-2)", {"a", "b", "c", "d"});
+    EXPECT_EQ(output(), (std::vector<std::string>{"b", "a", "d", "a", "b", "c", "c", "d"}));
     run("(L4-1)", {"x1", "y", "x2"}, "x");
     EXPECT_EQ(output(), std::vector<std::string>{"y"});
     run("(L4-3)", {"a", "", "b"});

@@ -87,6 +87,16 @@ TEST_F(SettingsWindowTest, MissingOperatorFileWritesTheDefaults)
     EXPECT_EQ(base.readString("Base", "InputName", ""), "q");
 }
 
+TEST_F(SettingsWindowTest, ConnectSiteLabelStartsOnTheConfiguredSite)
+{
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nSiteBase=http://mirror.example\r\n");
+    start();
+    EXPECT_EQ(FmSys->LabelConnectSite.caption(), "http://mirror.example/");
+    // The first click, without an operator file, lands on the same address.
+    FmSys->UpDownConnectSite.step(framework::UpDownButton::Down);
+    EXPECT_EQ(FmSys->LabelConnectSite.caption(), "http://mirror.example/");
+}
+
 TEST_F(SettingsWindowTest, PageWatchAndUrlsSetTheAccessMode)
 {
     start();

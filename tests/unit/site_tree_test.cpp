@@ -221,6 +221,22 @@ TEST_F(SiteTreeTest, WritingBackTwoLinesUnderThreeChildrenSaysSo)
     EXPECT_EQ(scripted.dialogs->messages, std::vector<std::string>{"子階層カウントよりドキュメントが少ない"});
 }
 
+TEST_F(SiteTreeTest, WritingBackFollowsASelectionMadeWithTheKeyboard)
+{
+    // Travel, Hokkaido, Sapporo, Okinawa, Music: a click on Travel, then the
+    // arrow keys move the selection to Hokkaido without a click.
+    click(tree().root(0));
+    TreeNode* hokkaido = tree().root(0)->child(0);
+    tree().setSelected(hokkaido);
+    FmCtrl->MemoEdd1Enter();
+    FmCtrl->MemoEdd1.setLines({"Hakodate"});
+    FmCtrl->PMTANAListClick();
+    EXPECT_EQ(hokkaido->text(), "Hokkaido");
+    EXPECT_EQ(hokkaido->child(0)->text(), "Hakodate");
+    EXPECT_EQ(tree().root(0)->child(1)->text(), "Okinawa");
+    EXPECT_EQ(FmCtrl->SelectedAbsIndex, 1);
+}
+
 TEST_F(SiteTreeTest, EnterKeyWritesBackTheLinesBeforeTheKey)
 {
     TreeNode* root = tree().root(1);
