@@ -254,6 +254,41 @@ TEST_F(AccessRunTest, StartingARunOnTheManipulatesPageFoldsItsPanel)
     EXPECT_EQ(FmCpp->GroupBoxManipulates.caption(), "+");
 }
 
+// On the Manipulates page the form input replays the operation program;
+// its Wait lets the run's own page load and finish the entry, while the
+// events of other tabs wait until the tick has ended.
+TEST_F(AccessRunTest, AnOperationProgramsWaitDeliversOnlyItsOwnPagesEvents)
+{
+    FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMManipulates);
+    FmCpp->PageControlMainChange();
+    StringGrid& table = FmCpp->StringGridManip;
+    for (int r = 1; r < table.rowCount(); ++r)
+        table.setCell(1, r, "0");
+    table.setCell(1, 1, "Wait");
+    table.setCell(4, 1, "3");
+    table.setCell(1, 2, "End");
+    browserctl::WebBrowser& other = FmCpp->browserHost(1, 7).browser();
+    const std::string otherPage = "http://other.example/late";
+    int turns = 0;
+    bool doneInsideTheWait = false;
+    bool otherHeld = false;
+    scripted.pump->onWait = [&] {
+        if (++turns != 1)
+            return;
+        static_cast<ScriptedWebBrowser&>(other).load(otherPage, "Late");
+        browser("CppWebBrowser1_0")->load(Site + "result?q=word", "Result: word");
+        doneInsideTheWait = FmCpp->DoneFlags[0];
+        otherHeld = FmMain->WorkText != otherPage;
+    };
+    listRun({"word"});
+    ASSERT_GT(ticksUntil([&] { return turns > 0; }, 40), 0) << "the program never waited";
+    EXPECT_TRUE(doneInsideTheWait);
+    EXPECT_TRUE(otherHeld);
+    EXPECT_EQ(FmMain->WorkText, otherPage);
+    EXPECT_TRUE(logHas("0=Comp"));
+    scripted.pump->onWait = nullptr;
+}
+
 TEST_F(AccessRunTest, SeveralFramesHoldTheRunTwoTicksBeforeTheInput)
 {
     completeAtOnce = false;
