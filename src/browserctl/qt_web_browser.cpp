@@ -229,6 +229,11 @@ public:
         return std::make_unique<QtHtmlForm>(caller_, document_, nameOrId);
     }
 
+    std::vector<PageLink> links(const std::string& selector) override
+    {
+        throw DocumentCallError("Links(\"" + selector + "\"): not available yet");
+    }
+
 private:
     DocumentCaller caller_;
     double document_;

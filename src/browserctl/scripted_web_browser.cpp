@@ -59,6 +59,11 @@ public:
             throw DocumentCallError("NamedItem(\"" + nameOrId + "\"): no form of that name or id");
         return std::make_unique<ScriptedForm>(browser_, nameOrId, it->second);
     }
+    std::vector<PageLink> links(const std::string& selector) override
+    {
+        browser_.linkSelectors.push_back(selector);
+        return browser_.linksFor ? browser_.linksFor(browser_.url, selector) : browser_.pageLinks;
+    }
 
 private:
     ScriptedWebBrowser& browser_;

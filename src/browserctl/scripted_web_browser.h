@@ -45,6 +45,11 @@ public:
     // the test); forms by name or id.
     bool hasDocument = false;
     std::map<std::string, Form> forms;
+    // What Document()->links(selector) answers: the page's links, or, when
+    // set, what linksFor gives for the address and the selector.
+    std::vector<PageLink> pageLinks;
+    std::function<std::vector<PageLink>(const std::string& url, const std::string& selector)> linksFor;
+    std::vector<std::string> linkSelectors;  // the selectors asked for
 
     std::string url;
     std::string title;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "framework/errors.h"
 #include "framework/signal.h"
@@ -21,6 +22,14 @@ public:
 };
 
 class HtmlElement;
+
+// A link of a page: its address made absolute against the page, and its
+// text as the page shows it (blanks collapsed).
+struct PageLink {
+    std::string address;
+    std::string text;
+    bool operator==(const PageLink&) const = default;
+};
 
 // A form of the loaded document.
 class HtmlForm {
@@ -46,6 +55,10 @@ public:
     // A form by name or id ("Forms" then "NamedItem"); throws
     // DocumentCallError when there is none.
     virtual std::unique_ptr<HtmlForm> form(const std::string& nameOrId) = 0;
+    // The links of the top document in document order (<a href> and <area
+    // href>). With a CSS selector, those among the elements it selects and
+    // inside them; an invalid selector throws DocumentCallError.
+    virtual std::vector<PageLink> links(const std::string& selector) = 0;
 };
 
 class WebBrowser {

@@ -343,7 +343,18 @@ HttpResponse searchResultPage(const HttpRequest& request)
         query + "</p>\n<ul id=\"params\">\n";
     for (const auto& [name, value] : request.params)
         body += "<li>" + htmlEscape(name) + " = " + htmlEscape(value) + "</li>\n";
-    body += "</ul>\n</body></html>\n";
+    body += "</ul>\n";
+    // Result links lead to other hosts; the page's own links (back to the
+    // search, a place in the page, a script link, a repeat) are there to
+    // be told apart from them.
+    const std::string word = urlEncode(request.param("q"));
+    body += "<ol id=\"results\">\n"
+            "<li><a href=\"http://example.org/search/" + word + "\">First result: " + query + "</a></li>\n"
+            "<li><a href=\"https://example.net/wiki/" + word + "\">" + query + " at example.net</a></li>\n"
+            "<li><a href=\"http://example.com/a?q=" + word + "\">A third place</a></li>\n"
+            "</ol>\n<p id=\"own\"><a href=\"./\">Search again</a> <a href=\"#heading\">Top</a> "
+            "<a href=\"javascript:void(0)\">Menu</a> <a href=\"http://example.org/search/" + word +
+            "\">First result again</a></p>\n</body></html>\n";
     return HttpResponse::html(std::move(body));
 }
 

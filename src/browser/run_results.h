@@ -1,0 +1,121 @@
+#pragma once
+// What a run found, kept per entry: the record the results view shows, the
+// CSV and JSON files under the data folder's Results/, and what a batch
+// run prints. Pure data and formats; the browser window fills the records.
+
+#include <string>
+#include <vector>
+
+#include "browserctl/web_browser.h"
+#include "platform/files.h"
+
+namespace results {
+
+// The state of one entry of a run.
+enum class EntryState {
+    Waiting,  // not reached yet in this pass
+    Running,  // its tab is being worked on
+    Done,     // its result page completed
+    GivenUp,  // the run ended (its passes, or the user stopped it) before it was done
+    LeftOut,  // past the last tab: a page has 51 tabs
+    Blocked,  // the site answered with a block page (captcha, 429, ...)
+};
+
+// "waiting", "running", "done", "given up", "left out", "blocked".
+const char* stateName(EntryState state);
+
+using Link = browserctl::PageLink;
+
+struct EntryRecord {
+    int number = 0;          // 1-based, in list order
+    std::string entry;       // the list line
+    std::string query;       // the text typed into the form (theme text + entry)
+    std::string finalAddress;
+    std::string title;
+    EntryState state = EntryState::Waiting;
+    int passes = 0;          // navigations made for it (one per pass that tried it)
+    double seconds = 0;      // from its last navigation to its result page's completion
+    std::vector<Link> links; // the first result links, in document order
+};
+
+// Local wall-clock time of the run's start.
+struct DateTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+struct RunRecord {
+    DateTime started;
+    std::string theme;      // the theme box text at the start
+    std::string mode;       // "List", "Single", ...
+    std::string page;       // "Base", "Free", "Manip"
+    std::string siteName;   // the site's title ("Base", a free site's name)
+    std::string site;       // the search site's address
+    std::string formName;
+    std::string inputName;
+    std::string category;   // the tree category, when known
+    std::string pacing = "seed";
+    int tryTime = 0;
+    int startTab = 0;
+    std::vector<EntryRecord> entries;
+};
+
+// "2026-12-08T15:30:12".
+std::string isoTime(const DateTime& time);
+
+// How many entries are in each final state.
+struct Tally {
+    int done = 0;
+    int givenUp = 0;
+    int leftOut = 0;
+    int blocked = 0;
+    int other = 0;  // waiting or running: the run has not ended
+};
+Tally tally(const RunRecord& run);
+
+// RFC 4180 CSV: UTF-8 with a byte-order mark, CR LF line ends, a header
+// row, one row per entry; fields with a comma, quote, CR or LF are quoted
+// and their quotes doubled. The links go into one column, one per line
+// ("address" only), and their texts into the next, line for line.
+std::string toCsv(const RunRecord& run);
+
+// One JSON object: the run's settings and an array of entries with their
+// links as arrays of {"address", "text"} objects. UTF-8, no BOM.
+std::string toJson(const RunRecord& run);
+
+// The part of a result file's name before its extension: the start time
+// and the theme ("2026-12-08_153012_草津"); characters a file name cannot
+// hold (path separators, control characters, ...) become "_", blanks
+// around the theme are dropped, and a long theme is cut at a character
+// boundary.
+std::string fileStem(const RunRecord& run);
+
+// Saves the run as <stem>.csv and <stem>.json in folder (created when
+// missing), atomically; an existing result is never overwritten: the stem
+// then gets "_2", "_3", ... Returns the path of the CSV file.
+platform::fs::path saveRun(const RunRecord& run, const platform::fs::path& folder);
+
+// Writes the run to path as CSV or JSON, chosen by the extension (".json"
+// gives JSON, anything else CSV), atomically. Throws framework::FileError.
+void exportRun(const RunRecord& run, const platform::fs::path& path);
+
+// The table as tab-separated text for the clipboard: the header row and
+// one row per entry (links joined by blanks); tabs and line breaks inside
+// fields become blanks.
+std::string toTabSeparated(const RunRecord& run);
+
+// The result links of a page (pageAddress), from its links in document
+// order: with a site's own selection (customSelector true: the links the
+// site's CSS selector picked) every one of them; otherwise only links that
+// lead away from the search site's host (the host of siteAddress). Either
+// way without duplicates (same address), without "javascript:" links and
+// links to a place in the page itself (pageAddress + "#..."), and at most
+// max of them.
+std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& siteAddress,
+                                    const std::string& pageAddress, bool customSelector, int max);
+
+}  // namespace results
