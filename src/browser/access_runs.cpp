@@ -74,11 +74,13 @@ void TFmCpp::PMASSerchClick()
         FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
         FmMemo->setBounds(580, 280, 240, 400);
     }
+    beginRunRecord();
 }
 
 void TFmCpp::PMPReSetClick()
 {
     Tick = 0;
+    PassCount = 0;
     DoneFlags.fill(false);
     ComboBoxLike.setEnabled(false);
     FmMemo->MemoLog.clear();
@@ -86,6 +88,7 @@ void TFmCpp::PMPReSetClick()
 
 void TFmCpp::PMPSaleClick()
 {
+    ++PassCount;
     RetryNeeded = false;
     ListPos = 0;
     PMPRendClick();
@@ -131,6 +134,7 @@ void TFmCpp::Timer1Timer()
             // inside the call already counts as the search site.
             RunStage = "Navi";
             FmSys->LabelCppPrg.setCaption(RunStage);
+            recordNavigation();
             ActiveBrowser->browser().Navigate(SiteURL);
         }
         break;
@@ -216,9 +220,13 @@ void TFmCpp::PMPOpenCheckClick()
             } else {
                 RetryNeeded = true;
             }
+            if (!done)
+                recordRetry(i);
         }
     }
-    if (RetryNeeded)
+    // A run may be told to give up after some passes (a batch run must
+    // end); by default it goes on until every entry is done.
+    if (RetryNeeded && (MaxPasses <= 0 || PassCount < MaxPasses))
         PMPSaleClick();
     else
         PMPEndClick();
@@ -232,7 +240,20 @@ void TFmCpp::PMPEndClick()
     if (AccessMode == "Single" && ActiveTab && ActiveBrowser && ActiveBrowser->created())
         ActiveTab->setCaption(ActiveBrowser->browser().LocationName());
     ComboBoxLike.setEnabled(true);
+    const bool recorded = runActive_;
+    endRunRecord();
     app().sound().beep(BeepKind::Information);
+    // The results are in front once everything the end does is done.
+    struct ShowResults {
+        bool show;
+        ~ShowResults()
+        {
+            if (show)
+                FmMemo->showResultsPage();
+        }
+    } showResults{recorded && FetchOperatorAtEnd};
+    if (!FetchOperatorAtEnd)
+        return;
     // The operator file is fetched again after every run. A site that
     // cannot be reached is worth a line in the log, not an error box at the
     // end of each run.

@@ -463,6 +463,7 @@ void TFmCpp::PMFormTSFReadClick()
         FormName = base.readString(PageName, "FormName", "");
         InputName = base.readString(PageName, "InputName", "");
         SiteURL = base.readString(PageName, "URL", "");
+        readResultLinkSettings(base, PageName);
     }
     SiteURL += FmMain->LangName + "/";
     FmMain->ComboBoxURL.setText(SiteURL);
@@ -482,7 +483,11 @@ void TFmCpp::BrowserDocumentComplete(int page, int tab, const std::string& url)
     // The first tab of each page leaves the work text alone.
     if (tab != 0)
         FmMain->WorkText = url;
-    ActionDocumentComplete(isRunBrowser(page, tab));
+    const bool fromRunBrowser = isRunBrowser(page, tab);
+    const bool resultPage = AccessMode == "List" && fromRunBrowser && RunStage == "ListSrch";
+    ActionDocumentComplete(fromRunBrowser);
+    if (resultPage)
+        recordResultPage(url);
 }
 
 bool TFmCpp::isRunBrowser(int page, int tab) const

@@ -6,8 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "browser/run_results.h"
 #include "browserctl/web_browser.h"
 #include "framework/form.h"
+
+namespace platform {
+class IniFile;
+}
 
 class TFmCpp : public framework::Form {
 public:
@@ -50,6 +55,30 @@ public:
     int LabelMouseX = 0;
     int LabelMouseY = 0;
     bool FreeFolded = false;
+
+    // ---- what the runs found (run_results.cpp keeps the formats)
+    // The record of the last run started by a start command: one entry per
+    // list line, filled as the run goes.
+    results::RunRecord CurrentRun;
+    bool HasRunRecord = false;
+    // Passes a run makes at most before it gives up the entries not done;
+    // 0: it repeats its passes until every entry is done (or Stop).
+    int MaxPasses = 0;
+    int PassCount = 0;
+    // The site's own choice of result links (a CSS selector, key
+    // ResultLinks of its settings section) and how many are kept
+    // (ResultLinkCount, 10 by default).
+    std::string ResultLinksSelector;
+    int ResultLinkCount = 10;
+    // Finished runs are saved under the data folder's Results/.
+    bool SaveResults = true;
+    // The end of a run fetches the operator file again (a batch run, which
+    // writes nothing but its results, does not).
+    bool FetchOperatorAtEnd = true;
+    platform::fs::path LastResultsFile;
+    // An entry reached a final state (its index), and a run ended.
+    framework::Signal<int> EntrySettled;
+    framework::Signal<> RunEnded;
 
     // The objects of the last form input, kept until the next one.
     std::unique_ptr<browserctl::HtmlDocument> InputDocument;
@@ -159,6 +188,12 @@ public:
     void PMPEndClick();
     void PMACStopClick();
 
+    // ---- results (run_harvest.cpp)
+    // Shows the tab of entry i of the last run and brings the window up.
+    void showEntryTab(int entry);
+    // Opens an address in the tab of entry i of the last run.
+    void openInEntryTab(int entry, const std::string& address);
+
     // ---- form input (form_input.cpp)
     void PMPFormInputClick();
 
@@ -206,5 +241,15 @@ private:
     void wireBrowser(framework::WebBrowserHost& host, int page, int tab);
     // Entries of the list a run can address from StartTab.
     int tabsLeft() const;
+    // The record keeping of a run (run_harvest.cpp).
+    void beginRunRecord();
+    void recordNavigation();
+    void recordResultPage(const std::string& url);
+    void recordRetry(int entry);
+    void endRunRecord();
+    results::EntryRecord* runEntry(int index);
+    void readResultLinkSettings(const platform::IniFile& ini, const std::string& section);
+    std::vector<uint64_t> navigatedAt_;
+    bool runActive_ = false;
     bool cutLogged_ = false;
 };

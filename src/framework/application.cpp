@@ -48,6 +48,12 @@ public:
             return false;
         return real_->inputQuery(caption, prompt, value);
     }
+    bool saveFileName(const std::string& caption, const std::string& filter, std::string& path) override
+    {
+        if (app_.unattended())
+            return false;
+        return real_->saveFileName(caption, filter, path);
+    }
     void dismissAll() override { real_->dismissAll(); }
 
 private:

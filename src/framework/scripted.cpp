@@ -29,6 +29,19 @@ bool ScriptedDialogs::inputQuery(const std::string& caption, const std::string& 
     return true;
 }
 
+bool ScriptedDialogs::saveFileName(const std::string& caption, const std::string& filter, std::string& path)
+{
+    saveProposals.push_back(path);
+    if (saveAnswers.empty())
+        return false;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    if (!answer)
+        return false;
+    path = *answer;
+    return true;
+}
+
 void ManualClock::timerChanged(Timer& timer)
 {
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.timer == &timer; }),
@@ -41,6 +54,13 @@ void ManualClock::timerDestroyed(Timer& timer)
 {
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.timer == &timer; }),
                    entries_.end());
+}
+
+DateTime ManualClock::localTime()
+{
+    const uint64_t seconds = 10 * 3600 + now_ / 1000;
+    return DateTime{date, static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
+                    static_cast<int>(seconds % 60)};
 }
 
 bool ManualClock::armed(const Timer& timer) const

@@ -24,6 +24,7 @@ public:
     }
     bool askYesNo(const std::string& text, const std::string& caption) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    bool saveFileName(const std::string& caption, const std::string& filter, std::string& path) override;
 
     std::vector<std::string> messages;
     std::vector<std::string> errors;
@@ -34,6 +35,9 @@ public:
     std::deque<bool> yesNoAnswers;       // empty: answer Yes
     // Answers of input dialogs; std::nullopt cancels. Empty: cancel.
     std::deque<std::optional<std::string>> inputAnswers;
+    // Answers of save dialogs, likewise; the proposals are recorded.
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<std::string> saveProposals;
 };
 
 class ScriptedClipboard : public Clipboard {
@@ -71,6 +75,8 @@ class ManualClock : public Clock {
 public:
     uint64_t tickCount() override { return now_; }
     Date today() override { return date; }
+    // The date above, from 10:00:00 on, as the clock runs.
+    DateTime localTime() override;
     void timerChanged(Timer& timer) override;
     void timerDestroyed(Timer& timer) override;
 

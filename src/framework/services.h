@@ -23,6 +23,10 @@ public:
     // Input dialog: value holds the proposal and receives the answer;
     // false (value unchanged) when cancelled.
     virtual bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    // The file dialog for saving: path holds the proposal and receives the
+    // chosen file; filter as "CSV files (*.csv);;JSON files (*.json)".
+    // False (path unchanged) when cancelled.
+    virtual bool saveFileName(const std::string& caption, const std::string& filter, std::string& path) = 0;
     // Closes the boxes that are open, as if the user had cancelled them: a
     // close the system asks for (SIGTERM) never waits on a box.
     virtual void dismissAll() {}
@@ -68,6 +72,13 @@ struct Date {
     int day = 0;
 };
 
+struct DateTime {
+    Date date;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
 // Time and timers. The program's clock runs Qt timers; the tests' clock is
 // advanced by hand and fires the due timers in order.
 class Clock : public TimerService {
@@ -75,6 +86,8 @@ public:
     // Milliseconds since an arbitrary start, like the system tick count.
     virtual uint64_t tickCount() = 0;
     virtual Date today() = 0;
+    // The local wall-clock time, to the second.
+    virtual DateTime localTime() = 0;
 };
 
 // The event loop as Application::wait drives it. Nothing else pumps

@@ -25,7 +25,11 @@ TFmMemo::TFmMemo()
       GroupBoxLog(make<GroupBox>("GroupBoxLog", &TabSheetMMulti)),
       MemoLog(make<Memo>("MemoLog", &GroupBoxLog)),
       TabSheetMGrid(make<TabSheet>("TabSheetMGrid", &PageControlMain)),
-      StringGridMemo(make<StringGrid>("StringGridMemo", &TabSheetMGrid))
+      StringGridMemo(make<StringGrid>("StringGridMemo", &TabSheetMGrid)),
+      TabSheetMResults(make<TabSheet>("TabSheetMResults", &PageControlMain)),
+      StringGridResults(make<StringGrid>("StringGridResults", &TabSheetMResults)),
+      SplitterResults(make<Splitter>("SplitterResults", &TabSheetMResults)),
+      StringGridResultLinks(make<StringGrid>("StringGridResultLinks", &TabSheetMResults))
 {
     setBounds(451, 75, 257, 480);
     setColor(0xFFD0FF);
@@ -82,6 +86,8 @@ TFmMemo::TFmMemo()
     StringGridMemo.editing = true;
     StringGridMemo.tabs = true;
 
+    buildResultsView();
+
     PageControlMain.setActivePage(&TabSheetMMulti);
     TabSheetMList.onShow = [this] { TabSheetMListShow(); };
     TabSheetMMulti.onShow = [this] { TabSheetMMultiShow(); };
@@ -109,6 +115,9 @@ void TFmMemo::buildMenus()
     item("MMClipCLine", copyPe, "Line", nullptr);
     item("MMClipCSentences", copyPe, "Sentences", nullptr);
     item("MMClipSelText", clip, "SelText", &TFmMemo::MMClipSelTextClick);
+    MenuItem& results = item("MMResults", menu, "Results", nullptr);
+    item("MMResultsExport", results, "Export...", &TFmMemo::MMResultsExportClick);
+    item("MMResultsCopy", results, "Copy table", &TFmMemo::MMResultsCopyClick);
 
     // Grid commands that the other windows call directly.
     MenuItem& sys = item("MMSys1", menu, "Sys", nullptr);

@@ -5,6 +5,7 @@
 // inserted and deleted.
 
 #include <string>
+#include <vector>
 
 #include "framework/form.h"
 
@@ -33,6 +34,10 @@ public:
     framework::Memo& MemoLog;
     framework::TabSheet& TabSheetMGrid;
     framework::StringGrid& StringGridMemo;
+    framework::TabSheet& TabSheetMResults;
+    framework::StringGrid& StringGridResults;
+    framework::Splitter& SplitterResults;
+    framework::StringGrid& StringGridResultLinks;
 
     // ---- events
     void FormCreate() override;
@@ -64,6 +69,28 @@ public:
     void MMSSDColDeleteClick();
     void MMSSDReturnClick();
 
+    // ---- the results view (results_view.cpp): the browser window's last
+    // run, one row per entry, sortable by a click on a column heading
+    int ResultSortCol = 0;
+    bool ResultSortDescending = false;
+    // The entry shown in each row below the heading.
+    std::vector<int> ResultOrder;
+    // Fills the view from the browser window's run record.
+    void showResults();
+    // Shows one entry's row again (its state changed).
+    void showResultEntry(int entry);
+    // Shows the workspace on its results page.
+    void showResultsPage();
+    // The entry of the grid's current row, -1 when none.
+    int selectedResultEntry() const;
+    void TabSheetMResultsShow();
+    void StringGridResultsMouseDown(const framework::MouseEvent& event);
+    void StringGridResultsClick();
+    void StringGridResultsDblClick();
+    void StringGridResultLinksDblClick();
+    void MMResultsExportClick();
+    void MMResultsCopyClick();
+
     // Shows the workspace with the given page in front.
     void showPage(framework::TabSheet& page);
     // Removes the box's current text from its items, using the log memo as
@@ -80,6 +107,9 @@ public:
 
 private:
     void buildMenus();
+    void buildResultsView();
+    void fillResultRow(int row, int entry);
+    void showResultLinks(int entry);
     // The table GridTarget names, or null.
     framework::StringGrid* targetGrid() const;
     // Tells the owner of the target table its new row count.

@@ -6,8 +6,10 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDate>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -63,6 +65,15 @@ bool QtDialogs::askYesNo(const std::string& text, const std::string& caption)
     const auto answer = QMessageBox::question(dialogParent(), caption.empty() ? boxTitle() : qs(caption), qs(text),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     return answer == QMessageBox::Yes;
+}
+
+bool QtDialogs::saveFileName(const std::string& caption, const std::string& filter, std::string& path)
+{
+    const QString chosen = QFileDialog::getSaveFileName(dialogParent(), qs(caption), qs(path), qs(filter));
+    if (chosen.isEmpty())
+        return false;
+    path = chosen.toStdString();
+    return true;
 }
 
 void QtDialogs::dismissAll()
@@ -137,6 +148,14 @@ framework::Date QtClock::today()
 {
     const QDate date = QDate::currentDate();
     return {date.year(), date.month(), date.day()};
+}
+
+framework::DateTime QtClock::localTime()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return {{date.year(), date.month(), date.day()}, time.hour(), time.minute(), time.second()};
 }
 
 void QtClock::timerChanged(framework::Timer& timer)

@@ -25,6 +25,7 @@ public:
     void showError(const std::string& text) override;
     bool askYesNo(const std::string& text, const std::string& caption) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    bool saveFileName(const std::string& caption, const std::string& filter, std::string& path) override;
     void dismissAll() override;
 };
 
@@ -55,6 +56,7 @@ public:
 
     uint64_t tickCount() override;
     framework::Date today() override;
+    framework::DateTime localTime() override;
     void timerChanged(framework::Timer& timer) override;
     void timerDestroyed(framework::Timer& timer) override;
 

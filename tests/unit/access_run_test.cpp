@@ -33,8 +33,11 @@ protected:
         onBrowserCreated = [this](ScriptedWebBrowser& b) {
             b.completeAtOnce = completeAtOnce;
             b.forms["cse-search-box"].fields = {"q"};
+            b.pageLinks = {{"http://example.org/first", "First"}, {"http://example.net/second", "Second"}};
             b.onSubmit = [this](ScriptedWebBrowser& browser, const std::string&, ScriptedWebBrowser::Form& form) {
                 submitted.push_back(form.values["q"]);
+                if (form.values["q"].find("never") != std::string::npos)
+                    return;  // a result page that never comes
                 if (resultOnSearchSite)
                     browser.load(Site, "Search site");
                 else if (completeAtOnce)
@@ -124,6 +127,55 @@ TEST_F(AccessRunTest, LateFramesOfThePreviousTabDoNotMoveTheNextEntry)
     // Its own page does.
     browser("CppWebBrowser0_2")->load(Site, "Search");
     EXPECT_EQ(FmCpp->Tick, 18);
+}
+
+// Every entry of a run gets a record: done with its result page, its
+// links and its time; given up after the passes the run may make; left out
+// past the last tab. The records fill as the run goes.
+TEST_F(AccessRunTest, RunKeepsARecordOfEveryEntry)
+{
+    FmCpp->pagesOf(0).setActivePageIndex(49);
+    FmCpp->ActionPageNum();
+    FmCpp->MaxPasses = 2;
+    FmCpp->EditThemas.setText("Hot springs ");
+    std::vector<std::string> settled;
+    FmCpp->EntrySettled.connect([&](int i) {
+        const auto& entry = FmCpp->CurrentRun.entries[static_cast<size_t>(i)];
+        settled.push_back(entry.entry + " " + results::stateName(entry.state));
+    });
+    listRun({"Kusatsu", "never", "Beppu"});
+    ASSERT_TRUE(FmCpp->HasRunRecord);
+    const auto& run = FmCpp->CurrentRun;
+    EXPECT_EQ(run.theme, "Hot springs ");
+    EXPECT_EQ(run.site, Site);
+    EXPECT_EQ(run.startTab, 49);
+    EXPECT_EQ(settled, std::vector<std::string>{"Beppu left out"});
+    ASSERT_GT(ticksUntil([&] { return run.entries[0].state == results::EntryState::Done; }), 0);
+    EXPECT_EQ(run.entries[1].state, results::EntryState::Waiting);
+    ASSERT_GT(ticksUntil([&] { return !FmCpp->Timer1.enabled(); }), 0);
+
+    ASSERT_EQ(run.entries.size(), 3u);
+    const auto& done = run.entries[0];
+    EXPECT_EQ(done.number, 1);
+    EXPECT_EQ(done.query, "Hot springs Kusatsu");
+    EXPECT_EQ(done.state, results::EntryState::Done);
+    EXPECT_EQ(done.finalAddress, Site + "result?q=Hot springs Kusatsu");
+    EXPECT_EQ(done.title, "Result: Hot springs Kusatsu");
+    EXPECT_EQ(done.passes, 1);
+    // Navigated at tick 4; the site completed at once (tick 18), the result
+    // page two timer events later.
+    EXPECT_DOUBLE_EQ(done.seconds, 2.0);
+    EXPECT_EQ(done.links, (std::vector<results::Link>{{"http://example.org/first", "First"},
+                                                      {"http://example.net/second", "Second"}}));
+    EXPECT_EQ(run.entries[1].state, results::EntryState::GivenUp);
+    EXPECT_EQ(run.entries[1].passes, 2);
+    EXPECT_TRUE(run.entries[1].links.empty());
+    EXPECT_EQ(run.entries[2].state, results::EntryState::LeftOut);
+    EXPECT_EQ(run.entries[2].passes, 0);
+    EXPECT_EQ(settled, (std::vector<std::string>{"Beppu left out", "Kusatsu done", "never given up"}));
+    EXPECT_EQ(FmMemo->StringGridResults.cell(2, 2), "given up");
+    EXPECT_TRUE(FmMemo->visible());
+    EXPECT_EQ(FmMemo->PageControlMain.activePage(), &FmMemo->TabSheetMResults);
 }
 
 TEST_F(AccessRunTest, RunSearchesEveryWordInItsOwnTabAndEndsByItself)

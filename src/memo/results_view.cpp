@@ -1,0 +1,229 @@
+// The results view: the last run of the browser window, one row per entry
+// with its state as the run goes, sortable by column; the result links of
+// the selected entry below. A double click on a row shows the entry's tab,
+// one on a link opens it there.
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "framework/application.h"
+#include "framework/errors.h"
+#include "memo/fm_memo.h"
+
+using namespace framework;
+
+namespace {
+
+enum Column { ColNumber, ColEntry, ColState, ColPasses, ColSeconds, ColTitle, ColAddress, ColumnCount };
+
+const char* const Headings[ColumnCount] = {"No", "Entry", "State", "Passes", "s", "Title", "Address"};
+
+std::string secondsText(const results::EntryRecord& entry)
+{
+    if (entry.state != results::EntryState::Done)
+        return "";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", entry.seconds);
+    return text;
+}
+
+// Whether a comes before b when sorted by the column.
+bool before(const results::EntryRecord& a, const results::EntryRecord& b, int column)
+{
+    switch (column) {
+    case ColEntry:
+        return a.entry < b.entry;
+    case ColState:
+        return a.state < b.state;
+    case ColPasses:
+        return a.passes < b.passes;
+    case ColSeconds:
+        return a.seconds < b.seconds;
+    case ColTitle:
+        return a.title < b.title;
+    case ColAddress:
+        return a.finalAddress < b.finalAddress;
+    default:
+        return a.number < b.number;
+    }
+}
+
+const std::vector<results::EntryRecord>& runEntries() { return FmCpp->CurrentRun.entries; }
+
+}  // namespace
+
+void TFmMemo::buildResultsView()
+{
+    TabSheetMResults.setCaption("Results");
+    StringGridResults.setAlign(Align::Client);
+    StringGridResults.setColCount(ColumnCount);
+    StringGridResults.setRowCount(2);
+    StringGridResults.fixedCols = 0;
+    StringGridResults.setDefaultRowHeight(18);
+    StringGridResults.setDefaultColWidth(60);
+    StringGridResults.setColWidth(ColNumber, 32);
+    StringGridResults.setColWidth(ColEntry, 110);
+    StringGridResults.setColWidth(ColPasses, 44);
+    StringGridResults.setColWidth(ColSeconds, 40);
+    StringGridResults.setColWidth(ColTitle, 160);
+    StringGridResults.setColWidth(ColAddress, 240);
+    StringGridResults.colSizing = true;
+    StringGridResults.fixedColor = 0xF5E6E0;
+    for (int c = 0; c < ColumnCount; ++c)
+        StringGridResults.setCell(c, 0, Headings[c]);
+    StringGridResults.onMouseDown = [this](const MouseEvent& e) { StringGridResultsMouseDown(e); };
+    StringGridResults.onClick = [this] { StringGridResultsClick(); };
+    StringGridResults.onDblClick = [this] { StringGridResultsDblClick(); };
+    SplitterResults.setAlign(Align::Bottom);
+    SplitterResults.setHeight(3);
+    StringGridResultLinks.setAlign(Align::Bottom);
+    StringGridResultLinks.setHeight(120);
+    StringGridResultLinks.setColCount(2);
+    StringGridResultLinks.setRowCount(2);
+    StringGridResultLinks.fixedCols = 0;
+    StringGridResultLinks.setDefaultRowHeight(18);
+    StringGridResultLinks.setColWidth(0, 220);
+    StringGridResultLinks.setColWidth(1, 420);
+    StringGridResultLinks.colSizing = true;
+    StringGridResultLinks.fixedColor = 0xF5E6E0;
+    StringGridResultLinks.setCell(0, 0, "Link");
+    StringGridResultLinks.setCell(1, 0, "Address");
+    StringGridResultLinks.onDblClick = [this] { StringGridResultLinksDblClick(); };
+    TabSheetMResults.onShow = [this] { TabSheetMResultsShow(); };
+}
+
+void TFmMemo::TabSheetMResultsShow()
+{
+    // Seven columns need more room than the memo pages.
+    setBounds(left(), top(), std::max(width(), 700), std::max(height(), 480));
+}
+
+void TFmMemo::showResultsPage()
+{
+    showPage(TabSheetMResults);
+    setWindowState(WindowState::Normal);
+    bringToFront();
+}
+
+void TFmMemo::fillResultRow(int row, int entry)
+{
+    const results::EntryRecord& record = runEntries()[static_cast<size_t>(entry)];
+    StringGridResults.setCell(ColNumber, row, std::to_string(record.number));
+    StringGridResults.setCell(ColEntry, row, record.entry);
+    StringGridResults.setCell(ColState, row, results::stateName(record.state));
+    StringGridResults.setCell(ColPasses, row, std::to_string(record.passes));
+    StringGridResults.setCell(ColSeconds, row, secondsText(record));
+    StringGridResults.setCell(ColTitle, row, record.title);
+    StringGridResults.setCell(ColAddress, row, record.finalAddress);
+}
+
+void TFmMemo::showResults()
+{
+    const auto& entries = runEntries();
+    ResultOrder.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        ResultOrder[i] = static_cast<int>(i);
+    std::stable_sort(ResultOrder.begin(), ResultOrder.end(), [&](int a, int b) {
+        const auto& x = entries[static_cast<size_t>(a)];
+        const auto& y = entries[static_cast<size_t>(b)];
+        return ResultSortDescending ? before(y, x, ResultSortCol) : before(x, y, ResultSortCol);
+    });
+    // A grid keeps one row below its heading even when empty.
+    StringGridResults.setRowCount(std::max<int>(2, static_cast<int>(entries.size()) + 1));
+    for (int c = 0; c < ColumnCount; ++c)
+        StringGridResults.setCell(c, 1, "");
+    for (size_t row = 0; row < ResultOrder.size(); ++row)
+        fillResultRow(static_cast<int>(row) + 1, ResultOrder[row]);
+    showResultLinks(selectedResultEntry());
+}
+
+void TFmMemo::showResultEntry(int entry)
+{
+    const auto it = std::find(ResultOrder.begin(), ResultOrder.end(), entry);
+    if (it == ResultOrder.end() || entry < 0 || entry >= static_cast<int>(runEntries().size()))
+        return;
+    fillResultRow(static_cast<int>(it - ResultOrder.begin()) + 1, entry);
+    if (entry == selectedResultEntry())
+        showResultLinks(entry);
+}
+
+int TFmMemo::selectedResultEntry() const
+{
+    const int row = StringGridResults.row() - 1;
+    if (row < 0 || row >= static_cast<int>(ResultOrder.size()))
+        return -1;
+    return ResultOrder[static_cast<size_t>(row)];
+}
+
+void TFmMemo::showResultLinks(int entry)
+{
+    StringGridResultLinks.setRowCount(2);
+    StringGridResultLinks.setCell(0, 1, "");
+    StringGridResultLinks.setCell(1, 1, "");
+    if (entry < 0)
+        return;
+    const auto& links = runEntries()[static_cast<size_t>(entry)].links;
+    StringGridResultLinks.setRowCount(std::max<int>(2, static_cast<int>(links.size()) + 1));
+    for (size_t i = 0; i < links.size(); ++i) {
+        StringGridResultLinks.setCell(0, static_cast<int>(i) + 1, links[i].text);
+        StringGridResultLinks.setCell(1, static_cast<int>(i) + 1, links[i].address);
+    }
+}
+
+void TFmMemo::StringGridResultsMouseDown(const MouseEvent& event)
+{
+    int col = -1;
+    int row = -1;
+    StringGridResults.mouseToCell(event.x, event.y, col, row);
+    if (row != 0 || col < 0)
+        return;
+    // A click on a heading sorts by that column; a second one turns the
+    // order round.
+    ResultSortDescending = col == ResultSortCol && !ResultSortDescending;
+    ResultSortCol = col;
+    const int selected = selectedResultEntry();
+    showResults();
+    const auto it = std::find(ResultOrder.begin(), ResultOrder.end(), selected);
+    if (it != ResultOrder.end())
+        StringGridResults.setCurrentCell(StringGridResults.col(), static_cast<int>(it - ResultOrder.begin()) + 1);
+}
+
+void TFmMemo::StringGridResultsClick() { showResultLinks(selectedResultEntry()); }
+
+void TFmMemo::StringGridResultsDblClick()
+{
+    const int entry = selectedResultEntry();
+    if (entry >= 0)
+        FmCpp->showEntryTab(entry);
+}
+
+void TFmMemo::StringGridResultLinksDblClick()
+{
+    const int entry = selectedResultEntry();
+    const int link = StringGridResultLinks.row() - 1;
+    if (entry < 0 || link < 0)
+        return;
+    const auto& links = runEntries()[static_cast<size_t>(entry)].links;
+    if (link < static_cast<int>(links.size()))
+        FmCpp->openInEntryTab(entry, links[static_cast<size_t>(link)].address);
+}
+
+void TFmMemo::MMResultsExportClick()
+{
+    if (!FmCpp->HasRunRecord)
+        throw Error("There are no results yet: run a list first");
+    std::string path = platform::pathText(FmMain->exePath("Results") / (results::fileStem(FmCpp->CurrentRun) + ".csv"));
+    if (!app().dialogs().saveFileName("Export results", "CSV files (*.csv);;JSON files (*.json)", path))
+        return;
+    results::exportRun(FmCpp->CurrentRun, platform::textPath(path));
+}
+
+void TFmMemo::MMResultsCopyClick()
+{
+    if (!FmCpp->HasRunRecord)
+        throw Error("There are no results yet: run a list first");
+    app().clipboard().setText(results::toTabSeparated(FmCpp->CurrentRun));
+}
