@@ -33,6 +33,7 @@
 #include "framework/scripted.h"
 #include "http_server.h"
 #include "memo/fm_memo.h"
+#include "process_tree.h"
 #include "settings/fm_sys.h"
 #include "sitetree/fm_ctrl.h"
 #include "temp_dir.h"
@@ -40,53 +41,7 @@
 
 namespace {
 
-// Resident memory of a process and all its descendants, in kB.
-long treeRssKb(pid_t root, int& processes)
-{
-    std::map<pid_t, pid_t> parentOf;
-    if (DIR* proc = opendir("/proc")) {
-        while (dirent* entry = readdir(proc)) {
-            const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-            if (pid <= 0)
-                continue;
-            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-            std::string line;
-            std::getline(stat, line);
-            const auto close = line.rfind(')');
-            if (close == std::string::npos)
-                continue;
-            std::istringstream rest(line.substr(close + 2));
-            char state;
-            pid_t parent;
-            rest >> state >> parent;
-            parentOf[pid] = parent;
-        }
-        closedir(proc);
-    }
-    std::set<pid_t> tree{root};
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const auto& [pid, parent] : parentOf)
-            if (tree.count(parent) && tree.insert(pid).second)
-                grew = true;
-    }
-    long total = 0;
-    for (pid_t pid : tree) {
-        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-        std::string key;
-        while (status >> key) {
-            if (key == "VmRSS:") {
-                long kb = 0;
-                status >> kb;
-                total += kb;
-                break;
-            }
-            status.ignore(4096, '\n');
-        }
-    }
-    processes = static_cast<int>(tree.size());
-    return total;
-}
+using benchsupport::Peak;
 
 }  // namespace
 
@@ -132,17 +87,9 @@ int main(int argc, char** argv)
     FmCtrl->ListSuffix = "Edd1";
     FmCtrl->MemoEdd1.setLines(list);
 
-    long peakKb = 0;
-    int peakProcesses = 0;
+    Peak peak;
     QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, [&] {
-        int processes = 0;
-        const long kb = treeRssKb(getpid(), processes);
-        if (kb > peakKb)
-            peakKb = kb;
-        if (processes > peakProcesses)
-            peakProcesses = processes;
-    });
+    QObject::connect(&sampler, &QTimer::timeout, [&] { peak.sample(); });
     sampler.start(250);
 
     QElapsedTimer clock;
@@ -165,8 +112,8 @@ int main(int argc, char** argv)
     std::printf("list run: %d words, try time 6 s\n", words);
     std::printf("wall time: %.1f s (%.2f s per word)\n", seconds, seconds / words);
     std::printf("result pages completed: %d, errors shown: %zu\n", done, dialogs->errors.size());
-    std::printf("peak memory, all processes: %.0f MiB in %d processes\n", static_cast<double>(peakKb) / 1024.0,
-                peakProcesses);
+    std::printf("peak memory, all processes: %.0f MiB PSS, %.0f MiB RSS in %d processes\n",
+                static_cast<double>(peak.pssKiB) / 1024.0, static_cast<double>(peak.rssKiB) / 1024.0, peak.processes);
 
     application.destroyForms();
     vantrel::forgetForms();

@@ -56,6 +56,18 @@ void TFmCpp::PMASSerchClick()
         else
             FmCtrl->PMBunchTListUpClick();
     }
+    beginSearch();
+}
+
+void TFmCpp::startListRun(const std::vector<std::string>& words)
+{
+    AccessMode = "List";
+    FmMemo->MemoList.setLines(words);
+    beginSearch();
+}
+
+void TFmCpp::beginSearch()
+{
     PMPReSetClick();
     PMPSaleClick();
     StartTab = CurrentTab;

@@ -188,6 +188,10 @@ public:
     void PMPEndClick();
     void PMACStopClick();
 
+    // A list run of these words, as the List command starts one but without
+    // taking the words from the site tree window (a batch run).
+    void startListRun(const std::vector<std::string>& words);
+
     // ---- results (run_harvest.cpp)
     // Shows the tab of entry i of the last run and brings the window up.
     void showEntryTab(int entry);
@@ -241,6 +245,8 @@ private:
     void wireBrowser(framework::WebBrowserHost& host, int page, int tab);
     // Entries of the list a run can address from StartTab.
     int tabsLeft() const;
+    // The start of a run once its list is in the list memo.
+    void beginSearch();
     // The record keeping of a run (run_harvest.cpp).
     void beginRunRecord();
     void recordNavigation();

@@ -160,6 +160,7 @@ void TFmCpp::endRunRecord()
         if (before != results::EntryState::Done || !done)
             EntrySettled.emit(static_cast<int>(i));
     }
+    LastResultsFile.clear();
     if (SaveResults) {
         try {
             LastResultsFile = results::saveRun(CurrentRun, FmMain->exePath("Results"));

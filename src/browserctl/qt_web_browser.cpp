@@ -1,5 +1,6 @@
 #include "browserctl/qt_web_browser.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -83,6 +84,45 @@ const char* const documentCallScript = R"JS((function (args) {
     }
     if (window.__vantrelDocumentId !== args.document)
       return answer({ error: 'replaced' });
+    if (args.op === 'links') {
+      // Bounded, so a hostile page cannot flood the program.
+      var maxLinks = 1000, maxText = 1000, maxAddress = 8192;
+      var links = [];
+      var seen = new Set();
+      var isLink = function (element) {
+        return (element instanceof HTMLAnchorElement || element instanceof HTMLAreaElement) &&
+          element.hasAttribute('href');
+      };
+      var take = function (element) {
+        if (links.length >= maxLinks || seen.has(element) || !isLink(element))
+          return;
+        seen.add(element);
+        var text = element.innerText || element.textContent || element.getAttribute('alt') ||
+          element.getAttribute('title') || '';
+        text = String(text).replace(/\s+/g, ' ').trim().slice(0, maxText);
+        links.push({ address: String(element.href).slice(0, maxAddress), text: text });
+      };
+      var roots;
+      if (args.selector) {
+        try {
+          roots = document.querySelectorAll(args.selector);
+        } catch (e) {
+          return answer({ error: 'selector' });
+        }
+      } else {
+        roots = [document.documentElement];
+      }
+      for (var i = 0; i < roots.length && links.length < maxLinks; ++i) {
+        take(roots[i]);
+        var inside = roots[i].querySelectorAll('a[href], area[href]');
+        for (var k = 0; k < inside.length && links.length < maxLinks; ++k)
+          take(inside[k]);
+      }
+      // The selected elements come in document order, and a selected
+      // element inside another adds nothing new: the links are in
+      // document order.
+      return answer({ ok: true, links: links });
+    }
     var form = document.forms.namedItem(args.form);
     if (!(form instanceof HTMLFormElement)) {
       var byId = document.getElementById(args.form);
@@ -152,6 +192,8 @@ public:
             throw DocumentCallError(formCall + ": no form of that name or id");
         if (error == QLatin1String("nofield"))
             throw DocumentCallError(fieldCall + ": the form has no field of that name");
+        if (error == QLatin1String("selector"))
+            throw DocumentCallError(call + ": the selector is not valid");
         throw DocumentCallError(call + ": the page refused the call");
     }
 
@@ -231,7 +273,16 @@ public:
 
     std::vector<PageLink> links(const std::string& selector) override
     {
-        throw DocumentCallError("Links(\"" + selector + "\"): not available yet");
+        const QJsonObject answer = caller_.run(
+            "Links(\"" + selector + "\")",
+            QJsonObject{{"op", "links"}, {"document", document_}, {"selector", QString::fromStdString(selector)}});
+        std::vector<PageLink> links;
+        for (const QJsonValue& value : answer.value(QStringLiteral("links")).toArray()) {
+            const QJsonObject link = value.toObject();
+            links.push_back({link.value(QStringLiteral("address")).toString().toStdString(),
+                             link.value(QStringLiteral("text")).toString().toStdString()});
+        }
+        return links;
     }
 
 private:

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -181,8 +182,39 @@ std::optional<std::string> readFileBytes(const fs::path& path)
     return bytes;
 }
 
+namespace {
+fs::path& writeFence()
+{
+    static fs::path fence;
+    return fence;
+}
+} // namespace
+
+void setWriteFence(const fs::path& allowed)
+{
+    writeFence() = allowed.empty() ? fs::path() : fs::absolute(allowed).lexically_normal();
+    if (!writeFence().empty() && writeFence().filename().empty()) {
+        writeFence() = writeFence().parent_path();
+    }
+}
+
+bool writesFenced() { return !writeFence().empty(); }
+
+bool writeAllowed(const fs::path& path)
+{
+    if (writeFence().empty()) {
+        return true;
+    }
+    const fs::path target = fs::absolute(path).lexically_normal();
+    const auto mismatch = std::mismatch(writeFence().begin(), writeFence().end(), target.begin(), target.end());
+    return mismatch.first == writeFence().end();
+}
+
 void atomicWrite(const fs::path& path, std::string_view bytes)
 {
+    if (!writeAllowed(path)) {
+        return;
+    }
     fs::path target = resolveCaseInsensitive(path);
     std::error_code ec;
     // Saving through a link replaces what it points at and keeps the link.
@@ -307,6 +339,9 @@ void sweepFolder(const fs::path& folder, int depthLeft, SweepState& state)
 
 int removeLeftoverTemporaries(const fs::path& folder, std::chrono::seconds minAge, int maxDepth)
 {
+    if (writesFenced()) {
+        return 0;
+    }
     // A data folder holds a few hundred entries; the bound only keeps a
     // large tree that someone put inside it from costing the start-up.
     SweepState state{fs::file_time_type::clock::now() - minAge, 20000};
@@ -335,6 +370,9 @@ void reportFailure(const std::string& text)
 
 bool deleteFile(const fs::path& path)
 {
+    if (!writeAllowed(path)) {
+        return false;
+    }
     const fs::path actual = resolveCaseInsensitive(path);
     if (!entryExists(actual)) {
         return false;
@@ -352,6 +390,9 @@ bool deleteFile(const fs::path& path)
 bool createFolder(const fs::path& path)
 {
     std::error_code ec;
+    if (!writeAllowed(path)) {
+        return fs::is_directory(path, ec);
+    }
     fs::create_directories(path, ec);
     return fs::is_directory(path, ec);
 }

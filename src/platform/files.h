@@ -50,6 +50,14 @@ using FailureReporter = std::function<void(const std::string& text)>;
 void setFailureReporter(FailureReporter reporter);
 void reportFailure(const std::string& text);
 
+// A session that may write only below one folder (a batch run writes its
+// results and nothing else): saves, deletions and new folders elsewhere are
+// skipped without an error. An empty path lifts the fence.
+void setWriteFence(const fs::path& allowed);
+bool writesFenced();
+// Whether a write to path may happen under the fence.
+bool writeAllowed(const fs::path& path);
+
 // Deletes a file if it exists (case-insensitive); false when there was none.
 bool deleteFile(const fs::path& path);
 

@@ -3,14 +3,17 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "app/batch_run.h"
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/program.h"
@@ -24,12 +27,15 @@ namespace {
 
 const char* usage =
     "Usage: vantrel [--data-dir DIR] [--help] [--version]\n"
+    "       vantrel run [--data-dir DIR] --theme TEXT (--list NAME | --words a,b,c |\n"
+    "                   --words-file FILE) [options]   (vantrel run --help)\n"
     "\n"
     "Runs bulk searches through many embedded browser tabs.\n"
     "\n"
     "  --data-dir DIR  use DIR as the data folder (also VANTREL_DATA_DIR)\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
+    "  run ...         a list run without windows, for scripts (see vantrel run --help)\n"
     "\n"
     "Without a data folder option the program uses its own folder when it\n"
     "holds 0Language.txt, otherwise $XDG_DATA_HOME/vantrel, seeded on first\n"
@@ -78,10 +84,94 @@ void prepareBrowserEngine()
         ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
 }
 
+platform::fs::path chooseDataFolder(const std::string& dataDir)
+{
+    platform::DataFolderInputs inputs;
+    inputs.dataDirOption = dataDir;
+    inputs.envDataDir = envText("VANTREL_DATA_DIR");
+    inputs.exeDir = QCoreApplication::applicationDirPath().toStdString();
+    const std::string xdgData = envText("XDG_DATA_HOME");
+    inputs.xdgDataHome = xdgData.empty() ? platform::fs::path(envText("HOME")) / ".local" / "share"
+                                         : platform::fs::path(xdgData);
+    inputs.distribution = inputs.exeDir / ".." / "share" / "vantrel";
+    return platform::resolveDataFolder(inputs);
+}
+
+void useQtBrowsers()
+{
+    framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+}
+
+// `vantrel run`: the windows' models without windows, offscreen.
+int runBatch(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end()) {
+        std::fputs(vantrel::batchUsage(), stdout);
+        return 0;
+    }
+    vantrel::BatchOptions options;
+    try {
+        options = vantrel::parseBatchOptions(args);
+    } catch (const vantrel::BatchError& e) {
+        std::fprintf(stderr, "vantrel run: %s\n\n%s", e.what(), vantrel::batchUsage());
+        return vantrel::BatchFailed;
+    }
+
+    // No display is needed: the browsers render offscreen. The engine's
+    // report on the graphics it could not find is noise in a script's log.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;qt.qpa.*=false", 0);
+    prepareBrowserEngine();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication qtApp(argc, argv);
+    qtApp.setApplicationName(QString::fromUtf8(vantrel::ApplicationTitle));
+    const platform::fs::path folder = chooseDataFolder(options.dataDir);
+    vantrel::setDataFolder(folder);
+    // The run reads the data folder and writes its results only.
+    platform::setWriteFence(folder / "Results");
+
+    framework::Application application(ui::makeQtServices());
+    application.exeName = QCoreApplication::applicationFilePath().toStdString();
+    application.setUnattended(true);
+    useQtBrowsers();
+    vantrel::BatchRun batch(options, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    batch.onFinished = [] { QCoreApplication::exit(0); };
+
+    installSignalHandlers();
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&application, &batch] {
+        char byte;
+        [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
+        application.deliver(nullptr, [&batch] { batch.stop(); });
+    });
+
+    vantrel::createForms(application);
+    bool started = false;
+    application.dispatch([&] {
+        try {
+            batch.start();
+            started = true;
+        } catch (const vantrel::BatchError& e) {
+            std::fprintf(stderr, "vantrel run: %s\n\n%s", e.what(), vantrel::batchUsage());
+        }
+    });
+    if (started && !batch.finished())
+        QApplication::exec();
+    application.destroyForms();
+    vantrel::forgetForms();
+    framework::WebBrowserHost::setFactory(nullptr);
+    return started ? batch.exitCode() : vantrel::BatchFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "run")
+        return runBatch(argc, argv);
+
     std::string dataDir;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -108,22 +198,14 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
 
-    platform::DataFolderInputs inputs;
-    inputs.dataDirOption = dataDir;
-    inputs.envDataDir = envText("VANTREL_DATA_DIR");
-    inputs.exeDir = QCoreApplication::applicationDirPath().toStdString();
-    const std::string xdgData = envText("XDG_DATA_HOME");
-    inputs.xdgDataHome = xdgData.empty() ? platform::fs::path(envText("HOME")) / ".local" / "share"
-                                         : platform::fs::path(xdgData);
-    inputs.distribution = inputs.exeDir / ".." / "share" / "vantrel";
-    vantrel::setDataFolder(platform::resolveDataFolder(inputs));
+    vantrel::setDataFolder(chooseDataFolder(dataDir));
 
     framework::Application application(ui::makeQtServices());
     application.exeName = QCoreApplication::applicationFilePath().toStdString();
     qtApp.setApplicationName(QString::fromUtf8(vantrel::ApplicationTitle));
     ui::Binder binder(application);
     // Browsers come to life on first use, and their views go into their tabs.
-    framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+    useQtBrowsers();
     binder.setBrowserWidgetProvider([](framework::WebBrowserHost& host) -> QWidget* {
         auto* browser = host.browserIfCreated();
         return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;

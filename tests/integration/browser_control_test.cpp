@@ -589,6 +589,42 @@ TEST_F(BrowserControlTest, ObjectsOfAReplacedPageRefuseToActOnTheNewOne)
     EXPECT_EQ(runInPage("document.getElementById('box').elements.q.value").toString(), QString("same document"));
 }
 
+TEST_F(BrowserControlTest, LinksComeInDocumentOrderAbsoluteAndPickedBySelector)
+{
+    serve("/dir/links.html",
+          page("Links", "<p><a href=\"next.html\">  Next\n   page </a> <a href=\"#top\">Top</a></p>\n"
+                        "<div class=\"results\"><a href=\"http://example.org/a\"><b>First</b> result</a>\n"
+                        "<span><a href=\"//example.net/b\">Second</a></span></div>\n"
+                        "<a class=\"results\" href=\"javascript:void(0)\">Script</a>\n"
+                        "<map name=\"m\"><area href=\"/area.html\" alt=\"Area text\" shape=\"rect\" "
+                        "coords=\"0,0,1,1\"></map><a>no address</a>"));
+    const std::string url = server.url("/dir/links.html");
+    ASSERT_TRUE(load(url));
+    using browserctl::PageLink;
+    const std::string here = server.url("/");
+    const std::string scheme = "http:";
+    EXPECT_EQ(browser->Document()->links(""),
+              (std::vector<PageLink>{{server.url("/dir/next.html"), "Next page"},
+                                     {url + "#top", "Top"},
+                                     {"http://example.org/a", "First result"},
+                                     {scheme + "//example.net/b", "Second"},
+                                     {"javascript:void(0)", "Script"},
+                                     {server.url("/area.html"), "Area text"}}));
+    // A selector picks the links inside what it selects, and a selected
+    // link itself, still in document order.
+    EXPECT_EQ(browser->Document()->links(".results"),
+              (std::vector<PageLink>{{"http://example.org/a", "First result"},
+                                     {scheme + "//example.net/b", "Second"},
+                                     {"javascript:void(0)", "Script"}}));
+    EXPECT_EQ(documentCallError([&] { browser->Document()->links("div[["); }),
+              "Links(\"div[[\"): the selector is not valid");
+    auto document = browser->Document();
+    serve("/other.html", page("Other", "<a href=\"/x\">x</a>"));
+    ASSERT_TRUE(load(server.url("/other.html")));
+    EXPECT_EQ(documentCallError([&] { document->links(""); }),
+              "Links(\"\"): the document was replaced by another page");
+}
+
 TEST_F(BrowserControlTest, BusyPageGivesUpAfterTheTimeout)
 {
     serve("/search.html", searchPage("id=\"box\"", "/result"));

@@ -55,6 +55,10 @@ struct HttpResponse {
     static HttpResponse redirect(const std::string& location);
 };
 
+// The result page the server answers a search with: titled "Result: <q>",
+// with three result links to other hosts and a few links of its own.
+HttpResponse searchResultPage(const HttpRequest& request);
+
 class HttpServer {
 public:
     using Handler = std::function<HttpResponse(const HttpRequest&)>;

@@ -1,0 +1,310 @@
+#include "app/batch_run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "framework/convert.h"
+#include "memo/fm_memo.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/text_codec.h"
+#include "platform/text_store.h"
+#include "settings/fm_sys.h"
+#include "sitetree/file_names.h"
+#include "sitetree/fm_ctrl.h"
+
+namespace vantrel {
+
+namespace {
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool hasExtension(const std::string& path, const std::string& extension)
+{
+    std::string ext = platform::textPath(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == extension;
+}
+
+int number(const std::string& option, const std::string& text, int min, int max)
+{
+    int value = 0;
+    try {
+        value = framework::StrToInt(text);
+    } catch (const framework::ConversionError&) {
+        throw BatchError(option + " needs a number, not \"" + text + "\"");
+    }
+    if (value < min || value > max)
+        throw BatchError(option + " must lie between " + std::to_string(min) + " and " + std::to_string(max));
+    return value;
+}
+
+}  // namespace
+
+const char* batchUsage()
+{
+    return "Usage: vantrel run [--data-dir DIR] --theme TEXT\n"
+           "                   (--list NAME | --words a,b,c | --words-file FILE)\n"
+           "                   [--category NAME] [--site base|free:NAME] [--try-time N]\n"
+           "                   [--passes N] [--out FILE.csv|FILE.json]\n"
+           "\n"
+           "Runs a list search without windows: for every word it opens the search\n"
+           "site in a browser tab, types the theme and the word into the site's\n"
+           "search form, submits it and waits for the result page.\n"
+           "\n"
+           "  --theme TEXT       the theme typed before every word\n"
+           "  --list NAME        the ticked words of the word list NAME\n"
+           "  --words a,b,c      these words\n"
+           "  --words-file FILE  one word per line (UTF-8 or Shift-JIS); - reads stdin\n"
+           "  --category NAME    the tree category, kept with the results\n"
+           "  --site base|free:NAME\n"
+           "                     the settings' base search site (default), or a free site\n"
+           "  --try-time N       seconds per try, 6 to 1000 (default: the stored one)\n"
+           "  --passes N         passes before the words not done are given up (default 3)\n"
+           "  --out FILE         also write the results there (.csv or .json)\n"
+           "\n"
+           "One line per word goes to standard error; the results are saved under\n"
+           "the data folder's Results/ as CSV and JSON. Nothing else is written.\n"
+           "Exit status: 0 every word done, 2 some given up or left out, 3 the site\n"
+           "blocked the run, 1 an error.\n";
+}
+
+BatchOptions parseBatchOptions(const std::vector<std::string>& args)
+{
+    BatchOptions options;
+    bool theme = false;
+    int sources = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
+            value = name.substr(name.find('=') + 1);
+            name = name.substr(0, name.find('='));
+            inlineValue = true;
+        }
+        auto next = [&]() -> std::string {
+            if (inlineValue)
+                return value;
+            if (i + 1 >= args.size())
+                throw BatchError(name + " needs a value");
+            return args[++i];
+        };
+        if (name == "--data-dir") {
+            options.dataDir = next();
+        } else if (name == "--theme") {
+            options.theme = next();
+            theme = true;
+        } else if (name == "--list") {
+            options.list = next();
+            ++sources;
+        } else if (name == "--words") {
+            const std::string text = next();
+            size_t start = 0;
+            while (start <= text.size()) {
+                const size_t comma = std::min(text.find(',', start), text.size());
+                const std::string word = trimmed(text.substr(start, comma - start));
+                if (!word.empty())
+                    options.words.push_back(word);
+                start = comma + 1;
+            }
+            ++sources;
+        } else if (name == "--words-file") {
+            options.wordsFile = next();
+            ++sources;
+        } else if (name == "--category") {
+            options.category = next();
+        } else if (name == "--site") {
+            options.site = next();
+            if (options.site != "base" && (options.site.rfind("free:", 0) != 0 || options.site.size() == 5))
+                throw BatchError("--site takes base or free:NAME, not \"" + options.site + "\"");
+        } else if (name == "--try-time") {
+            options.tryTime = number(name, next(), 6, 1000);
+        } else if (name == "--passes") {
+            options.passes = number(name, next(), 1, 100);
+        } else if (name == "--out") {
+            options.out = next();
+            if (!hasExtension(options.out, ".csv") && !hasExtension(options.out, ".json"))
+                throw BatchError("--out names a .csv or a .json file, not \"" + options.out + "\"");
+        } else {
+            throw BatchError("unknown option \"" + args[i] + "\"");
+        }
+    }
+    if (!theme)
+        throw BatchError("--theme is missing");
+    if (sources != 1)
+        throw BatchError("give the words with exactly one of --list, --words and --words-file");
+    if (options.list.empty() && options.wordsFile.empty() && options.words.empty())
+        throw BatchError("--words holds no word");
+    return options;
+}
+
+std::vector<std::string> readWordsFile(const std::string& path)
+{
+    std::string bytes;
+    if (path == "-") {
+        char buffer[65536];
+        ssize_t n = 0;
+        while ((n = ::read(STDIN_FILENO, buffer, sizeof buffer)) > 0)
+            bytes.append(buffer, static_cast<size_t>(n));
+        if (n < 0)
+            throw BatchError("standard input cannot be read");
+    } else {
+        std::optional<std::string> file;
+        try {
+            file = platform::readFileBytes(platform::textPath(path));
+        } catch (const framework::FileError& e) {
+            throw BatchError(e.what());
+        }
+        if (!file)
+            throw BatchError("the words file \"" + path + "\" does not exist");
+        bytes = std::move(*file);
+    }
+    std::vector<std::string> words;
+    for (const std::string& line : platform::splitLines(platform::decodeFileText(bytes))) {
+        std::string word = trimmed(line);
+        if (!word.empty())
+            words.push_back(std::move(word));
+    }
+    return words;
+}
+
+// --------------------------------------------------------------------------
+
+BatchRun::BatchRun(BatchOptions options, std::function<void(const std::string&)> progress)
+    : options_(std::move(options)), progress_(std::move(progress))
+{
+}
+
+std::vector<std::string> BatchRun::words() const
+{
+    if (!options_.wordsFile.empty())
+        return readWordsFile(options_.wordsFile);
+    if (options_.list.empty())
+        return options_.words;
+    // The word list as the window reads it, and its ticked words as the
+    // window's ListUP takes them.
+    const std::string name = sitetree::checkedNamePart("word list", options_.list);
+    const auto path = FmMain->langPath("ListBunch" + name + ".INI");
+    if (!platform::fileExists(path))
+        throw BatchError("there is no word list \"" + options_.list + "\"");
+    platform::IniFile list(path);
+    std::vector<std::string> words;
+    for (int r = 1; r < TFmMemo::BunchMaxRows; ++r) {
+        const std::string word = list.readString("Data", "1," + std::to_string(r), "");
+        if (!word.empty() && list.readString("Data", "0," + std::to_string(r), "") == "[y]")
+            words.push_back(word);
+    }
+    if (words.empty())
+        throw BatchError("no word of the list \"" + options_.list + "\" is ticked");
+    return words;
+}
+
+void BatchRun::start()
+{
+    std::vector<std::string> list;
+    try {
+        list = words();
+    } catch (const framework::FileError& e) {
+        throw BatchError(e.what());
+    }
+    if (list.empty())
+        throw BatchError("there are no words to search");
+    if (!options_.category.empty()) {
+        const auto& categories = FmCtrl->ComboBoxTVFCategory.items();
+        if (std::find(categories.begin(), categories.end(), options_.category) == categories.end())
+            throw BatchError("there is no category \"" + options_.category + "\"");
+        FmCtrl->ComboBoxTVFCategory.setText(options_.category);
+    }
+    if (options_.site != "base") {
+        const std::string name = options_.site.substr(5);
+        const auto& sites = FmCpp->ComboBoxFreeSite.items();
+        if (std::find(sites.begin(), sites.end(), name) == sites.end())
+            throw BatchError("there is no free search site \"" + name + "\"");
+        FmCpp->ComboBoxFreeSite.setText(name);
+        FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMFree);
+    } else {
+        FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMBase);
+    }
+    FmCpp->PageControlMainChange();
+    if (FmCpp->SiteURL.empty() || FmCpp->SiteURL == FmMain->LangName + "/")
+        throw BatchError("the search site has no address: set it in the settings window");
+    if (options_.tryTime > 0)
+        FmSys->UpDownTryTime.setPosition(options_.tryTime);
+    FmCpp->EditThemas.setText(options_.theme + FmCtrl->LikeWord);
+    FmCpp->MaxPasses = options_.passes;
+    FmCpp->FetchOperatorAtEnd = false;
+    FmCpp->SaveResults = true;
+    settledId_ = FmCpp->EntrySettled.connect([this](int entry) { settled(entry); });
+    endedId_ = FmCpp->RunEnded.connect([this] { ended(); });
+    FmCpp->startListRun(list);
+}
+
+void BatchRun::stop()
+{
+    if (!finished_ && FmCpp && FmCpp->Timer1.enabled())
+        FmCpp->PMPEndClick();
+}
+
+void BatchRun::settled(int index)
+{
+    const auto& run = FmCpp->CurrentRun;
+    const auto& entry = run.entries[static_cast<size_t>(index)];
+    std::string line = std::to_string(entry.number) + "/" + std::to_string(run.entries.size()) + " " + entry.query +
+                       " " + results::stateName(entry.state);
+    if (entry.state == results::EntryState::Done) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, " %.1f s", entry.seconds);
+        line += seconds;
+    }
+    if (progress_)
+        progress_(line);
+}
+
+void BatchRun::ended()
+{
+    FmCpp->EntrySettled.disconnect(settledId_);
+    FmCpp->RunEnded.disconnect(endedId_);
+    const results::Tally counts = results::tally(FmCpp->CurrentRun);
+    exitCode_ = counts.blocked > 0                      ? BatchBlocked
+                : counts.givenUp + counts.leftOut > 0 || counts.other > 0 ? BatchSomeNotDone
+                                                                          : BatchAllDone;
+    if (FmCpp->LastResultsFile.empty()) {
+        if (progress_)
+            progress_("the results could not be saved under " + platform::pathText(FmMain->exePath("Results")));
+        exitCode_ = BatchFailed;
+    } else if (progress_) {
+        progress_("results: " + platform::pathText(FmCpp->LastResultsFile));
+    }
+    if (!options_.out.empty()) {
+        try {
+            // --out may name any place: it is the user's own choice.
+            const auto fence = FmMain->exePath("Results");
+            platform::setWriteFence({});
+            results::exportRun(FmCpp->CurrentRun, platform::textPath(options_.out));
+            platform::setWriteFence(fence);
+        } catch (const std::exception& e) {
+            platform::setWriteFence(FmMain->exePath("Results"));
+            if (progress_)
+                progress_(e.what());
+            exitCode_ = BatchFailed;
+        }
+    }
+    finished_ = true;
+    if (onFinished)
+        onFinished();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,145 @@
+// `vantrel run` as a script starts it: the real program, real browsers, the
+// product site copy on loopback. It searches every word, writes its CSV
+// and JSON, and tells by its exit status whether every word was done.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "http_server.h"
+#include "program_process.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::HttpRequest;
+using testsupport::HttpResponse;
+using testsupport::readRaw;
+using testsupport::writeRaw;
+
+// The fields of one CSV record line without quotes, links column aside.
+std::vector<std::string> csvRows(const std::string& text)
+{
+    std::vector<std::string> rows;
+    std::string row;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"')
+            quoted = !quoted;
+        if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.push_back(row);
+            row.clear();
+            ++i;
+            continue;
+        }
+        row += c;
+    }
+    return rows;
+}
+
+class BatchRunIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // A word with "never" gets a result page whose picture never comes,
+        // so the page never completes.
+        server.handle("/USA/result", [this](const HttpRequest& request) {
+            if (request.param("q").find("never") == std::string::npos)
+                return testsupport::searchResultPage(request);
+            return HttpResponse::html("<!DOCTYPE html><title>Stalled</title><img src=\"/stall.png\">");
+        });
+        server.handle("/stall.png", [this](const HttpRequest&) {
+            for (int i = 0; i < 1200 && !stopping; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            return HttpResponse::error(404);
+        });
+        server.start();
+        for (const auto& entry : fs::directory_iterator(testsupport::sourceDataFolder()))
+            if (entry.path().filename() != "site")
+                fs::copy(entry.path(), data.path() / entry.path().filename(), fs::copy_options::recursive);
+        writeRaw(data / "0Base.INI", "[Begin]\r\nLanguage=USA\r\n[Base]\r\nURL=" + server.url("/") +
+                                         "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
+    }
+    void TearDown() override
+    {
+        stopping = true;
+        server.stop();
+    }
+    int run(const std::vector<std::string>& extra, testsupport::ProgramProcess** keep = nullptr)
+    {
+        std::vector<std::string> args = {"run", "--data-dir", data.path().string(), "--theme", "Weather",
+                                         "--try-time", "6"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        testsupport::ProgramProcess program(testsupport::vantrelBinary(), args,
+                                            {"VANTREL_REGISTRY=" + (config / "registry.ini").string()});
+        const int status = program.waitForExit(std::chrono::seconds(240));
+        output = program.errorOutput();
+        return status;
+    }
+    std::vector<fs::path> results(const std::string& extension) const
+    {
+        std::vector<fs::path> files;
+        if (fs::exists(data / "Results"))
+            for (const auto& entry : fs::directory_iterator(data / "Results"))
+                if (entry.path().extension() == extension)
+                    files.push_back(entry.path());
+        return files;
+    }
+
+    std::atomic<bool> stopping{false};
+    testsupport::HttpServer server{testsupport::sourceDataFolder() / "site"};
+    testsupport::TempDir data;
+    testsupport::TempDir config;
+    std::string output;
+};
+
+TEST_F(BatchRunIntegrationTest, FiveWordsAreDoneWithTheirResultPagesAndLinks)
+{
+    const fs::path out = config / "run.csv";
+    ASSERT_EQ(run({"--words", "Tokyo,Osaka,Kyoto,Nara,Kobe", "--out", out.string()}), 0) << output;
+    EXPECT_NE(output.find("1/5 Weather Tokyo done"), std::string::npos) << output;
+    EXPECT_NE(output.find("5/5 Weather Kobe done"), std::string::npos) << output;
+    ASSERT_EQ(results(".csv").size(), 1u);
+    ASSERT_EQ(results(".json").size(), 1u);
+    const std::string csv = readRaw(results(".csv")[0]);
+    EXPECT_EQ(readRaw(out), csv);
+    const auto rows = csvRows(csv);
+    ASSERT_EQ(rows.size(), 6u) << csv;
+    const char* words[] = {"Tokyo", "Osaka", "Kyoto", "Nara", "Kobe"};
+    for (int i = 0; i < 5; ++i) {
+        const std::string& row = rows[static_cast<size_t>(i) + 1];
+        const std::string word = words[i];
+        EXPECT_EQ(row.rfind(std::to_string(i + 1) + "," + word + ",Weather " + word + ",done,1,", 0), 0u) << row;
+        EXPECT_NE(row.find(server.url("/USA/result?q=Weather+" + word)), std::string::npos) << row;
+        EXPECT_NE(row.find(",Result: Weather " + word + ","), std::string::npos) << row;
+        // The result page's links to other hosts, not its own.
+        EXPECT_NE(row.find("\"http://example.org/search/Weather%20" + word + "\nhttps://example.net/wiki/Weather%20" +
+                           word + "\nhttp://example.com/a?q=Weather%20" + word + "\""),
+                  std::string::npos)
+            << row;
+    }
+}
+
+TEST_F(BatchRunIntegrationTest, AWordWhosePageNeverCompletesExitsTwo)
+{
+    writeRaw(config / "words.txt", "Tokyo\r\nnever\r\n");
+    EXPECT_EQ(run({"--words-file", (config / "words.txt").string(), "--passes", "1"}), 2) << output;
+    EXPECT_NE(output.find("1/2 Weather Tokyo done"), std::string::npos) << output;
+    EXPECT_NE(output.find("2/2 Weather never given up"), std::string::npos) << output;
+    EXPECT_EQ(results(".json").size(), 1u);
+}
+
+TEST_F(BatchRunIntegrationTest, BadArgumentsChangeNothingAndExitOne)
+{
+    EXPECT_EQ(run({"--list", "Nowhere"}), 1);
+    EXPECT_NE(output.find("there is no word list \"Nowhere\""), std::string::npos) << output;
+    EXPECT_NE(output.find("Usage: vantrel run"), std::string::npos);
+    EXPECT_FALSE(fs::exists(data / "Results"));
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// The batch run: its arguments, and a run of the windows' models against
+// scripted browsers that ends with an exit code and writes nothing but its
+// results.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "app/batch_run.h"
+#include "app/globals.h"
+#include "app_fixture.h"
+#include "browser/fm_cpp.h"
+#include "platform/files.h"
+
+using browserctl::ScriptedWebBrowser;
+using testsupport::readRaw;
+using testsupport::writeRaw;
+using vantrel::BatchError;
+using vantrel::parseBatchOptions;
+
+namespace {
+
+std::string parseError(const std::vector<std::string>& args)
+{
+    try {
+        parseBatchOptions(args);
+    } catch (const BatchError& e) {
+        return e.what();
+    }
+    return "<no error>";
+}
+
+TEST(BatchOptionsTest, BadArgumentsAreRefusedAndGoodOnesTaken)
+{
+    EXPECT_EQ(parseError({"--words", "a"}), "--theme is missing");
+    EXPECT_EQ(parseError({"--theme", "x"}), "give the words with exactly one of --list, --words and --words-file");
+    EXPECT_EQ(parseError({"--theme", "x", "--list", "Month", "--words", "a"}),
+              "give the words with exactly one of --list, --words and --words-file");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", " , ,"}), "--words holds no word");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--try-time", "3"}), "--try-time must lie between 6 and 1000");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--try-time", "six"}), "--try-time needs a number, not \"six\"");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--out", "r.txt"}),
+              "--out names a .csv or a .json file, not \"r.txt\"");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--site", "elsewhere"}),
+              "--site takes base or free:NAME, not \"elsewhere\"");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--fast"}), "unknown option \"--fast\"");
+    EXPECT_EQ(parseError({"--theme"}), "--theme needs a value");
+
+    const auto options = parseBatchOptions({"--theme=草津", "--words", " 月 , 星 ,", "--site", "free:Bing", "--try-time",
+                                            "8", "--out", "R.JSON", "--data-dir", "/d"});
+    EXPECT_EQ(options.theme, "草津");
+    EXPECT_EQ(options.words, (std::vector<std::string>{"月", "星"}));
+    EXPECT_EQ(options.site, "free:Bing");
+    EXPECT_EQ(options.tryTime, 8);
+    EXPECT_EQ(options.out, "R.JSON");
+    EXPECT_EQ(options.dataDir, "/d");
+    EXPECT_EQ(options.passes, 3);
+}
+
+class BatchRunTest : public testsupport::AppFixture {
+protected:
+    void SetUp() override
+    {
+        seedFromRepository();
+        writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=USA\r\n[Base]\r\nURL=http://site.example/\r\n"
+                                       "FormName=cse-search-box\r\nInputName=q\r\n");
+        onBrowserCreated = [](ScriptedWebBrowser& b) {
+            b.completeAtOnce = true;
+            b.forms["cse-search-box"].fields = {"q"};
+            b.onSubmit = [](ScriptedWebBrowser& browser, const std::string&, ScriptedWebBrowser::Form& form) {
+                if (form.values["q"].find("never") == std::string::npos)
+                    browser.load(browser.url + "result?q=" + form.values["q"], "Result: " + form.values["q"]);
+            };
+        };
+        before_ = snapshot();
+        platform::setWriteFence(data() / "Results");
+        start();
+    }
+    void TearDown() override
+    {
+        closeProgram();
+        platform::setWriteFence({});
+        // Nothing but the results changed.
+        auto after = snapshot();
+        std::erase_if(after, [](const auto& file) { return file.first.rfind("Results/", 0) == 0; });
+        EXPECT_EQ(after, before_);
+    }
+    // Every file of the data folder and its bytes.
+    std::map<std::string, std::string> snapshot() const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(data()))
+            if (entry.is_regular_file())
+                files[std::filesystem::relative(entry.path(), data()).generic_string()] = readRaw(entry.path());
+        return files;
+    }
+    int run(const std::vector<std::string>& args)
+    {
+        vantrel::BatchRun batch(parseBatchOptions(args), [this](const std::string& line) { lines.push_back(line); });
+        batch.start();
+        for (int i = 0; i < 2000 && !batch.finished(); ++i)
+            scripted.clock->advance(1000);
+        EXPECT_TRUE(batch.finished());
+        return batch.exitCode();
+    }
+
+    std::vector<std::string> lines;
+
+private:
+    std::map<std::string, std::string> before_;
+};
+
+TEST_F(BatchRunTest, EveryWordDoneExitsZeroAndOnlyResultsAreWritten)
+{
+    EXPECT_EQ(run({"--theme", "Weather", "--list", "Month", "--try-time", "6"}), vantrel::BatchAllDone);
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines[0], "1/12 Weather January done 2.0 s");
+    EXPECT_EQ(lines[11], "12/12 Weather December done 2.0 s");
+    EXPECT_EQ(lines[12].rfind("results: ", 0), 0u);
+    EXPECT_EQ(FmCpp->CurrentRun.tryTime, 6);
+    EXPECT_EQ(FmCpp->CurrentRun.site, "http://site.example/USA/");
+}
+
+TEST_F(BatchRunTest, AWordNeverDoneIsGivenUpAfterItsPassesAndExitsTwo)
+{
+    EXPECT_EQ(run({"--theme", "Weather", "--words", "Tokyo,never", "--passes", "2"}), vantrel::BatchSomeNotDone);
+    EXPECT_EQ(lines[1], "2/2 Weather never given up");
+    EXPECT_EQ(FmCpp->CurrentRun.entries[1].passes, 2);
+}
+
+TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
+{
+    auto refused = [this](const std::vector<std::string>& args) -> std::string {
+        try {
+            vantrel::BatchRun(parseBatchOptions(args), nullptr).start();
+        } catch (const BatchError& e) {
+            return e.what();
+        }
+        return "<started>";
+    };
+    EXPECT_EQ(refused({"--theme", "x", "--list", "Nowhere"}), "there is no word list \"Nowhere\"");
+    EXPECT_EQ(refused({"--theme", "x", "--words", "a", "--site", "free:Nowhere"}),
+              "there is no free search site \"Nowhere\"");
+    EXPECT_EQ(refused({"--theme", "x", "--words", "a", "--category", "Nowhere"}), "there is no category \"Nowhere\"");
+    EXPECT_EQ(refused({"--theme", "x", "--words-file", (data() / "missing.txt").string()}),
+              "the words file \"" + (data() / "missing.txt").string() + "\" does not exist");
+    EXPECT_FALSE(FmCpp->Timer1.enabled());
+}
+
+}  // namespace
