@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 PORTABLE := $(BUILD)/portable
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench demo portable clean format
+.PHONY: all deps configure build run test bench demo demo-run portable clean format
 
 all: build
 
@@ -36,6 +36,10 @@ test: build
 # data folder that searches it.
 demo: build
 	@scripts/demo $(BUILD)
+
+# The same site and data folder, searched by a batch run (vantrel run).
+demo-run: build
+	@scripts/demo $(BUILD) run
 
 bench: build
 	@for b in $(BUILD)/bench/vantrel_bench_*; do echo "== $$b"; $$b; done
