@@ -66,7 +66,7 @@ void TFmMemo::buildResultsView()
     StringGridResults.setDefaultColWidth(60);
     StringGridResults.setColWidth(ColNumber, 32);
     StringGridResults.setColWidth(ColEntry, 110);
-    StringGridResults.setColWidth(ColPasses, 44);
+    StringGridResults.setColWidth(ColPasses, 52);
     StringGridResults.setColWidth(ColSeconds, 40);
     StringGridResults.setColWidth(ColTitle, 160);
     StringGridResults.setColWidth(ColAddress, 240);
