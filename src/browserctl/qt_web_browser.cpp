@@ -69,13 +69,94 @@ QWebEngineScript frameReportScript()
     return script;
 }
 
+// The links call answers at most this much, whatever the page holds: a
+// hostile or broken page must not make us carry megabytes of links through
+// the script channel and into the run's records. An address longer than
+// kMaxLinkAddress is left out rather than cut, since a cut address leads
+// somewhere else; a text is cut (at a character boundary).
+constexpr int kMaxLinks = 1000;
+constexpr int kMaxLinkText = 1000;
+constexpr int kMaxLinkAddress = 8192;
+
 // The document calls. One function resolves the document, the form and
 // the field from the arguments and then does the operation, so every call
 // looks its objects up afresh. The answer is JSON text: {"ok": true, ...}
-// or {"error": "replaced" | "noform" | "nofield" | "refused"}.
+// or {"error": "replaced" | "noform" | "nofield" | "selector" | "refused"}.
+// The DOM functions are called through their prototypes; in this world the
+// page's scripts cannot have replaced those.
 const char* const documentCallScript = R"JS((function (args) {
   'use strict';
   function answer(value) { return JSON.stringify(value); }
+  function collapsed(text) {
+    return typeof text === 'string' ? text.replace(/\s+/g, ' ').trim() : '';
+  }
+  function cut(text, max) {
+    if (text.length <= max)
+      return text;
+    // Counted in characters, so a surrogate pair is never split.
+    var out = '';
+    var count = 0;
+    for (var c of text) {
+      if (count === max)
+        break;
+      out += c;
+      ++count;
+    }
+    return out.trimEnd();
+  }
+  function pageLinks(selector) {
+    var LINKS = 'a[href], area[href]';
+    var roots;
+    if (selector === '') {
+      roots = [document];
+    } else {
+      try {
+        roots = Document.prototype.querySelectorAll.call(document, selector);
+      } catch (e) {
+        if (e instanceof DOMException && e.name === 'SyntaxError')
+          return null;
+        throw e;
+      }
+    }
+    var links = [];
+    function take(element) {
+      // Only HTML links: an SVG <a> has no address as text.
+      if (!(element instanceof HTMLAnchorElement) && !(element instanceof HTMLAreaElement))
+        return;
+      var address = element.href;
+      if (typeof address !== 'string' || address.length > args.maxAddress)
+        return;
+      var text = collapsed(element.innerText);
+      if (!text)
+        text = collapsed(element.textContent);
+      if (!text)
+        text = collapsed(Element.prototype.getAttribute.call(element, 'alt'));
+      if (!text)
+        text = collapsed(Element.prototype.getAttribute.call(element, 'title'));
+      links.push({ address: address, text: cut(text, args.maxText) });
+    }
+    // The selected elements come in document order, so one inside the last
+    // element taken has had its links taken with it; the rest are disjoint
+    // subtrees, each walked once, and no link comes twice.
+    var last = null;
+    for (var i = 0; i < roots.length && links.length < args.maxLinks; ++i) {
+      var root = roots[i];
+      if (last !== null && Node.prototype.contains.call(last, root))
+        continue;
+      last = root;
+      var inner;
+      if (root === document) {
+        inner = Document.prototype.querySelectorAll.call(document, LINKS);
+      } else {
+        if (Element.prototype.matches.call(root, LINKS))
+          take(root);
+        inner = Element.prototype.querySelectorAll.call(root, LINKS);
+      }
+      for (var j = 0; j < inner.length && links.length < args.maxLinks; ++j)
+        take(inner[j]);
+    }
+    return links;
+  }
   try {
     if (args.op === 'document') {
       if (typeof window.__vantrelDocumentId !== 'number')
@@ -85,43 +166,8 @@ const char* const documentCallScript = R"JS((function (args) {
     if (window.__vantrelDocumentId !== args.document)
       return answer({ error: 'replaced' });
     if (args.op === 'links') {
-      // Bounded, so a hostile page cannot flood the program.
-      var maxLinks = 1000, maxText = 1000, maxAddress = 8192;
-      var links = [];
-      var seen = new Set();
-      var isLink = function (element) {
-        return (element instanceof HTMLAnchorElement || element instanceof HTMLAreaElement) &&
-          element.hasAttribute('href');
-      };
-      var take = function (element) {
-        if (links.length >= maxLinks || seen.has(element) || !isLink(element))
-          return;
-        seen.add(element);
-        var text = element.innerText || element.textContent || element.getAttribute('alt') ||
-          element.getAttribute('title') || '';
-        text = String(text).replace(/\s+/g, ' ').trim().slice(0, maxText);
-        links.push({ address: String(element.href).slice(0, maxAddress), text: text });
-      };
-      var roots;
-      if (args.selector) {
-        try {
-          roots = document.querySelectorAll(args.selector);
-        } catch (e) {
-          return answer({ error: 'selector' });
-        }
-      } else {
-        roots = [document.documentElement];
-      }
-      for (var i = 0; i < roots.length && links.length < maxLinks; ++i) {
-        take(roots[i]);
-        var inside = roots[i].querySelectorAll('a[href], area[href]');
-        for (var k = 0; k < inside.length && links.length < maxLinks; ++k)
-          take(inside[k]);
-      }
-      // The selected elements come in document order, and a selected
-      // element inside another adds nothing new: the links are in
-      // document order.
-      return answer({ ok: true, links: links });
+      var links = pageLinks(args.selector);
+      return answer(links === null ? { error: 'selector' } : { ok: true, links: links });
     }
     var form = document.forms.namedItem(args.form);
     if (!(form instanceof HTMLFormElement)) {
@@ -273,11 +319,20 @@ public:
 
     std::vector<PageLink> links(const std::string& selector) override
     {
-        const QJsonObject answer = caller_.run(
-            "Links(\"" + selector + "\")",
-            QJsonObject{{"op", "links"}, {"document", document_}, {"selector", QString::fromStdString(selector)}});
+        const QJsonObject answer =
+            caller_.run("Links(\"" + selector + "\")",
+                        QJsonObject{{"op", "links"},
+                                    {"document", document_},
+                                    {"selector", QString::fromUtf8(selector.data(), qsizetype(selector.size()))},
+                                    {"maxLinks", kMaxLinks},
+                                    {"maxText", kMaxLinkText},
+                                    {"maxAddress", kMaxLinkAddress}});
+        const QJsonArray found = answer.value(QStringLiteral("links")).toArray();
         std::vector<PageLink> links;
-        for (const QJsonValue& value : answer.value(QStringLiteral("links")).toArray()) {
+        links.reserve(std::size_t(std::min<qsizetype>(found.size(), kMaxLinks)));
+        for (const QJsonValue& value : found) {
+            if (links.size() == std::size_t(kMaxLinks))
+                break;
             const QJsonObject link = value.toObject();
             links.push_back({link.value(QStringLiteral("address")).toString().toStdString(),
                              link.value(QStringLiteral("text")).toString().toStdString()});

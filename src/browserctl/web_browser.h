@@ -15,7 +15,7 @@ namespace browserctl {
 
 // A late-bound call into the page document failed; the text names the call
 // ("Forms", "NamedItem(\"cse-search-box\")", "All", "NamedItem(\"q\")",
-// "Value", "Submit") and why.
+// "Value", "Submit", "Links(\"a.result\")") and why.
 class DocumentCallError : public framework::Error {
 public:
     using framework::Error::Error;

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +32,14 @@
 #include "http_server.h"
 #include "temp_dir.h"
 #include "ui/qt_services.h"
+
+namespace browserctl {
+// Readable failure messages for link lists.
+void PrintTo(const PageLink& link, std::ostream* out)
+{
+    *out << "{" << link.address << ", \"" << link.text << "\"}";
+}
+}  // namespace browserctl
 
 using browserctl::DocumentCallError;
 using browserctl::QtWebBrowser;
@@ -589,40 +598,75 @@ TEST_F(BrowserControlTest, ObjectsOfAReplacedPageRefuseToActOnTheNewOne)
     EXPECT_EQ(runInPage("document.getElementById('box').elements.q.value").toString(), QString("same document"));
 }
 
-TEST_F(BrowserControlTest, LinksComeInDocumentOrderAbsoluteAndPickedBySelector)
+TEST_F(BrowserControlTest, LinksComeInDocumentOrderAbsoluteAndWithTheirShownText)
 {
     serve("/dir/links.html",
-          page("Links", "<p><a href=\"next.html\">  Next\n   page </a> <a href=\"#top\">Top</a></p>\n"
-                        "<div class=\"results\"><a href=\"http://example.org/a\"><b>First</b> result</a>\n"
-                        "<span><a href=\"//example.net/b\">Second</a></span></div>\n"
-                        "<a class=\"results\" href=\"javascript:void(0)\">Script</a>\n"
-                        "<map name=\"m\"><area href=\"/area.html\" alt=\"Area text\" shape=\"rect\" "
-                        "coords=\"0,0,1,1\"></map><a>no address</a>"));
+          page("Links", "<p><a href=\"../rel/one.html\">One</a> <a name=\"mark\">not a link</a>\n"
+                        "<a href=\"http://example.org/abs\">Absolute</a></p>\n"
+                        "<map name=\"m\"><area shape=\"rect\" coords=\"0,0,9,9\" href=\"area.html\" alt=\"Area "
+                        " text\"></map>\n"
+                        "<img usemap=\"#m\" width=\"10\" height=\"10\" alt=\"\">\n"
+                        "<div class=\"results\"><a href=\"#part\">  Place<br>in   <b>the</b>\n\tpage </a>\n"
+                        "<a href=\"javascript:void(0)\">Script</a> <span>no link</span></div>\n"
+                        "<a class=\"results\" href=\"/up/two.html?x=1&amp;y=2\">Second</a>\n"
+                        "<a href=\"hidden.html\" style=\"display:none\"> Hidden\n   link </a>\n"));
+    serve("/other.html", page("Other", "<a href=\"/x\">x</a>"));
     const std::string url = server.url("/dir/links.html");
     ASSERT_TRUE(load(url));
-    using browserctl::PageLink;
-    const std::string here = server.url("/");
-    const std::string scheme = "http:";
-    EXPECT_EQ(browser->Document()->links(""),
-              (std::vector<PageLink>{{server.url("/dir/next.html"), "Next page"},
-                                     {url + "#top", "Top"},
-                                     {"http://example.org/a", "First result"},
-                                     {scheme + "//example.net/b", "Second"},
-                                     {"javascript:void(0)", "Script"},
-                                     {server.url("/area.html"), "Area text"}}));
-    // A selector picks the links inside what it selects, and a selected
-    // link itself, still in document order.
-    EXPECT_EQ(browser->Document()->links(".results"),
-              (std::vector<PageLink>{{"http://example.org/a", "First result"},
-                                     {scheme + "//example.net/b", "Second"},
-                                     {"javascript:void(0)", "Script"}}));
-    EXPECT_EQ(documentCallError([&] { browser->Document()->links("div[["); }),
-              "Links(\"div[[\"): the selector is not valid");
     auto document = browser->Document();
-    serve("/other.html", page("Other", "<a href=\"/x\">x</a>"));
+    using browserctl::PageLink;
+    const PageLink part{url + "#part", "Place in the page"};
+    const PageLink script{"javascript:void(0)", "Script"};
+    const PageLink second{server.url("/up/two.html?x=1&y=2"), "Second"};
+
+    EXPECT_EQ(document->links(""), (std::vector<PageLink>{{server.url("/rel/one.html"), "One"},
+                                                          {"http://example.org/abs", "Absolute"},
+                                                          {server.url("/dir/area.html"), "Area text"},
+                                                          part,
+                                                          script,
+                                                          second,
+                                                          {server.url("/dir/hidden.html"), "Hidden link"}}));
+    // The selected elements' links and a selected link itself, each once
+    // though the selector also picks elements inside them.
+    EXPECT_EQ(document->links(".results, .results *"), (std::vector<PageLink>{part, script, second}));
+    EXPECT_EQ(document->links("table"), std::vector<PageLink>{});
+    EXPECT_EQ(documentCallError([&] { document->links("a["); }), "Links(\"a[\"): the selector is not valid");
+
     ASSERT_TRUE(load(server.url("/other.html")));
     EXPECT_EQ(documentCallError([&] { document->links(""); }),
               "Links(\"\"): the document was replaced by another page");
+}
+
+TEST_F(BrowserControlTest, LinksOfAFloodingPageAreBoundedAndItsScriptsCannotDisturbThem)
+{
+    serve("/flood.html", page("Flood", "<div id=\"flood\"></div>\n"
+                                       "<script>\n"
+                                       "var box = document.getElementById('flood');\n"
+                                       "function add(href, text) {\n"
+                                       "  var a = document.createElement('a');\n"
+                                       "  a.href = href; a.textContent = text; box.appendChild(a);\n"
+                                       "}\n"
+                                       "add('/long-text', 'x'.repeat(999) + '\\u{1F600}' + 'x'.repeat(500));\n"
+                                       "add('/long/' + 'y'.repeat(9000), 'too long an address');\n"
+                                       "for (var i = 0; i < 1100; ++i) add('/n/' + i, 'n ' + i);\n"
+                                       "Document.prototype.querySelectorAll = function () { return []; };\n"
+                                       "Element.prototype.querySelectorAll = function () { return []; };\n"
+                                       "Object.defineProperty(HTMLAnchorElement.prototype, 'href',\n"
+                                       "  { get: function () { return 'http://elsewhere.example/'; } });\n"
+                                       "Object.defineProperty(HTMLElement.prototype, 'innerText',\n"
+                                       "  { get: function () { return 'replaced'; } });\n"
+                                       "String.prototype.trim = function () { return 'replaced'; };\n"
+                                       "</script>\n"));
+    ASSERT_TRUE(load(server.url("/flood.html")));
+
+    const auto links = browser->Document()->links("#flood");
+
+    ASSERT_EQ(links.size(), 1000u);
+    // A long text is cut after 1000 characters, never inside one.
+    EXPECT_EQ(links[0], (browserctl::PageLink{server.url("/long-text"), std::string(999, 'x') + "\xF0\x9F\x98\x80"}));
+    // The address too long to carry is left out, not cut.
+    EXPECT_EQ(links[1], (browserctl::PageLink{server.url("/n/0"), "n 0"}));
+    EXPECT_EQ(links.back(), (browserctl::PageLink{server.url("/n/998"), "n 998"}));
 }
 
 TEST_F(BrowserControlTest, BusyPageGivesUpAfterTheTimeout)
