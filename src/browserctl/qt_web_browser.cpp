@@ -165,6 +165,11 @@ const char* const documentCallScript = R"JS((function (args) {
     }
     if (window.__vantrelDocumentId !== args.document)
       return answer({ error: 'replaced' });
+    if (args.op === 'text') {
+      var body = document.body ? (document.body.innerText || document.body.textContent || '') : '';
+      var all = collapsed(String(document.title || '') + ' ' + String(body));
+      return answer({ ok: true, text: all.slice(0, args.maxChars) });
+    }
     if (args.op === 'links') {
       var links = pageLinks(args.selector);
       return answer(links === null ? { error: 'selector' } : { ok: true, links: links });
@@ -317,6 +322,21 @@ public:
         return std::make_unique<QtHtmlForm>(caller_, document_, nameOrId);
     }
 
+    std::string text(std::size_t maxBytes) override
+    {
+        const QJsonObject answer = caller_.run(
+            "Text", QJsonObject{{"op", "text"}, {"document", document_}, {"maxChars", qint64(maxBytes)}});
+        std::string text = answer.value(QStringLiteral("text")).toString().toStdString();
+        // Characters were counted; bytes are the bound. Cut at a character.
+        if (text.size() > maxBytes) {
+            size_t cut = maxBytes;
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+                --cut;
+            text.resize(cut);
+        }
+        return text;
+    }
+
     std::vector<PageLink> links(const std::string& selector) override
     {
         const QJsonObject answer =
@@ -410,6 +430,14 @@ QtWebBrowser::QtWebBrowser() : context_(std::make_unique<QObject>()), alive_(std
                          if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
                              info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
                              hasDocument_ = true;
+                             // An HTTP error reply fails the load with its
+                             // status; a page that came is a 200.
+                             if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+                                 status_ = 200;
+                             else if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+                                 status_ = info.errorCode();
+                             else
+                                 status_ = 0;
                              queueEvent(EventKind::DocumentComplete, addressText(info.url()));
                          }
                      });
@@ -477,6 +505,8 @@ std::string QtWebBrowser::LocationName()
         return {};
     return page_->title().toStdString();
 }
+
+int QtWebBrowser::LocationStatus() { return hasDocument_ ? status_ : 0; }
 
 std::unique_ptr<HtmlDocument> QtWebBrowser::Document()
 {

@@ -75,6 +75,7 @@ public:
     void Refresh2() override;
     std::string LocationURL() override;
     std::string LocationName() override;
+    int LocationStatus() override;
     std::unique_ptr<HtmlDocument> Document() override;
 
     // How long a document call waits for the page (5 s unless changed).
@@ -104,6 +105,7 @@ private:
     std::deque<PendingEvent> pending_;
     bool deliveryPosted_ = false;
     bool hasDocument_ = false;
+    int status_ = 0;
 };
 
 // For WebBrowserHost::setFactory.

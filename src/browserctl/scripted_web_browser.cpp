@@ -59,6 +59,10 @@ public:
             throw DocumentCallError("NamedItem(\"" + nameOrId + "\"): no form of that name or id");
         return std::make_unique<ScriptedForm>(browser_, nameOrId, it->second);
     }
+    std::string text(std::size_t maxBytes) override
+    {
+        return (browser_.title + " " + browser_.pageText).substr(0, maxBytes);
+    }
     std::vector<PageLink> links(const std::string& selector) override
     {
         browser_.linkSelectors.push_back(selector);
@@ -94,13 +98,15 @@ std::unique_ptr<HtmlDocument> ScriptedWebBrowser::Document()
 }
 
 void ScriptedWebBrowser::load(const std::string& address, const std::string& pageTitle,
-                              const std::vector<std::string>& frames)
+                              const std::vector<std::string>& frames, int httpStatus, const std::string& bodyText)
 {
     raiseBeforeNavigate2(address);
     for (const auto& frame : frames)
         raiseBeforeNavigate2(frame);
     url = address;
     title = pageTitle;
+    status = httpStatus;
+    pageText = bodyText;
     hasDocument = true;
     for (const auto& frame : frames)
         raiseDocumentComplete(frame);

@@ -26,11 +26,16 @@ public:
     void Refresh2() override;
     std::string LocationURL() override { return url; }
     std::string LocationName() override { return title; }
+    int LocationStatus() override { return status; }
+    Lifecycle lifecycle() const override { return lifecycleState; }
+    void setLifecycle(Lifecycle state) override { lifecycleState = state; }
     std::unique_ptr<HtmlDocument> Document() override;
 
     // Plays a load: the before-navigate event, then the document-complete
     // events of the given frames and, last, of the page itself.
-    void load(const std::string& address, const std::string& pageTitle, const std::vector<std::string>& frames = {});
+    // The page's HTTP status and body text come with it.
+    void load(const std::string& address, const std::string& pageTitle, const std::vector<std::string>& frames = {},
+              int httpStatus = 200, const std::string& bodyText = {});
 
     // What Navigate does: by default nothing but the record (the test
     // completes loads itself); with completeAtOnce every navigation loads
@@ -53,6 +58,10 @@ public:
 
     std::string url;
     std::string title;
+    int status = 200;
+    // The title and body text Document()->text() gives.
+    std::string pageText;
+    Lifecycle lifecycleState = Lifecycle::Active;
     std::vector<std::string> navigations;
     std::vector<std::string> calls;  // "GoBack", "GoForward", "Refresh2"
 };

@@ -59,7 +59,16 @@ public:
     // href>). With a CSS selector, those among the elements it selects and
     // inside them; an invalid selector throws DocumentCallError.
     virtual std::vector<PageLink> links(const std::string& selector) = 0;
+    // The page's title and the text its body shows, blanks collapsed, at
+    // most maxBytes of UTF-8 (cut at a character): what a block check reads.
+    virtual std::string text(std::size_t maxBytes) = 0;
 };
+
+// How much of a page the engine keeps alive. A frozen page keeps its
+// document but runs nothing; a discarded one is dropped from memory and
+// reloads when it becomes active again (shown, or its document asked for).
+// Its address and title stay readable throughout.
+enum class Lifecycle { Active, Frozen, Discarded };
 
 class WebBrowser {
 public:
@@ -71,6 +80,11 @@ public:
     virtual void Refresh2() = 0;
     virtual std::string LocationURL() = 0;
     virtual std::string LocationName() = 0;
+    // The HTTP status of the top document's last load (200, 404, 429, ...);
+    // 0 when there is none or no reply came (a connection that failed).
+    virtual int LocationStatus() = 0;
+    virtual Lifecycle lifecycle() const { return Lifecycle::Active; }
+    virtual void setLifecycle(Lifecycle state) {}
     // The loaded document; throws DocumentCallError when there is none yet.
     virtual std::unique_ptr<HtmlDocument> Document() = 0;
 

@@ -323,9 +323,21 @@ TEST_F(BrowserControlTest, ErrorPageOfTheServerStillCompletes)
 
     EXPECT_EQ(browser->LocationURL(), url);
     EXPECT_EQ(browser->LocationName(), "404 Not Found");
+    EXPECT_EQ(browser->LocationStatus(), 404);
     // It is a document like any other.
     EXPECT_EQ(documentCallError([&] { browser->Document()->form("cse-search-box"); }),
               "NamedItem(\"cse-search-box\"): no form of that name or id");
+}
+
+TEST_F(BrowserControlTest, PageTextIsTheTitleAndTheBodyAsShownBounded)
+{
+    serve("/text.html", page("Unusual traffic", "<h1>Are  you\n a robot?</h1><p hidden>secret</p><p>ロボット確認</p>"));
+    ASSERT_TRUE(load(server.url("/text.html")));
+    EXPECT_EQ(browser->LocationStatus(), 200);
+    EXPECT_EQ(browser->Document()->text(1000), "Unusual traffic Are you a robot? ロボット確認");
+    // Cut at a character, never inside one.
+    EXPECT_EQ(browser->Document()->text(34), "Unusual traffic Are you a robot? ");
+    EXPECT_EQ(browser->Document()->text(37), "Unusual traffic Are you a robot? ロ");
 }
 
 TEST_F(BrowserControlTest, NavigateFromATimerTickAndFromAnEventHandler)
