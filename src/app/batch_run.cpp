@@ -9,6 +9,7 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
+#include "framework/application.h"
 #include "framework/convert.h"
 #include "memo/fm_memo.h"
 #include "platform/files.h"
@@ -58,7 +59,8 @@ const char* batchUsage()
     return "Usage: vantrel run [--data-dir DIR] --theme TEXT\n"
            "                   (--list NAME | --words a,b,c | --words-file FILE)\n"
            "                   [--category NAME] [--site base|free:NAME] [--try-time N]\n"
-           "                   [--passes N] [--out FILE.csv|FILE.json]\n"
+           "                   [--passes N] [--pacing seed|quick] [--parallel K]\n"
+           "                   [--interval MS] [--out FILE.csv|FILE.json]\n"
            "\n"
            "Runs a list search without windows: for every word it opens the search\n"
            "site in a browser tab, types the theme and the word into the site's\n"
@@ -73,10 +75,18 @@ const char* batchUsage()
            "                     the settings' base search site (default), or a free site\n"
            "  --try-time N       seconds per try, 6 to 1000 (default: the stored one)\n"
            "  --passes N         passes before the words not done are given up (default 3)\n"
+           "  --pacing seed|quick\n"
+           "                     seed: the one-second timer of the windows (default);\n"
+           "                     quick: as fast as the pages load\n"
+           "  --parallel K       quick: words searched at once, 1 to 51 (default 4)\n"
+           "  --interval MS      quick: least time between two searches on the site\n"
+           "                     (default: the stored one, 1000; 0 for your own sites)\n"
            "  --out FILE         also write the results there (.csv or .json)\n"
            "\n"
            "One line per word goes to standard error; the results are saved under\n"
            "the data folder's Results/ as CSV and JSON. Nothing else is written.\n"
+           "A page that looks like a block (HTTP 403, 429 or 503, or a captcha)\n"
+           "stops the run there.\n"
            "Exit status: 0 every word done, 2 some given up or left out, 3 the site\n"
            "blocked the run, 1 an error.\n";
 }
@@ -134,6 +144,14 @@ BatchOptions parseBatchOptions(const std::vector<std::string>& args)
             options.tryTime = number(name, next(), 6, 1000);
         } else if (name == "--passes") {
             options.passes = number(name, next(), 1, 100);
+        } else if (name == "--pacing") {
+            options.pacing = next();
+            if (options.pacing != "seed" && options.pacing != "quick")
+                throw BatchError("--pacing takes seed or quick, not \"" + options.pacing + "\"");
+        } else if (name == "--parallel") {
+            options.parallel = number(name, next(), 1, 51);
+        } else if (name == "--interval") {
+            options.interval = number(name, next(), 0, 600000);
         } else if (name == "--out") {
             options.out = next();
             if (!hasExtension(options.out, ".csv") && !hasExtension(options.out, ".json"))
@@ -245,10 +263,18 @@ void BatchRun::start()
         FmSys->UpDownTryTime.setPosition(options_.tryTime);
     FmCpp->EditThemas.setText(options_.theme + FmCtrl->LikeWord);
     FmCpp->MaxPasses = options_.passes;
+    FmCpp->UseWindowPacing = false;
+    FmCpp->Pacing = options_.pacing == "quick" ? "Quick" : "Seed";
+    FmCpp->Parallel = options_.parallel;
+    FmCpp->HostInterval = options_.interval >= 0 ? options_.interval : FmSys->hostInterval();
     FmCpp->FetchOperatorAtEnd = false;
     FmCpp->SaveResults = true;
     settledId_ = FmCpp->EntrySettled.connect([this](int entry) { settled(entry); });
     endedId_ = FmCpp->RunEnded.connect([this] { ended(); });
+    // Nobody is there to solve a block page: the run stops at it.
+    blockedId_ = FmCpp->RunBlocked.connect([](int) {
+        framework::app().deliver(nullptr, [] { FmCpp->PMPEndClick(); });
+    });
     FmCpp->startListRun(list);
 }
 
@@ -264,11 +290,8 @@ void BatchRun::settled(int index)
     const auto& entry = run.entries[static_cast<size_t>(index)];
     std::string line = std::to_string(entry.number) + "/" + std::to_string(run.entries.size()) + " " + entry.query +
                        " " + results::stateName(entry.state);
-    if (entry.state == results::EntryState::Done) {
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, " %.1f s", entry.seconds);
-        line += seconds;
-    }
+    if (entry.state == results::EntryState::Done)
+        line += " " + results::secondsText(entry.seconds) + " s";
     if (progress_)
         progress_(line);
 }
@@ -277,6 +300,7 @@ void BatchRun::ended()
 {
     FmCpp->EntrySettled.disconnect(settledId_);
     FmCpp->RunEnded.disconnect(endedId_);
+    FmCpp->RunBlocked.disconnect(blockedId_);
     const results::Tally counts = results::tally(FmCpp->CurrentRun);
     exitCode_ = counts.blocked > 0                      ? BatchBlocked
                 : counts.givenUp + counts.leftOut > 0 || counts.other > 0 ? BatchSomeNotDone

@@ -29,6 +29,9 @@ struct BatchOptions {
     std::string site = "base";      // "base" or "free:NAME"
     int tryTime = 0;                // 0: the stored one
     int passes = 3;
+    std::string pacing = "seed";    // "seed" or "quick"
+    int parallel = 4;               // quick: entries in flight
+    int interval = -1;              // quick: ms between two searches on one host (-1: the stored one)
     std::string out;                // --out FILE.csv|FILE.json
 };
 
@@ -76,6 +79,7 @@ private:
     int exitCode_ = BatchFailed;
     int settledId_ = 0;
     int endedId_ = 0;
+    int blockedId_ = 0;
 };
 
 }  // namespace vantrel

@@ -68,6 +68,19 @@ void TFmCpp::startListRun(const std::vector<std::string>& words)
 
 void TFmCpp::beginSearch()
 {
+    if (UseWindowPacing) {
+        Pacing = FmSys->pacing();
+        Parallel = FmSys->parallel();
+        HostInterval = FmSys->hostInterval();
+    }
+    // The operation program plays real keys and clicks into the window in
+    // front: it cannot run in several tabs at once, nor a single search.
+    quickActive_ = Pacing == "Quick" && AccessMode == "List";
+    if (quickActive_ && PageName == "Manip")
+        Parallel = 1;
+    RunPaused = false;
+    BlockedEntry = -1;
+    FmSys->showRunState("");
     PMPReSetClick();
     PMPSaleClick();
     StartTab = CurrentTab;
@@ -75,6 +88,7 @@ void TFmCpp::beginSearch()
     // A page has 51 tabs: entries past the last tab are left out, and the
     // log says so once.
     cutLogged_ = false;
+    ListCount = std::min(FmMemo->MemoList.lineCount(), tabsLeft());
     const int entries = FmMemo->MemoList.lineCount();
     if (AccessMode != "Single" && entries > tabsLeft()) {
         FmMemo->MemoLog.addLine(std::to_string(entries - tabsLeft()) + " entries left out: tabs " +
@@ -87,6 +101,7 @@ void TFmCpp::beginSearch()
         FmMemo->setBounds(580, 280, 240, 400);
     }
     beginRunRecord();
+    CurrentRun.pacing = quickActive_ ? "quick" : "seed";
 }
 
 void TFmCpp::PMPReSetClick()
@@ -103,7 +118,10 @@ void TFmCpp::PMPSaleClick()
     ++PassCount;
     RetryNeeded = false;
     ListPos = 0;
-    PMPRendClick();
+    if (quickActive_)
+        quickStartPass();
+    else
+        PMPRendClick();
     FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
     FmMemo->minimize();
 }
@@ -205,6 +223,7 @@ void TFmCpp::PMPLstClick()
     TabPages->setActivePage(ActiveTab);
     ActiveTab->setCaption(CurrentEntry);
     ActionPageNum();
+    applyLifecycle();
 }
 
 void TFmCpp::PMPOpenCheckClick()
@@ -248,6 +267,11 @@ void TFmCpp::PMPEndClick()
 {
     FmMemo->MemoLog.addLine("PMPEndClick");
     Timer1.setEnabled(false);
+    TimerQuick.setEnabled(false);
+    quickSlots_.clear();
+    quickActive_ = false;
+    RunPaused = false;
+    FmSys->showRunState("");
     ListPos = 0;
     if (AccessMode == "Single" && ActiveTab && ActiveBrowser && ActiveBrowser->created())
         ActiveTab->setCaption(ActiveBrowser->browser().LocationName());

@@ -77,7 +77,8 @@ TFmCpp::TFmCpp()
       ToolBarFree(make<ToolBar>("ToolBarFree", &GroupBoxFree)),
       ToolButtonFreeSave(make<ToolButton>("ToolButtonFreeSave", &ToolBarFree)),
       Timer1(makeTimer("Timer1", 1000, false)),
-      TimerXY(makeTimer("TimerXY", 100, false))
+      TimerXY(makeTimer("TimerXY", 100, false)),
+      TimerQuick(makeTimer("TimerQuick", 100, false))
 {
     setBounds(250, 120, 720, 560);
     setCaption("Base : ");
@@ -199,6 +200,7 @@ TFmCpp::TFmCpp()
 
     Timer1.onTimer = [this] { Timer1Timer(); };
     TimerXY.onTimer = [this] { TimerXYTimer(); };
+    TimerQuick.onTimer = [this] { TimerQuickTimer(); };
 
     buildPagePool();
     PageControlMain.setActivePage(&TabSheetMBase);
@@ -272,6 +274,7 @@ void TFmCpp::buildMenus()
     item("PMAcssTSSingle", serch, "Single", &TFmCpp::PMASSingleClick);
     item("PMAcssTSList", serch, "List", &TFmCpp::PMASListClick);
     item("PMACStop", tool, "Stop", &TFmCpp::PMACStopClick);
+    item("PMACResume", tool, "Resume", &TFmCpp::PMACResumeClick);
     item("PMACGoForward", tool, "Forward", &TFmCpp::PMACGoForwardClick);
     item("PMACGoBack", tool, "Back", &TFmCpp::PMACGoBackClick);
     item("PMAcssTRefresh", tool, "Refresh", &TFmCpp::PMAcssTRefreshClick);
@@ -435,7 +438,12 @@ void TFmCpp::PageControlMainChange()
     ActionPageNum();
 }
 
-void TFmCpp::PageControlMCPP0Change() { ActionPageNum(); }
+void TFmCpp::PageControlMCPP0Change()
+{
+    ActionPageNum();
+    // The tab the user shows comes back to life.
+    applyLifecycle();
+}
 
 void TFmCpp::ActionPageNum()
 {
@@ -483,11 +491,31 @@ void TFmCpp::BrowserDocumentComplete(int page, int tab, const std::string& url)
     // The first tab of each page leaves the work text alone.
     if (tab != 0)
         FmMain->WorkText = url;
-    const bool fromRunBrowser = isRunBrowser(page, tab);
-    const bool resultPage = AccessMode == "List" && fromRunBrowser && RunStage == "ListSrch";
+    if (quickActive_) {
+        // Quick pacing follows each tab's own pages; the timer's stages
+        // play no part.
+        ActionDocumentComplete(false);
+        if (page == MainPage)
+            quickDocumentComplete(tab, url);
+        return;
+    }
+    const bool fromRunBrowser = isRunBrowser(page, tab) && !RunPaused;
+    // The result page itself (not one of its frames), not the search site
+    // answering on its own address.
+    const bool resultPage = AccessMode == "List" && fromRunBrowser && RunStage == "ListSrch" &&
+                            url == ActiveBrowser->browser().LocationURL() && url != SiteURL;
+    if (resultPage) {
+        if (const std::string reason = blockReason(ActiveBrowser->browser()); !reason.empty()) {
+            ActionDocumentComplete(false);
+            blockRun(ListPos, reason);
+            return;
+        }
+    }
     ActionDocumentComplete(fromRunBrowser);
-    if (resultPage)
-        recordResultPage(url);
+    if (resultPage) {
+        recordResultPage(ListPos, *ActiveBrowser, url);
+        applyLifecycle();
+    }
 }
 
 bool TFmCpp::isRunBrowser(int page, int tab) const

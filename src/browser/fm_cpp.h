@@ -3,6 +3,7 @@
 // runs, form input, the operation table and the free search sites.
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -79,6 +80,22 @@ public:
     // An entry reached a final state (its index), and a run ended.
     framework::Signal<int> EntrySettled;
     framework::Signal<> RunEnded;
+    // A run met a block page (the entry's index) and waits for Resume.
+    framework::Signal<int> RunBlocked;
+    bool RunPaused = false;
+    int BlockedEntry = -1;
+    // Words of a block page, from the site's BlockWords (comma-separated)
+    // or the defaults (captcha, unusual traffic, ... and their Japanese).
+    std::vector<std::string> BlockWords;
+    // The pacing of the run that goes ("Seed" or "Quick"), its entries in
+    // flight and its host interval in milliseconds; taken from the settings
+    // window when a run starts, or set by a batch run before it.
+    std::string Pacing = "Seed";
+    int Parallel = 4;
+    int HostInterval = 1000;
+    bool UseWindowPacing = true;
+    // How long a host that answered 429 or 503 is left alone.
+    static constexpr int HostPauseMs = 30000;
 
     // The objects of the last form input, kept until the next one.
     std::unique_ptr<browserctl::HtmlDocument> InputDocument;
@@ -130,6 +147,8 @@ public:
 
     framework::Timer& Timer1;
     framework::Timer& TimerXY;
+    // Quick pacing's clock: time-outs, host intervals and pauses (100 ms).
+    framework::Timer& TimerQuick;
 
     // ---- lookups by built name
     framework::PageControl& pagesOf(int page);
@@ -187,6 +206,10 @@ public:
     void PMPOpenCheckClick();
     void PMPEndClick();
     void PMACStopClick();
+
+    // Goes on from the blocked entry once the user has solved it in its tab
+    // (the Tool menu and the settings window).
+    void PMACResumeClick();
 
     // A list run of these words, as the List command starts one but without
     // taking the words from the site tree window (a batch run).
@@ -247,10 +270,39 @@ private:
     int tabsLeft() const;
     // The start of a run once its list is in the list memo.
     void beginSearch();
+    // Form input of the current entry's text into one browser.
+    void formInput(framework::WebBrowserHost& host);
+    // Why the page of a browser looks like a block page ("HTTP 429",
+    // "the page says \"captcha\""), or empty.
+    std::string blockReason(browserctl::WebBrowser& browser);
+    void blockRun(int entry, const std::string& reason);
+    // Freezes the finished tabs that are not shown and discards the oldest
+    // past the live-tab limit; wakes the shown one.
+    void applyLifecycle();
+    std::vector<int> frozenOrder_;
+    // ---- quick pacing (quick_runs.cpp)
+    struct QuickSlot {
+        enum class Stage { Search, Ready, Result, Retry };
+        int entry = 0;
+        Stage stage = Stage::Search;
+        uint64_t navigatedAt = 0;
+    };
+    void quickStartPass();
+    void quickPump();
+    void quickStartEntry(int entry);
+    void quickDocumentComplete(int tab, const std::string& url);
+    void quickFinish(size_t slot, bool done);
+    void TimerQuickTimer();
+    std::string quickHost() const;
+    std::vector<QuickSlot> quickSlots_;
+    int quickNext_ = 0;
+    bool quickActive_ = false;
+    std::map<std::string, uint64_t> hostNextSubmit_;
+    std::map<std::string, uint64_t> hostPausedUntil_;
     // The record keeping of a run (run_harvest.cpp).
     void beginRunRecord();
     void recordNavigation();
-    void recordResultPage(const std::string& url);
+    void recordResultPage(int index, framework::WebBrowserHost& host, const std::string& url);
     void recordRetry(int entry);
     void endRunRecord();
     results::EntryRecord* runEntry(int index);

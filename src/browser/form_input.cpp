@@ -18,11 +18,16 @@ void TFmCpp::PMPFormInputClick()
         return;
     if (!ActiveBrowser)
         throw browserctl::DocumentCallError("Document: no browser is active");
+    formInput(*ActiveBrowser);
+}
+
+void TFmCpp::formInput(framework::WebBrowserHost& host)
+{
     // Each call replaces the objects of the previous form input; a failing
     // call ends the input there.
     InputField.reset();
     InputForm.reset();
-    InputDocument = ActiveBrowser->browser().Document();
+    InputDocument = host.browser().Document();
     InputForm = InputDocument->form(FormName);
     InputField = InputForm->element(InputName);
     InputField->setValue(InputText);

@@ -11,6 +11,7 @@
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "memo/fm_memo.h"
+#include "settings/fm_sys.h"
 #include "platform/ini_file.h"
 #include "sitetree/fm_ctrl.h"
 
@@ -40,6 +41,26 @@ void TFmCpp::readResultLinkSettings(const platform::IniFile& ini, const std::str
 {
     ResultLinksSelector = ini.readString(section, "ResultLinks", "");
     ResultLinkCount = std::clamp(ini.readInteger(section, "ResultLinkCount", 10), 0, 100);
+    // What a block page of the site says; the defaults serve the common
+    // search sites in both languages.
+    BlockWords.clear();
+    if (ini.valueExists(section, "BlockWords")) {
+        const std::string list = ini.readString(section, "BlockWords", "");
+        size_t start = 0;
+        while (start <= list.size()) {
+            const size_t comma = std::min(list.find(',', start), list.size());
+            std::string word = list.substr(start, comma - start);
+            word.erase(0, word.find_first_not_of(' '));
+            word.erase(word.find_last_not_of(' ') + 1);
+            if (!word.empty())
+                BlockWords.push_back(word);
+            start = comma + 1;
+        }
+    } else {
+        BlockWords = {"captcha", "unusual traffic", "are you a robot", "not a robot", "verify you are human",
+                      "too many requests", "ロボットではありません", "不正なトラフィック", "通常と異なるトラフィック",
+                      "画像認証"};
+    }
 }
 
 void TFmCpp::beginRunRecord()
@@ -91,18 +112,15 @@ void TFmCpp::recordNavigation()
     FmMemo->showResultEntry(ListPos);
 }
 
-void TFmCpp::recordResultPage(const std::string& url)
+void TFmCpp::recordResultPage(int index, WebBrowserHost& host, const std::string& url)
 {
-    results::EntryRecord* entry = runActive_ ? runEntry(ListPos) : nullptr;
-    if (!entry || !ActiveBrowser || !ActiveBrowser->created())
+    results::EntryRecord* entry = runActive_ ? runEntry(index) : nullptr;
+    if (!entry || !host.created())
         return;
-    browserctl::WebBrowser& browser = ActiveBrowser->browser();
-    // Frames report their own completions; the page is the top document.
-    if (url != browser.LocationURL() || url == SiteURL)
-        return;
+    browserctl::WebBrowser& browser = host.browser();
     entry->finalAddress = url;
     entry->title = browser.LocationName();
-    entry->seconds = static_cast<double>(app().clock().tickCount() - navigatedAt_[static_cast<size_t>(ListPos)]) / 1000;
+    entry->seconds = static_cast<double>(app().clock().tickCount() - navigatedAt_[static_cast<size_t>(index)]) / 1000;
     entry->state = results::EntryState::Done;
     try {
         entry->links = results::selectResultLinks(browser.Document()->links(ResultLinksSelector), SiteURL, url,
@@ -112,8 +130,140 @@ void TFmCpp::recordResultPage(const std::string& url)
         // entry is done all the same.
         FmMemo->MemoLog.addLine(std::string("Links: ") + e.what());
     }
-    FmMemo->showResultEntry(ListPos);
-    EntrySettled.emit(ListPos);
+    FmMemo->showResultEntry(index);
+    EntrySettled.emit(index);
+}
+
+namespace {
+
+std::string lowerAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+}  // namespace
+
+std::string TFmCpp::blockReason(browserctl::WebBrowser& browser)
+{
+    const int status = browser.LocationStatus();
+    if (status == 403 || status == 429 || status == 503)
+        return "HTTP " + std::to_string(status);
+    if (BlockWords.empty())
+        return "";
+    std::string text;
+    try {
+        text = lowerAscii(browser.Document()->text(64 * 1024));
+    } catch (const std::exception&) {
+        return "";
+    }
+    for (const std::string& word : BlockWords)
+        if (!word.empty() && text.find(lowerAscii(word)) != std::string::npos)
+            return "the page says \"" + word + "\"";
+    return "";
+}
+
+void TFmCpp::blockRun(int index, const std::string& reason)
+{
+    RunPaused = true;
+    BlockedEntry = index;
+    Timer1.setEnabled(false);
+    if (index >= 0 && index < TabCount)
+        DoneFlags[static_cast<size_t>(index)] = false;
+    FmMemo->MemoLog.addLine(std::to_string(index) + "=Blocked " + reason);
+    if (results::EntryRecord* entry = runEntry(index)) {
+        entry->state = results::EntryState::Blocked;
+        FmMemo->showResultEntry(index);
+    }
+    FmSys->LabelCppPrg.setCaption("blocked");
+    FmSys->showRunState("blocked: " + std::to_string(index + 1) + " " + reason);
+    showEntryTab(index);
+    app().sound().beep(BeepKind::Warning);
+    RunBlocked.emit(index);
+}
+
+void TFmCpp::PMACResumeClick()
+{
+    if (!RunPaused)
+        return;
+    RunPaused = false;
+    const int index = BlockedEntry;
+    BlockedEntry = -1;
+    FmSys->showRunState("");
+    FmMemo->MemoLog.addLine(std::to_string(index) + "=Resume");
+    WebBrowserHost* host = index >= 0 && StartTab + index < TabCount ? &browserHost(MainPage, StartTab + index) : nullptr;
+    // Solved in its tab: the page it shows now is the entry's result.
+    bool solved = false;
+    if (host && host->created()) {
+        browserctl::WebBrowser& browser = host->browser();
+        const std::string url = browser.LocationURL();
+        solved = !url.empty() && url != SiteURL && blockReason(browser).empty();
+        if (solved)
+            recordResultPage(index, *host, url);
+    }
+    if (results::EntryRecord* entry = runEntry(index); entry && !solved) {
+        entry->state = results::EntryState::Waiting;
+        FmMemo->showResultEntry(index);
+    }
+    if (quickActive_) {
+        if (solved) {
+            DoneFlags[static_cast<size_t>(index)] = true;
+            FmMemo->MemoLog.addLine(std::to_string(index) + "=Comp");
+        } else {
+            quickStartEntry(index);
+        }
+        quickPump();
+        return;
+    }
+    // The timer goes on with the same entry: done, it moves to the next one;
+    // not done, the entry starts again.
+    DoneFlags[static_cast<size_t>(index)] = solved;
+    if (solved)
+        FmMemo->MemoLog.addLine(std::to_string(index) + "=Comp");
+    ListPos = index;
+    PMPRendClick();
+}
+
+void TFmCpp::applyLifecycle()
+{
+    const int limit = std::max(1, FmSys->liveTabs());
+    // Finished tabs that are not shown need no renderer time.
+    int live = 0;
+    for (int page = 0; page < PageCount; ++page) {
+        for (int tab = 0; tab < TabCount; ++tab) {
+            WebBrowserHost& host = browserHost(page, tab);
+            if (!host.created())
+                continue;
+            browserctl::WebBrowser& browser = host.browser();
+            const bool shown = page == MainPage && tab == CurrentTab;
+            const int entry = tab - StartTab;
+            const bool finished = runActive_ && page == MainPage && entry >= 0 && entry < TabCount &&
+                                  entry < static_cast<int>(CurrentRun.entries.size()) &&
+                                  CurrentRun.entries[static_cast<size_t>(entry)].state == results::EntryState::Done;
+            const int key = page * TabCount + tab;
+            if (shown && browser.lifecycle() != browserctl::Lifecycle::Active) {
+                browser.setLifecycle(browserctl::Lifecycle::Active);
+                std::erase(frozenOrder_, key);
+            } else if (!shown && finished && browser.lifecycle() == browserctl::Lifecycle::Active) {
+                browser.setLifecycle(browserctl::Lifecycle::Frozen);
+                frozenOrder_.push_back(key);
+            }
+            if (browser.lifecycle() != browserctl::Lifecycle::Discarded)
+                ++live;
+        }
+    }
+    // Past the limit the oldest frozen tabs give their memory back; their
+    // address and title stay, and showing one reloads it.
+    for (auto it = frozenOrder_.begin(); live > limit && it != frozenOrder_.end();) {
+        WebBrowserHost& host = browserHost(*it / TabCount, *it % TabCount);
+        if (host.created() && host.browser().lifecycle() == browserctl::Lifecycle::Frozen) {
+            host.browser().setLifecycle(browserctl::Lifecycle::Discarded);
+            --live;
+        }
+        it = frozenOrder_.erase(it);
+    }
 }
 
 void TFmCpp::recordRetry(int index)

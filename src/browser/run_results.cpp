@@ -1,150 +1,293 @@
+// The run's result records and their files. Every text that leaves here is
+// valid UTF-8: page titles and link texts come from untrusted pages, and a
+// CSV with a byte-order mark or a JSON file with one stray byte would not
+// open at all in the programs meant to read them.
+
 #include "browser/run_results.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <string_view>
 
+#include "framework/errors.h"
 #include "platform/text_codec.h"
 
 namespace results {
 
 namespace {
 
-std::string twoDigits(int value)
+constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
+
+// The length of the well-formed UTF-8 sequence at pos (no overlong forms,
+// no surrogates, nothing past U+10FFFF), or 0.
+size_t sequenceLength(std::string_view text, size_t pos)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() - pos < length || byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) {
+            return 0;
+        }
+    }
+    return length;
 }
 
-std::string oneDecimal(double value)
+// Each byte that does not start a well-formed sequence becomes U+FFFD.
+std::string validUtf8(std::string_view text)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
-// Text that is not valid UTF-8 (a page or file in another code page)
-// keeps its valid characters; each bad byte becomes U+FFFD.
-std::string validUtf8(const std::string& text)
-{
-    if (platform::isValidUtf8(text))
-        return text;
+    if (platform::isValidUtf8(text)) {
+        return std::string(text);
+    }
     std::string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const size_t length = byte < 0x80 ? 1 : (byte & 0xE0) == 0xC0 ? 2 : (byte & 0xF0) == 0xE0 ? 3 : (byte & 0xF8) == 0xF0 ? 4 : 0;
-        if (length > 0 && i + length <= text.size() && platform::isValidUtf8(std::string_view(text).substr(i, length))) {
-            out.append(text, i, length);
-            i += length;
+    out.reserve(text.size() + 8);
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t length = sequenceLength(text, pos);
+        if (length == 0) {
+            out += ReplacementCharacter;
+            ++pos;
         } else {
-            out += "\xEF\xBF\xBD";
-            ++i;
+            out.append(text, pos, length);
+            pos += length;
         }
     }
     return out;
 }
 
-std::string csvField(const std::string& text)
+// One decimal, never the locale's comma: Qt sets the C library's locale
+// from the environment. A time that is not a number is written as 0.
+std::string oneDecimal(double seconds)
 {
-    const std::string value = validUtf8(text);
-    if (value.find_first_of(",\"\r\n") == std::string::npos)
-        return value;
-    std::string quoted = "\"";
-    for (const char c : value) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
+    if (!std::isfinite(seconds)) {
+        seconds = 0;
     }
-    return quoted + "\"";
+    char buffer[400]; // room for the largest double in fixed notation
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed, 1);
+    return std::string(buffer, result.ptr);
 }
 
-std::string jsonString(const std::string& text)
+// Page text that a spreadsheet would run as a formula ("=HYPERLINK(...)",
+// "@SUM(...)") gets a leading apostrophe, which spreadsheets read as "this
+// is text". Only for the page's own texts (title, link texts): the user's
+// entries and queries ("-word" excludes a word) are written as they are.
+std::string guardFormula(std::string text)
+{
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+        text.insert(text.begin(), '\'');
+    }
+    return text;
+}
+
+// A line break inside one line of a multi-line field would shift the
+// lines of the links and their texts against each other.
+std::string oneLine(std::string_view text)
+{
+    std::string out(text);
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return out;
+}
+
+std::string csvField(std::string_view text)
+{
+    const std::string valid = validUtf8(text);
+    if (valid.find_first_of(",\"\r\n") == std::string::npos) {
+        return valid;
+    }
+    std::string out = "\"";
+    for (const char c : valid) {
+        if (c == '"') {
+            out += '"';
+        }
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string linkAddressLines(const std::vector<Link>& links, std::string_view separator)
+{
+    std::string out;
+    for (size_t i = 0; i < links.size(); ++i) {
+        if (i > 0) {
+            out += separator;
+        }
+        out += oneLine(links[i].address);
+    }
+    return out;
+}
+
+std::string jsonString(std::string_view text)
 {
     std::string out = "\"";
     for (const char c : validUtf8(text)) {
         const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-                out += escape;
-            } else {
-                out += c;
-            }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04X", byte);
+            out += buffer;
+        } else {
+            out += c;
         }
     }
-    return out + "\"";
+    out += '"';
+    return out;
 }
 
-std::string joined(const std::vector<Link>& links, bool addresses, const char* separator)
+std::string lowerAscii(std::string_view text)
 {
-    std::string text;
-    for (size_t i = 0; i < links.size(); ++i) {
-        if (i > 0)
-            text += separator;
-        text += addresses ? links[i].address : links[i].text;
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return out;
+}
+
+// The scheme of an absolute address, lower case ("" when there is none).
+// Browsers drop leading blanks and control characters before the scheme.
+std::string schemeOf(std::string_view address)
+{
+    while (!address.empty() && static_cast<unsigned char>(address.front()) <= 0x20) {
+        address.remove_prefix(1);
     }
-    return text;
+    const size_t colon = address.find(':');
+    if (colon == std::string_view::npos || colon == 0) {
+        return {};
+    }
+    for (size_t i = 0; i < colon; ++i) {
+        const char c = address[i];
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))) {
+            return {};
+        }
+    }
+    return lowerAscii(address.substr(0, colon));
 }
 
-std::string lowerAscii(std::string text)
+bool isWebScheme(const std::string& scheme)
 {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
+    return scheme == "http" || scheme == "https";
 }
 
-// "http" or "https" and the host of an address (lower case, without port
-// and credentials); empty host when it is no web address.
-struct WebAddress {
-    std::string scheme;
-    std::string host;
-};
-
-WebAddress webAddress(const std::string& address)
+// The host of an http(s) address, lower case, without user, port or a
+// final dot; "" when the address has none.
+std::string hostOf(std::string_view address)
 {
-    const size_t colon = address.find("://");
-    if (colon == std::string::npos)
+    while (!address.empty() && static_cast<unsigned char>(address.front()) <= 0x20) {
+        address.remove_prefix(1);
+    }
+    const size_t start = address.find("://");
+    if (start == std::string_view::npos) {
         return {};
-    WebAddress result{lowerAscii(address.substr(0, colon)), ""};
-    if (result.scheme != "http" && result.scheme != "https")
-        return {};
-    const size_t start = colon + 3;
-    const size_t end = std::min(address.find_first_of("/?#", start), address.size());
-    std::string authority = address.substr(start, end - start);
-    if (const size_t at = authority.rfind('@'); at != std::string::npos)
-        authority.erase(0, at + 1);
-    if (!authority.empty() && authority.front() == '[') {
-        result.host = lowerAscii(authority.substr(0, authority.find(']') + 1));
+    }
+    std::string_view authority = address.substr(start + 3);
+    authority = authority.substr(0, authority.find_first_of("/\\?#"));
+    const size_t at = authority.rfind('@');
+    if (at != std::string_view::npos) {
+        authority.remove_prefix(at + 1);
+    }
+    std::string_view host;
+    if (authority.starts_with('[')) {
+        host = authority.substr(0, authority.find(']') + 1);
     } else {
-        result.host = lowerAscii(authority.substr(0, authority.find(':')));
+        host = authority.substr(0, authority.find(':'));
     }
-    return result;
+    if (host.ends_with('.')) {
+        host.remove_suffix(1);
+    }
+    return lowerAscii(host);
 }
 
-std::string withoutFragment(const std::string& address) { return address.substr(0, address.find('#')); }
+std::string_view withoutFragment(std::string_view address)
+{
+    return address.substr(0, address.find('#'));
+}
 
-const char* const CsvHeader = "number,entry,query,state,passes,seconds,final address,title,links,link texts\r\n";
+bool isIdeographicSpace(std::string_view text, size_t pos)
+{
+    return text.substr(pos, 3) == "\xE3\x80\x80";
+}
 
-}  // namespace
+// Blanks around a theme: ASCII blanks and the ideographic space (U+3000)
+// that Japanese input leaves.
+std::string_view trimBlanks(std::string_view text)
+{
+    for (;;) {
+        if (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+            text.remove_prefix(1);
+        } else if (isIdeographicSpace(text, 0)) {
+            text.remove_prefix(3);
+        } else {
+            break;
+        }
+    }
+    for (;;) {
+        if (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+            text.remove_suffix(1);
+        } else if (text.size() >= 3 && isIdeographicSpace(text, text.size() - 3)) {
+            text.remove_suffix(3);
+        } else {
+            break;
+        }
+    }
+    return text;
+}
+
+constexpr size_t MaxThemeBytes = 80;
+
+// The theme as part of a file name that Linux and Windows both accept.
+std::string themeForFileName(std::string_view theme)
+{
+    theme = trimBlanks(theme);
+    std::string out;
+    for (size_t pos = 0; pos < theme.size();) {
+        const auto lead = static_cast<unsigned char>(theme[pos]);
+        const size_t length = sequenceLength(theme, pos);
+        std::string_view piece = theme.substr(pos, std::max<size_t>(length, 1));
+        // C1 controls (U+0080..U+009F) are C2 80..C2 9F.
+        const bool control = lead < 0x20 || lead == 0x7F ||
+                             (length == 2 && lead == 0xC2 && static_cast<unsigned char>(theme[pos + 1]) < 0xA0);
+        if (length == 0 || control || std::string_view("\\/:*?\"<>|").find(theme[pos]) != std::string_view::npos) {
+            piece = "_";
+        }
+        if (out.size() + piece.size() > MaxThemeBytes) {
+            break;
+        }
+        out += piece;
+        pos += std::max<size_t>(length, 1);
+    }
+    // The cut may leave a blank at the end.
+    return std::string(trimBlanks(out));
+}
+
+} // namespace
+
+std::string secondsText(double seconds) { return oneDecimal(seconds); }
 
 const char* stateName(EntryState state)
 {
@@ -162,189 +305,209 @@ const char* stateName(EntryState state)
     case EntryState::Blocked:
         return "blocked";
     }
-    return "";
+    return "waiting";
 }
 
 std::string isoTime(const DateTime& time)
 {
-    return std::to_string(time.year) + "-" + twoDigits(time.month) + "-" + twoDigits(time.day) + "T" +
-           twoDigits(time.hour) + ":" + twoDigits(time.minute) + ":" + twoDigits(time.second);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", time.year, time.month, time.day, time.hour,
+                  time.minute, time.second);
+    return buffer;
 }
 
 Tally tally(const RunRecord& run)
 {
-    Tally counts;
-    for (const auto& entry : run.entries) {
+    Tally result;
+    for (const EntryRecord& entry : run.entries) {
         switch (entry.state) {
         case EntryState::Done:
-            ++counts.done;
+            ++result.done;
             break;
         case EntryState::GivenUp:
-            ++counts.givenUp;
+            ++result.givenUp;
             break;
         case EntryState::LeftOut:
-            ++counts.leftOut;
+            ++result.leftOut;
             break;
         case EntryState::Blocked:
-            ++counts.blocked;
+            ++result.blocked;
             break;
-        default:
-            ++counts.other;
+        case EntryState::Waiting:
+        case EntryState::Running:
+            ++result.other;
+            break;
         }
     }
-    return counts;
+    return result;
 }
 
 std::string toCsv(const RunRecord& run)
 {
-    std::string csv = "\xEF\xBB\xBF";
-    csv += CsvHeader;
-    for (const auto& entry : run.entries) {
-        csv += std::to_string(entry.number) + "," + csvField(entry.entry) + "," + csvField(entry.query) + "," +
-               stateName(entry.state) + "," + std::to_string(entry.passes) + "," + oneDecimal(entry.seconds) + "," +
-               csvField(entry.finalAddress) + "," + csvField(entry.title) + "," +
-               csvField(joined(entry.links, true, "\n")) + "," + csvField(joined(entry.links, false, "\n")) + "\r\n";
+    std::string out = "\xEF\xBB\xBF"
+                      "number,entry,query,state,passes,seconds,final address,title,links,link texts\r\n";
+    for (const EntryRecord& entry : run.entries) {
+        std::string texts;
+        for (size_t i = 0; i < entry.links.size(); ++i) {
+            if (i > 0) {
+                texts += '\n';
+            }
+            texts += oneLine(entry.links[i].text);
+        }
+        out += std::to_string(entry.number) + ',' + csvField(entry.entry) + ',' + csvField(entry.query) + ',' +
+               stateName(entry.state) + ',' + std::to_string(entry.passes) + ',' + oneDecimal(entry.seconds) + ',' +
+               csvField(entry.finalAddress) + ',' + csvField(guardFormula(entry.title)) + ',' +
+               csvField(linkAddressLines(entry.links, "\n")) + ',' + csvField(guardFormula(texts)) + "\r\n";
     }
-    return csv;
+    return out;
 }
 
 std::string toJson(const RunRecord& run)
 {
-    std::string json = "{\n";
-    auto field = [&json](const char* name, const std::string& value, const char* indent = "  ") {
-        json += std::string(indent) + "\"" + name + "\": " + value + ",\n";
+    std::string out = "{\n";
+    const auto member = [&](std::string_view indent, std::string_view name, const std::string& value, bool last) {
+        out += indent;
+        out += jsonString(name);
+        out += ": ";
+        out += value;
+        out += last ? "\n" : ",\n";
     };
-    field("started", jsonString(isoTime(run.started)));
-    field("theme", jsonString(run.theme));
-    field("mode", jsonString(run.mode));
-    field("page", jsonString(run.page));
-    field("siteName", jsonString(run.siteName));
-    field("site", jsonString(run.site));
-    field("formName", jsonString(run.formName));
-    field("inputName", jsonString(run.inputName));
-    field("category", jsonString(run.category));
-    field("pacing", jsonString(run.pacing));
-    field("tryTime", std::to_string(run.tryTime));
-    field("startTab", std::to_string(run.startTab));
-    json += "  \"entries\": [";
-    for (size_t i = 0; i < run.entries.size(); ++i) {
-        const EntryRecord& entry = run.entries[i];
-        json += i == 0 ? "\n" : ",\n";
-        json += "    {\n";
-        const char* in = "      ";
-        field("number", std::to_string(entry.number), in);
-        field("entry", jsonString(entry.entry), in);
-        field("query", jsonString(entry.query), in);
-        field("state", jsonString(stateName(entry.state)), in);
-        field("passes", std::to_string(entry.passes), in);
-        field("seconds", oneDecimal(entry.seconds), in);
-        field("finalAddress", jsonString(entry.finalAddress), in);
-        field("title", jsonString(entry.title), in);
-        json += "      \"links\": [";
-        for (size_t k = 0; k < entry.links.size(); ++k)
-            json += std::string(k == 0 ? "\n" : ",\n") + "        {\"address\": " + jsonString(entry.links[k].address) +
-                    ", \"text\": " + jsonString(entry.links[k].text) + "}";
-        json += entry.links.empty() ? "]\n" : "\n      ]\n";
-        json += "    }";
+    member("  ", "started", jsonString(isoTime(run.started)), false);
+    member("  ", "theme", jsonString(run.theme), false);
+    member("  ", "mode", jsonString(run.mode), false);
+    member("  ", "page", jsonString(run.page), false);
+    member("  ", "siteName", jsonString(run.siteName), false);
+    member("  ", "site", jsonString(run.site), false);
+    member("  ", "formName", jsonString(run.formName), false);
+    member("  ", "inputName", jsonString(run.inputName), false);
+    member("  ", "category", jsonString(run.category), false);
+    member("  ", "pacing", jsonString(run.pacing), false);
+    member("  ", "tryTime", std::to_string(run.tryTime), false);
+    member("  ", "startTab", std::to_string(run.startTab), false);
+    out += "  \"entries\": [";
+    for (size_t e = 0; e < run.entries.size(); ++e) {
+        const EntryRecord& entry = run.entries[e];
+        out += e == 0 ? "\n    {\n" : ",\n    {\n";
+        member("      ", "number", std::to_string(entry.number), false);
+        member("      ", "entry", jsonString(entry.entry), false);
+        member("      ", "query", jsonString(entry.query), false);
+        member("      ", "state", jsonString(stateName(entry.state)), false);
+        member("      ", "passes", std::to_string(entry.passes), false);
+        member("      ", "seconds", oneDecimal(entry.seconds), false);
+        member("      ", "finalAddress", jsonString(entry.finalAddress), false);
+        member("      ", "title", jsonString(entry.title), false);
+        out += "      \"links\": [";
+        for (size_t i = 0; i < entry.links.size(); ++i) {
+            out += i == 0 ? "\n" : ",\n";
+            out += "        {\"address\": " + jsonString(entry.links[i].address) +
+                   ", \"text\": " + jsonString(entry.links[i].text) + "}";
+        }
+        out += entry.links.empty() ? "]\n" : "\n      ]\n";
+        out += "    }";
     }
-    json += run.entries.empty() ? "]\n" : "\n  ]\n";
-    json += "}\n";
-    return json;
+    out += run.entries.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return out;
 }
 
 std::string fileStem(const RunRecord& run)
 {
     const DateTime& t = run.started;
-    std::string stem = std::to_string(t.year) + "-" + twoDigits(t.month) + "-" + twoDigits(t.day) + "_" +
-                       twoDigits(t.hour) + twoDigits(t.minute) + twoDigits(t.second);
-    std::string theme;
-    for (const char c : validUtf8(run.theme)) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unfit = byte < 0x20 || byte == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
-        theme += unfit ? '_' : c;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d_%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    std::string stem = buffer;
+    const std::string theme = themeForFileName(run.theme);
+    if (!theme.empty()) {
+        stem += '_' + theme;
     }
-    const size_t first = theme.find_first_not_of(' ');
-    theme = first == std::string::npos ? "" : theme.substr(first, theme.find_last_not_of(' ') - first + 1);
-    if (theme.size() > 80) {
-        size_t cut = 80;
-        while (cut > 0 && (static_cast<unsigned char>(theme[cut]) & 0xC0) == 0x80)
-            --cut;
-        theme.resize(cut);
-        theme.erase(theme.find_last_not_of(' ') + 1);
-    }
-    // "." and ".." alone would name folders.
-    if (theme == "." || theme == "..")
-        theme = "_";
-    return theme.empty() ? stem : stem + "_" + theme;
+    return stem;
 }
 
 platform::fs::path saveRun(const RunRecord& run, const platform::fs::path& folder)
 {
-    platform::createFolder(folder);
+    if (!platform::createFolder(folder)) {
+        throw framework::FileError("Cannot create folder \"" + platform::pathText(folder) + "\".");
+    }
     const std::string stem = fileStem(run);
-    for (int n = 1;; ++n) {
-        const std::string name = n == 1 ? stem : stem + "_" + std::to_string(n);
-        const platform::fs::path csv = folder / (name + ".csv");
-        const platform::fs::path json = folder / (name + ".json");
-        if (platform::fileExists(csv) || platform::fileExists(json))
+    // A result pair is one name: a CSV of another run beside a free JSON
+    // name still takes the next number, so the two files always belong
+    // together.
+    for (int n = 1; n <= 10000; ++n) {
+        const std::string name = n == 1 ? stem : stem + '_' + std::to_string(n);
+        const platform::fs::path csv = folder / platform::textPath(name + ".csv");
+        const platform::fs::path json = folder / platform::textPath(name + ".json");
+        if (platform::fileExists(csv) || platform::fileExists(json)) {
             continue;
-        platform::atomicWrite(json, toJson(run));
+        }
         platform::atomicWrite(csv, toCsv(run));
+        platform::atomicWrite(json, toJson(run));
         return csv;
     }
+    throw framework::FileError("Cannot create file \"" + platform::pathText(folder / platform::textPath(stem)) +
+                               ".csv\". Too many results of that name.");
 }
 
 void exportRun(const RunRecord& run, const platform::fs::path& path)
 {
-    const bool json = lowerAscii(path.extension().string()) == ".json";
+    const bool json = lowerAscii(platform::pathText(path.extension())) == ".json";
     platform::atomicWrite(path, json ? toJson(run) : toCsv(run));
 }
 
 std::string toTabSeparated(const RunRecord& run)
 {
-    auto cell = [](std::string text) {
-        for (char& c : text)
-            if (c == '\t' || c == '\r' || c == '\n')
-                c = ' ';
-        return text;
+    const auto field = [](std::string_view text) {
+        std::string out = validUtf8(text);
+        std::replace_if(
+            out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+        return out;
     };
-    std::string text = "number\tentry\tquery\tstate\tpasses\tseconds\tfinal address\ttitle\tlinks\n";
-    for (const auto& entry : run.entries)
-        text += std::to_string(entry.number) + "\t" + cell(entry.entry) + "\t" + cell(entry.query) + "\t" +
-                stateName(entry.state) + "\t" + std::to_string(entry.passes) + "\t" + oneDecimal(entry.seconds) + "\t" +
-                cell(entry.finalAddress) + "\t" + cell(entry.title) + "\t" + cell(joined(entry.links, true, " ")) +
-                "\n";
-    return text;
+    std::string out = "number\tentry\tquery\tstate\tpasses\tseconds\tfinal address\ttitle\tlinks\n";
+    for (const EntryRecord& entry : run.entries) {
+        out += std::to_string(entry.number) + '\t' + field(entry.entry) + '\t' + field(entry.query) + '\t' +
+               stateName(entry.state) + '\t' + std::to_string(entry.passes) + '\t' + oneDecimal(entry.seconds) + '\t' +
+               field(entry.finalAddress) + '\t' + guardFormula(field(entry.title)) + '\t' +
+               field(linkAddressLines(entry.links, " ")) + '\n';
+    }
+    return out;
 }
 
 std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& siteAddress,
                                     const std::string& pageAddress, bool customSelector, int max)
 {
     std::vector<Link> chosen;
-    if (max <= 0)
+    if (max <= 0) {
         return chosen;
-    // The host alone decides what belongs to the site: a port of its own
-    // does not make a page of the same host another site.
-    const std::string siteHost = webAddress(siteAddress).host;
-    const std::string page = withoutFragment(pageAddress);
+    }
+    const std::string siteHost = hostOf(siteAddress);
+    const std::string_view page = withoutFragment(pageAddress);
     for (const Link& link : all) {
-        if (static_cast<int>(chosen.size()) >= max)
+        if (static_cast<int>(chosen.size()) >= max) {
             break;
-        if (lowerAscii(link.address.substr(0, 11)) == "javascript:")
-            continue;
-        if (link.address.find('#') != std::string::npos && withoutFragment(link.address) == page)
-            continue;
-        if (!customSelector) {
-            const WebAddress target = webAddress(link.address);
-            if (target.host.empty() || target.host == siteHost)
-                continue;
         }
-        const bool repeated = std::any_of(chosen.begin(), chosen.end(),
-                                          [&](const Link& seen) { return seen.address == link.address; });
-        if (!repeated)
+        const std::string scheme = schemeOf(link.address);
+        if (link.address.empty() || scheme == "javascript") {
+            continue;
+        }
+        // A place in the page, or the page itself: never a result.
+        if (withoutFragment(link.address) == page) {
+            continue;
+        }
+        if (!customSelector) {
+            // The host alone decides, not the port or the scheme: a site's
+            // own links move between http and https and explicit ports, and
+            // its results lead to other hosts.
+            const std::string host = hostOf(link.address);
+            if (!isWebScheme(scheme) || host.empty() || host == siteHost) {
+                continue;
+            }
+        }
+        const bool seen =
+            std::any_of(chosen.begin(), chosen.end(), [&](const Link& other) { return other.address == link.address; });
+        if (!seen) {
             chosen.push_back(link);
+        }
     }
     return chosen;
 }
 
-}  // namespace results
+} // namespace results

@@ -64,6 +64,9 @@ struct RunRecord {
     std::vector<EntryRecord> entries;
 };
 
+// Seconds with one decimal ("7.0"), never with the locale's comma.
+std::string secondsText(double seconds);
+
 // "2026-12-08T15:30:12".
 std::string isoTime(const DateTime& time);
 
@@ -79,19 +82,24 @@ Tally tally(const RunRecord& run);
 
 // RFC 4180 CSV: UTF-8 with a byte-order mark, CR LF line ends, a header
 // row, one row per entry; fields with a comma, quote, CR or LF are quoted
-// and their quotes doubled. The links go into one column, one per line
-// ("address" only), and their texts into the next, line for line.
+// and their quotes doubled. Columns: number, entry, query, state, passes,
+// seconds ("7.0"), final address, title, links, link texts. The links go
+// into one column, one per line ("address" only), and their texts into the
+// next, line for line. Bytes that are not UTF-8 become U+FFFD; a title or
+// link text that a spreadsheet would take for a formula (it begins with
+// = + - @) gets a leading apostrophe, since those come from the pages.
 std::string toCsv(const RunRecord& run);
 
 // One JSON object: the run's settings and an array of entries with their
-// links as arrays of {"address", "text"} objects. UTF-8, no BOM.
+// links as arrays of {"address", "text"} objects. UTF-8, no BOM; bytes
+// that are not UTF-8 become U+FFFD, so the file always parses.
 std::string toJson(const RunRecord& run);
 
 // The part of a result file's name before its extension: the start time
 // and the theme ("2026-12-08_153012_草津"); characters a file name cannot
 // hold (path separators, control characters, ...) become "_", blanks
-// around the theme are dropped, and a long theme is cut at a character
-// boundary.
+// around the theme (including U+3000) are dropped, and a long theme is cut
+// to 80 bytes at a character boundary. No theme, no "_".
 std::string fileStem(const RunRecord& run);
 
 // Saves the run as <stem>.csv and <stem>.json in folder (created when
@@ -104,17 +112,19 @@ platform::fs::path saveRun(const RunRecord& run, const platform::fs::path& folde
 void exportRun(const RunRecord& run, const platform::fs::path& path);
 
 // The table as tab-separated text for the clipboard: the header row and
-// one row per entry (links joined by blanks); tabs and line breaks inside
-// fields become blanks.
+// one row per entry (links joined by blanks; the link texts stay in the
+// files); tabs and line breaks inside fields become blanks.
 std::string toTabSeparated(const RunRecord& run);
 
 // The result links of a page (pageAddress), from its links in document
 // order: with a site's own selection (customSelector true: the links the
 // site's CSS selector picked) every one of them; otherwise only links that
-// lead away from the search site's host (the host of siteAddress). Either
-// way without duplicates (same address), without "javascript:" links and
-// links to a place in the page itself (pageAddress + "#..."), and at most
-// max of them.
+// lead away from the search site's host (the host of siteAddress): http or
+// https links to another host, compared without regard to case, port or
+// scheme (a site's own links switch between http and https). Either way
+// without duplicates (same address), without "javascript:" links and
+// links to a place in the page itself (pageAddress + "#...", or the page
+// itself), and at most max of them (none when max <= 0).
 std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& siteAddress,
                                     const std::string& pageAddress, bool customSelector, int max);
 

@@ -25,9 +25,7 @@ std::string secondsText(const results::EntryRecord& entry)
 {
     if (entry.state != results::EntryState::Done)
         return "";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", entry.seconds);
-    return text;
+    return results::secondsText(entry.seconds);
 }
 
 // Whether a comes before b when sorted by the column.

@@ -16,6 +16,10 @@ using namespace framework;
 namespace {
 constexpr int DefaultTryTime = 20;
 constexpr int MinTryTime = 6;
+constexpr int DefaultParallel = 4;
+constexpr int DefaultHostInterval = 1000;
+constexpr int DefaultLiveTabs = 12;
+constexpr int TabCountLimit = 51;
 }
 
 TFmSys::TFmSys()
@@ -28,12 +32,26 @@ TFmSys::TFmSys()
       GroupBoxTryTime(make<GroupBox>("GroupBoxTryTime", &TabSheetMSCpp)),
       EditTryTime(make<Edit>("EditTryTime", &GroupBoxTryTime)),
       UpDownTryTime(make<UpDown>("UpDownTryTime", &GroupBoxTryTime)),
+      ComboBoxPacing(make<ComboBox>("ComboBoxPacing", &GroupBoxTryTime)),
       GroupBoxConnectSite(make<GroupBox>("GroupBoxConnectSite", &TabSheetMSCpp)),
       LabelConnectSite(make<Label>("LabelConnectSite", &GroupBoxConnectSite)),
       LabelFormName(make<Label>("LabelFormName", &GroupBoxConnectSite)),
       LabelInputName(make<Label>("LabelInputName", &GroupBoxConnectSite)),
       LabelConnectSiteCnt(make<Label>("LabelConnectSiteCnt", &GroupBoxConnectSite)),
       UpDownConnectSite(make<UpDown>("UpDownConnectSite", &GroupBoxConnectSite)),
+      GroupBoxQuick(make<GroupBox>("GroupBoxQuick", &TabSheetMSCpp)),
+      LabelParallel(make<Label>("LabelParallel", &GroupBoxQuick)),
+      EditParallel(make<Edit>("EditParallel", &GroupBoxQuick)),
+      UpDownParallel(make<UpDown>("UpDownParallel", &GroupBoxQuick)),
+      LabelHostInterval(make<Label>("LabelHostInterval", &GroupBoxQuick)),
+      EditHostInterval(make<Edit>("EditHostInterval", &GroupBoxQuick)),
+      UpDownHostInterval(make<UpDown>("UpDownHostInterval", &GroupBoxQuick)),
+      LabelLiveTabs(make<Label>("LabelLiveTabs", &GroupBoxQuick)),
+      EditLiveTabs(make<Edit>("EditLiveTabs", &GroupBoxQuick)),
+      UpDownLiveTabs(make<UpDown>("UpDownLiveTabs", &GroupBoxQuick)),
+      GroupBoxRun(make<GroupBox>("GroupBoxRun", &TabSheetMSCpp)),
+      LabelRunState(make<Label>("LabelRunState", &GroupBoxRun)),
+      BitBtnResume(make<Button>("BitBtnResume", &GroupBoxRun)),
       TabSheetMSExp(make<TabSheet>("TabSheetMSExp", &PageControlMSystem)),
       GroupBoxTVF(make<GroupBox>("GroupBoxTVF", &TabSheetMSExp)),
       LabelAllCnt(make<Label>("LabelAllCnt", &GroupBoxTVF)),
@@ -109,6 +127,52 @@ TFmSys::TFmSys()
         if (TryStrToInt(EditTryTime.text(), value))
             UpDownTryTime.setPosition(value);
     };
+
+    ComboBoxPacing.setBounds(94, 18, 72, 22);
+    ComboBoxPacing.setHint("Seed: the one-second timer / Quick: as fast as the pages load");
+    ComboBoxPacing.setItems({"Seed", "Quick"});
+    ComboBoxPacing.dropDownList = true;
+    ComboBoxPacing.setText("Seed");
+
+    // Quick pacing, and the tabs a run keeps alive.
+    GroupBoxQuick.setCaption("Quick");
+    GroupBoxQuick.setAlign(Align::Bottom);
+    GroupBoxQuick.setHeight(92);
+    auto number = [](Label& label, const char* caption, Edit& edit, UpDown& updown, int y, int min, int max, int step,
+                     int position, const char* hint) {
+        label.setCaption(caption);
+        label.setBounds(6, y + 2, 70, 16);
+        edit.setBounds(80, y, 50, 20);
+        edit.setHint(hint);
+        updown.setBounds(130, y, 17, 20);
+        updown.associate = &edit;
+        updown.setMax(max);
+        updown.setMin(min);
+        updown.increment = step;
+        updown.setPosition(position);
+        edit.onChange = [&edit, &updown] {
+            int value = 0;
+            if (TryStrToInt(edit.text(), value))
+                updown.setPosition(value);
+        };
+    };
+    number(LabelParallel, "Tabs", EditParallel, UpDownParallel, 16, 1, TabCountLimit, 1, DefaultParallel,
+           "Entries searched at once with Quick pacing");
+    number(LabelHostInterval, "Gap ms", EditHostInterval, UpDownHostInterval, 40, 0, 60000, 100, DefaultHostInterval,
+           "Least time between two searches on one site (0 for your own sites)");
+    number(LabelLiveTabs, "Live tabs", EditLiveTabs, UpDownLiveTabs, 64, 1, 153, 1, DefaultLiveTabs,
+           "Finished tabs kept in memory; the others reload when shown");
+
+    GroupBoxRun.setCaption("Run");
+    GroupBoxRun.setAlign(Align::Bottom);
+    GroupBoxRun.setHeight(46);
+    LabelRunState.setBounds(6, 18, 100, 20);
+    LabelRunState.setFontColor(0x0000C0);
+    BitBtnResume.setBounds(108, 14, 60, 24);
+    BitBtnResume.setCaption("Resume");
+    BitBtnResume.setHint("Go on from the blocked entry once it is solved in its tab");
+    BitBtnResume.setEnabled(false);
+    BitBtnResume.onClick = [this] { BitBtnResumeClick(); };
 
     GroupBoxConnectSite.setCaption("ConnectSite");
     GroupBoxConnectSite.setHint("BasaSiteSelection");
@@ -226,17 +290,24 @@ TFmSys::TFmSys()
 
 void TFmSys::FormCreate()
 {
-    // The runs read the try time from this window even when it was never
-    // shown, and its destruction writes it back: it is read at creation
-    // too, so neither uses the design value over the stored one.
-    {
-        platform::IniFile base(FmMain->langPath("Base.INI"));
-        UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
-    }
+    // The runs read their settings from this window even when it was never
+    // shown, and its destruction writes them back: they are read at
+    // creation too, so neither uses the design values over the stored ones.
+    readRunSettings();
     // The label starts on the configured site, the same address the
     // up-down's first click falls back to for its Base keys. The main
     // window, created first, knows the program folder by now.
     LabelConnectSite.setCaption(FmMain->siteBase());
+}
+
+void TFmSys::readRunSettings()
+{
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
+    ComboBoxPacing.setText(base.readString("Set", "Pacing", "Seed") == "Quick" ? "Quick" : "Seed");
+    UpDownParallel.setPosition(base.readInteger("Set", "Parallel", DefaultParallel));
+    UpDownHostInterval.setPosition(base.readInteger("Set", "HostInterval", DefaultHostInterval));
+    UpDownLiveTabs.setPosition(base.readInteger("Set", "LiveTabs", DefaultLiveTabs));
 }
 
 void TFmSys::FormShow()
@@ -247,18 +318,29 @@ void TFmSys::FormShow()
                               {"TabSheetMSSetting", "GroupBoxTryTime", "TabSheetMSExp", "GroupBoxProgress",
                                "GroupBoxConnectSite"});
     }
-    // Every show reads the stored try time again, so an unsaved change of
-    // the up-down is undone.
-    platform::IniFile base(FmMain->langPath("Base.INI"));
-    UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
+    // Every show reads the stored settings again, so an unsaved change of
+    // an up-down is undone.
+    readRunSettings();
 }
 
 void TFmSys::FormDestroy()
 {
     platform::IniFile base(FmMain->langPath("Base.INI"));
     base.writeInteger("Set", "TryTime", UpDownTryTime.position());
+    base.writeString("Set", "Pacing", pacing());
+    base.writeInteger("Set", "Parallel", parallel());
+    base.writeInteger("Set", "HostInterval", hostInterval());
+    base.writeInteger("Set", "LiveTabs", liveTabs());
     base.flush();
 }
+
+void TFmSys::showRunState(const std::string& text)
+{
+    LabelRunState.setCaption(text);
+    BitBtnResume.setEnabled(!text.empty());
+}
+
+void TFmSys::BitBtnResumeClick() { FmCpp->PMACResumeClick(); }
 
 void TFmSys::UpDownConnectSiteClick()
 {

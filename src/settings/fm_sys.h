@@ -16,6 +16,20 @@ public:
     framework::GroupBox& GroupBoxTryTime;
     framework::Edit& EditTryTime;
     framework::UpDown& UpDownTryTime;
+    framework::ComboBox& ComboBoxPacing;
+    framework::GroupBox& GroupBoxQuick;
+    framework::Label& LabelParallel;
+    framework::Edit& EditParallel;
+    framework::UpDown& UpDownParallel;
+    framework::Label& LabelHostInterval;
+    framework::Edit& EditHostInterval;
+    framework::UpDown& UpDownHostInterval;
+    framework::Label& LabelLiveTabs;
+    framework::Edit& EditLiveTabs;
+    framework::UpDown& UpDownLiveTabs;
+    framework::GroupBox& GroupBoxRun;
+    framework::Label& LabelRunState;
+    framework::Button& BitBtnResume;
     framework::GroupBox& GroupBoxConnectSite;
     framework::Label& LabelConnectSite;
     framework::Label& LabelFormName;
@@ -58,6 +72,13 @@ public:
 
     // The try time in seconds: the position of UpDownTryTime.
     int tryTime() const { return UpDownTryTime.position(); }
+    // "Seed" (the one-second timer) or "Quick" (driven by the pages).
+    std::string pacing() const { return ComboBoxPacing.text() == "Quick" ? "Quick" : "Seed"; }
+    // Quick pacing: entries in flight, the least milliseconds between two
+    // submissions to one host; both pacings: tabs kept alive.
+    int parallel() const { return UpDownParallel.position(); }
+    int hostInterval() const { return UpDownHostInterval.position(); }
+    int liveTabs() const { return UpDownLiveTabs.position(); }
 
     void FormCreate() override;
     void FormShow() override;
@@ -69,4 +90,10 @@ public:
     void EditPageWatchChange();
     void ComboBoxHttp1ParameterChange();
     void CheckBoxUseThemaClick();
+    void BitBtnResumeClick();
+    // Shows what the run is waiting for (a block page), or nothing.
+    void showRunState(const std::string& text);
+
+private:
+    void readRunSettings();
 };

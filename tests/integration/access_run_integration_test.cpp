@@ -90,4 +90,61 @@ TEST_F(AccessRunIntegrationTest, ListRunOfFiveWordsEndsOnEachResultPage)
               std::string::npos);
 }
 
+TEST_F(AccessRunIntegrationTest, QuickRunOfTwelveWordsInFourTabsEndsOnEveryResultPage)
+{
+    FmSys->ComboBoxPacing.setText("Quick");
+    FmSys->UpDownParallel.setPosition(4);
+    FmSys->UpDownHostInterval.setPosition(0);
+    FmSys->UpDownTryTime.setPosition(20);
+    FmCpp->EditThemas.setText("Weather ");
+    std::vector<std::string> words;
+    for (int i = 1; i <= 12; ++i)
+        words.push_back("w" + std::to_string(i));
+    FmCtrl->ListSuffix = "Edd1";
+    FmCtrl->MemoEdd1.setLines(words);
+    FmCpp->PMASListClick();
+    // The quick clock's turns; the pages drive the rest.
+    for (int turns = 0; FmCpp->HasRunRecord && results::tally(FmCpp->CurrentRun).done < 12 && turns < 600; ++turns) {
+        scripted.clock->advance(100);
+        pump(50);
+    }
+    ASSERT_EQ(results::tally(FmCpp->CurrentRun).done, 12) << FmMemo->MemoLog.text();
+    EXPECT_TRUE(scripted.dialogs->errors.empty());
+    for (size_t i = 0; i < words.size(); ++i) {
+        auto& host = FmCpp->browserHost(0, static_cast<int>(i));
+        EXPECT_EQ(FmCpp->tabSheet(0, static_cast<int>(i)).caption(), words[i]);
+        EXPECT_EQ(host.browser().LocationName(), "Result: Weather " + words[i]);
+        EXPECT_EQ(FmCpp->CurrentRun.entries[i].links.size(), 3u);
+    }
+    EXPECT_FALSE(FmCpp->Timer1.enabled());
+}
+
+TEST_F(AccessRunIntegrationTest, AResultPageServedWith429PausesTheRun)
+{
+    server.handle("/USA/result", [](const testsupport::HttpRequest& request) {
+        if (request.param("q").find("busy") == std::string::npos)
+            return testsupport::searchResultPage(request);
+        testsupport::HttpResponse response = testsupport::HttpResponse::html("<title>Slow down</title>Please wait.");
+        response.status = 429;
+        return response;
+    });
+    FmSys->ComboBoxPacing.setText("Quick");
+    FmSys->UpDownParallel.setPosition(1);
+    FmSys->UpDownHostInterval.setPosition(0);
+    FmCpp->EditThemas.setText("Weather ");
+    FmCtrl->ListSuffix = "Edd1";
+    FmCtrl->MemoEdd1.setLines({"calm", "busy", "later"});
+    FmCpp->PMASListClick();
+    for (int turns = 0; !FmCpp->RunPaused && turns < 600; ++turns) {
+        scripted.clock->advance(100);
+        pump(50);
+    }
+    ASSERT_TRUE(FmCpp->RunPaused);
+    EXPECT_EQ(FmCpp->BlockedEntry, 1);
+    EXPECT_EQ(FmCpp->CurrentRun.entries[0].state, results::EntryState::Done);
+    EXPECT_EQ(FmCpp->CurrentRun.entries[1].state, results::EntryState::Blocked);
+    EXPECT_EQ(FmSys->LabelRunState.caption(), "blocked: 2 HTTP 429");
+    EXPECT_FALSE(FmCpp->browserHost(0, 2).created());
+}
+
 }  // namespace

@@ -1,62 +1,97 @@
-// The JSON of a run's results, read back with Qt's JSON parser: awkward
-// text (quotes, backslashes, control characters, Japanese, bytes that are
-// not UTF-8) stays valid JSON and reads back as written.
+// The run's JSON file read back by a real JSON reader: awkward page text
+// (quotes, backslashes, control characters, Japanese, stray bytes) never
+// breaks the file and reads back as what the run recorded.
 
-#include "ui/qt_keywords.h"
+#include <gtest/gtest.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <gtest/gtest.h>
+#include <QString>
 
 #include "browser/run_results.h"
+#include "platform/text_codec.h"
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-
-TEST(RunResultsJsonTest, AwkwardTextParsesBackToTheRecords)
+QString q(const std::string& text)
 {
-    results::RunRecord run;
-    run.started = {2026, 12, 8, 9, 5, 3};
-    run.theme = "温泉 \"quoted\" back\\slash\ttab";
-    run.mode = "List";
-    run.site = "http://site.example/JPN/";
-    run.tryTime = 6;
-    results::EntryRecord entry;
-    entry.number = 1;
-    entry.entry = std::string("bell\x07 and\nnew line");
-    entry.query = run.theme + entry.entry;
-    entry.state = results::EntryState::Done;
-    entry.passes = 2;
-    entry.seconds = 3.25;
-    entry.title = std::string("bad \xFF byte");
-    entry.links = {{"http://example.org/一", "一番"}, {"http://example.net/", ""}};
-    run.entries = {entry, results::EntryRecord{}};
-
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(results::toJson(run)), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-    const QJsonObject object = document.object();
-    EXPECT_EQ(object["started"].toString(), "2026-12-08T09:05:03");
-    EXPECT_EQ(object["theme"].toString(), qs(run.theme));
-    EXPECT_EQ(object["tryTime"].toInt(), 6);
-    const QJsonArray entries = object["entries"].toArray();
-    ASSERT_EQ(entries.size(), 2);
-    const QJsonObject first = entries[0].toObject();
-    EXPECT_EQ(first["entry"].toString(), qs(entry.entry));
-    EXPECT_EQ(first["query"].toString(), qs(entry.query));
-    EXPECT_EQ(first["state"].toString(), "done");
-    EXPECT_EQ(first["passes"].toInt(), 2);
-    EXPECT_NEAR(first["seconds"].toDouble(), 3.2, 0.051);
-    EXPECT_EQ(first["title"].toString(), QString::fromUtf8("bad \xEF\xBF\xBD byte"));
-    const QJsonArray links = first["links"].toArray();
-    ASSERT_EQ(links.size(), 2);
-    EXPECT_EQ(links[0].toObject()["address"].toString(), qs("http://example.org/一"));
-    EXPECT_EQ(links[0].toObject()["text"].toString(), qs("一番"));
-    EXPECT_EQ(entries[1].toObject()["links"].toArray().size(), 0);
-    EXPECT_EQ(entries[1].toObject()["state"].toString(), "waiting");
+    return QString::fromStdString(text);
 }
 
-}  // namespace
+TEST(RunResultsJson, AwkwardTextReadsBack)
+{
+    results::RunRecord run;
+    run.started = {2026, 12, 8, 5, 3, 9};
+    run.theme = "草津 \"湯\" \\ end";
+    run.mode = "List";
+    run.page = "Free";
+    run.siteName = "Tab\there";
+    run.site = "http://127.0.0.1:8080/";
+    run.formName = "f";
+    run.inputName = "q";
+    run.category = "Bad \xFF byte";
+    run.pacing = "quick";
+    run.tryTime = 6;
+    run.startTab = 3;
+    results::EntryRecord done;
+    done.number = 1;
+    done.entry = "a\x01"
+                 "b\x1F\r\n";
+    done.query = "草津 a";
+    done.finalAddress = "http://127.0.0.1:8080/search?q=%22";
+    done.title = "</script> \u2028 \\\"";
+    done.state = results::EntryState::Done;
+    done.passes = 2;
+    done.seconds = 7.26;
+    done.links = {{"http://example.org/\"x\"", "Text \xC3\x28 cut"}, {"https://example.net/", ""}};
+    results::EntryRecord blocked;
+    blocked.number = 2;
+    blocked.state = results::EntryState::Blocked;
+    run.entries = {done, blocked};
+
+    const std::string json = results::toJson(run);
+    EXPECT_TRUE(platform::isValidUtf8(json));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << json;
+    const QJsonObject o = document.object();
+    EXPECT_EQ(o.keys().size(), 13);
+    EXPECT_EQ(o["started"].toString(), "2026-12-08T05:03:09");
+    EXPECT_EQ(o["theme"].toString(), q(run.theme));
+    EXPECT_EQ(o["mode"].toString(), "List");
+    EXPECT_EQ(o["page"].toString(), "Free");
+    EXPECT_EQ(o["siteName"].toString(), "Tab\there");
+    EXPECT_EQ(o["site"].toString(), q(run.site));
+    EXPECT_EQ(o["formName"].toString(), "f");
+    EXPECT_EQ(o["inputName"].toString(), "q");
+    EXPECT_EQ(o["category"].toString(), QString::fromUtf8("Bad \uFFFD byte"));
+    EXPECT_EQ(o["pacing"].toString(), "quick");
+    EXPECT_EQ(o["tryTime"].toInt(-1), 6);
+    EXPECT_EQ(o["startTab"].toInt(-1), 3);
+
+    const QJsonArray entries = o["entries"].toArray();
+    ASSERT_EQ(entries.size(), 2);
+    const QJsonObject e = entries[0].toObject();
+    EXPECT_EQ(e["number"].toInt(-1), 1);
+    EXPECT_EQ(e["entry"].toString(), q(done.entry));
+    EXPECT_EQ(e["query"].toString(), q(done.query));
+    EXPECT_EQ(e["state"].toString(), "done");
+    EXPECT_EQ(e["passes"].toInt(-1), 2);
+    EXPECT_DOUBLE_EQ(e["seconds"].toDouble(), 7.3);
+    EXPECT_EQ(e["finalAddress"].toString(), q(done.finalAddress));
+    EXPECT_EQ(e["title"].toString(), q(done.title));
+    const QJsonArray links = e["links"].toArray();
+    ASSERT_EQ(links.size(), 2);
+    EXPECT_EQ(links[0].toObject()["address"].toString(), q(done.links[0].address));
+    EXPECT_EQ(links[0].toObject()["text"].toString(), QString::fromUtf8("Text \uFFFD( cut"));
+    EXPECT_EQ(links[1].toObject()["address"].toString(), "https://example.net/");
+    EXPECT_EQ(links[1].toObject()["text"].toString(), "");
+    const QJsonObject b = entries[1].toObject();
+    EXPECT_EQ(b["state"].toString(), "blocked");
+    EXPECT_EQ(b["entry"].toString(), "");
+    EXPECT_TRUE(b["links"].isArray());
+    EXPECT_EQ(b["links"].toArray().size(), 0);
+}
+
+} // namespace

@@ -1,172 +1,255 @@
-// The formats of a run's results: CSV that parses back to the records,
-// result file names that never collide, and the choice of result links.
+// The run's result files: the CSV reads back into the same records with a
+// strict RFC 4180 reader, result files never replace one another nor leave
+// their folder, and only a result page's own results are harvested.
 
 #include <gtest/gtest.h>
 
-#include "browser/run_results.h"
-#include "platform/text_codec.h"
-#include "temp_dir.h"
+#include <string>
+#include <vector>
 
-using namespace results;
-using testsupport::readRaw;
+#include "browser/run_results.h"
+#include "framework/errors.h"
+#include "temp_dir.h"
 
 namespace {
 
-RunRecord awkwardRun()
+namespace fs = std::filesystem;
+using results::EntryRecord;
+using results::EntryState;
+using results::Link;
+using results::RunRecord;
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// RFC 4180: rows end with CR LF, a quoted field may hold anything with its
+// quotes doubled, an unquoted one no quote, CR or LF.
+Rows parseCsv(const std::string& text)
+{
+    Rows rows(1, std::vector<std::string>(1));
+    size_t pos = 0;
+    while (pos < text.size()) {
+        std::string& field = rows.back().back();
+        if (text[pos] == '"') {
+            if (!field.empty()) {
+                ADD_FAILURE() << "quote inside an unquoted field at " << pos;
+                return {};
+            }
+            for (++pos;; ++pos) {
+                if (pos >= text.size()) {
+                    ADD_FAILURE() << "unterminated quoted field";
+                    return {};
+                }
+                if (text[pos] == '"') {
+                    if (pos + 1 < text.size() && text[pos + 1] == '"') {
+                        field += '"';
+                        ++pos;
+                    } else {
+                        ++pos;
+                        break;
+                    }
+                } else {
+                    field += text[pos];
+                }
+            }
+            if (pos < text.size() && text[pos] != ',' && text[pos] != '\r') {
+                ADD_FAILURE() << "text after a quoted field at " << pos;
+                return {};
+            }
+        } else if (text[pos] == ',') {
+            rows.back().emplace_back();
+            ++pos;
+        } else if (text[pos] == '\r') {
+            if (text.compare(pos, 2, "\r\n") != 0) {
+                ADD_FAILURE() << "bare CR at " << pos;
+                return {};
+            }
+            pos += 2;
+            if (pos < text.size()) {
+                rows.emplace_back(1);
+            }
+        } else if (text[pos] == '\n') {
+            ADD_FAILURE() << "bare LF at " << pos;
+            return {};
+        } else {
+            field += text[pos++];
+        }
+    }
+    return rows;
+}
+
+std::string joinLines(const std::vector<Link>& links, bool texts)
+{
+    std::string out;
+    for (size_t i = 0; i < links.size(); ++i)
+        out += (i ? "\n" : "") + (texts ? links[i].text : links[i].address);
+    return out;
+}
+
+RunRecord sampleRun()
 {
     RunRecord run;
-    run.started = {2026, 12, 8, 15, 30, 12};
-    run.theme = "草津 ";
+    run.started = {2026, 3, 4, 5, 6, 7};
+    run.theme = "草津";
     run.mode = "List";
     run.page = "Base";
-    run.site = "http://site.example/JPN/";
+    run.site = "http://127.0.0.1:8080/";
     EntryRecord done;
     done.number = 1;
-    done.entry = "月, \"十二\"";
-    done.query = "草津 月, \"十二\"";
+    done.entry = "温泉, \"湯畑\"";
+    done.query = "草津 温泉, \"湯畑\"";
+    done.finalAddress = "http://127.0.0.1:8080/search?q=%E8%8D%89,x";
+    done.title = "Results\r\nfor \"草津\"";
     done.state = EntryState::Done;
     done.passes = 1;
-    done.seconds = 7.04;
-    done.finalAddress = "http://site.example/JPN/result?q=a,b";
-    done.title = "Result:\nline two";
-    done.links = {{"http://example.org/a", "First, one"}, {"http://example.net/b", "二番目"}};
+    done.seconds = 7;
+    done.links = {{"http://example.org/a,b", "First, \"one\""},
+                  {"https://example.net/wiki/草津", "草津 at example.net"}};
     EntryRecord givenUp;
     givenUp.number = 2;
-    givenUp.entry = "never";
-    givenUp.query = "草津 never";
+    givenUp.entry = "line\nbreak";
+    givenUp.query = "草津 line\nbreak";
     givenUp.state = EntryState::GivenUp;
     givenUp.passes = 3;
+    givenUp.seconds = 12.34;
     EntryRecord leftOut;
-    leftOut.number = 3;
-    leftOut.entry = "late";
-    leftOut.query = "草津 late";
+    leftOut.number = 52;
+    leftOut.entry = "最後";
+    leftOut.query = "草津 最後";
     leftOut.state = EntryState::LeftOut;
     run.entries = {done, givenUp, leftOut};
     return run;
 }
 
-// RFC 4180, as a spreadsheet program reads it.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text)
+TEST(RunResultsCsv, ReadsBackAsTheSameRecords)
 {
-    std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool quoted = false;
-    bool fieldStarted = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"' && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else if (c == ',') {
-            rows.back().push_back(field);
-            field.clear();
-            fieldStarted = false;
-        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            rows.back().push_back(field);
-            field.clear();
-            fieldStarted = false;
-            rows.emplace_back();
-            ++i;
-        } else {
-            EXPECT_NE(c, '"') << "a bare quote in an unquoted field";
-            field += c;
-            fieldStarted = true;
-        }
-    }
-    EXPECT_FALSE(quoted);
-    if (rows.back().empty() && field.empty())
-        rows.pop_back();
-    else
-        rows.back().push_back(field);
-    return rows;
-}
-
-TEST(RunResultsTest, CsvParsesBackToTheRecords)
-{
-    const RunRecord run = awkwardRun();
-    const std::string csv = toCsv(run);
-    ASSERT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u);
-    const auto rows = parseCsv(csv.substr(3));
+    const RunRecord run = sampleRun();
+    const std::string csv = results::toCsv(run);
+    ASSERT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
+    const Rows rows = parseCsv(csv.substr(3));
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"number", "entry", "query", "state", "passes", "seconds",
                                                  "final address", "title", "links", "link texts"}));
+    const char* const seconds[] = {"7.0", "12.3", "0.0"};
     for (size_t i = 0; i < run.entries.size(); ++i) {
-        const EntryRecord& entry = run.entries[i];
-        const auto& row = rows[i + 1];
-        ASSERT_EQ(row.size(), 10u);
-        EXPECT_EQ(row[0], std::to_string(entry.number));
-        EXPECT_EQ(row[1], entry.entry);
-        EXPECT_EQ(row[2], entry.query);
-        EXPECT_EQ(row[3], stateName(entry.state));
-        EXPECT_EQ(row[4], std::to_string(entry.passes));
-        EXPECT_EQ(row[6], entry.finalAddress);
-        EXPECT_EQ(row[7], entry.title);
+        const EntryRecord& e = run.entries[i];
+        EXPECT_EQ(rows[i + 1],
+                  (std::vector<std::string>{std::to_string(e.number), e.entry, e.query, results::stateName(e.state),
+                                            std::to_string(e.passes), seconds[i], e.finalAddress, e.title,
+                                            joinLines(e.links, false), joinLines(e.links, true)}))
+            << "row " << i + 1;
     }
-    EXPECT_EQ(rows[1][5], "7.0");
-    EXPECT_EQ(rows[1][8], "http://example.org/a\nhttp://example.net/b");
-    EXPECT_EQ(rows[1][9], "First, one\n二番目");
     EXPECT_EQ(rows[2][3], "given up");
     EXPECT_EQ(rows[3][3], "left out");
-    EXPECT_EQ(toTabSeparated(run).substr(0, 13), "number\tentry\t");
-    EXPECT_NE(toTabSeparated(run).find("Result: line two\thttp://example.org/a http://example.net/b\n"),
-              std::string::npos);
 }
 
-TEST(RunResultsTest, ResultFilesNeverCollideNorLeaveTheirFolder)
+// Titles and link texts come from the pages: a formula in them must not run
+// in the spreadsheet that opens the file, stray bytes must not make the file
+// unreadable, and a line break in one text must not shift the lines of the
+// texts against their links. The user's own "-word" stays as it is.
+TEST(RunResultsCsv, PageTextCannotInjectFormulasOrBreakTheFile)
+{
+    RunRecord run;
+    EntryRecord e;
+    e.number = 1;
+    e.entry = "-広告";
+    e.query = "-広告";
+    e.title = "=HYPERLINK(\"http://evil.example/\",\"x\")";
+    e.links = {{"http://a.example/", "@SUM(1)\nsecond line"}, {"http://b.example/", "bad \xFF\xC3 byte"}};
+    run.entries = {e};
+    const Rows rows = parseCsv(results::toCsv(run).substr(3));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][1], "-広告");
+    EXPECT_EQ(rows[1][7], "'=HYPERLINK(\"http://evil.example/\",\"x\")");
+    EXPECT_EQ(rows[1][8], "http://a.example/\nhttp://b.example/");
+    EXPECT_EQ(rows[1][9], "'@SUM(1) second line\nbad \xEF\xBF\xBD\xEF\xBF\xBD byte");
+}
+
+TEST(RunResultsFiles, StemIsTimeAndAFileNameSafeTheme)
+{
+    RunRecord run;
+    run.started = {2026, 1, 2, 3, 4, 5};
+    EXPECT_EQ(results::fileStem(run), "2026-01-02_030405");
+    run.theme = " \xE3\x80\x80 a/b\\c:d*e?f\"g<h>i|j\tk \xE3\x80\x80";
+    EXPECT_EQ(results::fileStem(run), "2026-01-02_030405_a_b_c_d_e_f_g_h_i_j_k");
+    // 30 three-byte characters: 26 fit in 80 bytes, none is split.
+    std::string longTheme;
+    for (int i = 0; i < 30; ++i)
+        longTheme += "草";
+    run.theme = longTheme;
+    EXPECT_EQ(results::fileStem(run), "2026-01-02_030405_" + longTheme.substr(0, 78));
+    run.theme = "\xFF\xFE";
+    EXPECT_EQ(results::fileStem(run), "2026-01-02_030405___");
+}
+
+TEST(RunResultsFiles, SavesNeverReplaceOneAnotherNorLeaveTheFolder)
 {
     testsupport::TempDir dir;
-    RunRecord run = awkwardRun();
-    EXPECT_EQ(fileStem(run), "2026-12-08_153012_草津");
-    const auto first = saveRun(run, dir / "Results");
-    const auto second = saveRun(run, dir / "Results");
-    EXPECT_EQ(first.filename(), "2026-12-08_153012_草津.csv");
-    EXPECT_EQ(second.filename(), "2026-12-08_153012_草津_2.csv");
-    EXPECT_EQ(readRaw(first), toCsv(run));
-    EXPECT_EQ(readRaw(dir / "Results" / "2026-12-08_153012_草津_2.json"), toJson(run));
+    const fs::path folder = dir / "Results";
+    RunRecord run = sampleRun();
+    const fs::path first = results::saveRun(run, folder);
+    const fs::path second = results::saveRun(run, folder);
+    EXPECT_EQ(first, folder / "2026-03-04_050607_草津.csv");
+    EXPECT_EQ(second, folder / "2026-03-04_050607_草津_2.csv");
+    EXPECT_EQ(testsupport::readRaw(second), results::toCsv(run));
+    EXPECT_EQ(testsupport::readRaw(folder / "2026-03-04_050607_草津_2.json"), results::toJson(run));
 
-    run.theme = " ../a/b:c ";
-    EXPECT_EQ(fileStem(run), "2026-12-08_153012_.._a_b_c");
-    run.theme = "..";
-    EXPECT_EQ(fileStem(run), "2026-12-08_153012__");
-    run.theme = "";
-    EXPECT_EQ(fileStem(run), "2026-12-08_153012");
-    run.theme = std::string(30, 'x') + std::string(30, '\0') + "温泉温泉温泉温泉温泉温泉温泉温泉";
-    const std::string cut = fileStem(run);
-    EXPECT_LE(cut.size(), 18u + 80u);
-    EXPECT_EQ(cut.find('\0'), std::string::npos);
-    EXPECT_TRUE(platform::isValidUtf8(cut)) << "cut inside a character";
-    EXPECT_EQ(cut.substr(cut.size() - 3), "泉");
+    // Another run's JSON alone (any letter case) holds the name of the pair.
+    testsupport::writeRaw(folder / "2026-03-04_050607_草津_3.JSON", "{}");
+    EXPECT_EQ(results::saveRun(run, folder), folder / "2026-03-04_050607_草津_4.csv");
+
+    run.theme = "../../x/..";
+    const fs::path escaped = results::saveRun(run, folder);
+    EXPECT_EQ(escaped.parent_path(), folder);
+    EXPECT_EQ(escaped.filename(), "2026-03-04_050607_.._.._x_...csv");
+    int files = 0;
+    for (const auto& item : fs::recursive_directory_iterator(dir.path())) {
+        if (item.path() == folder)
+            continue;
+        EXPECT_EQ(item.path().parent_path(), folder) << item.path();
+        files += item.is_regular_file();
+    }
+    EXPECT_EQ(files, 2 * 4 + 1);
+
+    results::exportRun(run, dir / "out.Json");
+    EXPECT_EQ(testsupport::readRaw(dir / "out.Json"), results::toJson(run));
+    results::exportRun(run, dir / "out.txt");
+    EXPECT_EQ(testsupport::readRaw(dir / "out.txt"), results::toCsv(run));
+    EXPECT_THROW(results::exportRun(run, dir / "missing" / "out.csv"), framework::FileError);
 }
 
-TEST(RunResultsTest, ResultLinksLeadAwayFromTheSiteOnceEach)
+TEST(RunResultsLinks, OnlyResultsOfThePageAreHarvested)
 {
-    const std::vector<Link> page = {{"http://site.example:8080/JPN/", "Search again"},
-                                    {"http://site.example/JPN/result?q=x#top", "Top"},
-                                    {"javascript:void(0)", "Menu"},
-                                    {"http://example.org/a", "A"},
-                                    {"mailto:me@example.org", "Mail"},
-                                    {"HTTPS://Example.NET/b", "B"},
-                                    {"http://example.org/a", "A again"},
-                                    {"http://example.com/c", "C"}};
-    const std::string site = "http://site.example/JPN/";
-    const std::string here = "http://site.example/JPN/result?q=x";
-    EXPECT_EQ(selectResultLinks(page, site, here, false, 10),
-              (std::vector<Link>{{"http://example.org/a", "A"}, {"HTTPS://Example.NET/b", "B"}, {"http://example.com/c", "C"}}));
-    EXPECT_EQ(selectResultLinks(page, site, here, false, 2).size(), 2u);
-    EXPECT_TRUE(selectResultLinks(page, site, here, false, 0).empty());
-    // The site's own selection keeps its own links, but never scripts,
-    // places in the page or repeats.
-    EXPECT_EQ(selectResultLinks(page, site, here, true, 3),
-              (std::vector<Link>{{"http://site.example:8080/JPN/", "Search again"}, {"http://example.org/a", "A"},
-                                 {"mailto:me@example.org", "Mail"}}));
+    const std::string site = "http://127.0.0.1:8080/";
+    const std::string page = "http://127.0.0.1:8080/search?q=x#top";
+    const std::vector<Link> all = {
+        {"http://127.0.0.1:8080/", "Search again"},          {"http://example.org/search/x", "First"},
+        {"http://127.0.0.1:8080/search?q=x#heading", "Top"}, {"JavaScript:void(0)", "Menu"},
+        {"https://127.0.0.1/help", "Help over https"},       {"mailto:a@example.org", "Mail"},
+        {"http://example.org/search/x", "First again"},      {"https://user@EXAMPLE.net:8443/wiki/x", "Second"},
+        {"http://127.0.0.1:8080/next", "Next page"},         {"http://example.com/a?q=x", "Third"},
+    };
+    using V = std::vector<Link>;
+    EXPECT_EQ(results::selectResultLinks(all, site, page, false, 10), (V{all[1], all[7], all[9]}));
+    EXPECT_EQ(results::selectResultLinks(all, site, page, false, 2), (V{all[1], all[7]}));
+    EXPECT_EQ(results::selectResultLinks(all, site, page, false, 0), V{});
+    EXPECT_EQ(results::selectResultLinks(all, site, page, false, -1), V{});
+    // The site's selector already chose: only scripts, places in the page
+    // and repeats are dropped.
+    EXPECT_EQ(results::selectResultLinks(all, site, page, true, 10),
+              (V{all[0], all[1], all[4], all[5], all[7], all[8], all[9]}));
 }
 
-}  // namespace
+TEST(RunResultsClipboard, TabSeparatedRowsHoldNoBreaks)
+{
+    const RunRecord run = sampleRun();
+    EXPECT_EQ(results::toTabSeparated(run),
+              "number\tentry\tquery\tstate\tpasses\tseconds\tfinal address\ttitle\tlinks\n"
+              "1\t温泉, \"湯畑\"\t草津 温泉, \"湯畑\"\tdone\t1\t7.0\thttp://127.0.0.1:8080/search?q=%E8%8D%89,x\t"
+              "Results  for \"草津\"\thttp://example.org/a,b https://example.net/wiki/草津\n"
+              "2\tline break\t草津 line break\tgiven up\t3\t12.3\t\t\t\n"
+              "52\t最後\t草津 最後\tleft out\t0\t0.0\t\t\t\n");
+    const results::Tally t = results::tally(run);
+    EXPECT_EQ((std::vector<int>{t.done, t.givenUp, t.leftOut, t.blocked, t.other}), (std::vector<int>{1, 1, 1, 0, 0}));
+}
+
+} // namespace
