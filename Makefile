@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 PORTABLE := $(BUILD)/portable
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench demo demo-run portable clean format
+.PHONY: all deps configure build run test bench demo demo-run portable clean format deb
 
 all: build
 
@@ -31,6 +31,10 @@ run: portable
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+# A Debian package of the program (build/vantrel_*.deb).
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # Serves the product site copy on loopback and starts the program on a fresh
 # data folder that searches it.

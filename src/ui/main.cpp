@@ -1,6 +1,7 @@
 // Program entry: options, data folder, the Qt application, the six windows.
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -97,6 +98,20 @@ platform::fs::path chooseDataFolder(const std::string& dataDir)
     return platform::resolveDataFolder(inputs);
 }
 
+// The name and icon the desktop shows for the windows, matching the
+// installed desktop entry (its StartupWMClass is the application name).
+void identifyApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("vantrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VANTREL_APP_ID));
+    QIcon icon = QIcon::fromTheme(QStringLiteral(VANTREL_APP_ID));
+    if (icon.isNull())
+        for (int size : {16, 32, 48, 64, 128, 256})
+            icon.addFile(QStringLiteral(":/icons/vantrel-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+}
+
 void useQtBrowsers()
 {
     framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
@@ -126,7 +141,7 @@ int runBatch(int argc, char** argv)
     prepareBrowserEngine();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
-    qtApp.setApplicationName(QString::fromUtf8(vantrel::ApplicationTitle));
+    identifyApplication();
     const platform::fs::path folder = chooseDataFolder(options.dataDir);
     vantrel::setDataFolder(folder);
     // The run reads the data folder and writes its results only.
@@ -202,7 +217,7 @@ int main(int argc, char** argv)
 
     framework::Application application(ui::makeQtServices());
     application.exeName = QCoreApplication::applicationFilePath().toStdString();
-    qtApp.setApplicationName(QString::fromUtf8(vantrel::ApplicationTitle));
+    identifyApplication();
     ui::Binder binder(application);
     // Browsers come to life on first use, and their views go into their tabs.
     useQtBrowsers();
