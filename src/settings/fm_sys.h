@@ -17,6 +17,12 @@ public:
     framework::Edit& EditTryTime;
     framework::UpDown& UpDownTryTime;
     framework::ComboBox& ComboBoxPacing;
+    framework::GroupBox& GroupBoxConnectSite;
+    framework::Label& LabelConnectSite;
+    framework::Label& LabelFormName;
+    framework::Label& LabelInputName;
+    framework::Label& LabelConnectSiteCnt;
+    framework::UpDown& UpDownConnectSite;
     framework::GroupBox& GroupBoxQuick;
     framework::Label& LabelParallel;
     framework::Edit& EditParallel;
@@ -30,12 +36,6 @@ public:
     framework::GroupBox& GroupBoxRun;
     framework::Label& LabelRunState;
     framework::Button& BitBtnResume;
-    framework::GroupBox& GroupBoxConnectSite;
-    framework::Label& LabelConnectSite;
-    framework::Label& LabelFormName;
-    framework::Label& LabelInputName;
-    framework::Label& LabelConnectSiteCnt;
-    framework::UpDown& UpDownConnectSite;
 
     framework::TabSheet& TabSheetMSExp;
     framework::GroupBox& GroupBoxTVF;

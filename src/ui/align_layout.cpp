@@ -135,8 +135,8 @@ void AlignLayout::place(const QRect& area)
         for (const auto& e : entries_) {
             if (!shown(e))
                 continue;
-            const Align align = e.model ? e.model->align() : Align::Client;
-            if (align != side)
+            const Align entryAlign = e.model ? e.model->align() : Align::Client;
+            if (entryAlign != side)
                 continue;
             QRect r;
             switch (side) {

@@ -79,9 +79,9 @@ public:
         listen(*this, line_, &QLineEdit::textEdited, [this](const QString& text) {
             {
                 Suppress echo(*this, aspect(Prop::Text));
-                framework::Edit* edit = &edit_;
+                framework::Edit* model = &edit_;
                 const std::string value = str(text);
-                this->impl().dispatch([edit, &value] { edit->setText(value); });
+                this->impl().dispatch([model, &value] { model->setText(value); });
             }
             postEvent(&framework::Control::onChange);
         });
