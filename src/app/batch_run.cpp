@@ -11,6 +11,7 @@
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "framework/convert.h"
+#include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -34,9 +35,7 @@ std::string trimmed(const std::string& text)
 
 bool hasExtension(const std::string& path, const std::string& extension)
 {
-    std::string ext = platform::textPath(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == extension;
+    return framework::lowerAscii(platform::textPath(path).extension().string()) == extension;
 }
 
 int number(const std::string& option, const std::string& text, int min, int max)

@@ -1,22 +1,12 @@
 #include "app/links.h"
 
+#include "framework/text_util.h"
+
 namespace vantrel {
 
-namespace {
+using framework::startsWithIgnoringAsciiCase;
 
-bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
+namespace {
 
 bool isControl(char c)
 {

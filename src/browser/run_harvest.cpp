@@ -10,6 +10,7 @@
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
+#include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "settings/fm_sys.h"
 #include "platform/ini_file.h"
@@ -134,17 +135,6 @@ void TFmCpp::recordResultPage(int index, WebBrowserHost& host, const std::string
     EntrySettled.emit(index);
 }
 
-namespace {
-
-std::string lowerAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-}  // namespace
 
 std::string TFmCpp::blockReason(browserctl::WebBrowser& browser)
 {

@@ -5,6 +5,8 @@
 
 #include "browser/run_results.h"
 
+#include "framework/text_util.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -15,6 +17,8 @@
 #include "platform/text_codec.h"
 
 namespace results {
+
+using framework::lowerAscii;
 
 namespace {
 
@@ -157,14 +161,6 @@ std::string jsonString(std::string_view text)
         }
     }
     out += '"';
-    return out;
-}
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     return out;
 }
 

@@ -133,141 +133,142 @@ private:
     std::unordered_set<std::string> seen_;
 };
 
+// What one line's operations share: the line as the operations before
+// have left it, the keys, the log, and the state that runs across lines.
+struct Step {
+    std::string work;
+    const std::vector<std::string>& source;
+    size_t index;
+    const std::string& blue;
+    const std::string& red;
+    RunLog& out;
+    const std::array<bool, Codes.size()>& chosen;
+    bool& mark;
+    int& swapPhase;
+
+    void output(const std::string& text) { out.add(text); }
+    bool hasBlue() const { return contains(work, blue); }
+    // The main window's extraction tools, on the work text.
+    std::string front() const { return extract(&TFmMain::PFCLEFrontClick); }
+    std::string rear() const { return extract(&TFmMain::PFCLERearClick); }
+    std::string range() const
+    {
+        FmMain->KeyRear = red;
+        return extract(&TFmMain::PFCLERangeClick);
+    }
+
+private:
+    std::string extract(void (TFmMain::*tool)()) const
+    {
+        FmMain->WorkText = work;
+        FmMain->KeyFront = blue;
+        (FmMain->*tool)();
+        return FmMain->ResultText;
+    }
+};
+
+struct Operation {
+    size_t code;
+    size_t alsoCode;  // a second code that runs the same operation
+    void (*apply)(Step&);
+};
+
+constexpr size_t None = Codes.size();
+
+// Every operation, in the order Run applies them to a line.
+constexpr Operation Operations[] = {
+    {code("(C1-1)"), None, [](Step& s) { s.work = replaceAll(s.work, s.blue, s.red); s.output(s.work); }},
+    {code("(C1-2)"), None, [](Step& s) { s.output(docedit::toFullWidth(s.work)); }},
+    {code("(C1-3)"), None, [](Step& s) { s.output(docedit::toHalfWidth(s.work)); }},
+    {code("(C1-4)"), None, [](Step& s) { s.output(docedit::toUpperCase(s.work)); }},
+    {code("(C1-4-1)"), None, [](Step& s) { s.output(upperFirstByte(s.work)); }},
+    {code("(C1-5)"), None, [](Step& s) { s.output(docedit::toLowerCase(s.work)); }},
+    {code("(C1-6)"), None, [](Step& s) { s.output(docedit::toHiragana(s.work)); }},
+    {code("(C1-7)"), None, [](Step& s) { s.output(docedit::toKatakana(s.work)); }},
+    {code("(C1-8)"), None, [](Step& s) { s.output(docedit::halfKatakanaToFull(s.work)); }},
+    {code("(C2-1)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.blue + s.work); }},
+    {code("(C2-2)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.work + s.blue); }},
+    {code("(C2-3)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.blue + s.work + s.red); }},
+    {code("(C3-1)"), None, [](Step& s) { s.work = replaceAll(s.work, s.blue, ""); s.output(s.work); }},
+    {code("(C3-2)"), None, [](Step& s) { s.output(s.hasBlue() ? s.front() : s.work); }},
+    {code("(C3-3)"), None, [](Step& s) { s.output(s.hasBlue() ? s.rear() : s.work); }},
+    {code("(C3-4)"), None, [](Step& s) { s.work = withoutDigits(std::move(s.work)); s.output(s.work); }},
+    {code("(C4-1)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.range()); }},
+    {code("(C5-1)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.blue + s.front() + s.rear()); }},
+    {code("(C5-2)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.front() + s.rear() + s.blue); }},
+    {code("(L1-1)"), None,
+     [](Step& s) {
+         if (s.hasBlue())
+             s.work = replaceAll(s.work, s.blue, s.blue + "\r\n");
+         s.output(s.work);
+     }},
+    {code("(L1-2)"), None,
+     [](Step& s) {
+         if (s.hasBlue())
+             s.work = replaceAll(s.work, s.blue, "\r\n" + s.blue);
+         s.output(s.work);
+     }},
+    {code("(L2-1)"), None, [](Step& s) { s.output(s.work); s.output(s.blue); }},
+    {code("(L3-1)"), None, [](Step& s) { s.output(s.work); }},
+    // Pairs of lines change places.
+    {code("(L3-2)"), None,
+     [](Step& s) {
+         if (s.swapPhase == 0)
+             s.output(s.work);
+         else
+             s.out.insert(std::max(0, static_cast<int>(s.index) - 1), s.work);
+         s.swapPhase = (s.swapPhase + 1) % 2;
+     }},
+    // A line followed by one with the key joins it (after or before it).
+    {code("(L3-3)"), code("(L3-4)"),
+     [](Step& s) {
+         static const std::string none;
+         const std::string& next = s.index + 1 < s.source.size() ? s.source[s.index + 1] : none;
+         if (contains(next, s.blue)) {
+             s.output(s.chosen[code("(L3-3)")] ? s.work + next : next + s.work);
+             s.mark = true;
+         } else if (s.mark) {
+             s.mark = false;
+         } else {
+             s.output(s.work);
+         }
+     }},
+    {code("(L4-1)"), None, [](Step& s) { if (!s.hasBlue()) s.output(s.work); }},
+    {code("(L4-2)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.work); }},
+    {code("(L4-3)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.work); }},
+    {code("(L4-4)"), None, [](Step& s) { s.output(trimmed(s.work)); }},
+    // The first copy stays; a line counts as seen once any operation has
+    // written it to the log.
+    {code("(L4-5)"), None, [](Step& s) { if (!s.out.holds(s.work)) s.output(s.work); }},
+};
+
 }  // namespace
 
 void TFmDocEdi::MMSEditTRunClick()
 {
     GroupBoxChang.setCaption(OperationPath);
-    Memo& log = FmMemo->MemoLog;
     const std::vector<std::string>& source = FmMemo->MemoSource.lines();
-    log.clear();
+    FmMemo->MemoLog.clear();
     const std::string blue = keyText(MemoBlue);
     const std::string red = keyText(MemoRed);
     FmMain->KeyFront = blue;
-    bool mark = false;
-    int swapPhase = 0;
     // The path stays the same for the whole run: each code is looked up
-    // once, not once per line.
+    // once, and only the chosen operations are walked per line.
     std::array<bool, Codes.size()> chosen{};
     for (size_t c = 0; c < Codes.size(); ++c)
         chosen[c] = OperationPath.find(Codes[c]) != std::string::npos;
-    auto has = [&chosen](size_t c) { return chosen[c]; };
-    RunLog out(has(code("(L4-5)")));
-    auto output = [&out](const std::string& text) { out.add(text); };
-    auto front = [&](const std::string& text) {
-        FmMain->WorkText = text;
-        FmMain->KeyFront = blue;
-        FmMain->PFCLEFrontClick();
-        return FmMain->ResultText;
-    };
-    auto rear = [&](const std::string& text) {
-        FmMain->WorkText = text;
-        FmMain->KeyFront = blue;
-        FmMain->PFCLERearClick();
-        return FmMain->ResultText;
-    };
-
+    std::vector<const Operation*> run;
+    for (const Operation& operation : Operations)
+        if (chosen[operation.code] || (operation.alsoCode != None && chosen[operation.alsoCode]))
+            run.push_back(&operation);
+    RunLog out(chosen[code("(L4-5)")]);
+    bool mark = false;
+    int swapPhase = 0;
     for (size_t i = 0; i < source.size(); ++i) {
-        std::string work = source[i];
-        FmMain->WorkText = work;
-
-        if (has(code("(C1-1)"))) {
-            work = replaceAll(work, blue, red);
-            output(work);
-        }
-        if (has(code("(C1-2)")))
-            output(docedit::toFullWidth(work));
-        if (has(code("(C1-3)")))
-            output(docedit::toHalfWidth(work));
-        if (has(code("(C1-4)")))
-            output(docedit::toUpperCase(work));
-        if (has(code("(C1-4-1)")))
-            output(upperFirstByte(work));
-        if (has(code("(C1-5)")))
-            output(docedit::toLowerCase(work));
-        if (has(code("(C1-6)")))
-            output(docedit::toHiragana(work));
-        if (has(code("(C1-7)")))
-            output(docedit::toKatakana(work));
-        if (has(code("(C1-8)")))
-            output(docedit::halfKatakanaToFull(work));
-        if (has(code("(C2-1)")) && !work.empty())
-            output(blue + work);
-        if (has(code("(C2-2)")) && !work.empty())
-            output(work + blue);
-        if (has(code("(C2-3)")) && !work.empty())
-            output(blue + work + red);
-        if (has(code("(C3-1)"))) {
-            work = replaceAll(work, blue, "");
-            output(work);
-        }
-        if (has(code("(C3-2)")))
-            output(contains(work, blue) ? front(work) : work);
-        if (has(code("(C3-3)")))
-            output(contains(work, blue) ? rear(work) : work);
-        if (has(code("(C3-4)"))) {
-            work = withoutDigits(std::move(work));
-            output(work);
-        }
-        if (has(code("(C4-1)")) && contains(work, blue)) {
-            FmMain->WorkText = work;
-            FmMain->KeyFront = blue;
-            FmMain->KeyRear = red;
-            FmMain->PFCLERangeClick();
-            output(FmMain->ResultText);
-        }
-        if (has(code("(C5-1)")) && contains(work, blue))
-            output(blue + front(work) + rear(work));
-        if (has(code("(C5-2)")) && contains(work, blue))
-            output(front(work) + rear(work) + blue);
-        if (has(code("(L1-1)"))) {
-            if (contains(work, blue))
-                work = replaceAll(work, blue, blue + "\r\n");
-            output(work);
-        }
-        if (has(code("(L1-2)"))) {
-            if (contains(work, blue))
-                work = replaceAll(work, blue, "\r\n" + blue);
-            output(work);
-        }
-        if (has(code("(L2-1)"))) {
-            output(work);
-            output(blue);
-        }
-        if (has(code("(L3-1)")))
-            output(work);
-        if (has(code("(L3-2)"))) {
-            // Pairs of lines change places.
-            if (swapPhase == 0)
-                output(work);
-            else
-                out.insert(std::max(0, static_cast<int>(i) - 1), work);
-            swapPhase = (swapPhase + 1) % 2;
-        }
-        if (has(code("(L3-3)")) || has(code("(L3-4)"))) {
-            static const std::string none;
-            const std::string& next = i + 1 < source.size() ? source[i + 1] : none;
-            if (contains(next, blue)) {
-                output(has(code("(L3-3)")) ? work + next : next + work);
-                mark = true;
-            } else if (mark) {
-                mark = false;
-            } else {
-                output(work);
-            }
-        }
-        if (has(code("(L4-1)")) && !contains(work, blue))
-            output(work);
-        if (has(code("(L4-2)")) && contains(work, blue))
-            output(work);
-        if (has(code("(L4-3)")) && !work.empty())
-            output(work);
-        if (has(code("(L4-4)")))
-            output(trimmed(work));
-        // The first copy stays; a line counts as seen once any operation
-        // has written it to the log.
-        if (has(code("(L4-5)")) && !out.holds(work))
-            output(work);
+        FmMain->WorkText = source[i];
+        Step step{source[i], source, i, blue, red, out, chosen, mark, swapPhase};
+        for (const Operation* operation : run)
+            operation->apply(step);
     }
-    log.setLines(out.take());
+    FmMemo->MemoLog.setLines(out.take());
 }

@@ -2,6 +2,7 @@
 // Byte-wise string helpers shared by the windows.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace framework {
@@ -24,6 +25,33 @@ inline bool anyContains(const std::vector<std::string>& items, const std::string
         if (contains(item, part))
             return true;
     return false;
+}
+
+// ASCII letters only: names of files, sections and keys, schemes and hosts
+// are matched as the Windows program matched them, whatever the locale.
+inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+inline std::string lowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = asciiLower(c);
+    return out;
+}
+
+inline bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
+inline bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace framework

@@ -15,28 +15,14 @@
 #include <vector>
 
 #include "framework/errors.h"
+#include "framework/text_util.h"
 
 namespace platform {
 
 namespace {
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
+using framework::asciiLower;
+using framework::equalsIgnoringAsciiCase;
 
 bool entryExists(const fs::path& path)
 {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "framework/convert.h"
+#include "framework/text_util.h"
 #include "platform/text_codec.h"
 #include "platform/text_store.h"
 
@@ -15,23 +16,8 @@ namespace platform {
 
 namespace {
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
+using framework::asciiLower;
+using framework::equalsIgnoringAsciiCase;
 
 struct CaseInsensitiveHash {
     size_t operator()(std::string_view text) const

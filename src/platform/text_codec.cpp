@@ -141,6 +141,46 @@ bool isValidUtf8(std::string_view bytes)
 
 namespace {
 
+// Runs the converter over all of text, growing the output as it needs. At
+// a sequence it cannot convert, standIn(position in text) gives what stands
+// for that one byte, or nothing to give up (or it throws).
+template <class StandIn>
+std::optional<std::string> convertAll(const Converter& converter, std::string_view text, size_t estimate,
+                                      StandIn standIn)
+{
+    std::string out(estimate, '\0');
+    size_t used = 0;
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
+    while (inLeft > 0) {
+        char* outPtr = out.data() + used;
+        size_t outLeft = out.size() - used;
+        const size_t result = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (result != static_cast<size_t>(-1)) {
+            break;
+        }
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        const std::optional<std::string_view> replacement = standIn(text.size() - inLeft);
+        if (!replacement) {
+            return std::nullopt;
+        }
+        if (out.size() - used < replacement->size()) {
+            out.resize(out.size() * 2 + replacement->size());
+        }
+        out.replace(used, replacement->size(), *replacement);
+        used += replacement->size();
+        ++in;
+        --inLeft;
+        converter.reset();
+    }
+    out.resize(used);
+    return out;
+}
+
 // Code page 932 bytes to UTF-8. Lenient: a byte or pair the code page does
 // not define becomes U+FFFD. Strict: such bytes give nothing.
 std::optional<std::string> decodeCp932(std::string_view bytes, bool strict)
@@ -163,43 +203,18 @@ std::optional<std::string> decodeCp932(std::string_view bytes, bool strict)
         }
         return out;
     }
-    const Converter& converter = *converterPtr;
     // A code page 932 byte becomes at most three UTF-8 bytes (half-width
-    // katakana, or U+FFFD for a byte that is not defined).
-    std::string out(bytes.size() * 3 + 16, '\0');
-    size_t used = 0;
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* outPtr = out.data() + used;
-        size_t outLeft = out.size() - used;
-        const size_t result = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
-        used = out.size() - outLeft;
-        if (result != static_cast<size_t>(-1)) {
-            break;
-        }
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-            continue;
-        }
-        if (strict) {
-            return std::nullopt;
-        }
-        // EILSEQ (a byte or pair the code page does not define) or EINVAL
-        // (a lead byte cut off by the end of the file): stand in U+FFFD for
-        // the one byte and go on with the next, so one bad byte costs one
-        // character rather than the rest of the file.
-        if (out.size() - used < ReplacementChar.size()) {
-            out.resize(out.size() * 2);
-        }
-        out.replace(used, ReplacementChar.size(), ReplacementChar);
-        used += ReplacementChar.size();
-        ++in;
-        --inLeft;
-        converter.reset();
-    }
-    out.resize(used);
-    return out;
+    // katakana, or U+FFFD for a byte that is not defined). EILSEQ (a byte
+    // or pair the code page does not define) or EINVAL (a lead byte cut off
+    // by the end of the file): U+FFFD stands in for the one byte and the
+    // rest goes on, so one bad byte costs one character rather than the
+    // rest of the file.
+    return convertAll(*converterPtr, bytes, bytes.size() * 3 + 16,
+                      [strict](size_t) -> std::optional<std::string_view> {
+                          if (strict)
+                              return std::nullopt;
+                          return ReplacementChar;
+                      });
 }
 
 } // namespace
@@ -229,34 +244,16 @@ std::string encodeFileText(std::string_view utf8, CodePage codePage)
         return std::string(utf8);
     }
 
-    const Converter& converter = toCp932();
-    // Code page 932 never needs more bytes than UTF-8 for the same text.
-    std::string out(utf8.size() + 16, '\0');
-    size_t used = 0;
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    while (inLeft > 0) {
-        char* outPtr = out.data() + used;
-        size_t outLeft = out.size() - used;
-        const size_t result = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
-        used = out.size() - outLeft;
-        if (result != static_cast<size_t>(-1)) {
-            break;
-        }
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-            continue;
-        }
-        const size_t pos = utf8.size() - inLeft;
+    // Code page 932 never needs more bytes than UTF-8 for the same text. A
+    // character it cannot hold fails the save.
+    return *convertAll(toCp932(), utf8, utf8.size() + 16, [utf8](size_t pos) -> std::optional<std::string_view> {
         const size_t length = utf8SequenceLength(utf8, pos);
         if (length == 0) {
             throw framework::FileError("Cannot store the byte " + hexByte(static_cast<unsigned char>(utf8[pos])) +
                                        ", which is not UTF-8 text, in code page 932");
         }
         throw framework::FileError("Cannot store \"" + std::string(utf8.substr(pos, length)) + "\" in code page 932");
-    }
-    out.resize(used);
-    return out;
+    });
 }
 
 CodePage writeCodePage()
