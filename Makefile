@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 PORTABLE := $(BUILD)/portable
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench demo demo-run portable clean format deb
+.PHONY: all deps configure build run test bench bench-peer demo demo-run portable clean format deb
 
 all: build
 
@@ -47,6 +47,12 @@ demo-run: build
 
 bench: build
 	@for b in $(BUILD)/bench/vantrel_bench_*; do echo "== $$b"; $$b; done
+
+# The batch run's list beside a plain headless Chromium doing the same list
+# (bench/peer): installs Debian's Chromium and puppeteer-core when missing.
+# Never part of test or run.
+bench-peer: build
+	@bench/peer/run $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')

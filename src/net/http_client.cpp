@@ -244,6 +244,20 @@ void HttpClient::readReplyHeader()
     }
 }
 
+void HttpClient::reserveBody(long long limit)
+{
+    // A large body grown step by step is copied and faulted in about twice
+    // over; the announced length lets it arrive into its place. One byte
+    // more leaves room to see the end of the stream without growing. The
+    // length comes from the server, so it is held to the body limit.
+    if (ExpectedLength <= 0)
+        return;
+    long long room = ExpectedLength < kMaxBodyReserve ? ExpectedLength + 1 : kMaxBodyReserve;
+    if (limit >= 0)
+        room = std::min(room, limit);
+    Body.reserve(static_cast<std::size_t>(room));
+}
+
 void HttpClient::request(const std::string& command, const std::string& url, const std::string& data,
                          const std::string& argument)
 {
@@ -277,6 +291,7 @@ void HttpClient::request(const std::string& command, const std::string& url, con
             Write(message);
             readReplyHeader();
             const long long limit = MaxBodyLength > 0 ? MaxBodyLength + 1 : -1;
+            reserveBody(limit);
             CaptureString(Body, limit);
             if (MaxBodyLength > 0 && static_cast<long long>(Body.size()) > MaxBodyLength) {
                 Body.clear();

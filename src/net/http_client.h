@@ -106,6 +106,10 @@ private:
     void request(const std::string& command, const std::string& url, const std::string& data,
                  const std::string& argument = {});
     void readReplyHeader();
+    // Makes room in Body for the announced reply.
+    void reserveBody(long long limit);
+    // Most a reply's announcement may have reserved before its bytes came.
+    static constexpr long long kMaxBodyReserve = 64LL * 1024 * 1024;
     bool busy_ = false;
 };
 

@@ -372,15 +372,18 @@ void SocketClient::awaitSocket(bool forWrite, uint64_t lastProgress, const char*
         throw AbortError(message);
 }
 
-long SocketClient::receiveChunk()
+long SocketClient::receiveInto(std::string& target, std::size_t max)
 {
     if (peerClosed_)
         return -1;
-    char buffer[16384];
+    const std::size_t old = target.size();
     for (;;) {
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        // The room is made before the call and given back after it, so
+        // the bytes land in place.
+        target.resize(old + max);
+        const ssize_t n = ::recv(fd_, target.data() + old, max, MSG_DONTWAIT);
+        target.resize(old + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
         if (n > 0) {
-            input_.append(buffer, static_cast<std::size_t>(n));
             BytesRecvd += static_cast<uint64_t>(n);
             if (OnPacketRecvd)
                 OnPacketRecvd();
@@ -506,15 +509,20 @@ void SocketClient::CaptureString(std::string& text, long long limit)
         BytesRecvd = text.size();
     };
 
-    // What ReadLn has already buffered belongs to the capture.
+    // What ReadLn has already buffered belongs to the capture; the rest
+    // goes straight into text, into the room reserved there first (a body
+    // of announced length), else in chunks that grow it geometrically.
     take();
     uint64_t last = now();
     while (!full()) {
         if (canceled_)
             abortWait("Socket capture aborted");
-        const long n = receiveChunk();
+        const std::size_t spare = text.capacity() - text.size();
+        std::size_t want = spare > 0 ? std::min(spare, kCaptureChunk) : kCaptureChunk;
+        if (limit >= 0)
+            want = std::min<std::size_t>(want, static_cast<std::size_t>(limit) - text.size());
+        const long n = receiveInto(text, want);
         if (n > 0) {
-            take();
             last = now();
             continue;
         }

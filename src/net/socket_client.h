@@ -99,6 +99,11 @@ public:
 
     // Longest line ReadLn accepts, line end excluded.
     static constexpr std::size_t kMaxLineLength = 65536;
+    // Most bytes one receive takes: small for lines, which are cut from
+    // the front of the input buffer; large for a capture, which receives
+    // straight into its text, so a download costs few calls and one copy.
+    static constexpr std::size_t kLineChunk = 16 * 1024;
+    static constexpr std::size_t kCaptureChunk = 256 * 1024;
 
 protected:
     // Raises the socket error with its table text after OnError.
@@ -111,9 +116,11 @@ protected:
 private:
     enum class WaitEnd { Ready, TimedOut, PastDeadline, Canceled };
     uint32_t resolve(const std::string& host);
-    // One non-blocking receive into the input buffer: bytes received, 0
+    // One non-blocking receive of at most max bytes, appended to target
+    // (the input buffer, or a capture's text directly): bytes received, 0
     // when nothing is there yet, -1 when the peer has closed.
-    long receiveChunk();
+    long receiveInto(std::string& target, std::size_t max);
+    long receiveChunk() { return receiveInto(input_, kLineChunk); }
     // The gated wait until fd is readable (or writable), cancelled, or the
     // time-out (TimeOut ms since lastProgress) or the deadline passed.
     WaitEnd waitFor(int fd, bool forWrite, uint64_t lastProgress);

@@ -1070,6 +1070,36 @@ TEST_F(HttpClientTest, ShortBodiesAndSecondRequestsAreRefused)
     EXPECT_EQ(server.accepted(), 2);
 }
 
+TEST_F(HttpClientTest, LargeBodiesArriveWholeWhateverTheirLengthSays)
+{
+    // More than one receive and more than the room an announcement makes.
+    std::string data(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 131 + i / 977);
+    const std::vector<std::string> lengths = {std::to_string(data.size()), "", "1000", "1099511627776"};
+    RawServer server(static_cast<int>(lengths.size()), [&](RawConnection& c, int index) {
+        c.readRequest();
+        const std::string& length = lengths[static_cast<std::size_t>(index)];
+        c.send("HTTP/1.0 200 OK\r\n" + (length.empty() ? "" : "Content-Length: " + length + "\r\n") + "\r\n");
+        // In pieces, so the client also catches up and waits.
+        for (std::size_t sent = 0; sent < data.size(); sent += 100000)
+            c.send(data.substr(sent, 100000));
+    });
+    HttpClient http;
+    http.MaxBodyLength = 0;
+    for (const char* path : {"/exact", "/unannounced", "/understated"}) {
+        http.Body.clear();
+        http.Body.shrink_to_fit();
+        http.Get(server.url(path));
+        EXPECT_EQ(http.Body.size(), data.size()) << path;
+        EXPECT_TRUE(http.Body == data) << path;
+    }
+    // An announcement far beyond any body reserves no more than the limit.
+    EXPECT_EQ(errorOf<HttpError>([&] { http.Get(server.url("/overstated")); }),
+              "The connection closed before the whole reply arrived (" + std::to_string(data.size()) +
+                  " of 1099511627776 bytes)");
+}
+
 TEST_F(HttpClientTest, HostileRepliesEndWithAnError)
 {
     enum Kind { EndlessHeader, HugeLine, Garbage, Nothing, HugeBody, Count };
