@@ -135,82 +135,79 @@ void TFmMain::buildMenus()
 {
     MenuItem& menu = makeMenu("MainMenu1", nullptr);
     mainMenu = &menu;
-    auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmMain::*handler)()) -> MenuItem& {
-        return makeCommand<TFmMain>(name, parent, caption, handler);
-    };
 
-    MenuItem& file = item("MMFile", menu, "File", nullptr);
-    item("MMFSave", file, "Save", &TFmMain::MMFSaveClick);
-    item("MMFUPDate", file, "UPDate", &TFmMain::MMFUPDateClick);
+    MenuItem& file = makeCommand("MMFile", menu, "File", nullptr);
+    makeCommand("MMFSave", file, "Save", &TFmMain::MMFSaveClick);
+    makeCommand("MMFUPDate", file, "UPDate", &TFmMain::MMFUPDateClick);
 
-    MenuItem& disp = item("MMDisp", menu, "Disp", nullptr);
-    item("MMDCtrl1", disp, "Ctrl", &TFmMain::MMDCtrl1Click);
-    item("MMDBrowser", disp, "Browser", &TFmMain::MMDBrowserClick);
-    item("MMDSys", disp, "Sys", &TFmMain::MMDSysClick);
-    item("MMDDocEdit", disp, "DocEdit", &TFmMain::MMDDocEditClick);
-    MenuItem& memo = item("MMDMemo1", disp, "Memo", nullptr);
-    item("MMDMemoODefalt", memo, "Defalt", &TFmMain::MMDMemoODefaltClick);
-    item("MMDMemoOAgo", memo, "Ago", &TFmMain::MMDMemoOAgoClick);
-    item("All1", disp, "- All -", &TFmMain::All1Click);
-    item("N1", disp, "-", nullptr);
-    item("MMDAlignment", disp, "Alignment", &TFmMain::MMDAlignmentClick);
+    MenuItem& disp = makeCommand("MMDisp", menu, "Disp", nullptr);
+    makeCommand("MMDCtrl1", disp, "Ctrl", &TFmMain::MMDCtrl1Click);
+    makeCommand("MMDBrowser", disp, "Browser", &TFmMain::MMDBrowserClick);
+    makeCommand("MMDSys", disp, "Sys", &TFmMain::MMDSysClick);
+    makeCommand("MMDDocEdit", disp, "DocEdit", &TFmMain::MMDDocEditClick);
+    MenuItem& memo = makeCommand("MMDMemo1", disp, "Memo", nullptr);
+    makeCommand("MMDMemoODefalt", memo, "Defalt", &TFmMain::MMDMemoODefaltClick);
+    makeCommand("MMDMemoOAgo", memo, "Ago", &TFmMain::MMDMemoOAgoClick);
+    makeCommand("All1", disp, "- All -", &TFmMain::All1Click);
+    makeCommand("N1", disp, "-", nullptr);
+    makeCommand("MMDAlignment", disp, "Alignment", &TFmMain::MMDAlignmentClick);
 
-    MenuItem& favorites = item("MMFavorites", menu, "Favorites", nullptr);
-    item("MMFURLMemo", favorites, "URLMemo", &TFmMain::MMFURLMemoClick);
+    MenuItem& favorites = makeCommand("MMFavorites", menu, "Favorites", nullptr);
+    makeCommand("MMFURLMemo", favorites, "URLMemo", &TFmMain::MMFURLMemoClick);
 
-    MenuItem& tool = item("MMTool", menu, "Tool", nullptr);
-    item("MMTRestart", tool, "Restart", &TFmMain::MMTRestartClick);
-    item("MMSHaifu", tool, "配布", &TFmMain::MMSHaifuClick);
-    item("MMTInfo", tool, "Info", &TFmMain::MMTInfoClick);
+    MenuItem& tool = makeCommand("MMTool", menu, "Tool", nullptr);
+    makeCommand("MMTRestart", tool, "Restart", &TFmMain::MMTRestartClick);
+    makeCommand("MMSHaifu", tool, "配布", &TFmMain::MMSHaifuClick);
+    makeCommand("MMTInfo", tool, "Info", &TFmMain::MMTInfoClick);
 
-    MenuItem& help = item("MMHelp", menu, "Help", nullptr);
-    MenuItem& lecture = item("MMHLectur", help, "Lecture", nullptr);
+    MenuItem& help = makeCommand("MMHelp", menu, "Help", nullptr);
+    MenuItem& lecture = makeCommand("MMHLectur", help, "Lecture", nullptr);
     lecture.setHint("初めて使用される方は実施して下さい。");
-    item("MMHLecSerch", lecture, "Serch", &TFmMain::MMHLecSerchClick);
-    MenuItem& thema = item("MMHThema", lecture, "Thema", nullptr);
-    item("MMHTTreeView", thema, "TreeView", &TFmMain::MMHTTreeViewClick);
-    MenuItem& list = item("MMHList", lecture, "List", nullptr);
-    item("MMHLBunch", list, "Bunch", &TFmMain::MMHLBunchClick);
-    item("MMHHelp", help, "Help", &TFmMain::MMHHelpClick);
-    item("MMHHP", help, "HP", &TFmMain::MMHHPClick);
-    item("N2", help, "-", nullptr);
-    item("MMHVersion", help, "Version120703", nullptr);
-    item("N3", menu, " ", nullptr);
+    makeCommand("MMHLecSerch", lecture, "Serch", &TFmMain::MMHLecSerchClick);
+    MenuItem& thema = makeCommand("MMHThema", lecture, "Thema", nullptr);
+    makeCommand("MMHTTreeView", thema, "TreeView", &TFmMain::MMHTTreeViewClick);
+    MenuItem& list = makeCommand("MMHList", lecture, "List", nullptr);
+    makeCommand("MMHLBunch", list, "Bunch", &TFmMain::MMHLBunchClick);
+    makeCommand("MMHHelp", help, "Help", &TFmMain::MMHHelpClick);
+    makeCommand("MMHHP", help, "HP", &TFmMain::MMHHPClick);
+    makeCommand("N2", help, "-", nullptr);
+    makeCommand("MMHVersion", help, "Version120703", nullptr);
+    makeCommand("N3", menu, " ", nullptr);
 
     // The pop-up menu: hidden commands that other windows call, the
     // extraction tools and the info editor's editing commands.
     MenuItem& popup = makeMenu("PopupMenu", nullptr);
     popupMenus.push_back(&popup);
-    MenuItem& data = item("PPData", popup, "Data", nullptr);
+    MenuItem& data = makeCommand("PPData", popup, "Data", nullptr);
     data.setVisible(false);
-    item("PPDatas", data, "Datas", &TFmMain::PPDatasClick);
-    item("PDORead", data, "Read", &TFmMain::PDOReadClick);
-    item("PDOWrite", data, "Write", &TFmMain::PDOWriteClick);
-    item("PMBCFLoad1", data, "Load", &TFmMain::PMBCFLoad1Click);
-    item("MMHSStart", data, "Start", &TFmMain::MMHSStartClick);
-    item("MMHSEnd", data, "End", &TFmMain::MMHSEndClick);
-    MenuItem& cut = item("PFCLE", popup, "Cut", nullptr);
+    makeCommand("PPDatas", data, "Datas", &TFmMain::PPDatasClick);
+    makeCommand("PDORead", data, "Read", &TFmMain::PDOReadClick);
+    makeCommand("PDOWrite", data, "Write", &TFmMain::PDOWriteClick);
+    makeCommand("PMBCFLoad1", data, "Load", &TFmMain::PMBCFLoad1Click);
+    makeCommand("MMHSStart", data, "Start", &TFmMain::MMHSStartClick);
+    makeCommand("MMHSEnd", data, "End", &TFmMain::MMHSEndClick);
+    MenuItem& cut = makeCommand("PFCLE", popup, "Cut", nullptr);
     cut.setVisible(false);
-    item("PFCLEFront", cut, "Front", &TFmMain::PFCLEFrontClick);
-    item("PFCLERear", cut, "Rear", &TFmMain::PFCLERearClick).setHint("後方");
-    item("PFCLERange", cut, "Range", &TFmMain::PFCLERangeClick);
-    item("PFORMouseDown", cut, "MouseDown", &TFmMain::PFORMouseDownClick);
-    MenuItem& rich = item("PRD", popup, "RichEdit1 ", nullptr);
-    item("PRDCopy", rich, "ｺﾋﾟｰ", &TFmMain::PRDCopyClick);
-    item("PRDCut", rich, "切り取り", &TFmMain::PRDCutClick);
-    item("PRDPaste", rich, "貼付け", &TFmMain::PRDPasteClick);
-    item("PRDClear", rich, "ｸﾘｱ‐", &TFmMain::PRDClearClick);
-    item("PRDUndo", rich, "元に戻す", &TFmMain::PRDUndoClick);
-    item("PRDCopyToClipboard", rich, "全てコピー", &TFmMain::PRDCopyToClipboardClick);
-    item("PRDSelectAll", rich, "全て選択", nullptr);
-    item("PRDCutAll", rich, "全て切り取り", nullptr);
-    item("PRDClearPaste", rich, "ｸﾘｱ‐して貼付け", nullptr);
+    makeCommand("PFCLEFront", cut, "Front", &TFmMain::PFCLEFrontClick);
+    makeCommand("PFCLERear", cut, "Rear", &TFmMain::PFCLERearClick).setHint("後方");
+    makeCommand("PFCLERange", cut, "Range", &TFmMain::PFCLERangeClick);
+    makeCommand("PFORMouseDown", cut, "MouseDown", &TFmMain::PFORMouseDownClick);
+    MenuItem& rich = makeCommand("PRD", popup, "RichEdit1 ", nullptr);
+    makeCommand("PRDCopy", rich, "ｺﾋﾟｰ", &TFmMain::PRDCopyClick);
+    makeCommand("PRDCut", rich, "切り取り", &TFmMain::PRDCutClick);
+    makeCommand("PRDPaste", rich, "貼付け", &TFmMain::PRDPasteClick);
+    makeCommand("PRDClear", rich, "ｸﾘｱ‐", &TFmMain::PRDClearClick);
+    makeCommand("PRDUndo", rich, "元に戻す", &TFmMain::PRDUndoClick);
+    makeCommand("PRDCopyToClipboard", rich, "全てコピー", &TFmMain::PRDCopyToClipboardClick);
+    makeCommand("PRDSelectAll", rich, "全て選択", nullptr);
+    makeCommand("PRDCutAll", rich, "全て切り取り", nullptr);
+    makeCommand("PRDClearPaste", rich, "ｸﾘｱ‐して貼付け", nullptr);
     RichEdit1.popupMenu = &rich;
-    MenuItem& format = item("PRDF", rich, "Format", nullptr);
-    item("PRDFEncode", format, "エンコード", &TFmMain::PRDFEncodeClick);
-    item("PRDFNonEncode", format, "エンコード解除", &TFmMain::PRDFNonEncodeClick);
-    item("PRDFFBig", format, "文字拡大", &TFmMain::PRDFFBigClick);
-    item("PRDFFSml", format, "文字縮小", &TFmMain::PRDFFSmlClick);
+    MenuItem& format = makeCommand("PRDF", rich, "Format", nullptr);
+    makeCommand("PRDFEncode", format, "エンコード", &TFmMain::PRDFEncodeClick);
+    makeCommand("PRDFNonEncode", format, "エンコード解除", &TFmMain::PRDFNonEncodeClick);
+    makeCommand("PRDFFBig", format, "文字拡大", &TFmMain::PRDFFBigClick);
+    makeCommand("PRDFFSml", format, "文字縮小", &TFmMain::PRDFFSmlClick);
 }
 
 // ------------------------------------------------------------------ paths

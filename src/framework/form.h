@@ -2,6 +2,7 @@
 // A window: owns its controls and menus, finds them by name, and carries the
 // window's own events (create, show, close, destroy).
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,8 +32,12 @@ public:
         return ref;
     }
     MenuItem& makeMenu(const std::string& name, MenuItem* parent, const std::string& caption = {});
-    // A menu item that runs a handler of the window (or none, for a
-    // submenu or a separator).
+    // A menu item that runs a handler of the window, or (nullptr) a submenu
+    // or a separator.
+    MenuItem& makeCommand(const std::string& name, MenuItem& parent, const std::string& caption, std::nullptr_t)
+    {
+        return makeMenu(name, &parent, caption);
+    }
     template <class F>
     MenuItem& makeCommand(const std::string& name, MenuItem& parent, const std::string& caption, void (F::*handler)())
     {

@@ -39,11 +39,18 @@ int TreeNode::level() const
 }
 
 namespace {
+// A node and everything below it, without recursion.
 int subtreeSize(const TreeNode& node)
 {
     int size = 1;
-    for (int i = 0; i < node.childCount(); ++i)
-        size += subtreeSize(*node.child(i));
+    std::vector<const TreeNode*> pending{&node};
+    while (!pending.empty()) {
+        const TreeNode* next = pending.back();
+        pending.pop_back();
+        size += next->childCount();
+        for (int i = 0; i < next->childCount(); ++i)
+            pending.push_back(next->child(i));
+    }
     return size;
 }
 }  // namespace
@@ -118,10 +125,12 @@ TreeNode* TreeView::root(int index) const
 }
 
 
-std::vector<TreeNode*> TreeView::allNodes() const
+// The nodes in depth-first order, entering a node's children when
+// enter(node) holds. Iterative: deep trees do not grow the stack.
+template <class Enter>
+std::vector<TreeNode*> TreeView::walk(Enter enter) const
 {
     std::vector<TreeNode*> out;
-    // Iterative depth-first walk: deep trees do not grow the stack.
     std::vector<std::pair<const std::vector<std::unique_ptr<TreeNode>>*, size_t>> stack;
     stack.push_back({&roots_, 0});
     while (!stack.empty()) {
@@ -132,10 +141,15 @@ std::vector<TreeNode*> TreeView::allNodes() const
         }
         TreeNode* node = (*list)[pos++].get();
         out.push_back(node);
-        if (!node->children_.empty())
+        if (!node->children_.empty() && enter(*node))
             stack.push_back({&node->children_, 0});
     }
     return out;
+}
+
+std::vector<TreeNode*> TreeView::allNodes() const
+{
+    return walk([](const TreeNode&) { return true; });
 }
 
 int TreeView::count() const { return static_cast<int>(allNodes().size()); }
@@ -286,21 +300,7 @@ void TreeView::scrollLines(int delta) { setTopIndex(topIndex_ + delta); }
 
 std::vector<TreeNode*> TreeView::visibleRows() const
 {
-    std::vector<TreeNode*> rows;
-    std::vector<std::pair<const std::vector<std::unique_ptr<TreeNode>>*, size_t>> stack;
-    stack.push_back({&roots_, 0});
-    while (!stack.empty()) {
-        auto& [list, pos] = stack.back();
-        if (pos >= list->size()) {
-            stack.pop_back();
-            continue;
-        }
-        TreeNode* node = (*list)[pos++].get();
-        rows.push_back(node);
-        if (node->expanded && !node->children_.empty())
-            stack.push_back({&node->children_, 0});
-    }
-    return rows;
+    return walk([](const TreeNode& node) { return node.expanded; });
 }
 
 TreeHit TreeView::hitTest(int x, int y) const

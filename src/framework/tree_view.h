@@ -113,6 +113,8 @@ private:
     void changedNodes();
     std::vector<std::unique_ptr<TreeNode>>& siblingsOf(TreeNode* parent);
     std::vector<TreeNode*> visibleRows() const;
+    template <class Enter>
+    std::vector<TreeNode*> walk(Enter enter) const;
     std::vector<std::unique_ptr<TreeNode>> roots_;
     TreeNode* selected_ = nullptr;
     int updateDepth_ = 0;

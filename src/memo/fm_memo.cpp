@@ -99,43 +99,40 @@ void TFmMemo::buildMenus()
 {
     MenuItem& menu = makeMenu("MainMenu1", nullptr);
     mainMenu = &menu;
-    auto item = [this](const char* name, MenuItem& parent, const char* caption, void (TFmMemo::*handler)()) -> MenuItem& {
-        return makeCommand<TFmMemo>(name, parent, caption, handler);
-    };
-    item("MMClear", menu, "Clear", &TFmMemo::MMClearClick);
-    MenuItem& multi = item("MMMulti", menu, "MMMulti", nullptr);
-    item("MMMSourceFromLog", multi, "Log -> Source", &TFmMemo::MMMSourceFromLogClick);
-    item("MMMListFromLog", multi, "Log -> List", &TFmMemo::MMMListFromLogClick);
-    MenuItem& brush = item("MMMultiWritingBrush", multi, "Writing with a brush", nullptr);
-    item("MMMultiWritingBrushBrushBunch", brush, "Bunch", &TFmMemo::MMMultiWritingBrushBrushBunchClick);
-    item("MMMultiWritingBrushChang", brush, "Chang", &TFmMemo::MMMultiWritingBrushChangClick);
-    item("MMMultiWritingBrushTreeView", brush, "TreeView", &TFmMemo::MMMultiWritingBrushTreeViewClick);
-    MenuItem& clip = item("MMMClip", multi, "Clip", nullptr);
-    MenuItem& copyPe = item("MMMCCopyPe1", clip, "CopyPe", nullptr);
-    item("MMClipCLine", copyPe, "Line", nullptr);
-    item("MMClipCSentences", copyPe, "Sentences", nullptr);
-    item("MMClipSelText", clip, "SelText", &TFmMemo::MMClipSelTextClick);
-    MenuItem& results = item("MMResults", menu, "Results", nullptr);
-    item("MMResultsExport", results, "Export...", &TFmMemo::MMResultsExportClick);
-    item("MMResultsCopy", results, "Copy table", &TFmMemo::MMResultsCopyClick);
+    makeCommand("MMClear", menu, "Clear", &TFmMemo::MMClearClick);
+    MenuItem& multi = makeCommand("MMMulti", menu, "MMMulti", nullptr);
+    makeCommand("MMMSourceFromLog", multi, "Log -> Source", &TFmMemo::MMMSourceFromLogClick);
+    makeCommand("MMMListFromLog", multi, "Log -> List", &TFmMemo::MMMListFromLogClick);
+    MenuItem& brush = makeCommand("MMMultiWritingBrush", multi, "Writing with a brush", nullptr);
+    makeCommand("MMMultiWritingBrushBrushBunch", brush, "Bunch", &TFmMemo::MMMultiWritingBrushBrushBunchClick);
+    makeCommand("MMMultiWritingBrushChang", brush, "Chang", &TFmMemo::MMMultiWritingBrushChangClick);
+    makeCommand("MMMultiWritingBrushTreeView", brush, "TreeView", &TFmMemo::MMMultiWritingBrushTreeViewClick);
+    MenuItem& clip = makeCommand("MMMClip", multi, "Clip", nullptr);
+    MenuItem& copyPe = makeCommand("MMMCCopyPe1", clip, "CopyPe", nullptr);
+    makeCommand("MMClipCLine", copyPe, "Line", nullptr);
+    makeCommand("MMClipCSentences", copyPe, "Sentences", nullptr);
+    makeCommand("MMClipSelText", clip, "SelText", &TFmMemo::MMClipSelTextClick);
+    MenuItem& results = makeCommand("MMResults", menu, "Results", nullptr);
+    makeCommand("MMResultsExport", results, "Export...", &TFmMemo::MMResultsExportClick);
+    makeCommand("MMResultsCopy", results, "Copy table", &TFmMemo::MMResultsCopyClick);
 
     // Grid commands that the other windows call directly.
-    MenuItem& sys = item("MMSys1", menu, "Sys", nullptr);
+    MenuItem& sys = makeCommand("MMSys1", menu, "Sys", nullptr);
     sys.setVisible(false);
-    MenuItem& grid = item("MMSStringGrid", sys, "StringGrid", nullptr);
-    MenuItem& set = item("MMSSSet", grid, "Set", nullptr);
-    item("MMSSSClear", set, "Clear", &TFmMemo::MMSSSClearClick);
-    item("MMSSSSynchro", set, "Synchro", &TFmMemo::MMSSSSynchroClick);
-    MenuItem& doc = item("MMSSDoc", grid, "Doc", nullptr);
-    item("MMSSDColDelete", doc, "ColDelete", &TFmMemo::MMSSDColDeleteClick);
-    item("MMSSDRowDelete", doc, "RowDelete", &TFmMemo::MMSSDRowDeleteClick);
-    item("MMSSDColAdd", doc, "ColAdd", &TFmMemo::MMSSDColAddClick);
-    item("MMSSDColInsert", doc, "ColInsert", &TFmMemo::MMSSDColInsertClick);
-    item("MMSSDRowAdd", doc, "RowAdd", &TFmMemo::MMSSDRowAddClick);
-    item("MMSSDRowInsert", doc, "RowInsert", &TFmMemo::MMSSDRowInsertClick);
-    item("MMSSDReturn", doc, "Return", &TFmMemo::MMSSDReturnClick);
-    MenuItem& prg = item("MMSPrg", sys, "Prg", nullptr);
-    item("MMSPWritingWithBrush", prg, "WritingWithBrush", &TFmMemo::MMSPWritingWithBrushClick);
+    MenuItem& grid = makeCommand("MMSStringGrid", sys, "StringGrid", nullptr);
+    MenuItem& set = makeCommand("MMSSSet", grid, "Set", nullptr);
+    makeCommand("MMSSSClear", set, "Clear", &TFmMemo::MMSSSClearClick);
+    makeCommand("MMSSSSynchro", set, "Synchro", &TFmMemo::MMSSSSynchroClick);
+    MenuItem& doc = makeCommand("MMSSDoc", grid, "Doc", nullptr);
+    makeCommand("MMSSDColDelete", doc, "ColDelete", &TFmMemo::MMSSDColDeleteClick);
+    makeCommand("MMSSDRowDelete", doc, "RowDelete", &TFmMemo::MMSSDRowDeleteClick);
+    makeCommand("MMSSDColAdd", doc, "ColAdd", &TFmMemo::MMSSDColAddClick);
+    makeCommand("MMSSDColInsert", doc, "ColInsert", &TFmMemo::MMSSDColInsertClick);
+    makeCommand("MMSSDRowAdd", doc, "RowAdd", &TFmMemo::MMSSDRowAddClick);
+    makeCommand("MMSSDRowInsert", doc, "RowInsert", &TFmMemo::MMSSDRowInsertClick);
+    makeCommand("MMSSDReturn", doc, "Return", &TFmMemo::MMSSDReturnClick);
+    MenuItem& prg = makeCommand("MMSPrg", sys, "Prg", nullptr);
+    makeCommand("MMSPWritingWithBrush", prg, "WritingWithBrush", &TFmMemo::MMSPWritingWithBrushClick);
 }
 
 // ------------------------------------------------------------ window
