@@ -1,5 +1,6 @@
 #include "browserctl/qt_web_browser.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,6 +20,10 @@
 #include <chrono>
 #include <exception>
 #include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "framework/application.h"
 
@@ -61,6 +66,37 @@ QWebEnginePage::LifecycleState toEngine(Lifecycle state)
         break;
     }
     return QWebEnginePage::LifecycleState::Active;
+}
+
+// The engine's side of a page in this process allocates with the C
+// library's malloc, which keeps what a discarded page freed in its arenas
+// for later use; a discard is meant to give the memory back. The engine
+// frees a page's parts over a few seconds, so the heap is trimmed a while
+// after the last discard, at most once per interval.
+constexpr auto kTrimDelay = std::chrono::seconds(5);
+bool trimPending = false;
+std::chrono::steady_clock::time_point lastDiscard;
+
+void scheduleTrim()
+{
+    if (trimPending || !QCoreApplication::instance())
+        return;
+    trimPending = true;
+    QTimer::singleShot(kTrimDelay, QCoreApplication::instance(), [] {
+        trimPending = false;
+#if defined(__GLIBC__)
+        ::malloc_trim(0);
+#endif
+        // A page discarded meanwhile may not have been freed yet.
+        if (std::chrono::steady_clock::now() - lastDiscard < kTrimDelay)
+            scheduleTrim();
+    });
+}
+
+void trimHeapLater()
+{
+    lastDiscard = std::chrono::steady_clock::now();
+    scheduleTrim();
 }
 
 // The tag of the frame reports. It is random per run so a page's own
@@ -632,6 +668,8 @@ void QtWebBrowser::enterState(Lifecycle state)
     discarding_ = state == Lifecycle::Discarded;
     page_->setLifecycleState(toEngine(state));
     discarding_ = false;
+    if (lifecycle() == Lifecycle::Discarded)
+        trimHeapLater();
     // The engine may refuse (a page that never loaded anything).
     if (lifecycle() == Lifecycle::Active && !reloading_)
         kept_ = false;
