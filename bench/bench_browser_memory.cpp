@@ -278,8 +278,8 @@ int runChild(const Options& options)
     std::fflush(stdout);
     // Where the settled memory is, for whoever wants to look further.
     for (const auto& process : processTree())
-        std::fprintf(stderr, "PROCESS pid=%d pss_mib=%.0f rss_mib=%.0f %.90s\n", process.pid,
-                     process.pssKiB / 1024.0, process.rssKiB / 1024.0, process.command.c_str());
+        std::fprintf(stderr, "PROCESS pid=%d pss_mib=%.0f rss_mib=%.0f %.90s\n", process.pid, process.pssKiB / 1024.0,
+                     process.rssKiB / 1024.0, process.command.c_str());
 
     for (auto& browser : browsers)
         tabs.removeTab(tabs.indexOf(browser->widget()));
