@@ -1,17 +1,21 @@
-// Peak memory of a full page of browser tabs: 51 browsers each load the
-// search page of one loopback site, fill in its form and submit it. The
-// figure is the sum over this process and all its descendants (the
-// QtWebEngineProcess renderers, zygotes and helpers), sampled from /proc
-// while the tabs work; the peak is kept. Renderer processes are counted
-// too.
+// Memory of a full page (or all three pages) of browser tabs: N browsers
+// each load the search page of one loopback site, fill in its form and
+// submit it. The figure is the sum over this process and all its
+// descendants (the QtWebEngineProcess renderers, zygotes and helpers),
+// sampled from /proc while the tabs work (the peak) and at the end of a
+// quiet time after the last result page (settled).
 //
-// Chromium reads its flags once per process, so each configuration runs
-// in a fresh child process: without arguments the program runs itself
-// once with --process-per-site (the program's setting) and once without
-// it, and prints both results. Only 127.0.0.1 is contacted.
+// Configurations: "per-site" (--process-per-site, the program's setting),
+// "lifecycle" (the same, and each tab that reached its result page is put
+// to rest the way the window may do it: every tab but the shown one
+// frozen, all but the 12 most recent live tabs discarded) and "default"
+// (no flag, for comparison). Chromium reads its flags once per process, so
+// each configuration runs in a fresh child process. Only 127.0.0.1 is
+// contacted.
 //
-//   vantrel_bench_browser_memory [--tabs N] [--timeout SECONDS]
-//   vantrel_bench_browser_memory --child per-site|default [--tabs N] [--timeout SECONDS]
+//   vantrel_bench_browser_memory [--tabs N] [--timeout SECONDS] [--settle SECONDS]
+//                                [--modes per-site,lifecycle,default]
+//   vantrel_bench_browser_memory --child per-site|lifecycle|default [--tabs N] ...
 
 #include "browserctl/qt_web_browser.h"
 
@@ -39,21 +43,30 @@
 #include <unistd.h>
 #include <vector>
 
+#include "framework/application.h"
 #include "http_server.h"
 #include "process_tree.h"
+#include "ui/qt_services.h"
 
 namespace {
 
 using namespace benchsupport;
 
 struct Options {
-    std::string child;  // "per-site", "default" or empty (driver)
+    std::string child; // "per-site", "lifecycle", "default" or empty (driver)
+    std::string modes = "per-site,lifecycle";
     int tabs = 51;
     int timeoutSeconds = 120;
+    int settleSeconds = 120;
 };
 
-// ---------------------------------------------------------------------------
-// /proc sampling
+bool knownMode(const std::string& mode)
+{
+    return mode == "per-site" || mode == "lifecycle" || mode == "default";
+}
+
+// How many tabs stay alive (shown or frozen) under the lifecycle policy.
+constexpr int kLiveTabs = 12;
 
 // ---------------------------------------------------------------------------
 // Child: one configuration
@@ -90,15 +103,18 @@ std::string searchPage()
 
 int runChild(const Options& options)
 {
-    const bool perSite = options.child == "per-site";
+    const bool perSite = options.child != "default";
+    const bool lifecycle = options.child == "lifecycle";
     // A hang in the engine must not keep the driver waiting for ever.
-    ::alarm(static_cast<unsigned>(options.timeoutSeconds + 60));
+    ::alarm(static_cast<unsigned>(options.timeoutSeconds + options.settleSeconds + 60));
     setChromiumFlags(perSite);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     int argc = 1;
     char name[] = "vantrel_bench_browser_memory";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
+    // Document calls wait in the application's gated wait, as in the program.
+    framework::Application application(ui::makeQtServices());
 
     testsupport::HttpServer server;
     const std::string page = searchPage();
@@ -135,6 +151,22 @@ int runChild(const Options& options)
     tabs.show();
 
     std::vector<std::unique_ptr<browserctl::QtWebBrowser>> browsers;
+    // The tabs that reached their result page, the latest last.
+    std::vector<browserctl::QtWebBrowser*> finished;
+    const auto restTabs = [&] {
+        auto* shown = tabs.currentIndex() >= 0 ? browsers[std::size_t(tabs.currentIndex())].get() : nullptr;
+        int live = std::find(finished.begin(), finished.end(), shown) != finished.end() ? 1 : 0;
+        for (auto it = finished.rbegin(); it != finished.rend(); ++it) {
+            if (*it == shown || (*it)->lifecycle() == browserctl::Lifecycle::Discarded)
+                continue;
+            if (live < kLiveTabs) {
+                ++live;
+                (*it)->setLifecycle(browserctl::Lifecycle::Frozen);
+            } else {
+                (*it)->setLifecycle(browserctl::Lifecycle::Discarded);
+            }
+        }
+    };
     int submitted = 0;
     int results = 0;
     int errors = 0;
@@ -162,6 +194,10 @@ int runChild(const Options& options)
             } else if (url.find("/site/result?") != std::string::npos) {
                 *done = true;
                 ++results;
+                if (lifecycle) {
+                    finished.push_back(raw);
+                    restTabs();
+                }
             }
         });
         tabs.addTab(raw->widget(), QString::number(i + 1));
@@ -170,37 +206,80 @@ int runChild(const Options& options)
     for (auto& browser : browsers)
         browser->Navigate(searchUrl);
 
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, [&] { peak.sample(); });
-    sampler.start(200);
-
-    // Until every tab shows its result page (or gave up), then a little
-    // longer: renderers may still grow after the last load event.
-    QTimer watch;
+    // The settled figure: the highest sample of the last two seconds of
+    // the quiet time after the last result page.
+    Peak settled;
     bool settling = false;
     qint64 finishedAt = -1;
+    int samples = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        peak.sample();
+        // A line every 5 s on standard error: when the memory goes back.
+        if (++samples % 25 == 0) {
+            long own = 0;
+            long others = 0;
+            for (const auto& process : processTree())
+                (process.pid == ::getpid() ? own : others) += process.pssKiB;
+            std::fprintf(stderr, "at %3.0f s: PSS %.0f MiB here, %.0f MiB in the engine's processes\n",
+                         clock.elapsed() / 1000.0, own / 1024.0, others / 1024.0);
+        }
+        if (settling && clock.elapsed() >= finishedAt + (options.settleSeconds - 2) * 1000LL)
+            settled.sample();
+    });
+    sampler.start(200);
+
+    // Until every tab shows its result page (or gave up), then the quiet
+    // time: renderers may still grow after the last load event, and the
+    // engine frees a discarded page's memory some time after.
+    QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (!settling && results + errors >= options.tabs) {
             settling = true;
             finishedAt = clock.elapsed();
-            QTimer::singleShot(3000, &app, &QCoreApplication::quit);
+            QTimer::singleShot(options.settleSeconds * 1000, &app, &QCoreApplication::quit);
         }
-        if (clock.elapsed() > options.timeoutSeconds * 1000LL)
+        if (!settling && clock.elapsed() > options.timeoutSeconds * 1000LL)
             app.quit();
     });
     watch.start(100);
     app.exec();
     peak.sample();
+    if (settled.pssKiB == 0)
+        settled.sample();
     if (finishedAt < 0)
         finishedAt = clock.elapsed();
 
+    int active = 0;
+    int frozen = 0;
+    int discarded = 0;
+    for (const auto& browser : browsers) {
+        switch (browser->lifecycle()) {
+        case browserctl::Lifecycle::Active:
+            ++active;
+            break;
+        case browserctl::Lifecycle::Frozen:
+            ++frozen;
+            break;
+        case browserctl::Lifecycle::Discarded:
+            ++discarded;
+            break;
+        }
+    }
+
     std::printf("RESULT mode=%s tabs=%d submitted=%d results=%d errors=%d seconds=%.1f "
-                "peak_rss_mib=%.0f peak_pss_mib=%.0f idle_rss_mib=%.0f main_rss_mib=%.0f "
-                "peak_processes=%d peak_renderers=%d\n",
-                perSite ? "process-per-site" : "default", options.tabs, submitted, results, errors,
-                finishedAt / 1000.0, peak.rssKiB / 1024.0, peak.pssKiB / 1024.0, idleRssKiB / 1024.0,
-                peak.mainRssKiB / 1024.0, peak.processes, peak.renderers);
+                "peak_rss_mib=%.0f peak_pss_mib=%.0f settled_rss_mib=%.0f settled_pss_mib=%.0f "
+                "idle_rss_mib=%.0f main_rss_mib=%.0f settled_main_rss_mib=%.0f peak_processes=%d "
+                "peak_renderers=%d active=%d frozen=%d discarded=%d\n",
+                options.child.c_str(), options.tabs, submitted, results, errors, finishedAt / 1000.0,
+                peak.rssKiB / 1024.0, peak.pssKiB / 1024.0, settled.rssKiB / 1024.0, settled.pssKiB / 1024.0,
+                idleRssKiB / 1024.0, peak.mainRssKiB / 1024.0, settled.mainRssKiB / 1024.0, peak.processes,
+                peak.renderers, active, frozen, discarded);
     std::fflush(stdout);
+    // Where the settled memory is, for whoever wants to look further.
+    for (const auto& process : processTree())
+        std::fprintf(stderr, "PROCESS pid=%d pss_mib=%.0f rss_mib=%.0f %.90s\n", process.pid, process.pssKiB / 1024.0,
+                     process.rssKiB / 1024.0, process.command.c_str());
 
     for (auto& browser : browsers)
         tabs.removeTab(tabs.indexOf(browser->widget()));
@@ -224,8 +303,9 @@ std::string runSelf(const std::string& mode, const Options& options)
         ::close(pipeFds[1]);
         const std::string tabs = std::to_string(options.tabs);
         const std::string timeout = std::to_string(options.timeoutSeconds);
+        const std::string settle = std::to_string(options.settleSeconds);
         ::execl("/proc/self/exe", "vantrel_bench_browser_memory", "--child", mode.c_str(), "--tabs", tabs.c_str(),
-                "--timeout", timeout.c_str(), static_cast<char*>(nullptr));
+                "--timeout", timeout.c_str(), "--settle", settle.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     ::close(pipeFds[1]);
@@ -255,7 +335,8 @@ int runDriver(const Options& options)
     std::strftime(date, sizeof date, "%Y-%m-%d", std::localtime(&now));
     std::printf("browser memory, %d tabs, %s, %ld cores\n", options.tabs, date, ::sysconf(_SC_NPROCESSORS_ONLN));
     bool complete = true;
-    for (const char* mode : {"per-site", "default"}) {
+    std::istringstream modes(options.modes);
+    for (std::string mode; std::getline(modes, mode, ',');) {
         const std::string result = runSelf(mode, options);
         std::printf("%s\n", result.empty() ? (std::string("no result for ") + mode).c_str() : result.c_str());
         std::fflush(stdout);
@@ -269,27 +350,36 @@ int runDriver(const Options& options)
 int main(int argc, char** argv)
 {
     Options options;
+    bool usage = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--child" && i + 1 < argc)
             options.child = argv[++i];
+        else if (arg == "--modes" && i + 1 < argc)
+            options.modes = argv[++i];
         else if (arg == "--tabs" && i + 1 < argc)
             options.tabs = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--timeout" && i + 1 < argc)
             options.timeoutSeconds = std::max(10, std::atoi(argv[++i]));
-        else {
-            std::fprintf(stderr,
-                         "Usage: %s [--tabs N] [--timeout SECONDS]\n"
-                         "       %s --child per-site|default [--tabs N] [--timeout SECONDS]\n",
-                         argv[0], argv[0]);
-            return 2;
-        }
+        else if (arg == "--settle" && i + 1 < argc)
+            options.settleSeconds = std::max(3, std::atoi(argv[++i]));
+        else
+            usage = true;
+    }
+    std::istringstream modes(options.modes);
+    for (std::string mode; std::getline(modes, mode, ',');)
+        usage = usage || !knownMode(mode);
+    if (!options.child.empty() && !knownMode(options.child))
+        usage = true;
+    if (usage) {
+        std::fprintf(
+            stderr,
+            "Usage: %s [--tabs N] [--timeout SECONDS] [--settle SECONDS] [--modes per-site,lifecycle,default]\n"
+            "       %s --child per-site|lifecycle|default [--tabs N] [--timeout SECONDS] [--settle SECONDS]\n",
+            argv[0], argv[0]);
+        return 2;
     }
     if (options.child.empty())
         return runDriver(options);
-    if (options.child != "per-site" && options.child != "default") {
-        std::fprintf(stderr, "unknown configuration: %s\n", options.child.c_str());
-        return 2;
-    }
     return runChild(options);
 }

@@ -1,5 +1,6 @@
 #include "browserctl/qt_web_browser.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +21,10 @@
 #include <exception>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "framework/application.h"
 
 namespace browserctl {
@@ -35,6 +40,63 @@ double nextDocumentId = 1;
 std::string addressText(const QUrl& url)
 {
     return url.toString(QUrl::FullyEncoded).toStdString();
+}
+
+Lifecycle fromEngine(QWebEnginePage::LifecycleState state)
+{
+    switch (state) {
+    case QWebEnginePage::LifecycleState::Frozen:
+        return Lifecycle::Frozen;
+    case QWebEnginePage::LifecycleState::Discarded:
+        return Lifecycle::Discarded;
+    case QWebEnginePage::LifecycleState::Active:
+        break;
+    }
+    return Lifecycle::Active;
+}
+
+QWebEnginePage::LifecycleState toEngine(Lifecycle state)
+{
+    switch (state) {
+    case Lifecycle::Frozen:
+        return QWebEnginePage::LifecycleState::Frozen;
+    case Lifecycle::Discarded:
+        return QWebEnginePage::LifecycleState::Discarded;
+    case Lifecycle::Active:
+        break;
+    }
+    return QWebEnginePage::LifecycleState::Active;
+}
+
+// The engine's side of a page in this process allocates with the C
+// library's malloc, which keeps what a discarded page freed in its arenas
+// for later use; a discard is meant to give the memory back. The engine
+// frees a page's parts over a few seconds, so the heap is trimmed a while
+// after the last discard, at most once per interval.
+constexpr auto kTrimDelay = std::chrono::seconds(5);
+bool trimPending = false;
+std::chrono::steady_clock::time_point lastDiscard;
+
+void scheduleTrim()
+{
+    if (trimPending || !QCoreApplication::instance())
+        return;
+    trimPending = true;
+    QTimer::singleShot(kTrimDelay, QCoreApplication::instance(), [] {
+        trimPending = false;
+#if defined(__GLIBC__)
+        ::malloc_trim(0);
+#endif
+        // A page discarded meanwhile may not have been freed yet.
+        if (std::chrono::steady_clock::now() - lastDiscard < kTrimDelay)
+            scheduleTrim();
+    });
+}
+
+void trimHeapLater()
+{
+    lastDiscard = std::chrono::steady_clock::now();
+    scheduleTrim();
 }
 
 // The tag of the frame reports. It is random per run so a page's own
@@ -424,6 +486,24 @@ QtWebBrowser::QtWebBrowser() : context_(std::make_unique<QObject>()), alive_(std
 
     QObject::connect(page_, &QWebEnginePage::loadingChanged, context_.get(),
                      [this](const QWebEngineLoadingInfo& info) {
+                         // Discarding ends a running load: no page came, and
+                         // the page keeps what it showed.
+                         if (discarding_) {
+                             loading_ = false;
+                             return;
+                         }
+                         if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+                             loading_ = true;
+                             return;
+                         }
+                         loading_ = false;
+                         if (reloading_) {
+                             reloading_ = false;
+                             kept_ = false;
+                         }
+                         if (wanted_ != Lifecycle::Active)
+                             QMetaObject::invokeMethod(
+                                 context_.get(), [this] { applyWantedState(); }, Qt::QueuedConnection);
                          // A failed load still shows a document (the server's
                          // error page or the browser's); a stopped one shows
                          // whatever comes next.
@@ -441,6 +521,18 @@ QtWebBrowser::QtWebBrowser() : context_(std::make_unique<QObject>()), alive_(std
                              queueEvent(EventKind::DocumentComplete, addressText(info.url()));
                          }
                      });
+    QObject::connect(page_, &QWebEnginePage::lifecycleStateChanged, context_.get(),
+                     [this](QWebEnginePage::LifecycleState state) { lifecycleChanged(fromEngine(state)); });
+    QObject::connect(page_, &QWebEnginePage::visibleChanged, context_.get(), [this](bool visible) {
+        // A page the user looks at matters again; one that went out of
+        // sight may now take the state it was asked for. Out of the
+        // engine's call first.
+        if (visible)
+            wanted_ = Lifecycle::Active;
+        else if (wanted_ != Lifecycle::Active)
+            QMetaObject::invokeMethod(
+                context_.get(), [this] { applyWantedState(); }, Qt::QueuedConnection);
+    });
 }
 
 QtWebBrowser::~QtWebBrowser()
@@ -466,6 +558,8 @@ void QtWebBrowser::Navigate(const std::string& url)
 {
     if (!page_)
         return;
+    // The engine makes the page active for a load itself.
+    wanted_ = Lifecycle::Active;
     const QString text = QString::fromUtf8(url.data(), qsizetype(url.size())).trimmed();
     // Like an address bar: "www.example.com" means http, a path means a file.
     const QUrl address = text.isEmpty() ? QUrl(QStringLiteral("about:blank")) : QUrl::fromUserInput(text);
@@ -474,24 +568,36 @@ void QtWebBrowser::Navigate(const std::string& url)
 
 void QtWebBrowser::GoBack()
 {
-    if (page_)
-        page_->triggerAction(QWebEnginePage::Back);
+    if (!page_)
+        return;
+    // The engine makes a page active for a load, not for a step in its
+    // history.
+    setLifecycle(Lifecycle::Active);
+    page_->triggerAction(QWebEnginePage::Back);
 }
 
 void QtWebBrowser::GoForward()
 {
-    if (page_)
-        page_->triggerAction(QWebEnginePage::Forward);
+    if (!page_)
+        return;
+    setLifecycle(Lifecycle::Active);
+    page_->triggerAction(QWebEnginePage::Forward);
 }
 
 void QtWebBrowser::Refresh2()
 {
-    if (page_)
-        page_->triggerAction(QWebEnginePage::Reload);
+    if (!page_)
+        return;
+    // The engine's reload makes the page active (a discarded page reloads
+    // once, not twice).
+    wanted_ = Lifecycle::Active;
+    page_->triggerAction(QWebEnginePage::Reload);
 }
 
 std::string QtWebBrowser::LocationURL()
 {
+    if (kept_)
+        return keptUrl_;
     if (!page_ || page_->url().isEmpty())
         return {};
     return addressText(page_->url());
@@ -503,10 +609,113 @@ std::string QtWebBrowser::LocationName()
     // address; there is no title yet.
     if (!page_ || !hasDocument_)
         return {};
+    if (kept_)
+        return keptTitle_;
     return page_->title().toStdString();
 }
 
 int QtWebBrowser::LocationStatus() { return hasDocument_ ? status_ : 0; }
+
+Lifecycle QtWebBrowser::lifecycle() const
+{
+    return page_ ? fromEngine(page_->lifecycleState()) : Lifecycle::Active;
+}
+
+void QtWebBrowser::setLifecycle(Lifecycle state)
+{
+    if (!page_)
+        return;
+    wanted_ = Lifecycle::Active;
+    const Lifecycle current = lifecycle();
+    if (state == current)
+        return;
+    if (state == Lifecycle::Active) {
+        page_->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+        return;
+    }
+    // The engine has no way back from discarded but a reload, and a
+    // discarded page costs less than a frozen one.
+    if (current == Lifecycle::Discarded)
+        return;
+    // The engine refuses a shown page; a page that loads is still on its
+    // way to the state the window expects (a frozen load never completes,
+    // a discard loses it).
+    if (page_->isVisible() || loading_) {
+        wanted_ = state;
+        return;
+    }
+    enterState(state);
+}
+
+void QtWebBrowser::applyWantedState()
+{
+    if (!page_ || wanted_ == Lifecycle::Active || page_->isVisible() || loading_)
+        return;
+    const Lifecycle state = wanted_;
+    wanted_ = Lifecycle::Active;
+    if (state != lifecycle() && lifecycle() != Lifecycle::Discarded)
+        enterState(state);
+}
+
+void QtWebBrowser::enterState(Lifecycle state)
+{
+    if (!kept_) {
+        // Read before the engine drops the page.
+        keptUrl_ = LocationURL();
+        keptTitle_ = LocationName();
+        kept_ = true;
+    }
+    discarding_ = state == Lifecycle::Discarded;
+    page_->setLifecycleState(toEngine(state));
+    discarding_ = false;
+    if (lifecycle() == Lifecycle::Discarded)
+        trimHeapLater();
+    // The engine may refuse (a page that never loaded anything).
+    if (lifecycle() == Lifecycle::Active && !reloading_)
+        kept_ = false;
+}
+
+void QtWebBrowser::lifecycleChanged(Lifecycle state)
+{
+    const Lifecycle previous = state_;
+    state_ = state;
+    if (state != Lifecycle::Active)
+        return;
+    // A discarded page comes back by reloading; until that load ends it has
+    // nothing better to tell than what it had.
+    if (previous == Lifecycle::Discarded)
+        reloading_ = true;
+    else if (!reloading_)
+        kept_ = false;
+}
+
+void QtWebBrowser::wake(const std::string& call)
+{
+    setLifecycle(Lifecycle::Active);
+    if (!reloading_)
+        return;
+    if (!framework::Application::exists())
+        throw DocumentCallError(call + ": no application to wait in");
+    // Like the answer of a call: the windows paint meanwhile, and the
+    // reload's events wait for the handler that made the call.
+    const std::shared_ptr<bool> alive = alive_;
+    const auto deadline = std::chrono::steady_clock::now() + callTimeout;
+    bool timedOut = false;
+    framework::Application::Wait gate;
+    gate.sliceMs = 20;
+    gate.done = [&] {
+        if (!*alive || !reloading_)
+            return true;
+        timedOut = std::chrono::steady_clock::now() >= deadline;
+        return timedOut;
+    };
+    if (!framework::app().wait(gate))
+        throw DocumentCallError(call + ": cancelled");
+    if (!*alive)
+        throw DocumentCallError(call + ": the browser was closed");
+    if (timedOut)
+        throw DocumentCallError(call + ": the page did not reload");
+}
 
 std::unique_ptr<HtmlDocument> QtWebBrowser::Document()
 {
@@ -532,6 +741,10 @@ std::string QtWebBrowser::runDocumentScript(const std::string& call, const std::
 {
     if (!page_)
         throw DocumentCallError(call + ": the browser is closed");
+    // A frozen page runs no script, and a discarded one has no document.
+    wake(call);
+    if (!page_)
+        throw DocumentCallError(call + ": the browser was closed");
 
     // The answer may come after the wait gave up, or never; the callback
     // only touches this shared record.

@@ -31,6 +31,21 @@
 // document: every document gets an id when Document() is asked for, and a
 // call made after the page was replaced fails instead of acting on the new
 // page.
+//
+// Lifecycle. setLifecycle goes to the engine's page lifecycle states. The
+// engine keeps a shown page active, so a wish to freeze or discard a page
+// that is shown, or still loading, is kept and carried out once the page is
+// hidden and its load has ended; a navigation, a document call or another
+// setLifecycle drops it, since then the page matters again. lifecycle()
+// always tells the page's real state. A discarded page cannot be frozen; it
+// stays discarded. While a page is frozen or discarded, and while a
+// discarded page reloads, LocationURL() and LocationName() answer with what
+// the page showed when it left the active state (the engine may lose the
+// title of a discarded page). Showing the widget makes the page active again
+// (the engine does that); so do a load, a step in the history and a
+// document call, and a document call on a discarded page waits until its
+// reload has completed, within the document call timeout. The reload raises
+// the usual events.
 
 #include <chrono>
 #include <deque>
@@ -76,6 +91,8 @@ public:
     std::string LocationURL() override;
     std::string LocationName() override;
     int LocationStatus() override;
+    Lifecycle lifecycle() const override;
+    void setLifecycle(Lifecycle state) override;
     std::unique_ptr<HtmlDocument> Document() override;
 
     // How long a document call waits for the page (5 s unless changed).
@@ -97,6 +114,14 @@ private:
     void queueEvent(EventKind kind, std::string url);
     void scheduleDelivery();
     void deliverEvents();
+    // The engine's state changed (by our call, or a show or load of its own).
+    void lifecycleChanged(Lifecycle state);
+    // Carries out a kept wish if the page is now hidden and idle.
+    void applyWantedState();
+    void enterState(Lifecycle state);
+    // Before a document call: an inactive page becomes active, and a
+    // discarded one has reloaded when this returns.
+    void wake(const std::string& call);
 
     std::unique_ptr<QObject> context_;  // receiver of queued deliveries
     QPointer<QWebEngineView> view_;
@@ -106,6 +131,18 @@ private:
     bool deliveryPosted_ = false;
     bool hasDocument_ = false;
     int status_ = 0;
+    bool loading_ = false;
+    Lifecycle state_ = Lifecycle::Active;
+    // A freeze or discard asked for while the page was shown or loading.
+    Lifecycle wanted_ = Lifecycle::Active;
+    // The address and title the page had when it left the active state;
+    // answered while `kept_`.
+    bool kept_ = false;
+    std::string keptUrl_;
+    std::string keptTitle_;
+    // Active again after a discard, and its reload has not ended yet.
+    bool reloading_ = false;
+    bool discarding_ = false;
 };
 
 // For WebBrowserHost::setFactory.

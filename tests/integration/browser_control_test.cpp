@@ -710,6 +710,131 @@ TEST_F(BrowserControlTest, BusyPageGivesUpAfterTheTimeout)
 }
 
 // ---------------------------------------------------------------------------
+// Lifecycle
+
+TEST_F(BrowserControlTest, DiscardedPageKeepsItsPlaceAndReloadsForItsDocument)
+{
+    // The page is still loading when the window asks: the discard waits for
+    // the load to end.
+    std::atomic<bool> release{false};
+    const std::string body = searchPage("id=\"box\"", "/keep/result") + "<iframe src=\"/keep/side.html\"></iframe>\n";
+    server.handle("/keep/index.html", [&](const HttpRequest&) {
+        while (!release)
+            std::this_thread::sleep_for(5ms);
+        return HttpResponse::html(body);
+    });
+    serve("/keep/side.html", page("Side", "side"));
+    const std::string url = server.url("/keep/index.html");
+    const std::string frame = server.url("/keep/side.html");
+    browser->Navigate(url);
+    ASSERT_TRUE(spinUntil([&] { return server.hits("/keep/index.html") == 1; }));
+
+    browser->setLifecycle(browserctl::Lifecycle::Discarded);
+    EXPECT_EQ(browser->lifecycle(), browserctl::Lifecycle::Active);
+    release = true;
+    ASSERT_TRUE(waitForCompleteOf("/keep/index.html"));
+    ASSERT_TRUE(spinUntil([&] { return browser->lifecycle() == browserctl::Lifecycle::Discarded; }));
+
+    EXPECT_EQ(browser->LocationURL(), url);
+    EXPECT_EQ(browser->LocationName(), "Search");
+    EXPECT_EQ(browser->LocationStatus(), 200);
+    // A discarded page cannot be frozen; it stays discarded.
+    browser->setLifecycle(browserctl::Lifecycle::Frozen);
+    EXPECT_EQ(browser->lifecycle(), browserctl::Lifecycle::Discarded);
+    EXPECT_EQ(server.hits("/keep/index.html"), 1);
+
+    log.entries.clear();
+    auto form = browser->Document()->form("box");
+    EXPECT_EQ(browser->lifecycle(), browserctl::Lifecycle::Active);
+    EXPECT_EQ(server.hits("/keep/index.html"), 2);
+    form->element("q")->setValue("after reload");
+    form->submit();
+    ASSERT_TRUE(waitForCompleteOf("/keep/result?"));
+    EXPECT_EQ(browser->LocationName(), "Result: after reload");
+    // The reload told the window as any load does, before the result page.
+    ASSERT_GE(log.entries.size(), 4u) << log.text();
+    EXPECT_EQ(std::vector<std::string>(log.entries.begin(), log.entries.begin() + 4),
+              (std::vector<std::string>{"before " + url, "before " + frame, "complete " + frame, "complete " + url}))
+        << log.text();
+}
+
+TEST_F(BrowserControlTest, FrozenPageStaysAsItIsAndItsDocumentWorksWhenActive)
+{
+    // Fetches in a chain, without timers (a hidden page's timers are held
+    // back to one a second anyway).
+    serve("/still.html", searchPage("id=\"box\"", "/result") +
+                             "<script>(function next() { fetch('/tick').then(next, next); })();</script>\n");
+    server.handle("/tick", [](const HttpRequest&) {
+        std::this_thread::sleep_for(10ms);
+        return HttpResponse::text("tick");
+    });
+    ASSERT_TRUE(load(server.url("/still.html")));
+    ASSERT_TRUE(spinUntil([&] { return server.hits("/tick") >= 2; }));
+    browser->Document()->form("box")->element("q")->setValue("typed before");
+
+    browser->setLifecycle(browserctl::Lifecycle::Frozen);
+    ASSERT_EQ(browser->lifecycle(), browserctl::Lifecycle::Frozen);
+    const int ticks = server.hits("/tick");
+    // Long enough for a running page to fetch a dozen times.
+    spinUntil([] { return false; }, 500ms);
+    // One fetch may have been on its way.
+    EXPECT_LE(server.hits("/tick"), ticks + 1);
+    EXPECT_EQ(browser->LocationURL(), server.url("/still.html"));
+    EXPECT_EQ(browser->LocationName(), "Search");
+
+    browser->setLifecycle(browserctl::Lifecycle::Active);
+    EXPECT_EQ(browser->lifecycle(), browserctl::Lifecycle::Active);
+    EXPECT_TRUE(spinUntil([&] { return server.hits("/tick") > ticks + 2; }));
+    EXPECT_EQ(runInPage("document.getElementById('box').elements.q.value").toString(), QString("typed before"));
+
+    // A document call wakes a frozen page by itself; the page is the same.
+    browser->setLifecycle(browserctl::Lifecycle::Frozen);
+    ASSERT_EQ(browser->lifecycle(), browserctl::Lifecycle::Frozen);
+    auto form = browser->Document()->form("box");
+    EXPECT_EQ(browser->lifecycle(), browserctl::Lifecycle::Active);
+    form->element("q")->setValue("typed after");
+    EXPECT_EQ(runInPage("document.getElementById('box').elements.q.value").toString(), QString("typed after"));
+    EXPECT_EQ(server.hits("/still.html"), 1);
+}
+
+TEST_F(BrowserControlTest, ShownTabComesBackAndAHiddenOneTakesTheStateItWasAskedFor)
+{
+    serve("/tab.html", page("Tab page", "<iframe src=\"/tab-frame.html\"></iframe>"));
+    serve("/tab-frame.html", page("Frame", "frame"));
+    serve("/front.html", page("Front", "front"));
+    const std::string url = server.url("/tab.html");
+    QTabWidget window;
+    window.resize(800, 600);
+    window.show();
+    QtWebBrowser front;
+    window.addTab(front.widget(), "1");
+    window.addTab(browser->widget(), "2");
+    front.Navigate(server.url("/front.html"));
+    ASSERT_TRUE(load(url));
+    ASSERT_TRUE(spinUntil([&] { return front.LocationName() == "Front"; }));
+
+    browser->setLifecycle(browserctl::Lifecycle::Discarded);
+    ASSERT_EQ(browser->lifecycle(), browserctl::Lifecycle::Discarded);
+    // The engine keeps a shown page active; the wish waits until it hides.
+    front.setLifecycle(browserctl::Lifecycle::Frozen);
+    EXPECT_EQ(front.lifecycle(), browserctl::Lifecycle::Active);
+
+    log.entries.clear();
+    window.setCurrentIndex(1);
+
+    EXPECT_TRUE(spinUntil([&] { return browser->lifecycle() == browserctl::Lifecycle::Active; }));
+    ASSERT_TRUE(waitForCompleteOf("/tab.html"));
+    EXPECT_EQ(server.hits("/tab.html"), 2);
+    EXPECT_EQ(log.count("complete " + server.url("/tab-frame.html")), 1) << log.text();
+    EXPECT_EQ(browser->LocationName(), "Tab page");
+    EXPECT_TRUE(spinUntil([&] { return front.lifecycle() == browserctl::Lifecycle::Frozen; }));
+    EXPECT_EQ(front.LocationName(), "Front");
+
+    window.removeTab(1);
+    browser->widget()->setParent(nullptr);
+}
+
+// ---------------------------------------------------------------------------
 // History
 
 TEST_F(BrowserControlTest, GoBackAndGoForwardReturnToThePagesWithEvents)
@@ -730,6 +855,14 @@ TEST_F(BrowserControlTest, GoBackAndGoForwardReturnToThePagesWithEvents)
     EXPECT_EQ(browser->LocationURL(), b);
     EXPECT_EQ(browser->LocationName(), "Page B");
     EXPECT_EQ(log.count("before " + b), 2) << log.text();
+
+    // A step in the history wakes a page that was put to rest.
+    browser->setLifecycle(browserctl::Lifecycle::Frozen);
+    ASSERT_TRUE(loadWith([&] { browser->GoBack(); }, a));
+    browser->setLifecycle(browserctl::Lifecycle::Discarded);
+    ASSERT_TRUE(loadWith([&] { browser->GoForward(); }, b));
+    EXPECT_EQ(browser->lifecycle(), browserctl::Lifecycle::Active);
+    EXPECT_EQ(browser->LocationName(), "Page B");
 }
 
 TEST_F(BrowserControlTest, Refresh2FetchesThePageAgainAndCompletesAgain)
