@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     std::string list;
     for (int i = 1; i <= words; ++i)
         list += (i > 1 ? "," : "") + std::string("word") + std::to_string(i);
-    std::vector<std::string> args = {VANTREL_BINARY, "run",      "--data-dir", data.path().string(), "--theme",
+    std::vector<std::string> args = {VANTREL_BINARY, "run",     "--data-dir", data.path().string(), "--theme",
                                      "Weather",      "--words", list,         "--try-time",         "6"};
     args.insert(args.end(), extra.begin(), extra.end());
 
@@ -67,8 +67,7 @@ int main(int argc, char** argv)
         peak.sample(child);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("batch run: %d words, try time 6 s%s\n", words, extra.empty() ? "" : " (more options given)");
     std::printf("exit status: %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     std::printf("wall time: %.1f s (%.2f s per word)\n", seconds, seconds / words);

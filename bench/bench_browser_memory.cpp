@@ -73,9 +73,8 @@ constexpr int kLiveTabs = 12;
 
 void setChromiumFlags(bool perSite)
 {
-    std::string flags =
-        "--disable-background-networking --disable-component-update --disable-sync --no-first-run "
-        "--no-default-browser-check --no-pings";
+    std::string flags = "--disable-background-networking --disable-component-update --disable-sync --no-first-run "
+                        "--no-default-browser-check --no-pings";
     if (perSite)
         flags += " --process-per-site";
     if (::geteuid() == 0)
@@ -118,9 +117,8 @@ int runChild(const Options& options)
 
     testsupport::HttpServer server;
     const std::string page = searchPage();
-    server.handle("/site/index.html", [page](const testsupport::HttpRequest&) {
-        return testsupport::HttpResponse::html(page);
-    });
+    server.handle("/site/index.html",
+                  [page](const testsupport::HttpRequest&) { return testsupport::HttpResponse::html(page); });
     server.handle("/site/style.css", [](const testsupport::HttpRequest&) {
         testsupport::HttpResponse response = testsupport::HttpResponse::text(
             "body { font-family: sans-serif; margin: 2em; } form { padding: 1em; border: 1px solid #888; }\n");
@@ -345,7 +343,7 @@ int runDriver(const Options& options)
     return complete ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

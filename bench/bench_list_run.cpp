@@ -43,7 +43,7 @@ namespace {
 
 using benchsupport::Peak;
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

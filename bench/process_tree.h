@@ -143,4 +143,4 @@ struct Peak {
     }
 };
 
-}  // namespace benchsupport
+} // namespace benchsupport

@@ -51,7 +51,7 @@ int number(const std::string& option, const std::string& text, int min, int max)
     return value;
 }
 
-}  // namespace
+} // namespace
 
 const char* batchUsage()
 {
@@ -271,9 +271,8 @@ void BatchRun::start()
     settledId_ = FmCpp->EntrySettled.connect([this](int entry) { settled(entry); });
     endedId_ = FmCpp->RunEnded.connect([this] { ended(); });
     // Nobody is there to solve a block page: the run stops at it.
-    blockedId_ = FmCpp->RunBlocked.connect([](int) {
-        framework::app().deliver(nullptr, [] { FmCpp->PMPEndClick(); });
-    });
+    blockedId_ =
+        FmCpp->RunBlocked.connect([](int) { framework::app().deliver(nullptr, [] { FmCpp->PMPEndClick(); }); });
     FmCpp->startListRun(list);
 }
 
@@ -301,7 +300,7 @@ void BatchRun::ended()
     FmCpp->RunEnded.disconnect(endedId_);
     FmCpp->RunBlocked.disconnect(blockedId_);
     const results::Tally counts = results::tally(FmCpp->CurrentRun);
-    exitCode_ = counts.blocked > 0                      ? BatchBlocked
+    exitCode_ = counts.blocked > 0                                        ? BatchBlocked
                 : counts.givenUp + counts.leftOut > 0 || counts.other > 0 ? BatchSomeNotDone
                                                                           : BatchAllDone;
     if (FmCpp->LastResultsFile.empty()) {
@@ -330,4 +329,4 @@ void BatchRun::ended()
         onFinished();
 }
 
-}  // namespace vantrel
+} // namespace vantrel

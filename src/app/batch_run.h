@@ -26,13 +26,13 @@ struct BatchOptions {
     std::vector<std::string> words; // --words a,b,c
     std::string wordsFile;          // --words-file FILE ("-": standard input)
     std::string category;
-    std::string site = "base";      // "base" or "free:NAME"
-    int tryTime = 0;                // 0: the stored one
+    std::string site = "base"; // "base" or "free:NAME"
+    int tryTime = 0;           // 0: the stored one
     int passes = 3;
-    std::string pacing = "seed";    // "seed" or "quick"
-    int parallel = 4;               // quick: entries in flight
-    int interval = -1;              // quick: ms between two searches on one host (-1: the stored one)
-    std::string out;                // --out FILE.csv|FILE.json
+    std::string pacing = "seed"; // "seed" or "quick"
+    int parallel = 4;            // quick: entries in flight
+    int interval = -1;           // quick: ms between two searches on one host (-1: the stored one)
+    std::string out;             // --out FILE.csv|FILE.json
 };
 
 // The usage text of `vantrel run`.
@@ -82,4 +82,4 @@ private:
     int blockedId_ = 0;
 };
 
-}  // namespace vantrel
+} // namespace vantrel

@@ -19,4 +19,4 @@ void readCaptions(const platform::IniFile& hlp, framework::Form& form, std::init
     }
 }
 
-}  // namespace vantrel
+} // namespace vantrel

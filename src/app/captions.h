@@ -18,4 +18,4 @@ void readCaptions(const platform::IniFile& hlp, framework::Form& form, std::init
 // One row: the value, or the fallback when the row is missing.
 std::string captionOf(const platform::IniFile& hlp, const std::string& name, const std::string& fallback);
 
-}  // namespace vantrel
+} // namespace vantrel

@@ -11,12 +11,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const jpnStarters[] = {"ListBunch星座.INI", "ListBunch都道府県.INI", "TVFThema趣味.tvf", "TVFThema経済.tvf",
-                                   "ListBunch月.INI",   "Chang.txt",            "Cng数字.INI",       "Cng言語.INI"};
-const char* const usaStarters[] = {"ListBunchConstellation.INI", "ListBunchArea.INI", "TVFThemaHobby.tvf",
-                                   "TVFThemaEconomic.tvf",       "ListBunchMonth.INI", "Chang.txt",
-                                   "CngCount.INI",               "CngLinguistics.INI"};
-const char* const commonFiles[] = {"Manip.INI",       "Base.INI",         "TVFCategory.txt",
+const char* const jpnStarters[] = {
+    "ListBunch星座.INI", "ListBunch都道府県.INI", "TVFThema趣味.tvf", "TVFThema経済.tvf", "ListBunch月.INI",
+    "Chang.txt",         "Cng数字.INI",           "Cng言語.INI"};
+const char* const usaStarters[] = {
+    "ListBunchConstellation.INI", "ListBunchArea.INI", "TVFThemaHobby.tvf", "TVFThemaEconomic.tvf",
+    "ListBunchMonth.INI",         "Chang.txt",         "CngCount.INI",      "CngLinguistics.INI"};
+const char* const commonFiles[] = {"Manip.INI",         "Base.INI",         "TVFCategory.txt",
                                    "FreeSerchSite.txt", "SharingTheme.txt", "SeleBunch.txt",
                                    "ListBunch5w4h.INI", "ManipSite.txt",    "TVFThemaX.tvf"};
 const char* const programFiles[] = {"0Language.txt", "0Base.INI", "ReadMe_JPN.txt", "ReadMe_USA.txt"};
@@ -31,7 +32,7 @@ void copyIfNew(const fs::path& from, const fs::path& to)
     fs::copy_file(from, to, fs::copy_options::none, ignored);
 }
 
-}  // namespace
+} // namespace
 
 platform::fs::path TFmMain::distributionRoot() const
 {

@@ -31,7 +31,7 @@ long long frontMatch(const std::string& text, const std::string& key)
             return p;
     return -1;
 }
-}  // namespace
+} // namespace
 
 std::string extractFront(const std::string& text, const std::string& key)
 {
@@ -69,4 +69,4 @@ std::string extractRange(const std::string& text, const std::string& front, cons
     return substringAt(text, start, end - start);
 }
 
-}  // namespace vantrel
+} // namespace vantrel

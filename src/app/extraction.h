@@ -21,4 +21,4 @@ std::string extractRear(const std::string& text, const std::string& key);
 // missing key on either side gives an empty result.
 std::string extractRange(const std::string& text, const std::string& front, const std::string& rear);
 
-}  // namespace vantrel
+} // namespace vantrel

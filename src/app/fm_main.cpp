@@ -5,15 +5,15 @@
 #include "app/globals.h"
 #include "app/links.h"
 #include "app/program.h"
+#include "browser/fm_cpp.h"
+#include "docedit/fm_doc_edi.h"
 #include "framework/application.h"
+#include "memo/fm_memo.h"
 #include "platform/data_folder.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
 #include "platform/text_codec.h"
 #include "platform/text_store.h"
-#include "browser/fm_cpp.h"
-#include "docedit/fm_doc_edi.h"
-#include "memo/fm_memo.h"
 #include "settings/fm_sys.h"
 #include "sitetree/file_names.h"
 #include "sitetree/fm_ctrl.h"
@@ -33,24 +33,19 @@ void openWebAddress(const std::string& what, const std::string& address)
         throw Error("The " + what + " address \"" + address + "\" is not an http or https address; it was not opened");
     app().shell().open(address);
 }
-}  // namespace
+} // namespace
 
 TFmMain::TFmMain()
-    : Form("FmMain"),
-      PageControlMain(make<PageControl>("PageControlMain", &make<Panel>("PanelMMain", nullptr))),
+    : Form("FmMain"), PageControlMain(make<PageControl>("PageControlMain", &make<Panel>("PanelMMain", nullptr))),
       TabSheetMTool(make<TabSheet>("TabSheetMTool", &PageControlMain)),
       TabSheetMBase(make<TabSheet>("TabSheetMBase", &PageControlMain)),
       GroupBoxLanguage(make<GroupBox>("GroupBoxLanguage", &TabSheetMTool)),
       ComboBoxLanguage(make<ComboBox>("ComboBoxLanguage", &GroupBoxLanguage)),
-      PanelMTool(make<Panel>("PanelMTool", &TabSheetMTool)),
-      LabelTitle(make<Label>("LabelTitle", &PanelMTool)),
-      PanelMInfo(make<Panel>("PanelMInfo", &TabSheetMTool)),
-      RichEdit1(make<RichEdit>("RichEdit1", &PanelMInfo)),
-      PanelUbrith(make<Panel>("PanelUbrith", &PanelMInfo)),
-      EditUbriths(make<Edit>("EditUbriths", &PanelUbrith)),
+      PanelMTool(make<Panel>("PanelMTool", &TabSheetMTool)), LabelTitle(make<Label>("LabelTitle", &PanelMTool)),
+      PanelMInfo(make<Panel>("PanelMInfo", &TabSheetMTool)), RichEdit1(make<RichEdit>("RichEdit1", &PanelMInfo)),
+      PanelUbrith(make<Panel>("PanelUbrith", &PanelMInfo)), EditUbriths(make<Edit>("EditUbriths", &PanelUbrith)),
       ComboBoxUbriths(make<ComboBox>("ComboBoxUbriths", &PanelUbrith)),
-      Animate1(make<Animate>("Animate1", &TabSheetMBase)),
-      ComboBoxURL(make<ComboBox>("ComboBoxURL", &TabSheetMBase)),
+      Animate1(make<Animate>("Animate1", &TabSheetMBase)), ComboBoxURL(make<ComboBox>("ComboBoxURL", &TabSheetMBase)),
       TimerBase(makeTimer("TimerBase", 100, false))
 {
     setBounds(0, 0, 865, 103);
@@ -217,11 +212,20 @@ platform::fs::path TFmMain::exePath(const std::string& name) const
     return platform::textPath(ExeDir) / platform::textPath(name);
 }
 
-platform::fs::path TFmMain::langFolder() const { return platform::textPath(ExeDir) / platform::textPath(LangName); }
+platform::fs::path TFmMain::langFolder() const
+{
+    return platform::textPath(ExeDir) / platform::textPath(LangName);
+}
 
-platform::fs::path TFmMain::langPath(const std::string& name) const { return langFolder() / platform::textPath(name); }
+platform::fs::path TFmMain::langPath(const std::string& name) const
+{
+    return langFolder() / platform::textPath(name);
+}
 
-std::string TFmMain::siteBase() const { return platform::siteBaseAddress(platform::textPath(ExeDir)); }
+std::string TFmMain::siteBase() const
+{
+    return platform::siteBaseAddress(platform::textPath(ExeDir));
+}
 
 // --------------------------------------------------------------- start-up
 
@@ -290,7 +294,7 @@ void TFmMain::PMBCFLoad1Click()
 {
     const auto languageList = exePath("0Language.txt");
     ComboBoxLanguage.setItems(platform::fileExists(languageList) ? platform::loadLines(languageList)
-                                                                  : std::vector<std::string>{});
+                                                                 : std::vector<std::string>{});
     {
         platform::IniFile base(exePath("0Base.INI"));
         std::string language = base.readString("Begin", "Language", DefaultLanguage);
@@ -315,10 +319,10 @@ void TFmMain::readCaptions()
 {
     platform::IniFile hlp(langPath("Hlp.INI"));
     vantrel::readCaptions(hlp, *this,
-                      {"MMFile",      "MMFUPDate",   "MMFSave",     "MMDisp",       "MMDBrowser",   "MMDCtrl1",
-                       "MMDSys",      "MMDMemo1",    "MMDDocEdit",  "MMDAlignment", "MMFavorites",  "MMFURLMemo",
-                       "MMHelp",      "MMHHP",       "MMHLectur",   "MMHLecSerch",  "MMHThema",     "MMHTTreeView",
-                       "MMHList",     "MMHLBunch",   "MMTool",      "MMTRestart"});
+                          {"MMFile",  "MMFUPDate", "MMFSave",    "MMDisp",       "MMDBrowser",  "MMDCtrl1",
+                           "MMDSys",  "MMDMemo1",  "MMDDocEdit", "MMDAlignment", "MMFavorites", "MMFURLMemo",
+                           "MMHelp",  "MMHHP",     "MMHLectur",  "MMHLecSerch",  "MMHThema",    "MMHTTreeView",
+                           "MMHList", "MMHLBunch", "MMTool",     "MMTRestart"});
 }
 
 void TFmMain::PDOWriteClick()
@@ -357,7 +361,10 @@ void TFmMain::MMFSaveClick()
     FmSys->FormDestroy();
 }
 
-void TFmMain::MMFUPDateClick() { FmCtrl->PMJoinAOperatorClick(); }
+void TFmMain::MMFUPDateClick()
+{
+    FmCtrl->PMJoinAOperatorClick();
+}
 
 void TFmMain::MMDCtrl1Click()
 {
@@ -390,7 +397,10 @@ void TFmMain::MMDMemoODefaltClick()
     FmMemo->setWindowState(WindowState::Normal);
 }
 
-void TFmMain::MMDMemoOAgoClick() { FmMemo->show(); }
+void TFmMain::MMDMemoOAgoClick()
+{
+    FmMemo->show();
+}
 
 void TFmMain::MMDDocEditClick()
 {
@@ -479,15 +489,25 @@ void TFmMain::ComboBoxLanguageChange()
     MMTRestartClick();
 }
 
+void TFmMain::MMHHelpClick()
+{
+    openWebAddress("help", siteBase() + LangName + "/Help/");
+}
 
+void TFmMain::MMHHPClick()
+{
+    openWebAddress("home page", siteBase());
+}
 
-void TFmMain::MMHHelpClick() { openWebAddress("help", siteBase() + LangName + "/Help/"); }
+void TFmMain::LabelTitleClick()
+{
+    openWebAddress("information", InfoURL);
+}
 
-void TFmMain::MMHHPClick() { openWebAddress("home page", siteBase()); }
-
-void TFmMain::LabelTitleClick() { openWebAddress("information", InfoURL); }
-
-void TFmMain::ComboBoxURLClick() { FmCpp->PMPSiteOpenClick(); }
+void TFmMain::ComboBoxURLClick()
+{
+    FmCpp->PMPSiteOpenClick();
+}
 
 void TFmMain::ComboBoxURLKeyDown(KeyEvent& key)
 {
@@ -519,8 +539,6 @@ void TFmMain::ComboBoxUbrithsChange()
 }
 
 // ------------------------------------------------- commands of later work
-
-
 
 // ------------------------------------------ text registers and info editor
 
@@ -560,9 +578,12 @@ RichEdit& editOf(TFmMain& form)
 {
     return form.ActiveEdit ? *form.ActiveEdit : form.RichEdit1;
 }
-}  // namespace
+} // namespace
 
-void TFmMain::PRDCopyClick() { app().clipboard().setText(editOf(*this).selText()); }
+void TFmMain::PRDCopyClick()
+{
+    app().clipboard().setText(editOf(*this).selText());
+}
 
 void TFmMain::PRDCutClick()
 {
@@ -586,7 +607,10 @@ void TFmMain::PRDClearClick()
     edit.clear();
 }
 
-void TFmMain::PRDUndoClick() { editOf(*this).undo(); }
+void TFmMain::PRDUndoClick()
+{
+    editOf(*this).undo();
+}
 
 void TFmMain::PRDCopyToClipboardClick()
 {
@@ -595,7 +619,10 @@ void TFmMain::PRDCopyToClipboardClick()
     app().clipboard().setText(edit.selText());
 }
 
-void TFmMain::PRDFEncodeClick() { editOf(*this).setPlainText(true); }
+void TFmMain::PRDFEncodeClick()
+{
+    editOf(*this).setPlainText(true);
+}
 
 void TFmMain::PRDFNonEncodeClick()
 {

@@ -14,10 +14,10 @@ public:
     TFmMain();
 
     // ---- shared members
-    std::string ExeDir;    // the data folder
-    std::string LangName;  // the language, also the language folder's name
-    std::string InfoURL;   // opened by the title label
-    std::string PathText;  // scratch: the data file last built
+    std::string ExeDir;   // the data folder
+    std::string LangName; // the language, also the language folder's name
+    std::string InfoURL;  // opened by the title label
+    std::string PathText; // scratch: the data file last built
 
     // Text registers and the extraction tools' keys.
     std::string WorkText;

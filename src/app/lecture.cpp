@@ -22,29 +22,56 @@ struct Blink {
     int32_t off;
 };
 
-Control* categoryBox() { return &FmCtrl->ComboBoxTVFCategory; }
-Control* categoryBar() { return &FmCtrl->ToolBarTVFCategory; }
-Control* tree() { return &FmCtrl->TreeViewEdd1; }
-Control* treeBar() { return &FmCtrl->ToolBarTreeVeiw; }
-Control* sharing() { return &FmCtrl->CheckListBoxSharing; }
-Control* bunchBox() { return &FmCtrl->ComboBoxBunch; }
-Control* bunchBar() { return &FmCtrl->ToolBarBunch; }
-Control* bunchGrid() { return &FmCtrl->StringGridBunch; }
-Control* runBar() { return &FmCpp->ToolBarCpp; }
+Control* categoryBox()
+{
+    return &FmCtrl->ComboBoxTVFCategory;
+}
+Control* categoryBar()
+{
+    return &FmCtrl->ToolBarTVFCategory;
+}
+Control* tree()
+{
+    return &FmCtrl->TreeViewEdd1;
+}
+Control* treeBar()
+{
+    return &FmCtrl->ToolBarTreeVeiw;
+}
+Control* sharing()
+{
+    return &FmCtrl->CheckListBoxSharing;
+}
+Control* bunchBox()
+{
+    return &FmCtrl->ComboBoxBunch;
+}
+Control* bunchBar()
+{
+    return &FmCtrl->ToolBarBunch;
+}
+Control* bunchGrid()
+{
+    return &FmCtrl->StringGridBunch;
+}
+Control* runBar()
+{
+    return &FmCpp->ToolBarCpp;
+}
 
 // The control each step makes blink, with its "on" and "off" colours.
 const Blink blinks[] = {
-    {"Serch", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},  {"Serch", 2, tree, 0xA6FFA6, 0x808080},
-    {"Serch", 3, sharing, 0xA6FFA6, 0x808080},       {"Serch", 4, bunchBox, 0xA6FFA6, 0x808080},
-    {"Serch", 5, runBar, 0xFFFFFF, 0x808080},        {"TTreeView", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},
+    {"Serch", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},     {"Serch", 2, tree, 0xA6FFA6, 0x808080},
+    {"Serch", 3, sharing, 0xA6FFA6, 0x808080},         {"Serch", 4, bunchBox, 0xA6FFA6, 0x808080},
+    {"Serch", 5, runBar, 0xFFFFFF, 0x808080},          {"TTreeView", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},
     {"TTreeView", 2, categoryBar, 0xA6FFA6, 0x808080}, {"TTreeView", 3, tree, 0xA6FFA6, 0x808080},
-    {"TTreeView", 4, treeBar, 0xEEFFEE, 0x808080},   {"LBunch", 1, bunchBox, 0xFFFFFF, 0xC0C0C0},
-    {"LBunch", 2, bunchBar, 0xD5D5AA, 0x808080},     {"LBunch", 3, bunchBar, 0xD5D5AA, 0x808080},
-    {"LBunch", 4, bunchGrid, 0xFFFFD2, 0x808080},    {"LBunch", 5, bunchBar, 0xD5D5AA, 0x808080},
-    {"LBunch", 6, bunchGrid, 0xFFFFD2, 0x808080},    {"LBunch", 7, bunchBar, 0xD5D5AA, 0x808080},
+    {"TTreeView", 4, treeBar, 0xEEFFEE, 0x808080},     {"LBunch", 1, bunchBox, 0xFFFFFF, 0xC0C0C0},
+    {"LBunch", 2, bunchBar, 0xD5D5AA, 0x808080},       {"LBunch", 3, bunchBar, 0xD5D5AA, 0x808080},
+    {"LBunch", 4, bunchGrid, 0xFFFFD2, 0x808080},      {"LBunch", 5, bunchBar, 0xD5D5AA, 0x808080},
+    {"LBunch", 6, bunchGrid, 0xFFFFD2, 0x808080},      {"LBunch", 7, bunchBar, 0xD5D5AA, 0x808080},
 };
 
-}  // namespace
+} // namespace
 
 void TFmMain::MMHLecSerchClick()
 {
@@ -71,9 +98,9 @@ void TFmMain::MMHSStartClick()
     BlinkTick = 0;
     TimerBase.setEnabled(true);
     PageControlMain.setActivePage(&TabSheetMBase);
-    for (Control* control : std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing,
-                                                            &FmCtrl->ToolBarBunch, &FmCtrl->StringGridBunch,
-                                                            &FmCpp->ToolButtonAccessSele})
+    for (Control* control :
+         std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing, &FmCtrl->ToolBarBunch,
+                                         &FmCtrl->StringGridBunch, &FmCpp->ToolButtonAccessSele})
         control->setVisible(false);
     FmCpp->hide();
     FmSys->hide();
@@ -92,9 +119,9 @@ void TFmMain::MMHSStartClick()
 void TFmMain::MMHSEndClick()
 {
     LectureName.clear();
-    for (Control* control : std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing,
-                                                            &FmCtrl->ToolBarBunch, &FmCtrl->StringGridBunch,
-                                                            &FmCpp->ToolButtonAccessSele})
+    for (Control* control :
+         std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing, &FmCtrl->ToolBarBunch,
+                                         &FmCtrl->StringGridBunch, &FmCpp->ToolButtonAccessSele})
         control->setVisible(true);
     FmCpp->show();
     FmSys->show();

@@ -27,11 +27,17 @@ platform::fs::path& folder()
     static platform::fs::path path;
     return path;
 }
-}  // namespace
+} // namespace
 
-void setDataFolder(const platform::fs::path& path) { folder() = path; }
+void setDataFolder(const platform::fs::path& path)
+{
+    folder() = path;
+}
 
-const platform::fs::path& dataFolder() { return folder(); }
+const platform::fs::path& dataFolder()
+{
+    return folder();
+}
 
 void createForms(framework::Application& application)
 {
@@ -75,7 +81,7 @@ void createFormsInOrder(framework::Application& application)
                                   static_cast<framework::Form*>(FmCpp)})
         application.dispatch([form] { form->show(); });
 }
-}  // namespace
+} // namespace
 
 void forgetForms()
 {
@@ -88,4 +94,4 @@ void forgetForms()
     FmDocEdi = nullptr;
 }
 
-}  // namespace vantrel
+} // namespace vantrel

@@ -24,4 +24,4 @@ void createForms(framework::Application& application);
 // Clears the global window pointers after the forms were destroyed.
 void forgetForms();
 
-}  // namespace vantrel
+} // namespace vantrel

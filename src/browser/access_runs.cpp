@@ -17,7 +17,10 @@
 
 using namespace framework;
 
-int TFmCpp::tabsLeft() const { return std::max(0, TabCount - StartTab); }
+int TFmCpp::tabsLeft() const
+{
+    return std::max(0, TabCount - StartTab);
+}
 
 void TFmCpp::ToolButtonAccessSeleClick()
 {
@@ -46,7 +49,10 @@ void TFmCpp::PMASListClick()
     PMASSerchClick();
 }
 
-void TFmCpp::PMACStopClick() { PMPEndClick(); }
+void TFmCpp::PMACStopClick()
+{
+    PMPEndClick();
+}
 
 void TFmCpp::PMASSerchClick()
 {

@@ -21,7 +21,10 @@ std::string tabCaption(int tab)
     return tab < 10 ? " " + std::to_string(tab) : std::to_string(tab);
 }
 
-std::string pageName(int page) { return "PageControlM" + std::to_string(page) + "CPP0"; }
+std::string pageName(int page)
+{
+    return "PageControlM" + std::to_string(page) + "CPP0";
+}
 
 std::string sheetName(int page, int tab)
 {
@@ -33,11 +36,10 @@ std::string browserName(int page, int tab)
     return "CppWebBrowser" + std::to_string(page) + "_" + std::to_string(tab);
 }
 
-}  // namespace
+} // namespace
 
 TFmCpp::TFmCpp()
-    : Form("FmCpp"),
-      GroupBoxThema(make<GroupBox>("GroupBoxThema", nullptr)),
+    : Form("FmCpp"), GroupBoxThema(make<GroupBox>("GroupBoxThema", nullptr)),
       ToolBarCpp(make<ToolBar>("ToolBarCpp", &GroupBoxThema)),
       ToolButtonAccessSele(make<ToolButton>("ToolButtonAccessSele", &ToolBarCpp)),
       ComboBoxLike(make<ComboBox>("ComboBoxLike", &GroupBoxThema)),
@@ -58,26 +60,19 @@ TFmCpp::TFmCpp()
       PanelInputTool(make<Panel>("PanelInputTool", &GroupBoxManipulates)),
       ToolButtonSelect(make<ToolButton>("ToolButtonSelect", &PanelInputTool)),
       ToolButtonToolReturn(make<ToolButton>("ToolButtonToolReturn", &PanelInputTool)),
-      PanelITPosXY(make<Panel>("PanelITPosXY", &PanelInputTool)),
-      EditPosX(make<Edit>("EditPosX", &PanelITPosXY)),
-      UpDownPosX(make<UpDown>("UpDownPosX", &PanelITPosXY)),
-      EditPosY(make<Edit>("EditPosY", &PanelITPosXY)),
-      UpDownPosY(make<UpDown>("UpDownPosY", &PanelITPosXY)),
-      EditManipStr(make<Edit>("EditManipStr", &PanelInputTool)),
+      PanelITPosXY(make<Panel>("PanelITPosXY", &PanelInputTool)), EditPosX(make<Edit>("EditPosX", &PanelITPosXY)),
+      UpDownPosX(make<UpDown>("UpDownPosX", &PanelITPosXY)), EditPosY(make<Edit>("EditPosY", &PanelITPosXY)),
+      UpDownPosY(make<UpDown>("UpDownPosY", &PanelITPosXY)), EditManipStr(make<Edit>("EditManipStr", &PanelInputTool)),
       SplitterManip(make<Splitter>("SplitterManip", &TabSheetMManipulates)),
       GroupBoxFree(make<GroupBox>("GroupBoxFree", &TabSheetMFree)),
       LabelFreeSite(make<Label>("LabelFreeSite", &GroupBoxFree)),
-      ComboBoxFreeSite(make<ComboBox>("ComboBoxFreeSite", &GroupBoxFree)),
-      Label3(make<Label>("Label3", &GroupBoxFree)),
-      EditFreeURL(make<Edit>("EditFreeURL", &GroupBoxFree)),
-      LabelFForm(make<Label>("LabelFForm", &GroupBoxFree)),
-      EditFreeFormName(make<Edit>("EditFreeFormName", &GroupBoxFree)),
-      Label5(make<Label>("Label5", &GroupBoxFree)),
+      ComboBoxFreeSite(make<ComboBox>("ComboBoxFreeSite", &GroupBoxFree)), Label3(make<Label>("Label3", &GroupBoxFree)),
+      EditFreeURL(make<Edit>("EditFreeURL", &GroupBoxFree)), LabelFForm(make<Label>("LabelFForm", &GroupBoxFree)),
+      EditFreeFormName(make<Edit>("EditFreeFormName", &GroupBoxFree)), Label5(make<Label>("Label5", &GroupBoxFree)),
       EditFreeInputName(make<Edit>("EditFreeInputName", &GroupBoxFree)),
       ToolBarFree(make<ToolBar>("ToolBarFree", &GroupBoxFree)),
       ToolButtonFreeSave(make<ToolButton>("ToolButtonFreeSave", &ToolBarFree)),
-      Timer1(makeTimer("Timer1", 1000, false)),
-      TimerXY(makeTimer("TimerXY", 100, false)),
+      Timer1(makeTimer("Timer1", 1000, false)), TimerXY(makeTimer("TimerXY", 100, false)),
       TimerQuick(makeTimer("TimerQuick", 100, false))
 {
     setBounds(250, 120, 720, 560);
@@ -342,15 +337,30 @@ void TFmCpp::readCaptions()
 
 // ------------------------------------------------------------- lookups
 
-PageControl& TFmCpp::pagesOf(int page) { return find<PageControl>(pageName(page)); }
+PageControl& TFmCpp::pagesOf(int page)
+{
+    return find<PageControl>(pageName(page));
+}
 
-TabSheet& TFmCpp::tabSheet(int page, int tab) { return find<TabSheet>(sheetName(page, tab)); }
+TabSheet& TFmCpp::tabSheet(int page, int tab)
+{
+    return find<TabSheet>(sheetName(page, tab));
+}
 
-WebBrowserHost& TFmCpp::browserHost(int page, int tab) { return find<WebBrowserHost>(browserName(page, tab)); }
+WebBrowserHost& TFmCpp::browserHost(int page, int tab)
+{
+    return find<WebBrowserHost>(browserName(page, tab));
+}
 
-TabSheet* TFmCpp::currentTab() { return tryFind<TabSheet>(sheetName(MainPage, CurrentTab)); }
+TabSheet* TFmCpp::currentTab()
+{
+    return tryFind<TabSheet>(sheetName(MainPage, CurrentTab));
+}
 
-void TFmCpp::useCurrentBrowser() { ActiveBrowser = &browserHost(MainPage, CurrentTab); }
+void TFmCpp::useCurrentBrowser()
+{
+    ActiveBrowser = &browserHost(MainPage, CurrentTab);
+}
 
 void TFmCpp::navigateActiveBrowser(const std::string& url)
 {
@@ -358,9 +368,15 @@ void TFmCpp::navigateActiveBrowser(const std::string& url)
         ActiveBrowser->browser().Navigate(url);
 }
 
-void TFmCpp::activateBasePage() { PageControlMain.setActivePage(&TabSheetMBase); }
+void TFmCpp::activateBasePage()
+{
+    PageControlMain.setActivePage(&TabSheetMBase);
+}
 
-int TFmCpp::tryTime() const { return FmSys->tryTime(); }
+int TFmCpp::tryTime() const
+{
+    return FmSys->tryTime();
+}
 
 // ---------------------------------------------------------------- window
 
@@ -559,7 +575,9 @@ void TFmCpp::PMPSiteOpenClick()
     ActiveBrowser->browser().Navigate(FmMain->ComboBoxURL.text());
 }
 
-void TFmCpp::PMPTAddClick() {}
+void TFmCpp::PMPTAddClick()
+{
+}
 
 void TFmCpp::PMPTSetClick()
 {
@@ -594,4 +612,6 @@ void TFmCpp::PMAcssTLocationURLClick()
     GroupBoxThema.setCaption(ActiveBrowser->browser().LocationName());
 }
 
-void TFmCpp::PMAcssTSourceClick() {}
+void TFmCpp::PMAcssTSourceClick()
+{
+}

@@ -64,9 +64,15 @@ void TFmCpp::PMFreeEFWriteClick()
     base.flush();
 }
 
-void TFmCpp::ComboBoxFreeSiteClick() { PMFreeEFReadClick(); }
+void TFmCpp::ComboBoxFreeSiteClick()
+{
+    PMFreeEFReadClick();
+}
 
-void TFmCpp::ToolButtonFreeSaveClick() { PMFreeCFSaveClick(); }
+void TFmCpp::ToolButtonFreeSaveClick()
+{
+    PMFreeCFSaveClick();
+}
 
 void TFmCpp::GroupBoxFreeClick()
 {

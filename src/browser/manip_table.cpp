@@ -15,8 +15,11 @@
 using namespace framework;
 
 namespace {
-std::string cellKey(int col, int row) { return std::to_string(col) + "," + std::to_string(row); }
-}  // namespace
+std::string cellKey(int col, int row)
+{
+    return std::to_string(col) + "," + std::to_string(row);
+}
+} // namespace
 
 void TFmCpp::TabSheetMManipulatesShow()
 {
@@ -88,7 +91,10 @@ void TFmCpp::PMManipT1AccessClick()
     PMPSiteOpenClick();
 }
 
-void TFmCpp::PMManipT1RunClick() { FmCtrl->PMMSrcRunClick(); }
+void TFmCpp::PMManipT1RunClick()
+{
+    FmCtrl->PMMSrcRunClick();
+}
 
 // ---------------------------------------------------------------- table
 
@@ -118,7 +124,10 @@ void TFmCpp::PMManipSGEVBiganClick()
         StringGridManip.setCell(0, r, std::to_string(r));
 }
 
-void TFmCpp::ComboBoxManipSiteClick() { PMManipSFReadClick(); }
+void TFmCpp::ComboBoxManipSiteClick()
+{
+    PMManipSFReadClick();
+}
 
 void TFmCpp::PMManipSFReadClick()
 {
@@ -188,11 +197,20 @@ void TFmCpp::StringGridManipMouseDown(const MouseEvent& event)
     FmCtrl->PMMProcessingSeleClick();
 }
 
-void TFmCpp::EditPosXChange() { StringGridManip.setCell(2, ManipRow, EditPosX.text()); }
+void TFmCpp::EditPosXChange()
+{
+    StringGridManip.setCell(2, ManipRow, EditPosX.text());
+}
 
-void TFmCpp::EditPosYChange() { StringGridManip.setCell(3, ManipRow, EditPosY.text()); }
+void TFmCpp::EditPosYChange()
+{
+    StringGridManip.setCell(3, ManipRow, EditPosY.text());
+}
 
-void TFmCpp::EditManipStrChange() { StringGridManip.setCell(4, ManipRow, EditManipStr.text()); }
+void TFmCpp::EditManipStrChange()
+{
+    StringGridManip.setCell(4, ManipRow, EditManipStr.text());
+}
 
 void TFmCpp::ManipT2CloseClick()
 {
@@ -216,7 +234,7 @@ void manipRowCommand(TFmCpp& cpp, bool insert)
         FmMemo->MMSSDRowDeleteClick();
     FmMemo->MMSSDReturnClick();
 }
-}  // namespace
+} // namespace
 
 void TFmCpp::PMManipTRowInsertClick()
 {

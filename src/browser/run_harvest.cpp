@@ -12,8 +12,8 @@
 #include "framework/application.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
-#include "settings/fm_sys.h"
 #include "platform/ini_file.h"
+#include "settings/fm_sys.h"
 #include "sitetree/fm_ctrl.h"
 
 using namespace framework;
@@ -29,7 +29,7 @@ int pageIndexOf(const std::string& pageName)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 results::EntryRecord* TFmCpp::runEntry(int index)
 {
@@ -58,8 +58,15 @@ void TFmCpp::readResultLinkSettings(const platform::IniFile& ini, const std::str
             start = comma + 1;
         }
     } else {
-        BlockWords = {"captcha", "unusual traffic", "are you a robot", "not a robot", "verify you are human",
-                      "too many requests", "ロボットではありません", "不正なトラフィック", "通常と異なるトラフィック",
+        BlockWords = {"captcha",
+                      "unusual traffic",
+                      "are you a robot",
+                      "not a robot",
+                      "verify you are human",
+                      "too many requests",
+                      "ロボットではありません",
+                      "不正なトラフィック",
+                      "通常と異なるトラフィック",
                       "画像認証"};
     }
 }
@@ -135,7 +142,6 @@ void TFmCpp::recordResultPage(int index, WebBrowserHost& host, const std::string
     EntrySettled.emit(index);
 }
 
-
 std::string TFmCpp::blockReason(browserctl::WebBrowser& browser)
 {
     const int status = browser.LocationStatus();
@@ -183,7 +189,8 @@ void TFmCpp::PMACResumeClick()
     BlockedEntry = -1;
     FmSys->showRunState("");
     FmMemo->MemoLog.addLine(std::to_string(index) + "=Resume");
-    WebBrowserHost* host = index >= 0 && StartTab + index < TabCount ? &browserHost(MainPage, StartTab + index) : nullptr;
+    WebBrowserHost* host =
+        index >= 0 && StartTab + index < TabCount ? &browserHost(MainPage, StartTab + index) : nullptr;
     // Solved in its tab: the page it shows now is the entry's result.
     bool solved = false;
     if (host && host->created()) {
@@ -275,9 +282,9 @@ void TFmCpp::endRunRecord()
         results::EntryRecord& entry = CurrentRun.entries[i];
         if (entry.state == results::EntryState::LeftOut || entry.state == results::EntryState::Blocked)
             continue;
-        WebBrowserHost* host = i < static_cast<size_t>(tabsLeft()) ? &browserHost(MainPage, StartTab + static_cast<int>(i))
-                                                                    : nullptr;
-        const bool done = !host ? false
+        WebBrowserHost* host =
+            i < static_cast<size_t>(tabsLeft()) ? &browserHost(MainPage, StartTab + static_cast<int>(i)) : nullptr;
+        const bool done = !host    ? false
                           : single ? host->created() && !host->browser().LocationURL().empty() &&
                                          host->browser().LocationURL() != SiteURL
                                    : DoneFlags[i];
@@ -287,9 +294,9 @@ void TFmCpp::endRunRecord()
             entry.finalAddress = host->browser().LocationURL();
             entry.title = host->browser().LocationName();
             try {
-                entry.links = results::selectResultLinks(host->browser().Document()->links(ResultLinksSelector), SiteURL,
-                                                         entry.finalAddress, !ResultLinksSelector.empty(),
-                                                         ResultLinkCount);
+                entry.links =
+                    results::selectResultLinks(host->browser().Document()->links(ResultLinksSelector), SiteURL,
+                                               entry.finalAddress, !ResultLinksSelector.empty(), ResultLinkCount);
             } catch (const std::exception& e) {
                 FmMemo->MemoLog.addLine(std::string("Links: ") + e.what());
             }

@@ -283,7 +283,10 @@ std::string themeForFileName(std::string_view theme)
 
 } // namespace
 
-std::string secondsText(double seconds) { return oneDecimal(seconds); }
+std::string secondsText(double seconds)
+{
+    return oneDecimal(seconds);
+}
 
 const char* stateName(EntryState state)
 {

@@ -13,12 +13,12 @@ namespace results {
 
 // The state of one entry of a run.
 enum class EntryState {
-    Waiting,  // not reached yet in this pass
-    Running,  // its tab is being worked on
-    Done,     // its result page completed
-    GivenUp,  // the run ended (its passes, or the user stopped it) before it was done
-    LeftOut,  // past the last tab: a page has 51 tabs
-    Blocked,  // the site answered with a block page (captcha, 429, ...)
+    Waiting, // not reached yet in this pass
+    Running, // its tab is being worked on
+    Done,    // its result page completed
+    GivenUp, // the run ended (its passes, or the user stopped it) before it was done
+    LeftOut, // past the last tab: a page has 51 tabs
+    Blocked, // the site answered with a block page (captcha, 429, ...)
 };
 
 // "waiting", "running", "done", "given up", "left out", "blocked".
@@ -27,9 +27,9 @@ const char* stateName(EntryState state);
 using Link = browserctl::PageLink;
 
 struct EntryRecord {
-    int number = 0;          // 1-based, in list order
-    std::string entry;       // the list line
-    std::string query;       // the text typed into the form (theme text + entry)
+    int number = 0;    // 1-based, in list order
+    std::string entry; // the list line
+    std::string query; // the text typed into the form (theme text + entry)
     std::string finalAddress;
     std::string title;
     EntryState state = EntryState::Waiting;
@@ -50,14 +50,14 @@ struct DateTime {
 
 struct RunRecord {
     DateTime started;
-    std::string theme;      // the theme box text at the start
-    std::string mode;       // "List", "Single", ...
-    std::string page;       // "Base", "Free", "Manip"
-    std::string siteName;   // the site's title ("Base", a free site's name)
-    std::string site;       // the search site's address
+    std::string theme;    // the theme box text at the start
+    std::string mode;     // "List", "Single", ...
+    std::string page;     // "Base", "Free", "Manip"
+    std::string siteName; // the site's title ("Base", a free site's name)
+    std::string site;     // the search site's address
     std::string formName;
     std::string inputName;
-    std::string category;   // the tree category, when known
+    std::string category; // the tree category, when known
     std::string pacing = "seed";
     int tryTime = 0;
     int startTab = 0;
@@ -76,7 +76,7 @@ struct Tally {
     int givenUp = 0;
     int leftOut = 0;
     int blocked = 0;
-    int other = 0;  // waiting or running: the run has not ended
+    int other = 0; // waiting or running: the run has not ended
 };
 Tally tally(const RunRecord& run);
 
@@ -128,4 +128,4 @@ std::string toTabSeparated(const RunRecord& run);
 std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& siteAddress,
                                     const std::string& pageAddress, bool customSelector, int max);
 
-}  // namespace results
+} // namespace results

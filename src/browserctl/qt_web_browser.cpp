@@ -114,8 +114,7 @@ QWebEngineScript frameReportScript()
     // top document is reported by loadingChanged instead, which also covers
     // error pages. The listener is added before the page's own scripts run,
     // so the load event cannot be missed.
-    const QByteArray options =
-        QJsonDocument(QJsonObject{{"tag", frameReportTag()}}).toJson(QJsonDocument::Compact);
+    const QByteArray options = QJsonDocument(QJsonObject{{"tag", frameReportTag()}}).toJson(QJsonDocument::Compact);
     QWebEngineScript script;
     script.setName(QStringLiteral("vantrel-frame-complete"));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
@@ -281,10 +280,7 @@ std::string quoted(const std::string& name)
 
 class DocumentCaller {
 public:
-    DocumentCaller(QtWebBrowser& browser, std::shared_ptr<bool> alive)
-        : browser_(browser), alive_(std::move(alive))
-    {
-    }
+    DocumentCaller(QtWebBrowser& browser, std::shared_ptr<bool> alive) : browser_(browser), alive_(std::move(alive)) {}
 
     // Runs one document call. `call` names it in errors, formCall and
     // fieldCall name the lookups that can fail on the way.
@@ -386,8 +382,8 @@ public:
 
     std::string text(std::size_t maxBytes) override
     {
-        const QJsonObject answer = caller_.run(
-            "Text", QJsonObject{{"op", "text"}, {"document", document_}, {"maxChars", qint64(maxBytes)}});
+        const QJsonObject answer =
+            caller_.run("Text", QJsonObject{{"op", "text"}, {"document", document_}, {"maxChars", qint64(maxBytes)}});
         std::string text = answer.value(QStringLiteral("text")).toString().toStdString();
         // Characters were counted; bytes are the bound. Cut at a character.
         if (text.size() > maxBytes) {
@@ -427,7 +423,7 @@ private:
     double document_;
 };
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------
 
@@ -467,7 +463,7 @@ private:
     QtWebBrowser* owner_;
 };
 
-}  // namespace detail
+} // namespace detail
 
 // ---------------------------------------------------------------------------
 
@@ -484,43 +480,42 @@ QtWebBrowser::QtWebBrowser() : context_(std::make_unique<QObject>()), alive_(std
     page_->scripts().insert(frameReportScript());
     view_->setPage(page_);
 
-    QObject::connect(page_, &QWebEnginePage::loadingChanged, context_.get(),
-                     [this](const QWebEngineLoadingInfo& info) {
-                         // Discarding ends a running load: no page came, and
-                         // the page keeps what it showed.
-                         if (discarding_) {
-                             loading_ = false;
-                             return;
-                         }
-                         if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-                             loading_ = true;
-                             return;
-                         }
-                         loading_ = false;
-                         if (reloading_) {
-                             reloading_ = false;
-                             kept_ = false;
-                         }
-                         if (wanted_ != Lifecycle::Active)
-                             QMetaObject::invokeMethod(
-                                 context_.get(), [this] { applyWantedState(); }, Qt::QueuedConnection);
-                         // A failed load still shows a document (the server's
-                         // error page or the browser's); a stopped one shows
-                         // whatever comes next.
-                         if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
-                             info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
-                             hasDocument_ = true;
-                             // An HTTP error reply fails the load with its
-                             // status; a page that came is a 200.
-                             if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
-                                 status_ = 200;
-                             else if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
-                                 status_ = info.errorCode();
-                             else
-                                 status_ = 0;
-                             queueEvent(EventKind::DocumentComplete, addressText(info.url()));
-                         }
-                     });
+    QObject::connect(page_, &QWebEnginePage::loadingChanged, context_.get(), [this](const QWebEngineLoadingInfo& info) {
+        // Discarding ends a running load: no page came, and
+        // the page keeps what it showed.
+        if (discarding_) {
+            loading_ = false;
+            return;
+        }
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+            loading_ = true;
+            return;
+        }
+        loading_ = false;
+        if (reloading_) {
+            reloading_ = false;
+            kept_ = false;
+        }
+        if (wanted_ != Lifecycle::Active)
+            QMetaObject::invokeMethod(
+                context_.get(), [this] { applyWantedState(); }, Qt::QueuedConnection);
+        // A failed load still shows a document (the server's
+        // error page or the browser's); a stopped one shows
+        // whatever comes next.
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
+            info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+            hasDocument_ = true;
+            // An HTTP error reply fails the load with its
+            // status; a page that came is a 200.
+            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+                status_ = 200;
+            else if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+                status_ = info.errorCode();
+            else
+                status_ = 0;
+            queueEvent(EventKind::DocumentComplete, addressText(info.url()));
+        }
+    });
     QObject::connect(page_, &QWebEnginePage::lifecycleStateChanged, context_.get(),
                      [this](QWebEnginePage::LifecycleState state) { lifecycleChanged(fromEngine(state)); });
     QObject::connect(page_, &QWebEnginePage::visibleChanged, context_.get(), [this](bool visible) {
@@ -614,7 +609,10 @@ std::string QtWebBrowser::LocationName()
     return page_->title().toStdString();
 }
 
-int QtWebBrowser::LocationStatus() { return hasDocument_ ? status_ : 0; }
+int QtWebBrowser::LocationStatus()
+{
+    return hasDocument_ ? status_ : 0;
+}
 
 Lifecycle QtWebBrowser::lifecycle() const
 {
@@ -837,4 +835,4 @@ QWidget* qtWebBrowserWidget(WebBrowser& browser)
     return qtBrowser ? qtBrowser->widget() : nullptr;
 }
 
-}  // namespace browserctl
+} // namespace browserctl

@@ -123,7 +123,7 @@ private:
     // discarded one has reloaded when this returns.
     void wake(const std::string& call);
 
-    std::unique_ptr<QObject> context_;  // receiver of queued deliveries
+    std::unique_ptr<QObject> context_; // receiver of queued deliveries
     QPointer<QWebEngineView> view_;
     QPointer<detail::BrowserPage> page_;
     std::shared_ptr<bool> alive_;
@@ -152,4 +152,4 @@ std::shared_ptr<WebBrowser> makeQtWebBrowser();
 // kind of browser.
 QWidget* qtWebBrowserWidget(WebBrowser& browser);
 
-}  // namespace browserctl
+} // namespace browserctl

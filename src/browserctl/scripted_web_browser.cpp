@@ -73,7 +73,7 @@ private:
     ScriptedWebBrowser& browser_;
 };
 
-}  // namespace
+} // namespace
 
 void ScriptedWebBrowser::Navigate(const std::string& address)
 {
@@ -86,9 +86,18 @@ void ScriptedWebBrowser::Navigate(const std::string& address)
         load(address, "Title of " + address);
 }
 
-void ScriptedWebBrowser::GoBack() { calls.push_back("GoBack"); }
-void ScriptedWebBrowser::GoForward() { calls.push_back("GoForward"); }
-void ScriptedWebBrowser::Refresh2() { calls.push_back("Refresh2"); }
+void ScriptedWebBrowser::GoBack()
+{
+    calls.push_back("GoBack");
+}
+void ScriptedWebBrowser::GoForward()
+{
+    calls.push_back("GoForward");
+}
+void ScriptedWebBrowser::Refresh2()
+{
+    calls.push_back("Refresh2");
+}
 
 std::unique_ptr<HtmlDocument> ScriptedWebBrowser::Document()
 {
@@ -113,4 +122,4 @@ void ScriptedWebBrowser::load(const std::string& address, const std::string& pag
     raiseDocumentComplete(address);
 }
 
-}  // namespace browserctl
+} // namespace browserctl

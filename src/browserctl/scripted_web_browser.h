@@ -54,7 +54,7 @@ public:
     // set, what linksFor gives for the address and the selector.
     std::vector<PageLink> pageLinks;
     std::function<std::vector<PageLink>(const std::string& url, const std::string& selector)> linksFor;
-    std::vector<std::string> linkSelectors;  // the selectors asked for
+    std::vector<std::string> linkSelectors; // the selectors asked for
 
     std::string url;
     std::string title;
@@ -63,7 +63,7 @@ public:
     std::string pageText;
     Lifecycle lifecycleState = Lifecycle::Active;
     std::vector<std::string> navigations;
-    std::vector<std::string> calls;  // "GoBack", "GoForward", "Refresh2"
+    std::vector<std::string> calls; // "GoBack", "GoForward", "Refresh2"
 };
 
-}  // namespace browserctl
+} // namespace browserctl

@@ -4,11 +4,20 @@
 
 namespace browserctl {
 
-WebBrowser::~WebBrowser() { *alive_ = false; }
+WebBrowser::~WebBrowser()
+{
+    *alive_ = false;
+}
 
-void WebBrowser::raiseBeforeNavigate2(const std::string& url) { raise(false, url); }
+void WebBrowser::raiseBeforeNavigate2(const std::string& url)
+{
+    raise(false, url);
+}
 
-void WebBrowser::raiseDocumentComplete(const std::string& url) { raise(true, url); }
+void WebBrowser::raiseDocumentComplete(const std::string& url)
+{
+    raise(true, url);
+}
 
 void WebBrowser::raise(bool complete, const std::string& url)
 {
@@ -22,4 +31,4 @@ void WebBrowser::raise(bool complete, const std::string& url)
         tell();
 }
 
-}  // namespace browserctl
+} // namespace browserctl

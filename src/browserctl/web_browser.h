@@ -108,4 +108,4 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
-}  // namespace browserctl
+} // namespace browserctl

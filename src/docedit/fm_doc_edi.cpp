@@ -12,12 +12,9 @@
 using namespace framework;
 
 TFmDocEdi::TFmDocEdi()
-    : Form("FmDocEdi"),
-      GroupBoxChang(make<GroupBox>("GroupBoxChang", nullptr)),
-      MemoBlue(make<Memo>("MemoBlue", &GroupBoxChang)),
-      SplitterChang(make<Splitter>("SplitterChang", &GroupBoxChang)),
-      MemoRed(make<Memo>("MemoRed", &GroupBoxChang)),
-      PageControlMain(make<PageControl>("PageControlMain", nullptr)),
+    : Form("FmDocEdi"), GroupBoxChang(make<GroupBox>("GroupBoxChang", nullptr)),
+      MemoBlue(make<Memo>("MemoBlue", &GroupBoxChang)), SplitterChang(make<Splitter>("SplitterChang", &GroupBoxChang)),
+      MemoRed(make<Memo>("MemoRed", &GroupBoxChang)), PageControlMain(make<PageControl>("PageControlMain", nullptr)),
       TabSheetMEdit(make<TabSheet>("TabSheetMEdit", &PageControlMain)),
       ToolBarEdit(make<ToolBar>("ToolBarEdit", &TabSheetMEdit)),
       ToolButtonEdit(make<ToolButton>("ToolButtonEdit", &ToolBarEdit)),
@@ -26,8 +23,7 @@ TFmDocEdi::TFmDocEdi()
       PanelChang(make<Panel>("PanelChang", &TabSheetChang)),
       ComboBoxChang(make<ComboBox>("ComboBoxChang", &PanelChang)),
       ComboBoxWCCpy(make<ComboBox>("ComboBoxWCCpy", &PanelChang)),
-      LabelWCCpyNum(make<Label>("LabelWCCpyNum", &PanelChang)),
-      LabelArrow(make<Label>("LabelArrow", &PanelChang)),
+      LabelWCCpyNum(make<Label>("LabelWCCpyNum", &PanelChang)), LabelArrow(make<Label>("LabelArrow", &PanelChang)),
       ComboBoxWCPst(make<ComboBox>("ComboBoxWCPst", &PanelChang)),
       LabelWCPstNum(make<Label>("LabelWCPstNum", &PanelChang)),
       ToolBarChang(make<ToolBar>("ToolBarChang", &PanelChang)),
@@ -171,19 +167,48 @@ void TFmDocEdi::buildMenus()
 void TFmDocEdi::loadDefaultTree()
 {
     // Each operation names its code, so choosing it runs it.
-    sitetree::readTvf(TreeViewMoji,
-                      {"文字", "\t変換", "\t\t青文字を赤文字に変換(C1-1)", "\t\t半ｶﾀｶﾅ→全(C1-8)", "\t\t半→全(C1-2)",
-                       "\t\t全→半(C1-3)", "\t\tカタカナ→ひらがな(C1-6)", "\t\tひらがな→カタカナ(C1-7)",
-                       "\t\t英数:小文字⇒大文字(C1-4)", "\t\t英数:大文字⇒小文字(C1-5)", "\t挿入",
-                       "\t\t青文字を文字列前に(C2-1)", "\t\t青文字を文字列後ろに(C2-2)",
-                       "\t\t青文字を文字列前に|赤文字を文字列後ろに(C2-3)", "\t削除", "\t\t青文字(C3-1)",
-                       "\t\t青文字以降(C3-2)", "\t\t青文字以前(C3-3)", "\t\t半角数字(C3-4)", "\t\t", "\t抽出",
-                       "\t\t青文字と赤文字の間(C4-1)", "\t移動", "\t\t青文字を文字列前に(C5-1)",
-                       "\t\t青文字を文字列後ろに(C5-2)", "行", "\t改行", "\t\t青文字以後(L1-1)", "\t\t青文字から(L1-2)",
-                       "\t挿入", "\t\t飛び飛びに青文字(L2-1)", "\t移動", "\t\t青文字の下に赤文字(L3-1)",
-                       "\t\t上下入れ替え(L3-2)", "\t\t青文字を上行後ろへ(L3-3)", "\t\t青文字を上行前へ(L3-4)", "\t削除",
-                       "\t\t青文字がある場合(L4-1)", "\t\t青文字が無い場合(L4-2)", "\t\t空白の行(L4-3)",
-                       "\t\t先頭と末尾の空白(Trim)文字(L4-4)", "\t\t同じ文(L4-5)"});
+    sitetree::readTvf(TreeViewMoji, {"文字",
+                                     "\t変換",
+                                     "\t\t青文字を赤文字に変換(C1-1)",
+                                     "\t\t半ｶﾀｶﾅ→全(C1-8)",
+                                     "\t\t半→全(C1-2)",
+                                     "\t\t全→半(C1-3)",
+                                     "\t\tカタカナ→ひらがな(C1-6)",
+                                     "\t\tひらがな→カタカナ(C1-7)",
+                                     "\t\t英数:小文字⇒大文字(C1-4)",
+                                     "\t\t英数:大文字⇒小文字(C1-5)",
+                                     "\t挿入",
+                                     "\t\t青文字を文字列前に(C2-1)",
+                                     "\t\t青文字を文字列後ろに(C2-2)",
+                                     "\t\t青文字を文字列前に|赤文字を文字列後ろに(C2-3)",
+                                     "\t削除",
+                                     "\t\t青文字(C3-1)",
+                                     "\t\t青文字以降(C3-2)",
+                                     "\t\t青文字以前(C3-3)",
+                                     "\t\t半角数字(C3-4)",
+                                     "\t\t",
+                                     "\t抽出",
+                                     "\t\t青文字と赤文字の間(C4-1)",
+                                     "\t移動",
+                                     "\t\t青文字を文字列前に(C5-1)",
+                                     "\t\t青文字を文字列後ろに(C5-2)",
+                                     "行",
+                                     "\t改行",
+                                     "\t\t青文字以後(L1-1)",
+                                     "\t\t青文字から(L1-2)",
+                                     "\t挿入",
+                                     "\t\t飛び飛びに青文字(L2-1)",
+                                     "\t移動",
+                                     "\t\t青文字の下に赤文字(L3-1)",
+                                     "\t\t上下入れ替え(L3-2)",
+                                     "\t\t青文字を上行後ろへ(L3-3)",
+                                     "\t\t青文字を上行前へ(L3-4)",
+                                     "\t削除",
+                                     "\t\t青文字がある場合(L4-1)",
+                                     "\t\t青文字が無い場合(L4-2)",
+                                     "\t\t空白の行(L4-3)",
+                                     "\t\t先頭と末尾の空白(Trim)文字(L4-4)",
+                                     "\t\t同じ文(L4-5)"});
 }
 
 void TFmDocEdi::FormCreate()
@@ -232,12 +257,27 @@ void TFmDocEdi::TreeViewMojiClick()
     GroupBoxChang.setCaption(OperationPath);
 }
 
-void TFmDocEdi::MemoBlueEnter() { KeyMemoColour = "Blue"; }
+void TFmDocEdi::MemoBlueEnter()
+{
+    KeyMemoColour = "Blue";
+}
 
-void TFmDocEdi::MemoRedEnter() { KeyMemoColour = "Red"; }
+void TFmDocEdi::MemoRedEnter()
+{
+    KeyMemoColour = "Red";
+}
 
-void TFmDocEdi::MMSEditTSourceFromLogClick() { FmMemo->MemoSource.setLines(FmMemo->MemoLog.lines()); }
+void TFmDocEdi::MMSEditTSourceFromLogClick()
+{
+    FmMemo->MemoSource.setLines(FmMemo->MemoLog.lines());
+}
 
-void TFmDocEdi::MMSEditPSelTextClick() { find<Memo>("Memo" + KeyMemoColour).setText(FmMemo->SelTextCopy); }
+void TFmDocEdi::MMSEditPSelTextClick()
+{
+    find<Memo>("Memo" + KeyMemoColour).setText(FmMemo->SelTextCopy);
+}
 
-void TFmDocEdi::ToolButtonEditClick() { MMSEditTRunClick(); }
+void TFmDocEdi::ToolButtonEditClick()
+{
+    MMSEditTRunClick();
+}

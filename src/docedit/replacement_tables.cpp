@@ -19,7 +19,10 @@ namespace {
 constexpr const char* Selected = "[y]";
 constexpr const char* NotSelected = " _ ";
 
-std::string cellKey(int col, int row) { return std::to_string(col) + "," + std::to_string(row); }
+std::string cellKey(int col, int row)
+{
+    return std::to_string(col) + "," + std::to_string(row);
+}
 
 platform::fs::path tablePath(const std::string& name)
 {
@@ -28,7 +31,7 @@ platform::fs::path tablePath(const std::string& name)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 void TFmDocEdi::MMSChangCFLoadClick()
 {
@@ -168,8 +171,8 @@ void TFmDocEdi::MMSChangToolRunClick()
     const int paste = StrToIntDef(LabelWCPstNum.caption(), 1);
     // Each row works on the result of the rows before it.
     for (int r = 0; r < TableRows; ++r) {
-        FmMemo->MemoLog.setText(replaceAll(FmMemo->MemoSource.text(), StringGridChang.cell(copy, r),
-                                           StringGridChang.cell(paste, r)));
+        FmMemo->MemoLog.setText(
+            replaceAll(FmMemo->MemoSource.text(), StringGridChang.cell(copy, r), StringGridChang.cell(paste, r)));
         FmMemo->MMMSourceFromLogClick();
     }
 }
@@ -195,7 +198,7 @@ void gridCommand(int col, int row, void (TFmMemo::*command)())
     (FmMemo->*command)();
     FmMemo->MMSSDReturnClick();
 }
-}  // namespace
+} // namespace
 
 void TFmDocEdi::MMSChangTColAddClick()
 {
@@ -209,7 +212,10 @@ void TFmDocEdi::MMSWToolColInsertClick()
         gridCommand(ClickCol, ClickRow, &TFmMemo::MMSSDColInsertClick);
 }
 
-void TFmDocEdi::MMSChangTColDeleteClick() { gridCommand(ClickCol, ClickRow, &TFmMemo::MMSSDColDeleteClick); }
+void TFmDocEdi::MMSChangTColDeleteClick()
+{
+    gridCommand(ClickCol, ClickRow, &TFmMemo::MMSSDColDeleteClick);
+}
 
 void TFmDocEdi::MMSChangTRowAddClick()
 {
@@ -223,7 +229,10 @@ void TFmDocEdi::MMSWTRowInsertClick()
         gridCommand(ClickCol, ClickRow, &TFmMemo::MMSSDRowInsertClick);
 }
 
-void TFmDocEdi::MMSWTRowDeleteClick() { gridCommand(ClickCol, ClickRow, &TFmMemo::MMSSDRowDeleteClick); }
+void TFmDocEdi::MMSWTRowDeleteClick()
+{
+    gridCommand(ClickCol, ClickRow, &TFmMemo::MMSSDRowDeleteClick);
+}
 
 void TFmDocEdi::MMSWTRowChangFromMemoClick()
 {
@@ -233,4 +242,6 @@ void TFmDocEdi::MMSWTRowChangFromMemoClick()
     FmMemo->MMSPWritingWithBrushClick();
 }
 
-void TFmDocEdi::TabSheetChangShow() {}
+void TFmDocEdi::TabSheetChangShow()
+{
+}

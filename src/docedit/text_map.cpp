@@ -63,21 +63,34 @@ std::string encode(const std::u32string& text)
 
 // Half-width katakana U+FF61 … U+FF9F and their full-width forms.
 const char32_t halfKana[] = U"｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ";
-const char32_t fullKana[] = U"。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン゛゜";
+const char32_t fullKana[] = U"。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフ"
+                            U"ヘホマミムメモヤユヨラリルレロワン゛゜";
 constexpr char32_t Voiced = U'ﾞ';
 constexpr char32_t SemiVoiced = U'ﾟ';
 
-bool isHalfKana(char32_t c) { return c >= 0xFF61 && c <= 0xFF9F; }
-char32_t fullOfHalf(char32_t c) { return fullKana[c - 0xFF61]; }
+bool isHalfKana(char32_t c)
+{
+    return c >= 0xFF61 && c <= 0xFF9F;
+}
+char32_t fullOfHalf(char32_t c)
+{
+    return fullKana[c - 0xFF61];
+}
 
 // The letters that take a voiced (or semi-voiced) mark, as full width.
 bool takesVoiced(char32_t full)
 {
     return (full >= U'カ' && full <= U'ド' && full != U'ッ') || (full >= U'ハ' && full <= U'ホ') || full == U'ウ';
 }
-bool takesSemiVoiced(char32_t full) { return full >= U'ハ' && full <= U'ホ'; }
+bool takesSemiVoiced(char32_t full)
+{
+    return full >= U'ハ' && full <= U'ホ';
+}
 
-char32_t voicedOf(char32_t full) { return full == U'ウ' ? U'ヴ' : full + 1; }
+char32_t voicedOf(char32_t full)
+{
+    return full == U'ウ' ? U'ヴ' : full + 1;
+}
 
 // Full width to half: the table read backwards, voiced letters split. Built
 // once; a search of the tables for every character made the half-width
@@ -129,7 +142,7 @@ std::u32string joinHalfKana(const std::u32string& in, size_t& i)
     return std::u32string(1, full);
 }
 
-}  // namespace
+} // namespace
 
 std::string toFullWidth(const std::string& text)
 {
@@ -214,4 +227,4 @@ std::string halfKatakanaToFull(const std::string& text)
     return encode(out);
 }
 
-}  // namespace docedit
+} // namespace docedit

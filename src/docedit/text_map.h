@@ -18,4 +18,4 @@ std::string toKatakana(const std::string& text);
 // voiced or semi-voiced mark joins its letter.
 std::string halfKatakanaToFull(const std::string& text);
 
-}  // namespace docedit
+} // namespace docedit

@@ -58,8 +58,8 @@ std::string trimmed(const std::string& text)
 // The operation codes Run knows, in the order it applies them to a line.
 constexpr std::array<std::string_view, 31> Codes = {
     "(C1-1)", "(C1-2)", "(C1-3)", "(C1-4)", "(C1-4-1)", "(C1-5)", "(C1-6)", "(C1-7)", "(C1-8)", "(C2-1)", "(C2-2)",
-    "(C2-3)", "(C3-1)", "(C3-2)", "(C3-3)", "(C3-4)", "(C4-1)", "(C5-1)", "(C5-2)", "(L1-1)", "(L1-2)", "(L2-1)",
-    "(L3-1)", "(L3-2)", "(L3-3)", "(L3-4)", "(L4-1)", "(L4-2)", "(L4-3)", "(L4-4)", "(L4-5)"};
+    "(C2-3)", "(C3-1)", "(C3-2)", "(C3-3)", "(C3-4)",   "(C4-1)", "(C5-1)", "(C5-2)", "(L1-1)", "(L1-2)", "(L2-1)",
+    "(L3-1)", "(L3-2)", "(L3-3)", "(L3-4)", "(L4-1)",   "(L4-2)", "(L4-3)", "(L4-4)", "(L4-5)"};
 
 // A code's place in Codes, found while building: a misspelt code does not
 // compile.
@@ -108,8 +108,7 @@ public:
 
 private:
     int size() const { return static_cast<int>(head_.size() + tail_.size()); }
-    template <class Put>
-    void forEachLine(const std::string& text, Put put)
+    template <class Put> void forEachLine(const std::string& text, Put put)
     {
         if (!hasLineBreak(text)) {
             note(text);
@@ -169,7 +168,7 @@ private:
 
 struct Operation {
     size_t code;
-    size_t alsoCode;  // a second code that runs the same operation
+    size_t alsoCode; // a second code that runs the same operation
     void (*apply)(Step&);
 };
 
@@ -177,7 +176,11 @@ constexpr size_t None = Codes.size();
 
 // Every operation, in the order Run applies them to a line.
 constexpr Operation Operations[] = {
-    {code("(C1-1)"), None, [](Step& s) { s.work = replaceAll(s.work, s.blue, s.red); s.output(s.work); }},
+    {code("(C1-1)"), None,
+     [](Step& s) {
+         s.work = replaceAll(s.work, s.blue, s.red);
+         s.output(s.work);
+     }},
     {code("(C1-2)"), None, [](Step& s) { s.output(docedit::toFullWidth(s.work)); }},
     {code("(C1-3)"), None, [](Step& s) { s.output(docedit::toHalfWidth(s.work)); }},
     {code("(C1-4)"), None, [](Step& s) { s.output(docedit::toUpperCase(s.work)); }},
@@ -186,16 +189,48 @@ constexpr Operation Operations[] = {
     {code("(C1-6)"), None, [](Step& s) { s.output(docedit::toHiragana(s.work)); }},
     {code("(C1-7)"), None, [](Step& s) { s.output(docedit::toKatakana(s.work)); }},
     {code("(C1-8)"), None, [](Step& s) { s.output(docedit::halfKatakanaToFull(s.work)); }},
-    {code("(C2-1)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.blue + s.work); }},
-    {code("(C2-2)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.work + s.blue); }},
-    {code("(C2-3)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.blue + s.work + s.red); }},
-    {code("(C3-1)"), None, [](Step& s) { s.work = replaceAll(s.work, s.blue, ""); s.output(s.work); }},
+    {code("(C2-1)"), None,
+     [](Step& s) {
+         if (!s.work.empty())
+             s.output(s.blue + s.work);
+     }},
+    {code("(C2-2)"), None,
+     [](Step& s) {
+         if (!s.work.empty())
+             s.output(s.work + s.blue);
+     }},
+    {code("(C2-3)"), None,
+     [](Step& s) {
+         if (!s.work.empty())
+             s.output(s.blue + s.work + s.red);
+     }},
+    {code("(C3-1)"), None,
+     [](Step& s) {
+         s.work = replaceAll(s.work, s.blue, "");
+         s.output(s.work);
+     }},
     {code("(C3-2)"), None, [](Step& s) { s.output(s.hasBlue() ? s.front() : s.work); }},
     {code("(C3-3)"), None, [](Step& s) { s.output(s.hasBlue() ? s.rear() : s.work); }},
-    {code("(C3-4)"), None, [](Step& s) { s.work = withoutDigits(std::move(s.work)); s.output(s.work); }},
-    {code("(C4-1)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.range()); }},
-    {code("(C5-1)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.blue + s.front() + s.rear()); }},
-    {code("(C5-2)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.front() + s.rear() + s.blue); }},
+    {code("(C3-4)"), None,
+     [](Step& s) {
+         s.work = withoutDigits(std::move(s.work));
+         s.output(s.work);
+     }},
+    {code("(C4-1)"), None,
+     [](Step& s) {
+         if (s.hasBlue())
+             s.output(s.range());
+     }},
+    {code("(C5-1)"), None,
+     [](Step& s) {
+         if (s.hasBlue())
+             s.output(s.blue + s.front() + s.rear());
+     }},
+    {code("(C5-2)"), None,
+     [](Step& s) {
+         if (s.hasBlue())
+             s.output(s.front() + s.rear() + s.blue);
+     }},
     {code("(L1-1)"), None,
      [](Step& s) {
          if (s.hasBlue())
@@ -208,7 +243,11 @@ constexpr Operation Operations[] = {
              s.work = replaceAll(s.work, s.blue, "\r\n" + s.blue);
          s.output(s.work);
      }},
-    {code("(L2-1)"), None, [](Step& s) { s.output(s.work); s.output(s.blue); }},
+    {code("(L2-1)"), None,
+     [](Step& s) {
+         s.output(s.work);
+         s.output(s.blue);
+     }},
     {code("(L3-1)"), None, [](Step& s) { s.output(s.work); }},
     // Pairs of lines change places.
     {code("(L3-2)"), None,
@@ -233,16 +272,32 @@ constexpr Operation Operations[] = {
              s.output(s.work);
          }
      }},
-    {code("(L4-1)"), None, [](Step& s) { if (!s.hasBlue()) s.output(s.work); }},
-    {code("(L4-2)"), None, [](Step& s) { if (s.hasBlue()) s.output(s.work); }},
-    {code("(L4-3)"), None, [](Step& s) { if (!s.work.empty()) s.output(s.work); }},
+    {code("(L4-1)"), None,
+     [](Step& s) {
+         if (!s.hasBlue())
+             s.output(s.work);
+     }},
+    {code("(L4-2)"), None,
+     [](Step& s) {
+         if (s.hasBlue())
+             s.output(s.work);
+     }},
+    {code("(L4-3)"), None,
+     [](Step& s) {
+         if (!s.work.empty())
+             s.output(s.work);
+     }},
     {code("(L4-4)"), None, [](Step& s) { s.output(trimmed(s.work)); }},
     // The first copy stays; a line counts as seen once any operation has
     // written it to the log.
-    {code("(L4-5)"), None, [](Step& s) { if (!s.out.holds(s.work)) s.output(s.work); }},
+    {code("(L4-5)"), None,
+     [](Step& s) {
+         if (!s.out.holds(s.work))
+             s.output(s.work);
+     }},
 };
 
-}  // namespace
+} // namespace
 
 void TFmDocEdi::MMSEditTRunClick()
 {

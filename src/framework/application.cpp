@@ -11,8 +11,11 @@ namespace framework {
 namespace {
 Application* current = nullptr;
 
-void toStandardError(const std::string& text) { std::fprintf(stderr, "vantrel: %s\n", text.c_str()); }
-}  // namespace
+void toStandardError(const std::string& text)
+{
+    std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+}
+} // namespace
 
 // The dialogs as the windows see them: in unattended mode nobody answers,
 // so messages go to standard error and questions take their safe answer.
@@ -83,7 +86,10 @@ Application& Application::instance()
     return *current;
 }
 
-bool Application::exists() { return current != nullptr; }
+bool Application::exists()
+{
+    return current != nullptr;
+}
 
 bool Application::dispatch(const std::function<void()>& handler)
 {
@@ -226,4 +232,4 @@ void Application::destroyForms()
     destroying_ = false;
 }
 
-}  // namespace framework
+} // namespace framework

@@ -59,8 +59,7 @@ public:
     // Creates a form: the global pointer is set before FormCreate runs, so
     // the creation handler and everything it calls can reach the form.
     // visible: whether the form shows after its creation.
-    template <class T>
-    T* createForm(T*& global, bool visible)
+    template <class T> T* createForm(T*& global, bool visible)
     {
         auto form = std::make_unique<T>();
         global = form.get();
@@ -166,6 +165,9 @@ private:
 };
 
 // Shorthand for the windows.
-inline Application& app() { return Application::instance(); }
+inline Application& app()
+{
+    return Application::instance();
+}
 
-}  // namespace framework
+} // namespace framework

@@ -4,7 +4,9 @@
 
 namespace framework {
 
-Component::Component(Form* owner, std::string name) : owner_(owner), name_(std::move(name)) {}
+Component::Component(Form* owner, std::string name) : owner_(owner), name_(std::move(name))
+{
+}
 
 Control::Control(Form* owner, std::string name, Control* parent)
     : Component(owner, std::move(name)), parent_(parent == this ? nullptr : parent)
@@ -133,4 +135,4 @@ void Control::change()
         onChange();
 }
 
-}  // namespace framework
+} // namespace framework

@@ -18,15 +18,15 @@ class MenuItem;
 
 // What changed on a component; the binding refreshes only that aspect.
 enum class Prop {
-    Text,       // caption or text
-    Lines,      // memo lines
-    Items,      // combo, list and check-list items
-    ItemIndex,  // selected item
-    Checked,    // check box, radio button, menu item, check-list item
-    Cells,      // grid cells
-    GridSize,   // grid column and row counts, widths
-    Nodes,      // tree structure or node texts
-    Selection,  // selected node, cell or text selection
+    Text,      // caption or text
+    Lines,     // memo lines
+    Items,     // combo, list and check-list items
+    ItemIndex, // selected item
+    Checked,   // check box, radio button, menu item, check-list item
+    Cells,     // grid cells
+    GridSize,  // grid column and row counts, widths
+    Nodes,     // tree structure or node texts
+    Selection, // selected node, cell or text selection
     Visible,
     Enabled,
     Color,
@@ -34,9 +34,9 @@ enum class Prop {
     Geometry,
     Hint,
     ActivePage,
-    Position,   // up-down position, range
-    Scroll,     // tree top item
-    State,      // form window state, animation, timer
+    Position, // up-down position, range
+    Scroll,   // tree top item
+    State,    // form window state, animation, timer
 };
 
 // Colours are 0x00BBGGRR; Default leaves the widget's own.
@@ -57,7 +57,7 @@ struct MouseEvent {
 };
 
 struct KeyEvent {
-    int key = 0;  // virtual key code: 13 Enter, 27 Escape, ...
+    int key = 0; // virtual key code: 13 Enter, 27 Escape, ...
     bool shift = false;
     bool ctrl = false;
 };
@@ -108,7 +108,7 @@ public:
     void setColor(int32_t value);
     int32_t fontColor() const { return fontColor_; }
     void setFontColor(int32_t value);
-    int fontSize() const { return fontSize_; }  // pixels, 0 = default
+    int fontSize() const { return fontSize_; } // pixels, 0 = default
     void setFontSize(int value);
     bool fontBold() const { return fontBold_; }
     void setFontBold(bool value);
@@ -178,4 +178,4 @@ private:
     int height_ = 25;
 };
 
-}  // namespace framework
+} // namespace framework

@@ -99,7 +99,10 @@ void Memo::deleteLine(int index)
     notify(Prop::Lines);
 }
 
-void Memo::clear() { replaceLines({}); }
+void Memo::clear()
+{
+    replaceLines({});
+}
 
 int Memo::textSize() const
 {
@@ -123,7 +126,10 @@ std::string Memo::text() const
     return out;
 }
 
-void Memo::setText(const std::string& value) { replaceLines(splitTextLines(value)); }
+void Memo::setText(const std::string& value)
+{
+    replaceLines(splitTextLines(value));
+}
 
 std::string Memo::selText() const
 {
@@ -518,7 +524,10 @@ TabSheet::TabSheet(Form* owner, std::string name, Control* parent)
         pageControl_->addPage(this);
 }
 
-int TabSheet::pageIndex() const { return pageControl_ ? pageControl_->indexOfPage(this) : -1; }
+int TabSheet::pageIndex() const
+{
+    return pageControl_ ? pageControl_->indexOfPage(this) : -1;
+}
 
 // ------------------------------------------------------ check controls
 
@@ -609,9 +618,12 @@ WebBrowserHost::Factory& browserFactory()
     static WebBrowserHost::Factory factory;
     return factory;
 }
-}  // namespace
+} // namespace
 
-void WebBrowserHost::setFactory(Factory factory) { browserFactory() = std::move(factory); }
+void WebBrowserHost::setFactory(Factory factory)
+{
+    browserFactory() = std::move(factory);
+}
 
 browserctl::WebBrowser& WebBrowserHost::browser()
 {
@@ -628,8 +640,7 @@ browserctl::WebBrowser& WebBrowserHost::browser()
 
 // -------------------------------------------------------------- MenuItem
 
-MenuItem::MenuItem(Form* owner, std::string name, MenuItem* parent)
-    : Component(owner, std::move(name)), parent_(parent)
+MenuItem::MenuItem(Form* owner, std::string name, MenuItem* parent) : Component(owner, std::move(name)), parent_(parent)
 {
     if (parent_)
         parent_->items_.push_back(this);
@@ -681,11 +692,16 @@ TimerService*& timerService()
     static TimerService* service = nullptr;
     return service;
 }
-}  // namespace
+} // namespace
 
-void Timer::setService(TimerService* service) { timerService() = service; }
+void Timer::setService(TimerService* service)
+{
+    timerService() = service;
+}
 
-Timer::Timer(Form* owner, std::string name) : Component(owner, std::move(name)) {}
+Timer::Timer(Form* owner, std::string name) : Component(owner, std::move(name))
+{
+}
 
 Timer::~Timer()
 {
@@ -739,4 +755,4 @@ void Timer::fire()
     onTimer();
 }
 
-}  // namespace framework
+} // namespace framework

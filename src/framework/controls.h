@@ -123,7 +123,7 @@ public:
     void setItemIndex(int index);
     void setText(const std::string& value) override;
 
-    bool dropDownList = false;  // the text can only be an item
+    bool dropDownList = false; // the text can only be an item
 
 private:
     std::vector<std::string> items_;
@@ -144,7 +144,7 @@ public:
     std::string item(int index) const;
     bool checked(int index) const;
     void setChecked(int index, bool value);
-    void setItems(const std::vector<std::string>& texts);  // all unchecked
+    void setItems(const std::vector<std::string>& texts); // all unchecked
     std::vector<std::string> itemTexts() const;
     void addItem(const std::string& text);
     void deleteItem(int index);
@@ -211,7 +211,7 @@ public:
 private:
     int colCount_ = 5;
     int rowCount_ = 5;
-    std::vector<std::vector<std::string>> cells_;  // [col][row]
+    std::vector<std::vector<std::string>> cells_; // [col][row]
     std::vector<int> colWidths_;
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
@@ -284,7 +284,7 @@ class ToolButton : public Control {
 public:
     using Control::Control;
     MenuItem* dropDownMenu = nullptr;
-    bool dropDown = false;  // a drop-down button with an arrow part
+    bool dropDown = false; // a drop-down button with an arrow part
     int imageIndex = -1;
 };
 
@@ -456,4 +456,4 @@ private:
     bool running_ = false;
 };
 
-}  // namespace framework
+} // namespace framework

@@ -69,6 +69,9 @@ int StrToIntDef(const std::string& text, int fallback)
     return TryStrToInt(text, value) ? value : fallback;
 }
 
-std::string IntToStr(long long value) { return std::to_string(value); }
+std::string IntToStr(long long value)
+{
+    return std::to_string(value);
+}
 
-}  // namespace framework
+} // namespace framework

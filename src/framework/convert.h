@@ -12,4 +12,4 @@ int StrToIntDef(const std::string& text, int fallback);
 bool TryStrToInt(const std::string& text, int& value);
 std::string IntToStr(long long value);
 
-}  // namespace framework
+} // namespace framework

@@ -37,4 +37,4 @@ public:
     using Error::Error;
 };
 
-}  // namespace framework
+} // namespace framework

@@ -62,7 +62,10 @@ void Form::show()
     FormShow();
 }
 
-void Form::hide() { setVisible(false); }
+void Form::hide()
+{
+    setVisible(false);
+}
 
 bool Form::close()
 {
@@ -77,6 +80,9 @@ bool Form::close()
     return true;
 }
 
-void Form::bringToFront() { raised.emit(); }
+void Form::bringToFront()
+{
+    raised.emit();
+}
 
-}  // namespace framework
+} // namespace framework

@@ -23,8 +23,7 @@ public:
     ~Form() override;
 
     // Creates a control owned by this form and registers its name.
-    template <class T, class... Args>
-    T& make(const std::string& name, Control* parent, Args&&... args)
+    template <class T, class... Args> T& make(const std::string& name, Control* parent, Args&&... args)
     {
         auto owned = std::make_unique<T>(this, name, parent ? parent : this, std::forward<Args>(args)...);
         T& ref = *owned;
@@ -52,16 +51,14 @@ public:
 
     // Lookup by component name; throws ComponentNotFound when the name is
     // unknown or names another kind of component.
-    template <class T>
-    T& find(const std::string& name) const
+    template <class T> T& find(const std::string& name) const
     {
         T* found = tryFind<T>(name);
         if (!found)
             throw ComponentNotFound("Component '" + name + "' not found in " + this->name());
         return *found;
     }
-    template <class T>
-    T* tryFind(const std::string& name) const
+    template <class T> T* tryFind(const std::string& name) const
     {
         auto it = registry_.find(name);
         if (it == registry_.end())
@@ -107,4 +104,4 @@ private:
     WindowState windowState_ = WindowState::Normal;
 };
 
-}  // namespace framework
+} // namespace framework

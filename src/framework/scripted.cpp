@@ -117,12 +117,9 @@ void ScriptedInput::keyEvent(int virtualKey, bool keyUp)
 }
 
 ScriptedServices::ScriptedServices()
-    : dialogs(std::make_shared<ScriptedDialogs>()),
-      clipboard(std::make_shared<ScriptedClipboard>()),
-      shell(std::make_shared<ScriptedShell>()),
-      sound(std::make_shared<ScriptedSound>()),
-      clock(std::make_shared<ManualClock>()),
-      pump(std::make_shared<ScriptedPump>(clock.get())),
+    : dialogs(std::make_shared<ScriptedDialogs>()), clipboard(std::make_shared<ScriptedClipboard>()),
+      shell(std::make_shared<ScriptedShell>()), sound(std::make_shared<ScriptedSound>()),
+      clock(std::make_shared<ManualClock>()), pump(std::make_shared<ScriptedPump>(clock.get())),
       input(std::make_shared<ScriptedInput>())
 {
 }
@@ -132,4 +129,4 @@ Services ScriptedServices::services() const
     return Services{dialogs, clipboard, shell, sound, clock, pump, input};
 }
 
-}  // namespace framework
+} // namespace framework

@@ -30,9 +30,9 @@ public:
     std::vector<std::string> errors;
     // Runs while the error box is open (a test plays what happens then).
     std::function<void(const std::string&)> onError;
-    std::vector<std::string> questions;  // "caption: text"
-    std::vector<std::string> prompts;    // "caption: prompt"
-    std::deque<bool> yesNoAnswers;       // empty: answer Yes
+    std::vector<std::string> questions; // "caption: text"
+    std::vector<std::string> prompts;   // "caption: prompt"
+    std::deque<bool> yesNoAnswers;      // empty: answer Yes
     // Answers of input dialogs; std::nullopt cancels. Empty: cancel.
     std::deque<std::optional<std::string>> inputAnswers;
     // Answers of save dialogs, likewise; the proposals are recorded.
@@ -156,4 +156,4 @@ struct ScriptedServices {
     std::shared_ptr<ScriptedInput> input;
 };
 
-}  // namespace framework
+} // namespace framework

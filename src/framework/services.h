@@ -127,4 +127,4 @@ struct Services {
     std::shared_ptr<InputSynth> input;
 };
 
-}  // namespace framework
+} // namespace framework

@@ -9,8 +9,7 @@
 
 namespace framework {
 
-template <class... Args>
-class Signal {
+template <class... Args> class Signal {
 public:
     using Slot = std::function<void(Args...)>;
 
@@ -58,4 +57,4 @@ private:
     int lastId_ = 0;
 };
 
-}  // namespace framework
+} // namespace framework

@@ -21,4 +21,4 @@ std::string replaceAll(const std::string& text, const std::string& from, const s
     return out;
 }
 
-}  // namespace framework
+} // namespace framework

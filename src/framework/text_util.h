@@ -29,7 +29,10 @@ inline bool anyContains(const std::vector<std::string>& items, const std::string
 
 // ASCII letters only: names of files, sections and keys, schemes and hosts
 // are matched as the Windows program matched them, whatever the locale.
-inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 inline std::string lowerAscii(std::string_view text)
 {
@@ -54,4 +57,4 @@ inline bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view 
     return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
-}  // namespace framework
+} // namespace framework

@@ -53,7 +53,7 @@ int subtreeSize(const TreeNode& node)
     }
     return size;
 }
-}  // namespace
+} // namespace
 
 int TreeNode::absoluteIndex() const
 {
@@ -94,7 +94,9 @@ TreeNode* TreeNode::nextSibling() const
 
 // -------------------------------------------------------------- TreeView
 
-TreeView::TreeView(Form* owner, std::string name, Control* parent) : Control(owner, std::move(name), parent) {}
+TreeView::TreeView(Form* owner, std::string name, Control* parent) : Control(owner, std::move(name), parent)
+{
+}
 
 TreeView::~TreeView() = default;
 
@@ -107,7 +109,10 @@ void TreeView::changedNodes()
     notify(Prop::Nodes);
 }
 
-void TreeView::beginUpdate() { ++updateDepth_; }
+void TreeView::beginUpdate()
+{
+    ++updateDepth_;
+}
 
 void TreeView::endUpdate()
 {
@@ -124,11 +129,9 @@ TreeNode* TreeView::root(int index) const
     return roots_[static_cast<size_t>(index)].get();
 }
 
-
 // The nodes in depth-first order, entering a node's children when
 // enter(node) holds. Iterative: deep trees do not grow the stack.
-template <class Enter>
-std::vector<TreeNode*> TreeView::walk(Enter enter) const
+template <class Enter> std::vector<TreeNode*> TreeView::walk(Enter enter) const
 {
     std::vector<TreeNode*> out;
     std::vector<std::pair<const std::vector<std::unique_ptr<TreeNode>>*, size_t>> stack;
@@ -152,7 +155,10 @@ std::vector<TreeNode*> TreeView::allNodes() const
     return walk([](const TreeNode&) { return true; });
 }
 
-int TreeView::count() const { return static_cast<int>(allNodes().size()); }
+int TreeView::count() const
+{
+    return static_cast<int>(allNodes().size());
+}
 
 TreeNode* TreeView::nodeAt(int absoluteIndex) const
 {
@@ -296,7 +302,10 @@ void TreeView::setTopIndex(int value)
     notify(Prop::Scroll);
 }
 
-void TreeView::scrollLines(int delta) { setTopIndex(topIndex_ + delta); }
+void TreeView::scrollLines(int delta)
+{
+    setTopIndex(topIndex_ + delta);
+}
 
 std::vector<TreeNode*> TreeView::visibleRows() const
 {
@@ -328,6 +337,9 @@ TreeHit TreeView::hitTest(int x, int y) const
     return hit;
 }
 
-TreeNode* TreeView::nodeAtPoint(int x, int y) const { return hitTest(x, y).node; }
+TreeNode* TreeView::nodeAtPoint(int x, int y) const
+{
+    return hitTest(x, y).node;
+}
 
-}  // namespace framework
+} // namespace framework

@@ -31,8 +31,7 @@ public:
 
 private:
     friend class TreeView;
-    TreeNode(TreeView* tree, TreeNode* parent, std::string text)
-        : tree_(tree), parent_(parent), text_(std::move(text))
+    TreeNode(TreeView* tree, TreeNode* parent, std::string text) : tree_(tree), parent_(parent), text_(std::move(text))
     {
     }
     TreeView* tree_;
@@ -113,8 +112,7 @@ private:
     void changedNodes();
     std::vector<std::unique_ptr<TreeNode>>& siblingsOf(TreeNode* parent);
     std::vector<TreeNode*> visibleRows() const;
-    template <class Enter>
-    std::vector<TreeNode*> walk(Enter enter) const;
+    template <class Enter> std::vector<TreeNode*> walk(Enter enter) const;
     std::vector<std::unique_ptr<TreeNode>> roots_;
     TreeNode* selected_ = nullptr;
     int updateDepth_ = 0;
@@ -122,4 +120,4 @@ private:
     int topIndex_ = 0;
 };
 
-}  // namespace framework
+} // namespace framework

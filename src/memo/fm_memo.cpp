@@ -14,16 +14,13 @@
 using namespace framework;
 
 TFmMemo::TFmMemo()
-    : Form("FmMemo"),
-      PageControlMain(make<PageControl>("PageControlMain", nullptr)),
+    : Form("FmMemo"), PageControlMain(make<PageControl>("PageControlMain", nullptr)),
       TabSheetMList(make<TabSheet>("TabSheetMList", &PageControlMain)),
       MemoList(make<Memo>("MemoList", &TabSheetMList)),
       TabSheetMMulti(make<TabSheet>("TabSheetMMulti", &PageControlMain)),
       GroupBoxSource(make<GroupBox>("GroupBoxSource", &TabSheetMMulti)),
-      MemoSource(make<Memo>("MemoSource", &GroupBoxSource)),
-      Splitter1(make<Splitter>("Splitter1", &TabSheetMMulti)),
-      GroupBoxLog(make<GroupBox>("GroupBoxLog", &TabSheetMMulti)),
-      MemoLog(make<Memo>("MemoLog", &GroupBoxLog)),
+      MemoSource(make<Memo>("MemoSource", &GroupBoxSource)), Splitter1(make<Splitter>("Splitter1", &TabSheetMMulti)),
+      GroupBoxLog(make<GroupBox>("GroupBoxLog", &TabSheetMMulti)), MemoLog(make<Memo>("MemoLog", &GroupBoxLog)),
       TabSheetMGrid(make<TabSheet>("TabSheetMGrid", &PageControlMain)),
       StringGridMemo(make<StringGrid>("StringGridMemo", &TabSheetMGrid)),
       TabSheetMResults(make<TabSheet>("TabSheetMResults", &PageControlMain)),
@@ -145,9 +142,10 @@ void TFmMemo::FormCreate()
         // The menu's own default caption differs from its table default.
         find<MenuItem>("MMMSourceFromLog").setCaption("Log->Source");
         vantrel::readCaptions(hlp, *this,
-                          {"MMMSourceFromLog", "MMMListFromLog", "MMMultiWritingBrush", "MMMultiWritingBrushBrushBunch",
-                           "MMMultiWritingBrushChang", "MMMultiWritingBrushTreeView", "TabSheetMList", "TabSheetMMulti",
-                           "GroupBoxSource", "GroupBoxLog", "MMMulti"});
+                              {"MMMSourceFromLog", "MMMListFromLog", "MMMultiWritingBrush",
+                               "MMMultiWritingBrushBrushBunch", "MMMultiWritingBrushChang",
+                               "MMMultiWritingBrushTreeView", "TabSheetMList", "TabSheetMMulti", "GroupBoxSource",
+                               "GroupBoxLog", "MMMulti"});
     }
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
@@ -201,7 +199,10 @@ void TFmMemo::prepareListUp(const std::string& messageKey)
         MemoList.clear();
 }
 
-void TFmMemo::MMClearClick() { find<Memo>("Memo" + FocusedMemo).clear(); }
+void TFmMemo::MMClearClick()
+{
+    find<Memo>("Memo" + FocusedMemo).clear();
+}
 
 void TFmMemo::TabSheetMListShow()
 {
@@ -215,9 +216,18 @@ void TFmMemo::TabSheetMMultiShow()
     GroupBoxSource.setWidth(180);
 }
 
-void TFmMemo::MemoListEnter() { FocusedMemo = "List"; }
-void TFmMemo::MemoSourceEnter() { FocusedMemo = "Source"; }
-void TFmMemo::MemoLogEnter() { FocusedMemo = "Log"; }
+void TFmMemo::MemoListEnter()
+{
+    FocusedMemo = "List";
+}
+void TFmMemo::MemoSourceEnter()
+{
+    FocusedMemo = "Source";
+}
+void TFmMemo::MemoLogEnter()
+{
+    FocusedMemo = "Log";
+}
 
 void TFmMemo::MemoSourceMouseUp()
 {
@@ -239,13 +249,25 @@ void TFmMemo::MMClipSelTextClick()
     item.setChecked(!item.checked());
 }
 
-void TFmMemo::MMMSourceFromLogClick() { MemoSource.setLines(MemoLog.lines()); }
+void TFmMemo::MMMSourceFromLogClick()
+{
+    MemoSource.setLines(MemoLog.lines());
+}
 
-void TFmMemo::MMMListFromLogClick() { MemoList.setLines(MemoLog.lines()); }
+void TFmMemo::MMMListFromLogClick()
+{
+    MemoList.setLines(MemoLog.lines());
+}
 
-void TFmMemo::MMMultiWritingBrushBrushBunchClick() { FmCtrl->PMBunchTSRowBunchFromMemoClick(); }
+void TFmMemo::MMMultiWritingBrushBrushBunchClick()
+{
+    FmCtrl->PMBunchTSRowBunchFromMemoClick();
+}
 
-void TFmMemo::MMMultiWritingBrushChangClick() { FmDocEdi->MMSWTRowChangFromMemoClick(); }
+void TFmMemo::MMMultiWritingBrushChangClick()
+{
+    FmDocEdi->MMSWTRowChangFromMemoClick();
+}
 
 void TFmMemo::MMMultiWritingBrushTreeViewClick()
 {

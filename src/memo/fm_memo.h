@@ -14,8 +14,8 @@ public:
     TFmMemo();
 
     // ---- grid-command state, set by the calling window
-    std::string FocusedMemo;  // "List", "Source" or "Log"
-    std::string GridTarget;   // "Bunch", "Manip" or "Chang"
+    std::string FocusedMemo; // "List", "Source" or "Log"
+    std::string GridTarget;  // "Bunch", "Manip" or "Chang"
     int TargetRow = 0;
     int TargetCol = 0;
     int GridCols = 0;

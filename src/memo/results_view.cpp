@@ -49,9 +49,12 @@ bool before(const results::EntryRecord& a, const results::EntryRecord& b, int co
     }
 }
 
-const std::vector<results::EntryRecord>& runEntries() { return FmCpp->CurrentRun.entries; }
+const std::vector<results::EntryRecord>& runEntries()
+{
+    return FmCpp->CurrentRun.entries;
+}
 
-}  // namespace
+} // namespace
 
 void TFmMemo::buildResultsView()
 {
@@ -189,7 +192,10 @@ void TFmMemo::StringGridResultsMouseDown(const MouseEvent& event)
         StringGridResults.setCurrentCell(StringGridResults.col(), static_cast<int>(it - ResultOrder.begin()) + 1);
 }
 
-void TFmMemo::StringGridResultsClick() { showResultLinks(selectedResultEntry()); }
+void TFmMemo::StringGridResultsClick()
+{
+    showResultLinks(selectedResultEntry());
+}
 
 void TFmMemo::StringGridResultsDblClick()
 {

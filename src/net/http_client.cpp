@@ -76,9 +76,12 @@ bool carriesBody(const std::string& command)
     return command == "POST" || command == "PUT" || command == "PATCH" || command == "TRACE";
 }
 
-}  // namespace
+} // namespace
 
-HttpClient::HttpClient() { Port = 80; }
+HttpClient::HttpClient()
+{
+    Port = 80;
+}
 
 void HttpClient::ParseURL(const std::string& url)
 {
@@ -219,7 +222,7 @@ void HttpClient::readReplyHeader()
     for (;;) {
         const std::string raw = ReadLn();
         if (raw.empty())
-            break;  // the server closed: no body
+            break; // the server closed: no body
         const std::string line = withoutLineEnd(raw);
         if (line.empty()) {
             Header += "\r\n";
@@ -346,14 +349,38 @@ void HttpClient::request(const std::string& command, const std::string& url, con
     }
 }
 
-void HttpClient::Get(const std::string& url) { request("GET", url, {}); }
-void HttpClient::Head(const std::string& url) { request("HEAD", url, {}); }
-void HttpClient::Options(const std::string& url) { request("OPTIONS", url, {}); }
-void HttpClient::Delete(const std::string& url) { request("DELETE", url, {}); }
-void HttpClient::Post(const std::string& url, const std::string& data) { request("POST", url, data); }
-void HttpClient::Put(const std::string& url, const std::string& data) { request("PUT", url, data); }
-void HttpClient::Patch(const std::string& url, const std::string& data) { request("PATCH", url, data); }
-void HttpClient::Trace(const std::string& url, const std::string& data) { request("TRACE", url, data); }
+void HttpClient::Get(const std::string& url)
+{
+    request("GET", url, {});
+}
+void HttpClient::Head(const std::string& url)
+{
+    request("HEAD", url, {});
+}
+void HttpClient::Options(const std::string& url)
+{
+    request("OPTIONS", url, {});
+}
+void HttpClient::Delete(const std::string& url)
+{
+    request("DELETE", url, {});
+}
+void HttpClient::Post(const std::string& url, const std::string& data)
+{
+    request("POST", url, data);
+}
+void HttpClient::Put(const std::string& url, const std::string& data)
+{
+    request("PUT", url, data);
+}
+void HttpClient::Patch(const std::string& url, const std::string& data)
+{
+    request("PATCH", url, data);
+}
+void HttpClient::Trace(const std::string& url, const std::string& data)
+{
+    request("TRACE", url, data);
+}
 void HttpClient::Copy(const std::string& url, const std::string& destination)
 {
     request("COPY", url, {}, destination);
@@ -362,7 +389,13 @@ void HttpClient::Move(const std::string& url, const std::string& destination)
 {
     request("MOVE", url, {}, destination);
 }
-void HttpClient::Link(const std::string& url, const std::string& link) { request("LINK", url, {}, link); }
-void HttpClient::Unlink(const std::string& url, const std::string& link) { request("UNLINK", url, {}, link); }
+void HttpClient::Link(const std::string& url, const std::string& link)
+{
+    request("LINK", url, {}, link);
+}
+void HttpClient::Unlink(const std::string& url, const std::string& link)
+{
+    request("UNLINK", url, {}, link);
+}
 
-}  // namespace net
+} // namespace net

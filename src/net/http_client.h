@@ -20,11 +20,11 @@ public:
 
 // Optional request header values; empty ones are not sent.
 struct HttpHeaderInfo {
-    std::string LocalMailAddress;  // From
-    std::string LocalProgram;      // User-Agent
+    std::string LocalMailAddress; // From
+    std::string LocalProgram;     // User-Agent
     std::string Cookie;
     std::string Referer;
-    std::string UserId;    // Basic authorization when both are set
+    std::string UserId; // Basic authorization when both are set
     std::string Password;
 };
 
@@ -57,7 +57,7 @@ public:
 
     // Protection against hostile servers.
     int MaxRedirects = 10;
-    long long MaxBodyLength = 64LL * 1024 * 1024;  // 0: no limit
+    long long MaxBodyLength = 64LL * 1024 * 1024; // 0: no limit
     static constexpr int kMaxHeaderLines = 1000;
     static constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
     static constexpr std::size_t kMaxPathLength = 256;
@@ -113,4 +113,4 @@ private:
     bool busy_ = false;
 };
 
-}  // namespace net
+} // namespace net

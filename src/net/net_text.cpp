@@ -6,7 +6,10 @@ namespace net {
 
 namespace {
 
-bool asciiAlnum(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool asciiAlnum(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 int hexValue(char c)
 {
@@ -29,7 +32,7 @@ bool equalNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string urlEncode(std::string_view text)
 {
@@ -76,8 +79,8 @@ std::string base64Encode(std::string_view data)
     result.reserve((data.size() + 2) / 3 * 4);
     std::size_t i = 0;
     for (; i + 2 < data.size(); i += 3) {
-        const unsigned v = (static_cast<unsigned char>(data[i]) << 16) | (static_cast<unsigned char>(data[i + 1]) << 8) |
-                           static_cast<unsigned char>(data[i + 2]);
+        const unsigned v = (static_cast<unsigned char>(data[i]) << 16) |
+                           (static_cast<unsigned char>(data[i + 1]) << 8) | static_cast<unsigned char>(data[i + 2]);
         result += alphabet[(v >> 18) & 63];
         result += alphabet[(v >> 12) & 63];
         result += alphabet[(v >> 6) & 63];
@@ -176,4 +179,4 @@ void HeaderList::SetValue(std::string_view name, std::string_view value)
         lines_.push_back(line);
 }
 
-}  // namespace net
+} // namespace net

@@ -49,4 +49,4 @@ private:
     std::vector<std::string> lines_;
 };
 
-}  // namespace net
+} // namespace net

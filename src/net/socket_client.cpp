@@ -33,13 +33,19 @@ private:
     int& counter_;
 };
 
-}  // namespace
+} // namespace
 
 SocketClient::SocketClient() = default;
 
-SocketClient::~SocketClient() { closeSocket(); }
+SocketClient::~SocketClient()
+{
+    closeSocket();
+}
 
-uint64_t SocketClient::now() const { return framework::app().clock().tickCount(); }
+uint64_t SocketClient::now() const
+{
+    return framework::app().clock().tickCount();
+}
 
 void SocketClient::StatusMessage(int level, const std::string& text)
 {
@@ -134,9 +140,12 @@ bool parseDotted(const std::string& host, uint32_t& address)
     return true;
 }
 
-}  // namespace
+} // namespace
 
-void setNameResolver(NameResolver resolver) { resolverInUse() = std::move(resolver); }
+void setNameResolver(NameResolver resolver)
+{
+    resolverInUse() = std::move(resolver);
+}
 
 uint32_t SocketClient::resolve(const std::string& host)
 {
@@ -302,7 +311,10 @@ void SocketClient::Disconnect()
         OnDisconnect();
 }
 
-void SocketClient::Cancel() { canceled_ = true; }
+void SocketClient::Cancel()
+{
+    canceled_ = true;
+}
 
 void SocketClient::Abort()
 {
@@ -318,7 +330,10 @@ void SocketClient::requireConnected()
         raiseSocketError(kErrNotConnected);
 }
 
-void SocketClient::startExchange(int ms) { deadline_ = ms > 0 ? now() + static_cast<uint64_t>(ms) : 0; }
+void SocketClient::startExchange(int ms)
+{
+    deadline_ = ms > 0 ? now() + static_cast<uint64_t>(ms) : 0;
+}
 
 void SocketClient::raiseDeadline()
 {
@@ -427,7 +442,10 @@ void SocketClient::Write(const std::string& data)
     }
 }
 
-void SocketClient::Writeln(const std::string& line) { Write(line + "\r\n"); }
+void SocketClient::Writeln(const std::string& line)
+{
+    Write(line + "\r\n");
+}
 
 std::string SocketClient::ReadLn()
 {
@@ -557,4 +575,4 @@ void SocketClient::ClearInput()
     input_.clear();
 }
 
-}  // namespace net
+} // namespace net

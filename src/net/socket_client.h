@@ -66,7 +66,7 @@ public:
     void Abort();
 
     void Write(const std::string& data);
-    void Writeln(const std::string& line);  // appends CR LF
+    void Writeln(const std::string& line); // appends CR LF
 
     // One line with its line end ("\n" or "\r\n"). At the end of the stream
     // the rest without a line end, then "".
@@ -148,4 +148,4 @@ private:
     std::string input_;
 };
 
-}  // namespace net
+} // namespace net

@@ -45,4 +45,4 @@ int socketErrorFromErrno(int err);
 // The error number for a getaddrinfo() result (EAI_*).
 int socketErrorFromLookup(int eai);
 
-}  // namespace net
+} // namespace net

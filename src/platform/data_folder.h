@@ -9,11 +9,11 @@
 namespace platform {
 
 struct DataFolderInputs {
-    std::string dataDirOption;  // --data-dir DIR, empty when not given
-    std::string envDataDir;     // VANTREL_DATA_DIR, empty when unset
-    fs::path exeDir;            // folder of the running executable
-    fs::path xdgDataHome;       // $XDG_DATA_HOME or ~/.local/share
-    fs::path distribution;      // installed distribution set (share/vantrel)
+    std::string dataDirOption; // --data-dir DIR, empty when not given
+    std::string envDataDir;    // VANTREL_DATA_DIR, empty when unset
+    fs::path exeDir;           // folder of the running executable
+    fs::path xdgDataHome;      // $XDG_DATA_HOME or ~/.local/share
+    fs::path distribution;     // installed distribution set (share/vantrel)
 };
 
 // Chooses the data folder in this order: --data-dir; VANTREL_DATA_DIR; the
@@ -30,4 +30,4 @@ void seedFolder(const fs::path& from, const fs::path& to);
 std::string siteBaseAddress(const fs::path& exeDir);
 inline constexpr const char* DefaultSiteBase = "http://vantrel.example/";
 
-}  // namespace platform
+} // namespace platform

@@ -184,7 +184,10 @@ void setWriteFence(const fs::path& allowed)
     }
 }
 
-bool writesFenced() { return !writeFence().empty(); }
+bool writesFenced()
+{
+    return !writeFence().empty();
+}
 
 bool writeAllowed(const fs::path& path)
 {
@@ -343,7 +346,10 @@ FailureReporter& failureReporter()
 }
 } // namespace
 
-void setFailureReporter(FailureReporter reporter) { failureReporter() = std::move(reporter); }
+void setFailureReporter(FailureReporter reporter)
+{
+    failureReporter() = std::move(reporter);
+}
 
 void reportFailure(const std::string& text)
 {

@@ -73,4 +73,4 @@ std::optional<fs::path> safeJoin(const fs::path& base, std::string_view relative
 std::string pathText(const fs::path& path);
 fs::path textPath(const std::string& text);
 
-}  // namespace platform
+} // namespace platform

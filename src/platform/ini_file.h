@@ -63,4 +63,4 @@ private:
     bool dirty_ = false;
 };
 
-}  // namespace platform
+} // namespace platform

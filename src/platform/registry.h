@@ -34,4 +34,4 @@ private:
     std::unique_ptr<IniFile> ini_;
 };
 
-}  // namespace platform
+} // namespace platform

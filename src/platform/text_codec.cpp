@@ -209,12 +209,11 @@ std::optional<std::string> decodeCp932(std::string_view bytes, bool strict)
     // by the end of the file): U+FFFD stands in for the one byte and the
     // rest goes on, so one bad byte costs one character rather than the
     // rest of the file.
-    return convertAll(*converterPtr, bytes, bytes.size() * 3 + 16,
-                      [strict](size_t) -> std::optional<std::string_view> {
-                          if (strict)
-                              return std::nullopt;
-                          return ReplacementChar;
-                      });
+    return convertAll(*converterPtr, bytes, bytes.size() * 3 + 16, [strict](size_t) -> std::optional<std::string_view> {
+        if (strict)
+            return std::nullopt;
+        return ReplacementChar;
+    });
 }
 
 } // namespace

@@ -33,4 +33,4 @@ std::string encodeFileText(std::string_view utf8, CodePage codePage);
 CodePage writeCodePage();
 void setWriteCodePage(CodePage codePage);
 
-}  // namespace platform
+} // namespace platform

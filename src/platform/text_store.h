@@ -20,4 +20,4 @@ std::vector<std::string> loadLines(const fs::path& path);
 // Atomic save in the program's write code page.
 void saveLines(const fs::path& path, const std::vector<std::string>& lines);
 
-}  // namespace platform
+} // namespace platform

@@ -6,8 +6,8 @@
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "framework/convert.h"
-#include "platform/data_folder.h"
 #include "memo/fm_memo.h"
+#include "platform/data_folder.h"
 #include "platform/ini_file.h"
 #include "sitetree/fm_ctrl.h"
 
@@ -20,11 +20,10 @@ constexpr int DefaultParallel = 4;
 constexpr int DefaultHostInterval = 1000;
 constexpr int DefaultLiveTabs = 12;
 constexpr int TabCountLimit = 51;
-}
+} // namespace
 
 TFmSys::TFmSys()
-    : Form("FmSys"),
-      PageControlMSystem(make<PageControl>("PageControlMSystem", nullptr)),
+    : Form("FmSys"), PageControlMSystem(make<PageControl>("PageControlMSystem", nullptr)),
       TabSheetMSSetting(make<TabSheet>("TabSheetMSSetting", &PageControlMSystem)),
       PageControlMSet(make<PageControl>("PageControlMSet", &TabSheetMSSetting)),
       TabSheetMSCtrl(make<TabSheet>("TabSheetMSCtrl", &PageControlMSet)),
@@ -53,15 +52,11 @@ TFmSys::TFmSys()
       LabelRunState(make<Label>("LabelRunState", &GroupBoxRun)),
       BitBtnResume(make<Button>("BitBtnResume", &GroupBoxRun)),
       TabSheetMSExp(make<TabSheet>("TabSheetMSExp", &PageControlMSystem)),
-      GroupBoxTVF(make<GroupBox>("GroupBoxTVF", &TabSheetMSExp)),
-      LabelAllCnt(make<Label>("LabelAllCnt", &GroupBoxTVF)),
-      LabelTVFRootNum(make<Label>("LabelTVFRootNum", &GroupBoxTVF)),
-      LabelAbs(make<Label>("LabelAbs", &GroupBoxTVF)),
-      LabelParent(make<Label>("LabelParent", &GroupBoxTVF)),
-      LabelChildCnt(make<Label>("LabelChildCnt", &GroupBoxTVF)),
+      GroupBoxTVF(make<GroupBox>("GroupBoxTVF", &TabSheetMSExp)), LabelAllCnt(make<Label>("LabelAllCnt", &GroupBoxTVF)),
+      LabelTVFRootNum(make<Label>("LabelTVFRootNum", &GroupBoxTVF)), LabelAbs(make<Label>("LabelAbs", &GroupBoxTVF)),
+      LabelParent(make<Label>("LabelParent", &GroupBoxTVF)), LabelChildCnt(make<Label>("LabelChildCnt", &GroupBoxTVF)),
       LabelAbsoluteIndex(make<Label>("LabelAbsoluteIndex", &GroupBoxTVF)),
-      LabelAbsolute(make<Label>("LabelAbsolute", &GroupBoxTVF)),
-      LabelItmNod(make<Label>("LabelItmNod", &GroupBoxTVF)),
+      LabelAbsolute(make<Label>("LabelAbsolute", &GroupBoxTVF)), LabelItmNod(make<Label>("LabelItmNod", &GroupBoxTVF)),
       LabelNodName(make<Label>("LabelNodName", &GroupBoxTVF)),
       GroupBoxProgress(make<GroupBox>("GroupBoxProgress", &TabSheetMSExp)),
       LabelCppPrg(make<Label>("LabelCppPrg", &GroupBoxProgress)),
@@ -314,9 +309,9 @@ void TFmSys::FormShow()
 {
     {
         platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-        vantrel::readCaptions(hlp, *this,
-                              {"TabSheetMSSetting", "GroupBoxTryTime", "TabSheetMSExp", "GroupBoxProgress",
-                               "GroupBoxConnectSite"});
+        vantrel::readCaptions(
+            hlp, *this,
+            {"TabSheetMSSetting", "GroupBoxTryTime", "TabSheetMSExp", "GroupBoxProgress", "GroupBoxConnectSite"});
     }
     // Every show reads the stored settings again, so an unsaved change of
     // an up-down is undone.
@@ -340,7 +335,10 @@ void TFmSys::showRunState(const std::string& text)
     BitBtnResume.setEnabled(!text.empty());
 }
 
-void TFmSys::BitBtnResumeClick() { FmCpp->PMACResumeClick(); }
+void TFmSys::BitBtnResumeClick()
+{
+    FmCpp->PMACResumeClick();
+}
 
 void TFmSys::UpDownConnectSiteClick()
 {
@@ -377,7 +375,10 @@ void TFmSys::BitBtnURLsClick()
     FmCpp->PMPSaleClick();
 }
 
-void TFmSys::BitBtnTabAdd2Click() { FmCpp->PMPTAddClick(); }
+void TFmSys::BitBtnTabAdd2Click()
+{
+    FmCpp->PMPTAddClick();
+}
 
 void TFmSys::UpDownPageWatchChanging(bool& allowChange)
 {
@@ -385,7 +386,9 @@ void TFmSys::UpDownPageWatchChanging(bool& allowChange)
     allowChange = true;
 }
 
-void TFmSys::EditPageWatchChange() {}
+void TFmSys::EditPageWatchChange()
+{
+}
 
 void TFmSys::ComboBoxHttp1ParameterChange()
 {
@@ -412,4 +415,6 @@ void TFmSys::ComboBoxHttp1ParameterChange()
     }
 }
 
-void TFmSys::CheckBoxUseThemaClick() {}
+void TFmSys::CheckBoxUseThemaClick()
+{
+}

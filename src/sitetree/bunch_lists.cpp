@@ -22,9 +22,12 @@ constexpr const char* NotSelected = " _ ";
 // Row 0 is the header; rows 1 to 49 hold the words.
 constexpr int MaxRows = 50;
 
-std::string cellKey(int col, int row) { return std::to_string(col) + "," + std::to_string(row); }
+std::string cellKey(int col, int row)
+{
+    return std::to_string(col) + "," + std::to_string(row);
+}
 
-}  // namespace
+} // namespace
 
 // --------------------------------------------------------------- the grid
 
@@ -264,7 +267,6 @@ void TFmCtrl::PMBunchTThemaAddClick()
 
 // ------------------------------------------------------------ list up
 
-
 void TFmCtrl::PMBunchTListUpClick()
 {
     FmMemo->prepareListUp("PMBunchTListUpClick1");
@@ -288,7 +290,10 @@ void TFmCtrl::PMTrVwMTListUpClick()
 
 // ---------------------------------------------------- events of the page
 
-void TFmCtrl::ComboBoxBunchClick() { PMBunchSFReadClick(); }
+void TFmCtrl::ComboBoxBunchClick()
+{
+    PMBunchSFReadClick();
+}
 
 void TFmCtrl::ComboBoxBunchChange()
 {
@@ -319,7 +324,8 @@ void TFmCtrl::StringGridBunchMouseDown(const MouseEvent& event)
     PressedRow = row;
     StringGridBunch.setCell(0, 0, std::to_string(PressedCol) + "," + std::to_string(PressedRow));
     if (PressedCol == 0 && PressedRow > 0)
-        StringGridBunch.setCell(0, PressedRow, StringGridBunch.cell(0, PressedRow) == Selected ? NotSelected : Selected);
+        StringGridBunch.setCell(0, PressedRow,
+                                StringGridBunch.cell(0, PressedRow) == Selected ? NotSelected : Selected);
 }
 
 void TFmCtrl::StringGridBunchMouseUp(const MouseEvent& event)

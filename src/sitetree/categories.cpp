@@ -40,7 +40,10 @@ void TFmCtrl::PMTrVwCFSaveClick()
     base.flush();
 }
 
-void TFmCtrl::PMTFCOpenClick() { app().shell().open(platform::pathText(dataFile("TVFCategory.txt"))); }
+void TFmCtrl::PMTFCOpenClick()
+{
+    app().shell().open(platform::pathText(dataFile("TVFCategory.txt")));
+}
 
 void TFmCtrl::ComboBoxTVFCategoryClick()
 {
@@ -173,6 +176,10 @@ void TFmCtrl::PMTrVwTTConnectedManiplatesClick()
     item.setChecked(!item.checked());
 }
 
-void TFmCtrl::PMTANRenameChangeClick() {}
+void TFmCtrl::PMTANRenameChangeClick()
+{
+}
 
-void TFmCtrl::PMTFRMakeXML1Click() {}
+void TFmCtrl::PMTFRMakeXML1Click()
+{
+}

@@ -16,7 +16,10 @@ using namespace framework;
 
 namespace {
 // The event lines go to the top of the log.
-void logTop(const std::string& line) { FmMemo->MemoLog.insertLine(0, line); }
+void logTop(const std::string& line)
+{
+    FmMemo->MemoLog.insertLine(0, line);
+}
 
 // Why a reply body may not become a data file, or nothing when it may. An
 // empty body is a broken transfer as a rule, and bytes that are not text
@@ -31,7 +34,7 @@ const char* bodyProblem(const std::string& body)
         return "the reply is neither UTF-8 nor code page 932 text";
     return nullptr;
 }
-}  // namespace
+} // namespace
 
 void TFmCtrl::setUpHttpClients()
 {
@@ -121,7 +124,10 @@ void TFmCtrl::PMJoinASetClick()
     }
 }
 
-void TFmCtrl::TabSheetMAJoinShow() { PMJoinASetClick(); }
+void TFmCtrl::TabSheetMAJoinShow()
+{
+    PMJoinASetClick();
+}
 
 void TFmCtrl::ToolButtonUpDataClick()
 {
@@ -181,10 +187,22 @@ void TFmCtrl::PMBShowClick()
     CppWebBrowserAssist.browser().Navigate(ComboBoxAssistURL.text());
 }
 
-void TFmCtrl::httpTestGet(const std::string& url) { Http1->Get(url); }
+void TFmCtrl::httpTestGet(const std::string& url)
+{
+    Http1->Get(url);
+}
 
-std::string TFmCtrl::httpHeader() const { return Http1->Header; }
+std::string TFmCtrl::httpHeader() const
+{
+    return Http1->Header;
+}
 
-std::string TFmCtrl::httpBody() const { return platform::decodeFileText(Http1->Body); }
+std::string TFmCtrl::httpBody() const
+{
+    return platform::decodeFileText(Http1->Body);
+}
 
-std::string TFmCtrl::httpCookieIn() const { return Http1->CookieIn; }
+std::string TFmCtrl::httpCookieIn() const
+{
+    return Http1->CookieIn;
+}

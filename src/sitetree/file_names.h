@@ -26,4 +26,4 @@ inline bool isPlainFolderName(const std::string& name)
            name.find("..") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-}  // namespace sitetree
+} // namespace sitetree

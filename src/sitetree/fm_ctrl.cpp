@@ -10,8 +10,7 @@
 using namespace framework;
 
 TFmCtrl::TFmCtrl()
-    : Form("FmCtrl"),
-      PageControlMain(make<PageControl>("PageControlMain", nullptr)),
+    : Form("FmCtrl"), PageControlMain(make<PageControl>("PageControlMain", nullptr)),
       TabSheetMSerch(make<TabSheet>("TabSheetMSerch", &PageControlMain)),
       GroupBoxSTTVF(make<GroupBox>("GroupBoxSTTVF", &TabSheetMSerch)),
       ComboBoxTVFCategory(make<ComboBox>("ComboBoxTVFCategory", &GroupBoxSTTVF)),
@@ -263,7 +262,8 @@ void TFmCtrl::buildMenus()
     makeCommand("PMTrVwTTRestoration", treeTool, "Restoration", &TFmCtrl::PMTrVwTTRestorationClick);
     MenuItem& rootIn = makeCommand("PMTrVwTTRootIn", treeTool, "RootIn", &TFmCtrl::PMTrVwTTRootInClick);
     rootIn.setChecked(true);
-    makeCommand("PMTrVwTTConnectedManiplates", treeTool, "ConnectedManiplates", &TFmCtrl::PMTrVwTTConnectedManiplatesClick);
+    makeCommand("PMTrVwTTConnectedManiplates", treeTool, "ConnectedManiplates",
+                &TFmCtrl::PMTrVwTTConnectedManiplatesClick);
     makeCommand("PMTrVwTTSave", treeTool, "Save", &TFmCtrl::PMTrVwTTSaveClick);
     MenuItem& add = makeCommand("PMTANAdd", tree, "Add", nullptr);
     makeCommand("PMTANARoot", add, "Root", &TFmCtrl::PMTANARootClick);
@@ -345,14 +345,35 @@ void TFmCtrl::buildMenus()
 void TFmCtrl::readCaptions()
 {
     platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-    vantrel::readCaptions(
-        hlp, *this,
-        {"TabSheetMSerch",     "GroupBoxThema",   "GroupBoxSTTVF",      "PMTrVwTTRootIn",   "PMTrVwTTConnectedManiplates",
-         "PMTANARoot",         "PMTANAChild",     "PMTrVwTTRestoration", "GroupBoxSTSharing", "GroupBoxList",
-         "TabSheetLBunch",     "PMBunchTFile",    "PMBunchTFSave",       "PMBunchTFDelete",   "PMBunchTThemaAdd",
-         "PMBunchTStringGrid", "PMBunchTSRowInsert", "PMBunchTSRowDelete", "PMBunchTSRowBunchFromMemo",
-         "PMBunchTSAllYes",    "PMBunchTSAllNo",  "PMBunchTSClear",      "PMBunchTListUp",    "TabSheetLTVF",
-         "PMTrVwMTListUp",     "TabSheetMAssist", "TabSheetMACheck",     "TabSheetMAJoin"});
+    vantrel::readCaptions(hlp, *this,
+                          {"TabSheetMSerch",
+                           "GroupBoxThema",
+                           "GroupBoxSTTVF",
+                           "PMTrVwTTRootIn",
+                           "PMTrVwTTConnectedManiplates",
+                           "PMTANARoot",
+                           "PMTANAChild",
+                           "PMTrVwTTRestoration",
+                           "GroupBoxSTSharing",
+                           "GroupBoxList",
+                           "TabSheetLBunch",
+                           "PMBunchTFile",
+                           "PMBunchTFSave",
+                           "PMBunchTFDelete",
+                           "PMBunchTThemaAdd",
+                           "PMBunchTStringGrid",
+                           "PMBunchTSRowInsert",
+                           "PMBunchTSRowDelete",
+                           "PMBunchTSRowBunchFromMemo",
+                           "PMBunchTSAllYes",
+                           "PMBunchTSAllNo",
+                           "PMBunchTSClear",
+                           "PMBunchTListUp",
+                           "TabSheetLTVF",
+                           "PMTrVwMTListUp",
+                           "TabSheetMAssist",
+                           "TabSheetMACheck",
+                           "TabSheetMAJoin"});
 }
 
 // ----------------------------------------------------------------- window
@@ -399,7 +420,10 @@ void TFmCtrl::FormDestroy()
 
 // ---------------------------------------------------------------- helpers
 
-bool TFmCtrl::mayReplace(bool loaded, const platform::fs::path& path) { return loaded || !platform::fileExists(path); }
+bool TFmCtrl::mayReplace(bool loaded, const platform::fs::path& path)
+{
+    return loaded || !platform::fileExists(path);
+}
 
 platform::fs::path TFmCtrl::dataFile(const std::string& name)
 {
@@ -408,7 +432,9 @@ platform::fs::path TFmCtrl::dataFile(const std::string& name)
     return path;
 }
 
-Edit& TFmCtrl::themeBox() const { return FmCpp->EditThemas; }
+Edit& TFmCtrl::themeBox() const
+{
+    return FmCpp->EditThemas;
+}
 
 // ------------------------------------------------------------ later work
-

@@ -31,9 +31,12 @@ constexpr int VkUp = 0x26;
 constexpr int VkRight = 0x27;
 constexpr int VkDown = 0x28;
 
-void log(const std::string& line) { FmMemo->MemoLog.addLine(line); }
+void log(const std::string& line)
+{
+    FmMemo->MemoLog.addLine(line);
+}
 
-}  // namespace
+} // namespace
 
 void TFmCtrl::buildOperationMenu(MenuItem& root)
 {
@@ -112,13 +115,22 @@ void TFmCtrl::sendKey(int key, int modifier)
         input.keyEvent(modifier, true);
 }
 
-void TFmCtrl::PMMKBReturnClick() { operationCommand("Return", {"OpePrg->Return"}, [this] { sendKey(VkReturn); }); }
-void TFmCtrl::PMMKBDeleteClick() { operationCommand("Delete", {"OpePrg->Delete"}, [this] { sendKey(VkDelete); }); }
+void TFmCtrl::PMMKBReturnClick()
+{
+    operationCommand("Return", {"OpePrg->Return"}, [this] { sendKey(VkReturn); });
+}
+void TFmCtrl::PMMKBDeleteClick()
+{
+    operationCommand("Delete", {"OpePrg->Delete"}, [this] { sendKey(VkDelete); });
+}
 void TFmCtrl::PMMKBBackSpaceClick()
 {
     operationCommand("BackSpace", {"OpePrg->BackSpace"}, [this] { sendKey(VkBack); });
 }
-void TFmCtrl::PMMKBSpaceClick() { operationCommand("Space", {"OpePrg->Space"}, [this] { sendKey(VkSpace); }); }
+void TFmCtrl::PMMKBSpaceClick()
+{
+    operationCommand("Space", {"OpePrg->Space"}, [this] { sendKey(VkSpace); });
+}
 void TFmCtrl::PMMKCCopyClick()
 {
     operationCommand("Copy", {"OpePrg->Copy", "wrd = " + app().clipboard().text()},
@@ -136,16 +148,34 @@ void TFmCtrl::PMMKFCapsLockClick()
 {
     operationCommand("CapsLock", {"OpePrg->CapsLock"}, [this] { sendKey(VkCapital); });
 }
-void TFmCtrl::PMMKMTabClick() { operationCommand("Tab", {"OpePrg->Tab"}, [this] { sendKey(VkTab); }); }
+void TFmCtrl::PMMKMTabClick()
+{
+    operationCommand("Tab", {"OpePrg->Tab"}, [this] { sendKey(VkTab); });
+}
 void TFmCtrl::PMMKMTabBackClick()
 {
     operationCommand("TabBack", {"OpePrg->TabBack"}, [this] { sendKey(VkTab, VkShift); });
 }
-void TFmCtrl::PMMKMUpClick() { operationCommand("Up", {"OpePrg->Up"}, [this] { sendKey(VkUp); }); }
-void TFmCtrl::PMMKMDownClick() { operationCommand("Down", {"OpePrg->Down"}, [this] { sendKey(VkDown); }); }
-void TFmCtrl::PMMKMLeftClick() { operationCommand("Left", {"OpePrg->Left"}, [this] { sendKey(VkLeft); }); }
-void TFmCtrl::PMMKMRightClick() { operationCommand("Right", {"OpePrg->Right"}, [this] { sendKey(VkRight); }); }
-void TFmCtrl::PMMKAltClick() { operationCommand("Alt", {"OpePrg->Alt"}, [this] { sendKey(0x46, VkMenu); }); }
+void TFmCtrl::PMMKMUpClick()
+{
+    operationCommand("Up", {"OpePrg->Up"}, [this] { sendKey(VkUp); });
+}
+void TFmCtrl::PMMKMDownClick()
+{
+    operationCommand("Down", {"OpePrg->Down"}, [this] { sendKey(VkDown); });
+}
+void TFmCtrl::PMMKMLeftClick()
+{
+    operationCommand("Left", {"OpePrg->Left"}, [this] { sendKey(VkLeft); });
+}
+void TFmCtrl::PMMKMRightClick()
+{
+    operationCommand("Right", {"OpePrg->Right"}, [this] { sendKey(VkRight); });
+}
+void TFmCtrl::PMMKAltClick()
+{
+    operationCommand("Alt", {"OpePrg->Alt"}, [this] { sendKey(0x46, VkMenu); });
+}
 
 void TFmCtrl::PMMMPMemoryClick()
 {
@@ -154,8 +184,8 @@ void TFmCtrl::PMMMPMemoryClick()
 
 void TFmCtrl::PMMMBrowsXYClick()
 {
-    operationCommand("BrowsXY",
-                     {"OpePrg->BrowsXY", "X=" + std::to_string(BrowsX) + " : Y=" + std::to_string(BrowsY)}, [this] {
+    operationCommand("BrowsXY", {"OpePrg->BrowsXY", "X=" + std::to_string(BrowsX) + " : Y=" + std::to_string(BrowsY)},
+                     [this] {
                          // A point of the Manipulates page's browser area.
                          TFmCpp& cpp = *FmCpp;
                          const int x = cpp.left() + cpp.width() - cpp.pagesOf(1).width() + BrowsX - 4;
@@ -202,7 +232,10 @@ void TFmCtrl::PMMMClickWClick()
     });
 }
 
-void TFmCtrl::PMMSReadStrClick() { operationCommand("ReadStr", {"OpePrg->ReadStr"}, nullptr); }
+void TFmCtrl::PMMSReadStrClick()
+{
+    operationCommand("ReadStr", {"OpePrg->ReadStr"}, nullptr);
+}
 
 void TFmCtrl::PMMSWaitClick()
 {
@@ -225,9 +258,15 @@ void TFmCtrl::PMMSWaitClick()
     });
 }
 
-void TFmCtrl::PMMSEndClick() { operationCommand("End", {"OpePrg->End"}, nullptr); }
+void TFmCtrl::PMMSEndClick()
+{
+    operationCommand("End", {"OpePrg->End"}, nullptr);
+}
 
-void TFmCtrl::PMMS0Click() { operationCommand("0", {"OpePrg->0"}, nullptr); }
+void TFmCtrl::PMMS0Click()
+{
+    operationCommand("0", {"OpePrg->0"}, nullptr);
+}
 
 void TFmCtrl::PMMProcessingSeleClick()
 {

@@ -21,7 +21,10 @@ void TFmCtrl::PMSCFLoadClick()
         CheckListBoxSharing.setItems(platform::loadLines(path));
 }
 
-void TFmCtrl::PMSharingCFSaveClick() { platform::saveLines(dataFile("SharingTheme.txt"), CheckListBoxSharing.itemTexts()); }
+void TFmCtrl::PMSharingCFSaveClick()
+{
+    platform::saveLines(dataFile("SharingTheme.txt"), CheckListBoxSharing.itemTexts());
+}
 
 void TFmCtrl::PMSCFOpenClick()
 {
@@ -114,8 +117,15 @@ void TFmCtrl::ToolButtonSiteDontClick()
         page->setCaption("X");
 }
 
-void TFmCtrl::ToolButtonPageCopyClick() { CppWebBrowserAssist.browser().Navigate(FmMain->ComboBoxURL.text()); }
+void TFmCtrl::ToolButtonPageCopyClick()
+{
+    CppWebBrowserAssist.browser().Navigate(FmMain->ComboBoxURL.text());
+}
 
-void TFmCtrl::GroupBoxSTSharingClick() {}
+void TFmCtrl::GroupBoxSTSharingClick()
+{
+}
 
-void TFmCtrl::TabSheetMAssistShow() {}
+void TFmCtrl::TabSheetMAssistShow()
+{
+}

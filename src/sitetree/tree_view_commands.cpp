@@ -5,12 +5,12 @@
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
+#include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
 #include "settings/fm_sys.h"
 #include "sitetree/file_names.h"
 #include "sitetree/fm_ctrl.h"
-#include "framework/text_util.h"
 #include "sitetree/tvf.h"
 
 using namespace framework;
@@ -61,7 +61,10 @@ void TFmCtrl::PMTrVwTTRestorationClick()
         sitetree::saveTvfFile(*ActiveTreeView, treeFilePath());
 }
 
-void TFmCtrl::PMTrVwANOpen1Click() { app().shell().open(platform::pathText(treeFilePath())); }
+void TFmCtrl::PMTrVwANOpen1Click()
+{
+    app().shell().open(platform::pathText(treeFilePath()));
+}
 
 void TFmCtrl::PMTrVwFESReadClick()
 {
@@ -76,9 +79,15 @@ void TFmCtrl::PMTrVwFESWriteClick()
     base.flush();
 }
 
-void TFmCtrl::ToolButtonTVFAddClick() { PMTrVwFESaveClick(); }
+void TFmCtrl::ToolButtonTVFAddClick()
+{
+    PMTrVwFESaveClick();
+}
 
-void TFmCtrl::PMTrVwTTSaveClick() { PMTrVwFESaveClick(); }
+void TFmCtrl::PMTrVwTTSaveClick()
+{
+    PMTrVwFESaveClick();
+}
 
 // ------------------------------------------------------------ node click
 

@@ -45,8 +45,14 @@ std::vector<std::string> writeTvf(const TreeView& tree)
     return lines;
 }
 
-void loadTvfFile(TreeView& tree, const platform::fs::path& path) { readTvf(tree, platform::loadLines(path)); }
+void loadTvfFile(TreeView& tree, const platform::fs::path& path)
+{
+    readTvf(tree, platform::loadLines(path));
+}
 
-void saveTvfFile(const TreeView& tree, const platform::fs::path& path) { platform::saveLines(path, writeTvf(tree)); }
+void saveTvfFile(const TreeView& tree, const platform::fs::path& path)
+{
+    platform::saveLines(path, writeTvf(tree));
+}
 
-}  // namespace sitetree
+} // namespace sitetree

@@ -20,4 +20,4 @@ std::vector<std::string> writeTvf(const framework::TreeView& tree);
 void loadTvfFile(framework::TreeView& tree, const platform::fs::path& path);
 void saveTvfFile(const framework::TreeView& tree, const platform::fs::path& path);
 
-}  // namespace sitetree
+} // namespace sitetree

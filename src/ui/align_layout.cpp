@@ -24,7 +24,7 @@ void setItemGeometry(QLayoutItem* item, const QRect& rect)
         item->setGeometry(rect);
 }
 
-}  // namespace
+} // namespace
 
 AlignLayout::AlignLayout(QWidget* parent) : QLayout(parent)
 {
@@ -79,12 +79,21 @@ QLayoutItem* AlignLayout::takeAt(int index)
     return item;
 }
 
-int AlignLayout::count() const { return static_cast<int>(entries_.size()); }
+int AlignLayout::count() const
+{
+    return static_cast<int>(entries_.size());
+}
 
 // The models give every size; the layout asks nothing of the window.
-QSize AlignLayout::sizeHint() const { return {0, 0}; }
+QSize AlignLayout::sizeHint() const
+{
+    return {0, 0};
+}
 
-QSize AlignLayout::minimumSize() const { return {0, 0}; }
+QSize AlignLayout::minimumSize() const
+{
+    return {0, 0};
+}
 
 void AlignLayout::setGeometry(const QRect& rect)
 {
@@ -195,4 +204,4 @@ void AlignLayout::place(const QRect& area)
     }
 }
 
-}  // namespace ui
+} // namespace ui

@@ -73,4 +73,4 @@ private:
     bool flow_ = false;
 };
 
-}  // namespace ui
+} // namespace ui

@@ -3,8 +3,8 @@
 
 #include "ui/qt_keywords.h"
 
-#include <QDrag>
 #include <QApplication>
+#include <QDrag>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QScrollBar>
@@ -180,8 +180,7 @@ protected:
     }
 
 private:
-    template <class Size>
-    static int start(int target, int fixed, int first, int count, Size size)
+    template <class Size> static int start(int target, int fixed, int first, int count, Size size)
     {
         int edge = 0;
         for (int i = 0; i < fixed && i < count; ++i) {
@@ -217,8 +216,8 @@ private:
         const QBrush fixedBrush = grid_.fixedColor != framework::ColorDefault
                                       ? QBrush(qcolor(grid_.fixedColor))
                                       : table_->palette().brush(QPalette::Button);
-        const Qt::ItemFlags cellFlags = Qt::ItemIsEnabled | Qt::ItemIsSelectable |
-                                        (grid_.editing ? Qt::ItemIsEditable : Qt::NoItemFlags);
+        const Qt::ItemFlags cellFlags =
+            Qt::ItemIsEnabled | Qt::ItemIsSelectable | (grid_.editing ? Qt::ItemIsEditable : Qt::NoItemFlags);
         for (int r = 0; r < grid_.rowCount(); ++r) {
             for (int c = 0; c < grid_.colCount(); ++c) {
                 QTableWidgetItem* item = table_->item(r, c);
@@ -341,7 +340,8 @@ public:
 
         listen(*this, tree_, &QTreeWidget::currentItemChanged,
                [this](QTreeWidgetItem* current, QTreeWidgetItem*) { currentChanged(current); });
-        listen(*this, tree_, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* item) { expandedChanged(item, true); });
+        listen(*this, tree_, &QTreeWidget::itemExpanded,
+               [this](QTreeWidgetItem* item) { expandedChanged(item, true); });
         listen(*this, tree_, &QTreeWidget::itemCollapsed,
                [this](QTreeWidgetItem* item) { expandedChanged(item, false); });
         listen(*this, tree_->verticalScrollBar(), &QScrollBar::valueChanged, [this](int value) { scrolled(value); });
@@ -406,7 +406,7 @@ public:
         }
         QTreeWidgetItem* item = tree_->itemAt(QPoint(std::max(x, 0), y));
         if (!item)
-            return hit;  // below the last item
+            return hit; // below the last item
         hit.node = nodeOf(item);
         const QRect rect = tree_->visualItemRect(item);
         if (x < rect.left()) {
@@ -492,7 +492,8 @@ protected:
     {
         if (!model_.hideSelection) {
             const QPalette standard = tree_->style()->standardPalette();
-            palette.setColor(QPalette::Inactive, QPalette::Highlight, standard.color(QPalette::Active, QPalette::Highlight));
+            palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                             standard.color(QPalette::Active, QPalette::Highlight));
             palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                              standard.color(QPalette::Active, QPalette::HighlightedText));
         }
@@ -660,8 +661,8 @@ void TreeWidget::mousePressEvent(QMouseEvent* event)
 void TreeWidget::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    if (!dragging_ && pressed_ && (event->buttons() & Qt::LeftButton) && tree && tree->usable() &&
-        tree->autoDrag() && (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+    if (!dragging_ && pressed_ && (event->buttons() & Qt::LeftButton) && tree && tree->usable() && tree->autoDrag() &&
+        (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
         dragging_ = true;
         setCursor(Qt::DragMoveCursor);
     }
@@ -698,7 +699,7 @@ void TreeWidget::endDrag()
     unsetCursor();
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<ControlBinding> createListBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
 {
@@ -711,4 +712,4 @@ std::unique_ptr<ControlBinding> createListBinding(BinderImpl& impl, framework::C
     return nullptr;
 }
 
-}  // namespace ui::detail
+} // namespace ui::detail

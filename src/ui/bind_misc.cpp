@@ -417,8 +417,8 @@ public:
             return;
         horizontalShown_ = upDown_.horizontal;
         delete widget_->layout();
-        QBoxLayout* box = new QBoxLayout(upDown_.horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom,
-                                         widget_);
+        QBoxLayout* box =
+            new QBoxLayout(upDown_.horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, widget_);
         box->setContentsMargins(0, 0, 0, 0);
         box->setSpacing(0);
         // Horizontal arrows: "down" on the left, "up" on the right.
@@ -679,7 +679,7 @@ private:
     int createdId_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
 {
@@ -712,4 +712,4 @@ std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::
     return nullptr;
 }
 
-}  // namespace ui::detail
+} // namespace ui::detail

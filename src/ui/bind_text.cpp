@@ -110,8 +110,7 @@ private:
 // ------------------------------------------------------------------- Memo
 
 // QPlainTextEdit for a memo, QTextEdit (plain text only) for a rich edit.
-template <class W>
-class MemoBinding : public ControlBinding {
+template <class W> class MemoBinding : public ControlBinding {
 public:
     MemoBinding(BinderImpl& impl, framework::Memo& memo, ControlBinding* parent)
         : ControlBinding(impl, memo, parent), memo_(memo)
@@ -177,8 +176,7 @@ private:
             return;
         QTextDocument* document = edit_->document();
         const int blocks = document->blockCount();
-        const bool prefix =
-            shown_.size() < lines.size() && std::equal(shown_.begin(), shown_.end(), lines.begin());
+        const bool prefix = shown_.size() < lines.size() && std::equal(shown_.begin(), shown_.end(), lines.begin());
         // Lines added at the end (a log) are appended; the view follows
         // them when it showed the end before.
         const bool trailingBreak = static_cast<int>(shown_.size()) == blocks - 1;
@@ -379,7 +377,7 @@ private:
     QPointer<QLineEdit> connectedEdit_;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<ControlBinding> createTextBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
 {
@@ -396,4 +394,4 @@ std::unique_ptr<ControlBinding> createTextBinding(BinderImpl& impl, framework::C
     return nullptr;
 }
 
-}  // namespace ui::detail
+} // namespace ui::detail

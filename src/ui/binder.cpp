@@ -21,7 +21,10 @@ using framework::Prop;
 
 namespace detail {
 
-int virtualKeyOf(const QKeyEvent* event) { return virtualKeyFromQtKey(event->key()); }
+int virtualKeyOf(const QKeyEvent* event)
+{
+    return virtualKeyFromQtKey(event->key());
+}
 
 QString withoutAccessKeys(const std::string& caption)
 {
@@ -38,13 +41,21 @@ QString withoutAccessKeys(const std::string& caption)
 
 // ------------------------------------------------------------- EventScope
 
-EventScope::EventScope(BinderImpl& impl) : impl_(impl) { impl_.enterEvent(); }
+EventScope::EventScope(BinderImpl& impl) : impl_(impl)
+{
+    impl_.enterEvent();
+}
 
-EventScope::~EventScope() { impl_.leaveEvent(); }
+EventScope::~EventScope()
+{
+    impl_.leaveEvent();
+}
 
 // ---------------------------------------------------------------- Binding
 
-Binding::Binding(BinderImpl& impl, framework::Component& model) : impl_(impl), model_(model) {}
+Binding::Binding(BinderImpl& impl, framework::Component& model) : impl_(impl), model_(model)
+{
+}
 
 Binding::~Binding() = default;
 
@@ -64,7 +75,10 @@ void Binding::detachModel()
     observer_ = 0;
 }
 
-bool Binding::usable() const { return *impl_.alive() && impl_.formLiving(formBinding()); }
+bool Binding::usable() const
+{
+    return *impl_.alive() && impl_.formLiving(formBinding());
+}
 
 void Binding::markDirty(Aspects aspects)
 {
@@ -151,8 +165,7 @@ private:
 
 // The window of a form: the model decides about closing, and the window
 // reports where the user moved it.
-template <class Base>
-class FormWindow : public Bound<Base> {
+template <class Base> class FormWindow : public Bound<Base> {
 public:
     using Bound<Base>::Bound;
     FormBinding* form = nullptr;
@@ -179,8 +192,7 @@ protected:
     }
 };
 
-template <class Base>
-void FormWindow<Base>::closeEvent(QCloseEvent* event)
+template <class Base> void FormWindow<Base>::closeEvent(QCloseEvent* event)
 {
     if (!form || !form->usable())
         return Base::closeEvent(event);
@@ -195,8 +207,7 @@ void FormWindow<Base>::closeEvent(QCloseEvent* event)
     form->closeRequested();
 }
 
-FormBinding::FormBinding(BinderImpl& impl, framework::Form& form)
-    : ControlBinding(impl, form, nullptr), form_(form)
+FormBinding::FormBinding(BinderImpl& impl, framework::Form& form) : ControlBinding(impl, form, nullptr), form_(form)
 {
     if (form.mainMenu) {
         auto* window = new FormWindow<QMainWindow>();
@@ -464,7 +475,10 @@ ControlBinding::ControlBinding(BinderImpl& impl, framework::Control& model, Cont
 
 ControlBinding::~ControlBinding() = default;
 
-FormBinding* ControlBinding::formBinding() const { return form_; }
+FormBinding* ControlBinding::formBinding() const
+{
+    return form_;
+}
 
 void ControlBinding::setWidget(QWidget* widget, BoundHooks* hooks)
 {
@@ -735,7 +749,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<ControlBinding> createControlBinding(BinderImpl& impl, framework::Control& model,
                                                      ControlBinding* parent)
@@ -837,7 +851,7 @@ void BinderImpl::bindComponent(FormBinding& form, framework::Component& componen
         ControlBinding* parent = controlBindingOf(control->parent());
         binding = createControlBinding(*this, *control, parent ? parent : &form);
     } else {
-        return;  // timers run on the clock service
+        return; // timers run on the clock service
     }
     Binding* raw = binding.get();
     bindings_[&component] = std::move(binding);
@@ -953,7 +967,10 @@ void BinderImpl::flushBinding(Binding& binding)
     runLayouts();
 }
 
-bool BinderImpl::busy() const { return framework::Application::exists() && app_.busy(); }
+bool BinderImpl::busy() const
+{
+    return framework::Application::exists() && app_.busy();
+}
 
 bool BinderImpl::dispatch(const std::function<void()>& handler)
 {
@@ -1043,15 +1060,15 @@ void BinderImpl::setPopupMenu(const framework::Control& control, framework::Menu
     if (!menu)
         return;
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
-    popups_[&control] =
-        listen(*binding, widget, &QWidget::customContextMenuRequested, [this, binding, root = &root](const QPoint& pos) {
-            // The menu shows the model's current state.
-            refresh();
-            QMenu* shown = existingMenu(*root);
-            QWidget* origin = binding->mouseWidget();
-            if (shown && origin)
-                shown->popup(origin->mapToGlobal(pos));
-        });
+    popups_[&control] = listen(*binding, widget, &QWidget::customContextMenuRequested,
+                               [this, binding, root = &root](const QPoint& pos) {
+                                   // The menu shows the model's current state.
+                                   refresh();
+                                   QMenu* shown = existingMenu(*root);
+                                   QWidget* origin = binding->mouseWidget();
+                                   if (shown && origin)
+                                       shown->popup(origin->mapToGlobal(pos));
+                               });
 }
 
 void BinderImpl::setBrowserProvider(std::function<QWidget*(framework::WebBrowserHost&)> provider)
@@ -1062,11 +1079,13 @@ void BinderImpl::setBrowserProvider(std::function<QWidget*(framework::WebBrowser
             control->browserProviderChanged();
 }
 
-}  // namespace detail
+} // namespace detail
 
 // ------------------------------------------------------------------ Binder
 
-Binder::Binder(framework::Application& app) : impl_(std::make_unique<detail::BinderImpl>(app)) {}
+Binder::Binder(framework::Application& app) : impl_(std::make_unique<detail::BinderImpl>(app))
+{
+}
 
 Binder::~Binder() = default;
 
@@ -1082,9 +1101,15 @@ QWidget* Binder::widgetOf(const framework::Component& component) const
     return binding ? binding->widget() : nullptr;
 }
 
-QAction* Binder::actionOf(const framework::MenuItem& item) const { return impl_->actionOf(item); }
+QAction* Binder::actionOf(const framework::MenuItem& item) const
+{
+    return impl_->actionOf(item);
+}
 
-QMenu* Binder::menuOf(const framework::MenuItem& item) const { return impl_->existingMenu(item); }
+QMenu* Binder::menuOf(const framework::MenuItem& item) const
+{
+    return impl_->existingMenu(item);
+}
 
 void Binder::setPopupMenu(const framework::Control& control, framework::MenuItem& root)
 {
@@ -1096,7 +1121,10 @@ void Binder::setBrowserWidgetProvider(std::function<QWidget*(framework::WebBrows
     impl_->setBrowserProvider(std::move(provider));
 }
 
-void Binder::flush() { impl_->flush(); }
+void Binder::flush()
+{
+    impl_->flush();
+}
 
 int Binder::refreshCount(const framework::Component& component) const
 {
@@ -1104,4 +1132,4 @@ int Binder::refreshCount(const framework::Component& component) const
     return binding ? binding->refreshes() : 0;
 }
 
-}  // namespace ui
+} // namespace ui

@@ -22,7 +22,7 @@ class Control;
 class Form;
 class MenuItem;
 class WebBrowserHost;
-}  // namespace framework
+} // namespace framework
 
 namespace ui {
 
@@ -71,4 +71,4 @@ private:
     std::unique_ptr<detail::BinderImpl> impl_;
 };
 
-}  // namespace ui
+} // namespace ui

@@ -45,7 +45,10 @@ class AlignLayout;
 namespace detail {
 
 using Aspects = uint32_t;
-constexpr Aspects aspect(framework::Prop p) { return Aspects{1} << static_cast<unsigned>(p); }
+constexpr Aspects aspect(framework::Prop p)
+{
+    return Aspects{1} << static_cast<unsigned>(p);
+}
 // Menu structure of a form (items added or moved); not a model property.
 constexpr Aspects MenuStructure = Aspects{1} << 30;
 // The plain option members (readOnly, wordWrap, ...), which the models do
@@ -53,10 +56,19 @@ constexpr Aspects MenuStructure = Aspects{1} << 30;
 constexpr Aspects Options = Aspects{1} << 31;
 constexpr Aspects AllAspects = ~Aspects{0};
 
-inline QString qs(const std::string& text) { return QString::fromStdString(text); }
-inline std::string str(const QString& text) { return text.toStdString(); }
+inline QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+inline std::string str(const QString& text)
+{
+    return text.toStdString();
+}
 // 0x00BBGGRR
-inline QColor qcolor(int32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+inline QColor qcolor(int32_t color)
+{
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
 
 // A caption as labels and panels show it: "&" marks an access key and is
 // not shown, "&&" shows one "&".
@@ -332,12 +344,9 @@ protected:
 std::unique_ptr<ControlBinding> createControlBinding(BinderImpl& impl, framework::Control& model,
                                                      ControlBinding* parent);
 // Per-file factories; each returns null for kinds it does not handle.
-std::unique_ptr<ControlBinding> createTextBinding(BinderImpl& impl, framework::Control& model,
-                                                  ControlBinding* parent);
-std::unique_ptr<ControlBinding> createListBinding(BinderImpl& impl, framework::Control& model,
-                                                  ControlBinding* parent);
-std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::Control& model,
-                                                   ControlBinding* parent);
+std::unique_ptr<ControlBinding> createTextBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent);
+std::unique_ptr<ControlBinding> createListBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent);
+std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent);
 
 // ---------------------------------------------------------------- Bound<W>
 
@@ -345,8 +354,7 @@ std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::
 // Mouse events reach the binding after the widget handled them (a tree has
 // selected the pressed node, a memo has moved the caret), keys before (a
 // key handler sees the text as it was and may swallow the key).
-template <class W>
-class Bound : public W, public BoundHooks {
+template <class W> class Bound : public W, public BoundHooks {
 public:
     using W::W;
 
@@ -427,5 +435,5 @@ protected:
 // Which framework event a key maps to; 0 for keys the windows never see.
 int virtualKeyOf(const QKeyEvent* event);
 
-}  // namespace detail
-}  // namespace ui
+} // namespace detail
+} // namespace ui

@@ -13,16 +13,16 @@ struct KeyPair {
 
 // Keys that are not letters, digits or function keys.
 constexpr KeyPair namedKeys[] = {
-    {vk::Back, Qt::Key_Backspace}, {vk::Tab, Qt::Key_Tab},         {vk::Return, Qt::Key_Return},
-    {vk::Shift, Qt::Key_Shift},    {vk::Control, Qt::Key_Control}, {vk::Menu, Qt::Key_Alt},
+    {vk::Back, Qt::Key_Backspace}, {vk::Tab, Qt::Key_Tab},          {vk::Return, Qt::Key_Return},
+    {vk::Shift, Qt::Key_Shift},    {vk::Control, Qt::Key_Control},  {vk::Menu, Qt::Key_Alt},
     {vk::Pause, Qt::Key_Pause},    {vk::Capital, Qt::Key_CapsLock}, {vk::Escape, Qt::Key_Escape},
-    {vk::Space, Qt::Key_Space},    {vk::Prior, Qt::Key_PageUp},    {vk::Next, Qt::Key_PageDown},
-    {vk::End, Qt::Key_End},        {vk::Home, Qt::Key_Home},       {vk::Left, Qt::Key_Left},
-    {vk::Up, Qt::Key_Up},          {vk::Right, Qt::Key_Right},     {vk::Down, Qt::Key_Down},
+    {vk::Space, Qt::Key_Space},    {vk::Prior, Qt::Key_PageUp},     {vk::Next, Qt::Key_PageDown},
+    {vk::End, Qt::Key_End},        {vk::Home, Qt::Key_Home},        {vk::Left, Qt::Key_Left},
+    {vk::Up, Qt::Key_Up},          {vk::Right, Qt::Key_Right},      {vk::Down, Qt::Key_Down},
     {vk::Insert, Qt::Key_Insert},  {vk::Delete, Qt::Key_Delete},
 };
 
-}  // namespace
+} // namespace
 
 Qt::Key qtKeyFromVirtualKey(int virtualKey)
 {
@@ -82,4 +82,4 @@ QString textOfVirtualKey(int virtualKey, bool shift, bool capsLock)
     }
 }
 
-}  // namespace ui
+} // namespace ui

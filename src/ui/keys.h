@@ -18,9 +18,9 @@ constexpr int Tab = 0x09;
 constexpr int Return = 0x0D;
 constexpr int Shift = 0x10;
 constexpr int Control = 0x11;
-constexpr int Menu = 0x12;  // Alt
+constexpr int Menu = 0x12; // Alt
 constexpr int Pause = 0x13;
-constexpr int Capital = 0x14;  // Caps Lock
+constexpr int Capital = 0x14; // Caps Lock
 constexpr int Escape = 0x1B;
 constexpr int Space = 0x20;
 constexpr int Prior = 0x21;
@@ -35,7 +35,7 @@ constexpr int Insert = 0x2D;
 constexpr int Delete = 0x2E;
 constexpr int F1 = 0x70;
 constexpr int F12 = 0x7B;
-}  // namespace vk
+} // namespace vk
 
 // The Qt key of a virtual key; Qt::Key_unknown when there is none.
 Qt::Key qtKeyFromVirtualKey(int virtualKey);
@@ -48,4 +48,4 @@ int virtualKeyFromQtKey(int qtKey);
 // type nothing (arrows, modifiers) give an empty text.
 QString textOfVirtualKey(int virtualKey, bool shift, bool capsLock);
 
-}  // namespace ui
+} // namespace ui

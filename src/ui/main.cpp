@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 #include "app/batch_run.h"
 #include "app/fm_main.h"
@@ -26,21 +26,20 @@
 
 namespace {
 
-const char* usage =
-    "Usage: vantrel [--data-dir DIR] [--help] [--version]\n"
-    "       vantrel run [--data-dir DIR] --theme TEXT (--list NAME | --words a,b,c |\n"
-    "                   --words-file FILE) [options]   (vantrel run --help)\n"
-    "\n"
-    "Runs bulk searches through many embedded browser tabs.\n"
-    "\n"
-    "  --data-dir DIR  use DIR as the data folder (also VANTREL_DATA_DIR)\n"
-    "  --help          show this help and exit\n"
-    "  --version       show the version and exit\n"
-    "  run ...         a list run without windows, for scripts (see vantrel run --help)\n"
-    "\n"
-    "Without a data folder option the program uses its own folder when it\n"
-    "holds 0Language.txt, otherwise $XDG_DATA_HOME/vantrel, seeded on first\n"
-    "start from the installed data set.\n";
+const char* usage = "Usage: vantrel [--data-dir DIR] [--help] [--version]\n"
+                    "       vantrel run [--data-dir DIR] --theme TEXT (--list NAME | --words a,b,c |\n"
+                    "                   --words-file FILE) [options]   (vantrel run --help)\n"
+                    "\n"
+                    "Runs bulk searches through many embedded browser tabs.\n"
+                    "\n"
+                    "  --data-dir DIR  use DIR as the data folder (also VANTREL_DATA_DIR)\n"
+                    "  --help          show this help and exit\n"
+                    "  --version       show the version and exit\n"
+                    "  run ...         a list run without windows, for scripts (see vantrel run --help)\n"
+                    "\n"
+                    "Without a data folder option the program uses its own folder when it\n"
+                    "holds 0Language.txt, otherwise $XDG_DATA_HOME/vantrel, seeded on first\n"
+                    "start from the installed data set.\n";
 
 // SIGTERM and SIGINT close the main window the normal way, so the
 // close-time saves run. The handler only writes a byte; the event loop
@@ -92,8 +91,8 @@ platform::fs::path chooseDataFolder(const std::string& dataDir)
     inputs.envDataDir = envText("VANTREL_DATA_DIR");
     inputs.exeDir = QCoreApplication::applicationDirPath().toStdString();
     const std::string xdgData = envText("XDG_DATA_HOME");
-    inputs.xdgDataHome = xdgData.empty() ? platform::fs::path(envText("HOME")) / ".local" / "share"
-                                         : platform::fs::path(xdgData);
+    inputs.xdgDataHome =
+        xdgData.empty() ? platform::fs::path(envText("HOME")) / ".local" / "share" : platform::fs::path(xdgData);
     inputs.distribution = inputs.exeDir / ".." / "share" / "vantrel";
     return platform::resolveDataFolder(inputs);
 }
@@ -180,7 +179,7 @@ int runBatch(int argc, char** argv)
     return started ? batch.exitCode() : vantrel::BatchFailed;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -240,7 +239,7 @@ int main(int argc, char** argv)
         char byte;
         [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
         if (application.unattended())
-            return;  // already closing
+            return; // already closing
         application.requestQuit([&application] {
             if (FmMain)
                 FmMain->close();

@@ -32,7 +32,10 @@ namespace ui {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
+QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 // Message boxes carry the program's title.
 QString boxTitle()
@@ -42,9 +45,12 @@ QString boxTitle()
     return QApplication::applicationName();
 }
 
-QWidget* dialogParent() { return QApplication::activeWindow(); }
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
 
-}  // namespace
+} // namespace
 
 // ----------------------------------------------------------------- dialogs
 
@@ -85,7 +91,7 @@ void QtDialogs::dismissAll()
         else
             modal->close();
         if (QApplication::activeModalWidget() == modal)
-            break;  // it refused to go
+            break; // it refused to go
     }
 }
 
@@ -102,9 +108,15 @@ bool QtDialogs::inputQuery(const std::string& caption, const std::string& prompt
 
 // --------------------------------------------------------------- clipboard
 
-std::string QtClipboard::text() { return QGuiApplication::clipboard()->text().toStdString(); }
+std::string QtClipboard::text()
+{
+    return QGuiApplication::clipboard()->text().toStdString();
+}
 
-void QtClipboard::setText(const std::string& text) { QGuiApplication::clipboard()->setText(qs(text)); }
+void QtClipboard::setText(const std::string& text)
+{
+    QGuiApplication::clipboard()->setText(qs(text));
+}
 
 // ------------------------------------------------------------------- shell
 
@@ -134,15 +146,24 @@ void QtShell::execute(const std::string& program, const std::vector<std::string>
 
 // ------------------------------------------------------------------- sound
 
-void QtSound::beep(framework::BeepKind) { QApplication::beep(); }
+void QtSound::beep(framework::BeepKind)
+{
+    QApplication::beep();
+}
 
 // ------------------------------------------------------------------- clock
 
-QtClock::QtClock() { started_.start(); }
+QtClock::QtClock()
+{
+    started_.start();
+}
 
 QtClock::~QtClock() = default;
 
-uint64_t QtClock::tickCount() { return static_cast<uint64_t>(started_.elapsed()); }
+uint64_t QtClock::tickCount()
+{
+    return static_cast<uint64_t>(started_.elapsed());
+}
 
 framework::Date QtClock::today()
 {
@@ -176,7 +197,10 @@ void QtClock::timerChanged(framework::Timer& timer)
     slot->start(timer.interval());
 }
 
-void QtClock::timerDestroyed(framework::Timer& timer) { timers_.erase(&timer); }
+void QtClock::timerDestroyed(framework::Timer& timer)
+{
+    timers_.erase(&timer);
+}
 
 bool QtClock::running(const framework::Timer& timer) const
 {
@@ -243,7 +267,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 QtEventPump::QtEventPump() = default;
 
@@ -327,8 +351,8 @@ void QtInputSynth::keyEvent(int virtualKey, bool keyUp)
     const QString text = (control_ || alt_) ? QString() : textOfVirtualKey(virtualKey, shift_, capsLock_);
     // The modifiers of a modifier key's own event are those after it, as
     // the window system reports them.
-    QCoreApplication::postEvent(target, new QKeyEvent(keyUp ? QEvent::KeyRelease : QEvent::KeyPress, key, modifiers(),
-                                                       text));
+    QCoreApplication::postEvent(target,
+                                new QKeyEvent(keyUp ? QEvent::KeyRelease : QEvent::KeyPress, key, modifiers(), text));
 }
 
 void QtInputSynth::leftButton(bool up)
@@ -381,4 +405,4 @@ framework::Services makeQtServices()
     return services;
 }
 
-}  // namespace ui
+} // namespace ui

@@ -110,4 +110,4 @@ private:
 // All Qt services in one bundle for framework::Application.
 framework::Services makeQtServices();
 
-}  // namespace ui
+} // namespace ui

@@ -48,7 +48,7 @@ size_t utf8Bytes(const std::string& text, int units)
     return std::min(i, text.size());
 }
 
-}  // namespace
+} // namespace
 
 int documentPosition(const std::vector<std::string>& lines, int byteOffset)
 {
@@ -85,4 +85,4 @@ int modelOffset(const std::vector<std::string>& lines, int position)
     return static_cast<int>(lineStart);
 }
 
-}  // namespace ui
+} // namespace ui

@@ -18,4 +18,4 @@ int documentPosition(const std::vector<std::string>& lines, int byteOffset);
 // past the last line is the end of the text.
 int modelOffset(const std::vector<std::string>& lines, int position);
 
-}  // namespace ui
+} // namespace ui

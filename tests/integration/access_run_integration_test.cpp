@@ -30,10 +30,10 @@ protected:
     {
         server.start();
         seedFromRepository();
-        writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=USA\r\nSiteBase=" + server.url("/") +
-                                           "\r\n[Base]\r\nURL=" + server.url("/") +
-                                           "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
-        framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+        writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=USA\r\nSiteBase=" + server.url("/") + "\r\n[Base]\r\nURL=" +
+                                           server.url("/") + "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
+        framework::WebBrowserHost::setFactory(
+            [](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
         // The real browsers answer their document calls through Qt's loop.
         eventPump = std::make_shared<ui::QtEventPump>();
         start();
@@ -147,4 +147,4 @@ TEST_F(AccessRunIntegrationTest, AResultPageServedWith429PausesTheRun)
     EXPECT_FALSE(FmCpp->browserHost(0, 2).created());
 }
 
-}  // namespace
+} // namespace

@@ -72,7 +72,7 @@ protected:
     }
     int run(const std::vector<std::string>& extra, testsupport::ProgramProcess** keep = nullptr)
     {
-        std::vector<std::string> args = {"run", "--data-dir", data.path().string(), "--theme", "Weather",
+        std::vector<std::string> args = {"run",        "--data-dir", data.path().string(), "--theme", "Weather",
                                          "--try-time", "6"};
         args.insert(args.end(), extra.begin(), extra.end());
         testsupport::ProgramProcess program(testsupport::vantrelBinary(), args,
@@ -142,4 +142,4 @@ TEST_F(BatchRunIntegrationTest, BadArgumentsChangeNothingAndExitOne)
     EXPECT_FALSE(fs::exists(data / "Results"));
 }
 
-}  // namespace
+} // namespace

@@ -39,7 +39,7 @@ void PrintTo(const PageLink& link, std::ostream* out)
 {
     *out << "{" << link.address << ", \"" << link.text << "\"}";
 }
-}  // namespace browserctl
+} // namespace browserctl
 
 using browserctl::DocumentCallError;
 using browserctl::QtWebBrowser;
@@ -121,8 +121,8 @@ private:
 
 std::string page(const std::string& title, const std::string& body)
 {
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title + "</title></head>\n<body>" +
-           body + "</body></html>\n";
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title + "</title></head>\n<body>" + body +
+           "</body></html>\n";
 }
 
 std::string documentCallError(const std::function<void()>& call)
@@ -170,8 +170,8 @@ protected:
         start();
         if (spinUntil([&] { return log.count("complete " + completedUrl) > before; }))
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "no DocumentComplete for " << completedUrl
-                                             << " within the deadline; events:" << log.text();
+        return ::testing::AssertionFailure()
+               << "no DocumentComplete for " << completedUrl << " within the deadline; events:" << log.text();
     }
 
     // Runs a script in the page's own world and returns its result.
@@ -198,8 +198,8 @@ protected:
         };
         if (spinUntil(seen))
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "no DocumentComplete for an address with " << part
-                                             << "; events:" << log.text();
+        return ::testing::AssertionFailure()
+               << "no DocumentComplete for an address with " << part << "; events:" << log.text();
     }
 
     // A search page whose form is found by `formAttributes` (id or name).
@@ -252,8 +252,8 @@ TEST_F(BrowserControlTest, PageWithAFrameReportsTheFrameBeforeThePage)
 
     ASSERT_TRUE(load(url));
 
-    EXPECT_EQ(log.entries, (std::vector<std::string>{"before " + url, "before " + frame, "complete " + frame,
-                                                     "complete " + url}));
+    EXPECT_EQ(log.entries,
+              (std::vector<std::string>{"before " + url, "before " + frame, "complete " + frame, "complete " + url}));
     EXPECT_EQ(browser->LocationURL(), url);
     EXPECT_EQ(browser->LocationName(), "Framed");
 }
@@ -443,8 +443,7 @@ TEST_F(BrowserControlTest, FiftyOneTabsFillAndSubmitFromTheirEventHandlers)
                 } catch (const DocumentCallError& error) {
                     errors.push_back(words[i] + ": " + error.what());
                 }
-            } else if (url.find("/site/result?") != std::string::npos &&
-                       tab->LocationName() == "Result: " + words[i]) {
+            } else if (url.find("/site/result?") != std::string::npos && tab->LocationName() == "Result: " + words[i]) {
                 ++results;
             }
         });
@@ -488,8 +487,8 @@ TEST_F(BrowserControlTest, FormFoundByIdIsFilledAndSubmitted)
 TEST_F(BrowserControlTest, FormFoundByNameSubmitsDespiteAFieldNamedSubmit)
 {
     // The field named "submit" hides form.submit in the page's own world.
-    serve("/find/page.html", searchPage("name=\"searchform\"", "result.html",
-                                        "<input type=\"submit\" name=\"submit\" value=\"Go\">\n"));
+    serve("/find/page.html",
+          searchPage("name=\"searchform\"", "result.html", "<input type=\"submit\" name=\"submit\" value=\"Go\">\n"));
     ASSERT_TRUE(load(server.url("/find/page.html")));
 
     auto form = browser->Document()->form("searchform");
@@ -540,13 +539,12 @@ TEST_F(BrowserControlTest, FormIsFilledFromATimerTick)
 
 TEST_F(BrowserControlTest, PageScriptsCannotDisturbTheDocumentCalls)
 {
-    serve("/hostile.html",
-          searchPage("id=\"box\"", "/result") +
-              "<script>\n"
-              "HTMLFormElement.prototype.submit = function () {};\n"
-              "document.forms.namedItem = function () { return null; };\n"
-              "document.getElementById = function () { return null; };\n"
-              "</script>\n");
+    serve("/hostile.html", searchPage("id=\"box\"", "/result") +
+                               "<script>\n"
+                               "HTMLFormElement.prototype.submit = function () {};\n"
+                               "document.forms.namedItem = function () { return null; };\n"
+                               "document.getElementById = function () { return null; };\n"
+                               "</script>\n");
     ASSERT_TRUE(load(server.url("/hostile.html")));
 
     auto form = browser->Document()->form("box");
@@ -597,8 +595,7 @@ TEST_F(BrowserControlTest, ObjectsOfAReplacedPageRefuseToActOnTheNewOne)
               "NamedItem(\"box\"): the document was replaced by another page");
     EXPECT_EQ(documentCallError([&] { oldForm->element("q"); }),
               "NamedItem(\"q\"): the document was replaced by another page");
-    EXPECT_EQ(documentCallError([&] { oldField->setValue("x"); }),
-              "Value: the document was replaced by another page");
+    EXPECT_EQ(documentCallError([&] { oldField->setValue("x"); }), "Value: the document was replaced by another page");
     EXPECT_EQ(documentCallError([&] { oldForm->submit(); }), "Submit: the document was replaced by another page");
     EXPECT_EQ(runInPage("document.getElementById('box').elements.q.value").toString(), QString());
     // The new page's own objects work; two Document() calls of one page
@@ -1012,10 +1009,10 @@ TEST_F(LoopbackServerTest, RejectsMalformedAndOversizedRequests)
     EXPECT_EQ(rawRequest(server.port(), "GET index.html HTTP/1.1\r\n\r\n").status, 400);
     EXPECT_EQ(rawRequest(server.port(), "GET /index.html HTTP/1.1\r\nNo colon here\r\n\r\n").status, 400);
     EXPECT_EQ(rawRequest(server.port(), "POST /x HTTP/1.1\r\nContent-Length: 12x\r\n\r\n").status, 400);
-    EXPECT_EQ(rawRequest(server.port(), "GET /index.html HTTP/1.1\r\nX-Big: " + std::string(70 * 1024, 'a') +
-                                            "\r\n\r\n")
-                  .status,
-              431);
+    EXPECT_EQ(
+        rawRequest(server.port(), "GET /index.html HTTP/1.1\r\nX-Big: " + std::string(70 * 1024, 'a') + "\r\n\r\n")
+            .status,
+        431);
     EXPECT_EQ(rawRequest(server.port(), "POST /x HTTP/1.1\r\nContent-Length: 99999999\r\n\r\n").status, 413);
     // A cut-off request gets an answer too; the server goes on serving.
     EXPECT_EQ(rawRequest(server.port(), "GET /index.html HTT").status, 400);
@@ -1090,11 +1087,11 @@ TEST_F(LoopbackServerTest, ServesManyClientsAtOnceAndStopsCleanly)
     server.stop();
     EXPECT_FALSE(server.running());
     EXPECT_EQ(get(port, "/index.html").status, 0);
-    server.stop();  // twice is fine
+    server.stop(); // twice is fine
     server.start(port);
     EXPECT_EQ(server.port(), port);
     EXPECT_EQ(get(port, "/index.html").body, "<html>home</html>");
     EXPECT_EQ(server.url("x.html"), "http://127.0.0.1:" + std::to_string(port) + "/x.html");
 }
 
-}  // namespace
+} // namespace

@@ -42,7 +42,7 @@ void prepareBrowserEngine()
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

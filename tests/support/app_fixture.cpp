@@ -86,4 +86,4 @@ void AppFixture::closeProgram()
     vantrel::forgetForms();
 }
 
-}  // namespace testsupport
+} // namespace testsupport

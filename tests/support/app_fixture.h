@@ -57,4 +57,4 @@ private:
     bool hadRegistryEnv_ = false;
 };
 
-}  // namespace testsupport
+} // namespace testsupport

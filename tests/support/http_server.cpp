@@ -44,18 +44,30 @@ std::string trim(std::string_view text)
 const char* reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 411: return "Length Required";
-    case 413: return "Payload Too Large";
-    case 431: return "Request Header Fields Too Large";
-    case 500: return "Internal Server Error";
-    case 501: return "Not Implemented";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 411:
+        return "Length Required";
+    case 413:
+        return "Payload Too Large";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 500:
+        return "Internal Server Error";
+    case 501:
+        return "Not Implemented";
+    default:
+        return "Status";
     }
 }
 
@@ -128,9 +140,8 @@ bool isToken(const std::string& text)
 {
     if (text.empty())
         return false;
-    return std::all_of(text.begin(), text.end(), [](unsigned char c) {
-        return std::isalnum(c) || std::strchr("!#$%&'*+-.^_`|~", c) != nullptr;
-    });
+    return std::all_of(text.begin(), text.end(),
+                       [](unsigned char c) { return std::isalnum(c) || std::strchr("!#$%&'*+-.^_`|~", c) != nullptr; });
 }
 
 // Parses the head (request line and headers, without the blank line).
@@ -160,8 +171,7 @@ int parseHead(const std::string& head, HttpRequest& request)
     request.method = requestLine.substr(0, firstSpace);
     request.target = requestLine.substr(firstSpace + 1, lastSpace - firstSpace - 1);
     request.version = requestLine.substr(lastSpace + 1);
-    if (!isToken(request.method) || request.target.empty() ||
-        request.target.find(' ') != std::string::npos)
+    if (!isToken(request.method) || request.target.empty() || request.target.find(' ') != std::string::npos)
         return 400;
     if (request.version != "HTTP/1.0" && request.version != "HTTP/1.1")
         return 400;
@@ -199,7 +209,7 @@ int parseHead(const std::string& head, HttpRequest& request)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------
 
@@ -243,8 +253,8 @@ HttpResponse HttpResponse::error(int status)
     response.status = status;
     response.contentType = "text/html; charset=utf-8";
     const std::string text = std::to_string(status) + " " + reasonPhrase(status);
-    response.body = "<!DOCTYPE html><html><head><title>" + text + "</title></head><body><h1>" + text +
-                    "</h1></body></html>\n";
+    response.body =
+        "<!DOCTYPE html><html><head><title>" + text + "</title></head><body><h1>" + text + "</h1></body></html>\n";
     return response;
 }
 
@@ -264,12 +274,23 @@ std::string htmlEscape(std::string_view text)
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -326,8 +347,7 @@ std::vector<std::pair<std::string, std::string>> parseQuery(std::string_view que
             if (equals == std::string_view::npos)
                 params.emplace_back(urlDecode(part, true), "");
             else
-                params.emplace_back(urlDecode(part.substr(0, equals), true),
-                                    urlDecode(part.substr(equals + 1), true));
+                params.emplace_back(urlDecode(part.substr(0, equals), true), urlDecode(part.substr(equals + 1), true));
         }
         start = end + 1;
     }
@@ -337,10 +357,9 @@ std::vector<std::pair<std::string, std::string>> parseQuery(std::string_view que
 HttpResponse searchResultPage(const HttpRequest& request)
 {
     const std::string query = htmlEscape(request.param("q"));
-    std::string body =
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Result: " + query +
-        "</title></head>\n<body>\n<h1 id=\"heading\">Result: " + query + "</h1>\n<p id=\"query\">" +
-        query + "</p>\n<ul id=\"params\">\n";
+    std::string body = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Result: " + query +
+                       "</title></head>\n<body>\n<h1 id=\"heading\">Result: " + query + "</h1>\n<p id=\"query\">" +
+                       query + "</p>\n<ul id=\"params\">\n";
     for (const auto& [name, value] : request.params)
         body += "<li>" + htmlEscape(name) + " = " + htmlEscape(value) + "</li>\n";
     body += "</ul>\n";
@@ -349,12 +368,18 @@ HttpResponse searchResultPage(const HttpRequest& request)
     // be told apart from them.
     const std::string word = urlEncode(request.param("q"));
     body += "<ol id=\"results\">\n"
-            "<li><a href=\"http://example.org/search/" + word + "\">First result: " + query + "</a></li>\n"
-            "<li><a href=\"https://example.net/wiki/" + word + "\">" + query + " at example.net</a></li>\n"
-            "<li><a href=\"http://example.com/a?q=" + word + "\">A third place</a></li>\n"
+            "<li><a href=\"http://example.org/search/" +
+            word + "\">First result: " + query +
+            "</a></li>\n"
+            "<li><a href=\"https://example.net/wiki/" +
+            word + "\">" + query +
+            " at example.net</a></li>\n"
+            "<li><a href=\"http://example.com/a?q=" +
+            word +
+            "\">A third place</a></li>\n"
             "</ol>\n<p id=\"own\"><a href=\"./\">Search again</a> <a href=\"#heading\">Top</a> "
-            "<a href=\"javascript:void(0)\">Menu</a> <a href=\"http://example.org/search/" + word +
-            "\">First result again</a></p>\n</body></html>\n";
+            "<a href=\"javascript:void(0)\">Menu</a> <a href=\"http://example.org/search/" +
+            word + "\">First result again</a></p>\n</body></html>\n";
     return HttpResponse::html(std::move(body));
 }
 
@@ -384,7 +409,9 @@ std::string contentTypeFor(const std::filesystem::path& file)
 
 // ---------------------------------------------------------------------------
 
-HttpServer::HttpServer(std::filesystem::path root) : root_(std::move(root)) {}
+HttpServer::HttpServer(std::filesystem::path root) : root_(std::move(root))
+{
+}
 
 HttpServer::~HttpServer()
 {
@@ -409,8 +436,7 @@ void HttpServer::start(std::uint16_t port)
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 128) != 0) {
         const std::string reason = std::strerror(errno);
         ::close(fd);
-        throw std::runtime_error("HttpServer: cannot listen on 127.0.0.1:" + std::to_string(port) + ": " +
-                                 reason);
+        throw std::runtime_error("HttpServer: cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + reason);
     }
     socklen_t length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
@@ -686,8 +712,7 @@ HttpResponse HttpServer::serveFile(const std::string& path) const
             return HttpResponse::redirect(location + "/");
         }
         file /= "index.html";
-    }
-    else if (!path.empty() && path.back() == '/')
+    } else if (!path.empty() && path.back() == '/')
         return HttpResponse::error(404);
     if (!std::filesystem::is_regular_file(file, error))
         return HttpResponse::error(404);
@@ -711,4 +736,4 @@ HttpResponse HttpServer::serveFile(const std::string& path) const
     return response;
 }
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -26,11 +26,11 @@
 namespace testsupport {
 
 struct HttpRequest {
-    std::string method;   // "GET", "POST", ...
-    std::string target;   // as sent: "/dir/result?q=a+b"
-    std::string path;     // decoded, without the query: "/dir/result"
-    std::string query;    // raw text after '?'
-    std::string version;  // "HTTP/1.1"
+    std::string method;  // "GET", "POST", ...
+    std::string target;  // as sent: "/dir/result?q=a+b"
+    std::string path;    // decoded, without the query: "/dir/result"
+    std::string query;   // raw text after '?'
+    std::string version; // "HTTP/1.1"
     // Decoded parameters of the query and of a form-encoded body, in order.
     std::vector<std::pair<std::string, std::string>> params;
     // Header names in lower case.
@@ -139,4 +139,4 @@ HttpResponse searchResultPage(const HttpRequest& request);
 // Content type for a file name, by extension.
 std::string contentTypeFor(const std::filesystem::path& file);
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -39,8 +39,8 @@ ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std
     ::close(errPipe[1]);
     ::close(inPipe[0]);
     err_ = errPipe[0];
-    if (!input.empty())
-        [[maybe_unused]] auto written = ::write(inPipe[1], input.data(), input.size());
+    if (!input.empty()) [[maybe_unused]]
+        auto written = ::write(inPipe[1], input.data(), input.size());
     ::close(inPipe[1]);
 }
 
@@ -61,7 +61,10 @@ bool ProgramProcess::waitForError(const std::string& text, std::chrono::seconds 
     return stderr_.find(text) != std::string::npos;
 }
 
-void ProgramProcess::signal(int number) { ::kill(pid_, number); }
+void ProgramProcess::signal(int number)
+{
+    ::kill(pid_, number);
+}
 
 int ProgramProcess::waitForExit(std::chrono::seconds limit)
 {
@@ -92,4 +95,4 @@ bool ProgramProcess::readSome(int ms)
     return true;
 }
 
-}  // namespace testsupport
+} // namespace testsupport

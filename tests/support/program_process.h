@@ -38,6 +38,9 @@ private:
 };
 
 // The program built with the tests.
-inline std::string vantrelBinary() { return VANTREL_BINARY; }
+inline std::string vantrelBinary()
+{
+    return VANTREL_BINARY;
+}
 
-}  // namespace testsupport
+} // namespace testsupport

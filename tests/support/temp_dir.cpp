@@ -12,9 +12,9 @@ TempDir::TempDir()
 {
     static std::atomic<int> counter{0};
     std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("vantrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-             std::to_string(random() % 100000));
+    path_ =
+        std::filesystem::temp_directory_path() / ("vantrel-test-" + std::to_string(::getpid()) + "-" +
+                                                  std::to_string(counter++) + "-" + std::to_string(random() % 100000));
     std::filesystem::create_directories(path_);
 }
 
@@ -39,6 +39,9 @@ void writeRaw(const std::filesystem::path& path, const std::string& bytes)
     out << bytes;
 }
 
-std::filesystem::path sourceDataFolder() { return std::filesystem::path(VANTREL_SOURCE_DIR) / "data"; }
+std::filesystem::path sourceDataFolder()
+{
+    return std::filesystem::path(VANTREL_SOURCE_DIR) / "data";
+}
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -26,4 +26,4 @@ void writeRaw(const std::filesystem::path& path, const std::string& bytes);
 // The repository's distribution set (data/).
 std::filesystem::path sourceDataFolder();
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -22,17 +22,11 @@ using uitest::BinderTest;
 class EventForm : public Form {
 public:
     EventForm()
-        : Form("EventForm"),
-          pages(make<PageControl>("Pages", nullptr)),
-          first(make<TabSheet>("First", &pages)),
-          second(make<TabSheet>("Second", &pages)),
-          third(make<TabSheet>("Third", &pages)),
-          button(make<Button>("Button1", &first)),
-          check(make<CheckBox>("Check1", &first)),
-          radioA(make<RadioButton>("RadioA", &first)),
-          radioB(make<RadioButton>("RadioB", &first)),
-          upDown(make<UpDown>("UpDown1", &first)),
-          number(make<Edit>("Number", &first)),
+        : Form("EventForm"), pages(make<PageControl>("Pages", nullptr)), first(make<TabSheet>("First", &pages)),
+          second(make<TabSheet>("Second", &pages)), third(make<TabSheet>("Third", &pages)),
+          button(make<Button>("Button1", &first)), check(make<CheckBox>("Check1", &first)),
+          radioA(make<RadioButton>("RadioA", &first)), radioB(make<RadioButton>("RadioB", &first)),
+          upDown(make<UpDown>("UpDown1", &first)), number(make<Edit>("Number", &first)),
           memo(make<Memo>("Memo1", &second))
     {
         setBounds(0, 0, 400, 300);
@@ -143,7 +137,7 @@ TEST_F(BinderTest, HiddenTabSheetHidesItsTab)
     binder->flush();
     EXPECT_FALSE(tabs->isTabVisible(2));
     EXPECT_TRUE(tabs->isTabVisible(1));
-    EXPECT_EQ(tabs->count(), 3);  // the page stays
+    EXPECT_EQ(tabs->count(), 3); // the page stays
 
     form.third.show();
     form.third.setCaption("Back");
@@ -227,4 +221,4 @@ TEST_F(BinderTest, FocusRunsOnEnterAndOnExit)
     EXPECT_EQ(events, (std::vector<std::string>{"enter", "exit"}));
 }
 
-}  // namespace
+} // namespace

@@ -25,8 +25,7 @@ namespace uitest {
 class BinderTest : public ::testing::Test {
 protected:
     BinderTest()
-        : app(std::make_unique<framework::Application>(services.services())),
-          binder(std::make_unique<ui::Binder>(*app))
+        : app(std::make_unique<framework::Application>(services.services())), binder(std::make_unique<ui::Binder>(*app))
     {
     }
 
@@ -39,8 +38,7 @@ protected:
 
     // Creates a form the way the program does and brings its window up to
     // date.
-    template <class F>
-    F& create(bool visible = true)
+    template <class F> F& create(bool visible = true)
     {
         F* form = nullptr;
         app->createForm(form, visible);
@@ -48,8 +46,7 @@ protected:
         return *form;
     }
 
-    template <class W>
-    W* widget(const framework::Component& component) const
+    template <class W> W* widget(const framework::Component& component) const
     {
         return qobject_cast<W*>(binder->widgetOf(component));
     }
@@ -108,4 +105,4 @@ inline void typeText(QWidget* widget, const QString& text)
     }
 }
 
-}  // namespace uitest
+} // namespace uitest

@@ -13,13 +13,9 @@ using uitest::BinderTest;
 class AlignForm : public Form {
 public:
     AlignForm()
-        : Form("AlignForm"),
-          topPanel(make<Panel>("Top", nullptr)),
-          leftPanel(make<Panel>("Left", nullptr)),
-          memo(make<Memo>("Memo", nullptr)),
-          rightPanel(make<Panel>("Right", nullptr)),
-          bottomPanel(make<Panel>("Bottom", nullptr)),
-          loose(make<Button>("Loose", &rightPanel))
+        : Form("AlignForm"), topPanel(make<Panel>("Top", nullptr)), leftPanel(make<Panel>("Left", nullptr)),
+          memo(make<Memo>("Memo", nullptr)), rightPanel(make<Panel>("Right", nullptr)),
+          bottomPanel(make<Panel>("Bottom", nullptr)), loose(make<Button>("Loose", &rightPanel))
     {
         setBounds(0, 0, 300, 200);
         topPanel.setAlign(Align::Top);
@@ -44,7 +40,10 @@ public:
     Button& loose;
 };
 
-QRect geometryOf(const ui::Binder& binder, const Control& control) { return binder.widgetOf(control)->geometry(); }
+QRect geometryOf(const ui::Binder& binder, const Control& control)
+{
+    return binder.widgetOf(control)->geometry();
+}
 
 TEST_F(BinderTest, AlignmentPlacesTopBottomLeftRightThenClient)
 {
@@ -64,9 +63,7 @@ TEST_F(BinderTest, TopLeftAndClientShareTheWindow)
 {
     struct Simple : Form {
         Simple()
-            : Form("Simple"),
-              topPanel(make<Panel>("Top", nullptr)),
-              leftPanel(make<Panel>("Left", nullptr)),
+            : Form("Simple"), topPanel(make<Panel>("Top", nullptr)), leftPanel(make<Panel>("Left", nullptr)),
               memo(make<Memo>("Memo", nullptr))
         {
             setBounds(0, 0, 300, 200);
@@ -160,9 +157,7 @@ TEST_F(BinderTest, SplitterResizesTheControlBeforeIt)
 {
     struct Split : Form {
         Split()
-            : Form("Split"),
-              source(make<Panel>("Source", nullptr)),
-              splitter(make<Splitter>("Splitter", nullptr)),
+            : Form("Split"), source(make<Panel>("Source", nullptr)), splitter(make<Splitter>("Splitter", nullptr)),
               log(make<Panel>("Log", nullptr))
         {
             setBounds(0, 0, 300, 100);
@@ -191,4 +186,4 @@ TEST_F(BinderTest, SplitterResizesTheControlBeforeIt)
     EXPECT_EQ(geometryOf(*binder, form.log), QRect(143, 0, 157, 100));
 }
 
-}  // namespace
+} // namespace

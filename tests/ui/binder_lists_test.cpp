@@ -16,9 +16,7 @@ using uitest::BinderTest;
 class ListForm : public Form {
 public:
     ListForm()
-        : Form("ListForm"),
-          tree(make<TreeView>("Tree1", nullptr)),
-          checks(make<CheckListBox>("Checks1", nullptr)),
+        : Form("ListForm"), tree(make<TreeView>("Tree1", nullptr)), checks(make<CheckListBox>("Checks1", nullptr)),
           grid(make<StringGrid>("Grid1", nullptr))
     {
         setBounds(0, 0, 500, 400);
@@ -186,7 +184,7 @@ TEST_F(BinderTest, TreeScrollingFollowsTopIndexBothWays)
     form.tree.setTopIndex(20);
     binder->flush();
     EXPECT_EQ(tree->verticalScrollBar()->value(), 20);
-    EXPECT_EQ(tree->itemAt(2, 2)->text(0), "Node 16");  // 4 rows before the added ones
+    EXPECT_EQ(tree->itemAt(2, 2)->text(0), "Node 16"); // 4 rows before the added ones
 
     tree->verticalScrollBar()->setValue(30);
     EXPECT_EQ(form.tree.topIndex(), 30);
@@ -213,7 +211,7 @@ TEST_F(BinderTest, CheckingAListItemUpdatesTheModelThenRunsOnClick)
     form.checks.setChecked(0, true);
     binder->flush();
     EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
-    EXPECT_EQ(seen.size(), 2u);  // the row choice; the model's own check runs nothing
+    EXPECT_EQ(seen.size(), 2u); // the row choice; the model's own check runs nothing
 }
 
 // ------------------------------------------------------------------ grid
@@ -231,7 +229,7 @@ TEST_F(BinderTest, GridShowsFixedCellsAsCellsInTheFixedColour)
     EXPECT_EQ(grid->rowHeight(1), 20);
     EXPECT_EQ(grid->item(0, 2)->background().color(), QColor(0xE0, 0xE6, 0xF5));
     EXPECT_FALSE(grid->item(0, 2)->flags() & Qt::ItemIsSelectable);
-    EXPECT_FALSE(grid->item(2, 2)->flags() & Qt::ItemIsEditable);  // editing is off
+    EXPECT_FALSE(grid->item(2, 2)->flags() & Qt::ItemIsEditable); // editing is off
 
     form.grid.editing = true;
     form.grid.setCell(1, 1, "x");
@@ -250,7 +248,7 @@ TEST_F(BinderTest, GridEditsAndCurrentCellReachTheModel)
     grid->setCurrentCell(5, 2);
     EXPECT_EQ(form.grid.col(), 2);
     EXPECT_EQ(form.grid.row(), 5);
-    grid->setCurrentCell(0, 2);  // a fixed cell never becomes current
+    grid->setCurrentCell(0, 2); // a fixed cell never becomes current
     EXPECT_EQ(form.grid.row(), 5);
 }
 
@@ -274,4 +272,4 @@ TEST_F(BinderTest, GridMousePositionFindsThePressedCell)
     EXPECT_EQ(cells[0], std::make_pair(2, 3));
 }
 
-}  // namespace
+} // namespace

@@ -26,7 +26,7 @@ TEST(Keys, VirtualKeysAndQtKeysTranslateBothWays)
     EXPECT_EQ(ui::qtKeyFromVirtualKey(0x28), Qt::Key_Down);
     EXPECT_EQ(ui::qtKeyFromVirtualKey('A'), Qt::Key_A);
     EXPECT_EQ(ui::qtKeyFromVirtualKey('Z'), Qt::Key_Z);
-    EXPECT_EQ(ui::virtualKeyFromQtKey(Qt::Key_Enter), 13);  // keypad Enter
+    EXPECT_EQ(ui::virtualKeyFromQtKey(Qt::Key_Enter), 13); // keypad Enter
     EXPECT_EQ(ui::virtualKeyFromQtKey(Qt::Key_Q), 'Q');
     EXPECT_EQ(ui::qtKeyFromVirtualKey(0xFF), Qt::Key_unknown);
     EXPECT_EQ(ui::virtualKeyFromQtKey(Qt::Key_MediaPlay), 0);
@@ -58,7 +58,6 @@ TEST(QtClock, RunsAQtTimerWhileTheTimerIsEnabled)
     EXPECT_TRUE(clock.running(timer));
     timer.setInterval(0);
     EXPECT_FALSE(clock.running(timer));
-
 }
 
 TEST(QtClock, TellsTodaysDate)
@@ -96,13 +95,13 @@ TEST(QtInputSynth, TypesIntoTheFocusedWidgetWithShiftHeld)
     ui::QtInputSynth input;
     input.keyEvent('A', false);
     input.keyEvent('A', true);
-    input.keyEvent(0x10, false);  // Shift down
+    input.keyEvent(0x10, false); // Shift down
     input.keyEvent('B', false);
     input.keyEvent('B', true);
-    input.keyEvent(0x10, true);  // Shift up
+    input.keyEvent(0x10, true); // Shift up
     input.keyEvent('C', false);
     input.keyEvent('C', true);
-    input.keyEvent(0x08, false);  // Backspace
+    input.keyEvent(0x08, false); // Backspace
     input.keyEvent(0x08, true);
     QApplication::processEvents();
     EXPECT_EQ(edit->text(), "aB");
@@ -123,4 +122,4 @@ TEST(QtServices, BundleHasEveryService)
     EXPECT_NE(dynamic_cast<ui::QtClock*>(services.clock.get()), nullptr);
 }
 
-}  // namespace
+} // namespace

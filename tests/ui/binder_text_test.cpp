@@ -22,11 +22,8 @@ using uitest::BinderTest;
 class TextForm : public Form {
 public:
     TextForm()
-        : Form("TextForm"),
-          edit(make<Edit>("Edit1", nullptr)),
-          memo(make<Memo>("Memo1", nullptr)),
-          rich(make<RichEdit>("Rich1", nullptr)),
-          combo(make<ComboBox>("Combo1", nullptr)),
+        : Form("TextForm"), edit(make<Edit>("Edit1", nullptr)), memo(make<Memo>("Memo1", nullptr)),
+          rich(make<RichEdit>("Rich1", nullptr)), combo(make<ComboBox>("Combo1", nullptr)),
           label(make<Label>("Label1", nullptr))
     {
         setBounds(0, 0, 400, 400);
@@ -129,7 +126,7 @@ TEST_F(BinderTest, EnterInAMemoReachesOnKeyDownBeforeTheLineBreak)
 {
     auto& form = create<TextForm>();
     form.memo.setLines({"one", "two"});
-    form.memo.setSelection(3, 0);  // end of "one"
+    form.memo.setSelection(3, 0); // end of "one"
     binder->flush();
     auto* memo = widget<QPlainTextEdit>(form.memo);
     ASSERT_EQ(memo->textCursor().position(), 3);
@@ -148,7 +145,7 @@ TEST_F(BinderTest, EnterInAMemoReachesOnKeyDownBeforeTheLineBreak)
     ASSERT_EQ(keys, std::vector<int>{13});
     EXPECT_EQ(linesSeen[0], (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(form.memo.lines(), (std::vector<std::string>{"one", "", "two"}));
-    EXPECT_EQ(form.memo.selStart(), 5);  // "one\r\n"
+    EXPECT_EQ(form.memo.selStart(), 5); // "one\r\n"
     EXPECT_EQ(changes, 1);
 }
 
@@ -171,7 +168,10 @@ TEST_F(BinderTest, KeyHandlerCanSwallowTheKeyAndChangeTheTextFirst)
     EXPECT_EQ(form.memo.lines(), std::vector<std::string>{"replaced"});
 
     // Not swallowed: the key lands on the text the handler left.
-    form.memo.onKeyDown = [&](KeyEvent&) { form.memo.setLines({"ab"}); form.memo.setSelection(1, 0); };
+    form.memo.onKeyDown = [&](KeyEvent&) {
+        form.memo.setLines({"ab"});
+        form.memo.setSelection(1, 0);
+    };
     uitest::pressKey(memo, Qt::Key_X, "x");
     EXPECT_EQ(form.memo.lines(), std::vector<std::string>{"axb"});
 }
@@ -204,13 +204,13 @@ TEST(TextPositions, ConvertBetweenModelBytesAndDocumentPositions)
     // Model text: "ab\r\n" (0-3), "日本\r\n" (4-11), "x😀\r\n" (12-18).
     EXPECT_EQ(ui::documentPosition(lines, 0), 0);
     EXPECT_EQ(ui::documentPosition(lines, 2), 2);
-    EXPECT_EQ(ui::documentPosition(lines, 3), 2);  // inside CR LF: end of line
+    EXPECT_EQ(ui::documentPosition(lines, 3), 2); // inside CR LF: end of line
     EXPECT_EQ(ui::documentPosition(lines, 4), 3);
     EXPECT_EQ(ui::documentPosition(lines, 7), 4);
     EXPECT_EQ(ui::documentPosition(lines, 12), 6);
     EXPECT_EQ(ui::documentPosition(lines, 13), 7);
     EXPECT_EQ(ui::documentPosition(lines, 17), 9);
-    EXPECT_EQ(ui::documentPosition(lines, 19), 10);  // after the last break
+    EXPECT_EQ(ui::documentPosition(lines, 19), 10); // after the last break
 
     EXPECT_EQ(ui::modelOffset(lines, 0), 0);
     EXPECT_EQ(ui::modelOffset(lines, 2), 2);
@@ -304,7 +304,7 @@ TEST_F(BinderTest, LabelShowsItsCaptionWithoutAccessKeysAndReportsClicks)
     EXPECT_EQ(clicks, 1);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -350,4 +350,4 @@ TEST_F(BinderTest, MouseMovesReachAHandlerThatWantsThem)
     EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{12, 7}}));
 }
 
-}  // namespace
+} // namespace

@@ -35,31 +35,18 @@ using uitest::BinderTest;
 class KindsForm : public Form {
 public:
     KindsForm()
-        : Form("KindsForm"),
-          pages(make<PageControl>("Pages", nullptr)),
-          sheetText(make<TabSheet>("SheetText", &pages)),
-          sheetLists(make<TabSheet>("SheetLists", &pages)),
-          label(make<Label>("Label1", &sheetText)),
-          edit(make<Edit>("Edit1", &sheetText)),
-          memo(make<Memo>("Memo1", &sheetText)),
-          rich(make<RichEdit>("Rich1", &sheetText)),
-          combo(make<ComboBox>("Combo1", &sheetText)),
-          list(make<ComboBox>("List1", &sheetText)),
-          checks(make<CheckListBox>("Checks1", &sheetLists)),
-          grid(make<StringGrid>("Grid1", &sheetLists)),
-          tree(make<TreeView>("Tree1", &sheetLists)),
-          group(make<GroupBox>("Group1", &sheetLists)),
-          check(make<CheckBox>("Check1", &group)),
-          radio(make<RadioButton>("Radio1", &group)),
-          panel(make<Panel>("Panel1", nullptr)),
-          button(make<Button>("Button1", &panel)),
-          bar(make<ToolBar>("Bar1", &panel)),
-          tool(make<ToolButton>("Tool1", &bar)),
-          menuTool(make<ToolButton>("Tool2", &bar)),
-          clickTool(make<ToolButton>("Tool3", &bar)),
-          upDown(make<UpDown>("UpDown1", &panel)),
-          splitter(make<Splitter>("Splitter1", nullptr)),
-          animate(make<Animate>("Animate1", &panel)),
+        : Form("KindsForm"), pages(make<PageControl>("Pages", nullptr)), sheetText(make<TabSheet>("SheetText", &pages)),
+          sheetLists(make<TabSheet>("SheetLists", &pages)), label(make<Label>("Label1", &sheetText)),
+          edit(make<Edit>("Edit1", &sheetText)), memo(make<Memo>("Memo1", &sheetText)),
+          rich(make<RichEdit>("Rich1", &sheetText)), combo(make<ComboBox>("Combo1", &sheetText)),
+          list(make<ComboBox>("List1", &sheetText)), checks(make<CheckListBox>("Checks1", &sheetLists)),
+          grid(make<StringGrid>("Grid1", &sheetLists)), tree(make<TreeView>("Tree1", &sheetLists)),
+          group(make<GroupBox>("Group1", &sheetLists)), check(make<CheckBox>("Check1", &group)),
+          radio(make<RadioButton>("Radio1", &group)), panel(make<Panel>("Panel1", nullptr)),
+          button(make<Button>("Button1", &panel)), bar(make<ToolBar>("Bar1", &panel)),
+          tool(make<ToolButton>("Tool1", &bar)), menuTool(make<ToolButton>("Tool2", &bar)),
+          clickTool(make<ToolButton>("Tool3", &bar)), upDown(make<UpDown>("UpDown1", &panel)),
+          splitter(make<Splitter>("Splitter1", nullptr)), animate(make<Animate>("Animate1", &panel)),
           host(make<WebBrowserHost>("Host1", nullptr))
     {
         setBounds(10, 20, 400, 300);
@@ -417,7 +404,7 @@ TEST_F(BinderTest, FormsDestroyedOneByOneLeaveNothingBehind)
 TEST_F(BinderTest, ColoursAndFontsComeFromTheModel)
 {
     auto& form = create<KindsForm>();
-    form.panel.setColor(0x0000FF);  // red in 0x00BBGGRR
+    form.panel.setColor(0x0000FF); // red in 0x00BBGGRR
     form.edit.setFontColor(0xFF0000);
     form.label.setFontSize(24);
     form.label.setFontBold(true);
@@ -495,4 +482,4 @@ TEST_F(BinderTest, BrowsersAreCreatedOnlyWhenTheModelAsksAndThenShown)
     delete browserWidget;
 }
 
-}  // namespace
+} // namespace

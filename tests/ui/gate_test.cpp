@@ -82,4 +82,4 @@ TEST_F(GateTest, TheUsersInputWaitsAndEscapeCancels)
     EXPECT_EQ(form.clicks, 1);
 }
 
-}  // namespace
+} // namespace

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/ini_file.h"
-#include "program_process.h"
 #include "platform/text_store.h"
+#include "program_process.h"
 #include "temp_dir.h"
 
 namespace {
@@ -88,4 +88,4 @@ TEST_F(ProgramSignalTest, AFailedCloseTimeSaveGoesToStandardErrorAndTheProgramSt
     expectListsKept();
 }
 
-}  // namespace
+} // namespace

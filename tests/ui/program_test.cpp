@@ -108,4 +108,4 @@ TEST_F(ProgramTest, MenuItemShowsTheMemoWindowAndLanguageChoiceRestarts)
     EXPECT_EQ(base.readString("Begin", "Language", ""), "JPN");
 }
 
-}  // namespace
+} // namespace

@@ -25,8 +25,7 @@ namespace {
 
 void sendMouse(QWidget* target, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons)
 {
-    QMouseEvent event(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), Qt::LeftButton, buttons,
-                      Qt::NoModifier);
+    QMouseEvent event(type, QPointF(pos), QPointF(target->mapToGlobal(pos)), Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
@@ -122,4 +121,4 @@ TEST_F(SiteTreeUiTest, TickingASharingWordAndClickingAMarkThroughTheWidgets)
     EXPECT_EQ(FmCpp->EditThemas.text(), "Trip free January ");
 }
 
-}  // namespace
+} // namespace

@@ -20,7 +20,7 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     defaultHandler(type, context, message);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -37,7 +37,7 @@ protected:
             b.onSubmit = [this](ScriptedWebBrowser& browser, const std::string&, ScriptedWebBrowser::Form& form) {
                 submitted.push_back(form.values["q"]);
                 if (form.values["q"].find("never") != std::string::npos)
-                    return;  // a result page that never comes
+                    return; // a result page that never comes
                 if (resultOnSearchSite)
                     browser.load(Site, "Search site");
                 else if (completeAtOnce)
@@ -519,4 +519,4 @@ TEST_F(MissingFreeListTest, MissingFreeSiteListIsReportedAndTheWindowStillShows)
     EXPECT_TRUE(FmCpp->visible());
 }
 
-}  // namespace
+} // namespace

@@ -38,8 +38,10 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedAndGoodOnesTaken)
     EXPECT_EQ(parseError({"--theme", "x", "--list", "Month", "--words", "a"}),
               "give the words with exactly one of --list, --words and --words-file");
     EXPECT_EQ(parseError({"--theme", "x", "--words", " , ,"}), "--words holds no word");
-    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--try-time", "3"}), "--try-time must lie between 6 and 1000");
-    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--try-time", "six"}), "--try-time needs a number, not \"six\"");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--try-time", "3"}),
+              "--try-time must lie between 6 and 1000");
+    EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--try-time", "six"}),
+              "--try-time needs a number, not \"six\"");
     EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--out", "r.txt"}),
               "--out names a .csv or a .json file, not \"r.txt\"");
     EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--site", "elsewhere"}),
@@ -47,8 +49,8 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedAndGoodOnesTaken)
     EXPECT_EQ(parseError({"--theme", "x", "--words", "a", "--fast"}), "unknown option \"--fast\"");
     EXPECT_EQ(parseError({"--theme"}), "--theme needs a value");
 
-    const auto options = parseBatchOptions({"--theme=草津", "--words", " 月 , 星 ,", "--site", "free:Bing", "--try-time",
-                                            "8", "--out", "R.JSON", "--data-dir", "/d"});
+    const auto options = parseBatchOptions({"--theme=草津", "--words", " 月 , 星 ,", "--site", "free:Bing",
+                                            "--try-time", "8", "--out", "R.JSON", "--data-dir", "/d"});
     EXPECT_EQ(options.theme, "草津");
     EXPECT_EQ(options.words, (std::vector<std::string>{"月", "星"}));
     EXPECT_EQ(options.site, "free:Bing");
@@ -148,4 +150,4 @@ TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
     EXPECT_FALSE(FmCpp->Timer1.enabled());
 }
 
-}  // namespace
+} // namespace

@@ -220,4 +220,4 @@ TEST_F(MissingBunchListFileTest, MissingListFileIsCreatedWithArea)
     EXPECT_EQ(readRaw(data() / "USA" / "SeleBunch.txt"), "5W4H\r\nArea\r\n");
 }
 
-}  // namespace
+} // namespace

@@ -16,7 +16,8 @@ protected:
     void SetUp() override
     {
         writeRaw(data() / "ProgramOperationPC.txt", "");
-        writeRaw(data() / "0Base.INI", "[Begin]\r\nDistributionRoot=" + (share.path() / "vantrel120703").string() + "\r\n");
+        writeRaw(data() / "0Base.INI",
+                 "[Begin]\r\nDistributionRoot=" + (share.path() / "vantrel120703").string() + "\r\n");
         writeRaw(data() / "Base" / "0Language.txt", "JPN\r\n");
         writeRaw(data() / "JPN" / "Base" / "ListBunch月.INI", "[Data]\r\n");
         writeRaw(data() / "JPN" / "Base" / "Manip.INI", "[Info]\r\n");
@@ -55,4 +56,4 @@ TEST_F(DistributionTest, SecondRunOverwritesNothing)
     EXPECT_EQ(readRaw(root() / "0Language.txt"), "kept");
 }
 
-}  // namespace
+} // namespace

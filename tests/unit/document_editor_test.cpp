@@ -186,4 +186,4 @@ TEST_F(ReplacementTableTest, TableWithOnlyInfoGivesEmptyCells)
     EXPECT_EQ(grid().cell(1, 1), "");
 }
 
-}  // namespace
+} // namespace

@@ -27,10 +27,13 @@ protected:
         writeRaw(site.path() / "UpDate" / "0Operator.INI", "[ConnectSite]\r\nMax=1\r\n");
         server.start();
         writeRaw(site.path() / "USA" / "UpDate" / "Joint.INI",
-                 "[Info]\r\nMax=3\r\n[UD1]\r\nName=Hobby\r\nEpl=Games\r\nURL=" + server.url("/USA/UpDate/TVFThemaHobby.tvf") +
+                 "[Info]\r\nMax=3\r\n[UD1]\r\nName=Hobby\r\nEpl=Games\r\nURL=" +
+                     server.url("/USA/UpDate/TVFThemaHobby.tvf") +
                      "\r\nPath=\\TVFThemaHobby.tvf\r\n[UD2]\r\nName=Days\r\nURL=" +
-                     server.url("/USA/UpDate/ListBunchDays.INI") + "\r\nPath=\\ListBunchDays.INI\r\n[UD3]\r\nName=Gone\r\n"
-                     "URL=" + server.url("/missing.tvf") + "\r\nPath=\\..\\..\\outside.tvf\r\n");
+                     server.url("/USA/UpDate/ListBunchDays.INI") +
+                     "\r\nPath=\\ListBunchDays.INI\r\n[UD3]\r\nName=Gone\r\n"
+                     "URL=" +
+                     server.url("/missing.tvf") + "\r\nPath=\\..\\..\\outside.tvf\r\n");
         writeRaw(data() / "0Base.INI", "[Begin]\r\nSiteBase=" + server.url("/") + "\r\n");
         writeRaw(data() / "USA" / "TVFCategory.txt", "Hobby\r\n");
         start();
@@ -156,8 +159,9 @@ TEST_F(DownloadsTest, HttpTestPageShowsTheReplyParts)
     FmSys->ComboBoxHttp1Parameter.setItemIndex(1);
     FmSys->ComboBoxHttp1ParameterChange();
     const auto& log = FmMemo->MemoLog.lines();
-    EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& line) { return line.rfind("HTTP/1.", 0) == 0; }),
-              log.end());
+    EXPECT_NE(
+        std::find_if(log.begin(), log.end(), [](const std::string& line) { return line.rfind("HTTP/1.", 0) == 0; }),
+        log.end());
 }
 
-}  // namespace
+} // namespace

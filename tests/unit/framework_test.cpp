@@ -23,9 +23,7 @@ Application::Wait waitFor(std::function<bool()> done, int sliceMs = 50, const vo
 
 class TestForm : public Form {
 public:
-    TestForm() : Form("TestForm"), memo(make<Memo>("Memo1", nullptr)), grid(make<StringGrid>("Grid1", nullptr))
-    {
-    }
+    TestForm() : Form("TestForm"), memo(make<Memo>("Memo1", nullptr)), grid(make<StringGrid>("Grid1", nullptr)) {}
     Memo& memo;
     StringGrid& grid;
     int created = 0;
@@ -282,7 +280,7 @@ TEST(GateTest, NothingStartsInsideAWaitButItsOwnEvents)
         ++turns;
         app.deliver(&other, handler("other" + std::to_string(turns)));
         if (turns == 2)
-            app.deliver(&browser, [&] { order.push_back("own"); });  // runs inside, by design
+            app.deliver(&browser, [&] { order.push_back("own"); }); // runs inside, by design
     };
     app.dispatch([&] {
         ++running;
@@ -319,7 +317,7 @@ TEST(GateTest, AQuitNobodyWatchesCancelsWaitsAndReportsOnStandardError)
     scripted.pump->onWait = [&] { app.requestQuit([&] { closed = true; }); };
     app.dispatch([&] {
         finished = app.wait(waitFor([] { return false; }));
-        EXPECT_FALSE(closed);  // not inside the waiting handler
+        EXPECT_FALSE(closed); // not inside the waiting handler
     });
     EXPECT_FALSE(finished);
     EXPECT_TRUE(closed);
@@ -348,4 +346,4 @@ TEST(ClockTest, ExceptionInATickIsShownAndTheTimerGoesOn)
     EXPECT_EQ(scripted.dialogs->errors.size(), 2u);
 }
 
-}  // namespace
+} // namespace

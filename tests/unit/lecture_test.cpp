@@ -98,4 +98,4 @@ TEST_F(LectureTest, PressOnTheTreeTurnsTheThemeBoxRedThenNavyAndStops)
     EXPECT_FALSE(FmMain->TimerBase.enabled());
 }
 
-}  // namespace
+} // namespace

@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, LinksFromDataFilesReachTheShellOnlyAsWebAddresses)
     EXPECT_EQ(scripted.shell->opened, std::vector<std::string>{"HTTPS://info.example/news"});
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -248,4 +248,4 @@ TEST_F(MainWindowFavouriteTest, InfoPanelIsReachableFromTheToolMenu)
     EXPECT_EQ(FmMain->height(), 103);
 }
 
-}  // namespace
+} // namespace

@@ -109,8 +109,8 @@ TEST_F(MemoGridTest, ColumnInsertAndDeleteInReplacementTable)
     StringGrid& chang = FmDocEdi->StringGridChang;
     fill(chang, {{"", "Base", "X", "Y"}, {"[y]", "a", "b", "c"}});
     colCommand(2, true);
-    EXPECT_EQ(contents(chang), (std::vector<std::vector<std::string>>{{"", "Base", "", "X", "Y"},
-                                                                       {"[y]", "a", "", "b", "c"}}));
+    EXPECT_EQ(contents(chang),
+              (std::vector<std::vector<std::string>>{{"", "Base", "", "X", "Y"}, {"[y]", "a", "", "b", "c"}}));
     EXPECT_EQ(FmDocEdi->TableCols, 5);
 
     colCommand(1, false);
@@ -254,4 +254,4 @@ TEST_F(MemoGridTest, GeometryDefaultsAndIsSavedOnClose)
     EXPECT_EQ(base.readInteger("FmMemo", "Height", 0), 444);
 }
 
-}  // namespace
+} // namespace

@@ -22,9 +22,10 @@ protected:
     void SetUp() override
     {
         writeRaw(data() / "USA" / "ManipSite.txt", "Search site\r\nOther\r\n");
-        writeRaw(data() / "USA" / "Manip.INI", "[Info]\r\nSite=Search site\r\n[Search site]\r\nURL=http://s.example/\r\n"
-                                               "1,1=BrowsXY\r\n2,1=120\r\n3,1=40\r\n1,2=ClickSngle\r\n1,3=Past\r\n"
-                                               "1,4=Return\r\n1,5=End\r\n");
+        writeRaw(data() / "USA" / "Manip.INI",
+                 "[Info]\r\nSite=Search site\r\n[Search site]\r\nURL=http://s.example/\r\n"
+                 "1,1=BrowsXY\r\n2,1=120\r\n3,1=40\r\n1,2=ClickSngle\r\n1,3=Past\r\n"
+                 "1,4=Return\r\n1,5=End\r\n");
         start();
     }
     StringGrid& table() { return FmCpp->StringGridManip; }
@@ -195,4 +196,4 @@ TEST_F(OperationTableTest, FormInputOnTheManipulatesPageReplaysInsteadOfTouching
     EXPECT_EQ(FmMemo->MemoLog.line(0), "OpePrg->Memory");
 }
 
-}  // namespace
+} // namespace

@@ -25,7 +25,8 @@ protected:
     {
         writeRaw(data() / "0Base.INI", "[Begin]\r\nSiteBase=http://127.0.0.1:9/\r\n[Base]\r\nURL=http://site.example/"
                                        "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
-        writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=20\r\nPacing=Quick\r\nParallel=2\r\nHostInterval=0\r\n");
+        writeRaw(data() / "USA" / "Base.INI",
+                 "[Set]\r\nTryTime=20\r\nPacing=Quick\r\nParallel=2\r\nHostInterval=0\r\n");
         onBrowserCreated = [this](ScriptedWebBrowser& b) {
             b.completeAtOnce = completeAtOnce;
             b.forms["cse-search-box"].fields = {"q"};
@@ -138,7 +139,7 @@ TEST_F(QuickRunTest, SearchesOnOneHostKeepTheirIntervalAndA429PausesTheHost)
     EXPECT_EQ(tab(0).navigations.size(), 2u);
     ASSERT_TRUE(runFor(2000, [&] { return tab(0).navigations.size() == 3; }));
     EXPECT_GE(scripted.clock->tickCount() - paused, 30000u);
-    EXPECT_EQ(submitted.size(), 1u);  // e, ready meanwhile, goes first
+    EXPECT_EQ(submitted.size(), 1u); // e, ready meanwhile, goes first
 }
 
 TEST_F(QuickRunTest, ABlockPagePausesTheRunAndResumeGoesOnFromThatEntry)
@@ -151,9 +152,9 @@ TEST_F(QuickRunTest, ABlockPagePausesTheRunAndResumeGoesOnFromThatEntry)
     EXPECT_EQ(FmSys->LabelRunState.caption(), "blocked: 2 the page says \"captcha\"");
     EXPECT_TRUE(FmSys->BitBtnResume.enabled());
     EXPECT_EQ(FmCpp->PageControlMain.activePageIndex(), 0);
-    EXPECT_EQ(FmCpp->pagesOf(0).activePageIndex(), 1);  // its tab is shown
+    EXPECT_EQ(FmCpp->pagesOf(0).activePageIndex(), 1); // its tab is shown
     runFor(5000, [] { return false; });
-    EXPECT_FALSE(FmCpp->browserHost(0, 2).created());  // the run waits
+    EXPECT_FALSE(FmCpp->browserHost(0, 2).created()); // the run waits
 
     // The user solves it in the tab; Resume takes that page as the result.
     tab(1).load(Site + "result?q=blocked", "Result: blocked");
@@ -209,4 +210,4 @@ TEST_F(QuickRunTest, FinishedTabsRestAndADiscardedTabKeepsItsCaptionAndPassesThe
     EXPECT_EQ(tab(0).lifecycle(), Lifecycle::Active);
 }
 
-}  // namespace
+} // namespace

@@ -107,4 +107,4 @@ TEST_F(SettingsWindowTest, PageWatchAndUrlsSetTheAccessMode)
     EXPECT_EQ(FmCpp->AccessMode, "URLs");
 }
 
-}  // namespace
+} // namespace

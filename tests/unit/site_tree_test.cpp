@@ -365,4 +365,4 @@ TEST_F(SiteTreeTest, SharingDateAddAddAndDeleteSaveTheList)
     EXPECT_EQ(FmCtrl->CheckListBoxSharing.count(), before - 1);
 }
 
-}  // namespace
+} // namespace

@@ -231,7 +231,7 @@ TEST_F(StartupTest, CodePageSettingMakesSavesShiftJis)
     EXPECT_NE(readRaw(data() / "JPN" / "Hlp.INI").find("\x93\x73"), std::string::npos);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -255,7 +255,7 @@ TEST_P(DistributionDataTest, StartsCleanOnTheBundledDataAndSavesIt)
 
 INSTANTIATE_TEST_SUITE_P(Languages, DistributionDataTest, ::testing::Values("JPN", "USA", "CHN"));
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -304,4 +304,4 @@ TEST_F(StartupTest, AClosePlayedWhileAStartUpBoxIsOpenSavesNothingThatWasNotLoad
     EXPECT_EQ(base.readInteger("Set", "TryTime", 0), 9);
 }
 
-}  // namespace
+} // namespace

@@ -76,4 +76,4 @@ TEST_F(TvfTest, EmptyFileIsAnEmptyTreeAndCp932IsRead)
     EXPECT_EQ(shape(), (std::vector<std::string>{"0:趣味", "1:映画"}));
 }
 
-}  // namespace
+} // namespace
