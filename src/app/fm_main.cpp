@@ -6,6 +6,7 @@
 #include "app/links.h"
 #include "app/program.h"
 #include "browser/fm_cpp.h"
+#include "browserctl/web_browser.h"
 #include "docedit/fm_doc_edi.h"
 #include "framework/application.h"
 #include "memo/fm_memo.h"
@@ -153,6 +154,7 @@ void TFmMain::buildMenus()
     MenuItem& tool = makeCommand("MMTool", menu, "Tool", nullptr);
     makeCommand("MMTRestart", tool, "Restart", &TFmMain::MMTRestartClick);
     makeCommand("MMSHaifu", tool, "配布", &TFmMain::MMSHaifuClick);
+    makeCommand("MMTClearBrowsing", tool, "Clear browsing data...", &TFmMain::MMTClearBrowsingClick);
     makeCommand("MMTInfo", tool, "Info", &TFmMain::MMTInfoClick);
 
     MenuItem& help = makeCommand("MMHelp", menu, "Help", nullptr);
@@ -457,6 +459,16 @@ void TFmMain::MMTInfoClick()
     item.setChecked(!item.checked());
     PanelMInfo.setVisible(item.checked());
     setBounds(left(), top(), width(), item.checked() ? 320 : 103);
+}
+
+void TFmMain::MMTClearBrowsingClick()
+{
+    if (!app().dialogs().askYesNo("Delete the cookies, logins, cache and history that the browser tabs keep?",
+                                  "Browsing data"))
+        return;
+    if (!browserctl::clearBrowsingData())
+        throw Error("There is no browser to clear");
+    app().dialogs().showMessage("The browsing data is deleted.");
 }
 
 void TFmMain::MMTRestartClick()

@@ -84,6 +84,8 @@ public:
     void MMDAlignmentClick();
     void MMFURLMemoClick();
     void MMTRestartClick();
+    // Deletes what the browsers' profile keeps, after a question.
+    void MMTClearBrowsingClick();
     void MMTInfoClick();
     void MMSHaifuClick();
     void MMHLecSerchClick();

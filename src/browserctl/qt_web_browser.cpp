@@ -1,13 +1,18 @@
 #include "browserctl/qt_web_browser.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QObject>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTimer>
+#include <QWebEngineCookieStore>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -268,7 +273,7 @@ const char* const documentCallScript = R"JS((function (args) {
   }
 }))JS";
 
-std::string quoted(const std::string& name)
+std::string namedItemCall(const std::string& name)
 {
     // The call names in messages read like the late-bound calls they stand
     // for: NamedItem("q").
@@ -326,7 +331,7 @@ public:
                                 {"form", QString::fromStdString(form_)},
                                 {"field", QString::fromStdString(field_)},
                                 {"value", QString::fromUtf8(value.data(), qsizetype(value.size()))}},
-                    quoted(form_), quoted(field_));
+                    namedItemCall(form_), namedItemCall(field_));
     }
 
 private:
@@ -345,12 +350,12 @@ public:
 
     std::unique_ptr<HtmlElement> element(const std::string& name) override
     {
-        caller_.run(quoted(name),
+        caller_.run(namedItemCall(name),
                     QJsonObject{{"op", "field"},
                                 {"document", document_},
                                 {"form", QString::fromStdString(form_)},
                                 {"field", QString::fromStdString(name)}},
-                    quoted(form_), quoted(name));
+                    namedItemCall(form_), namedItemCall(name));
         return std::make_unique<QtHtmlElement>(caller_, document_, form_, name);
     }
 
@@ -358,7 +363,7 @@ public:
     {
         caller_.run("Submit",
                     QJsonObject{{"op", "submit"}, {"document", document_}, {"form", QString::fromStdString(form_)}},
-                    quoted(form_));
+                    namedItemCall(form_));
     }
 
 private:
@@ -373,7 +378,7 @@ public:
 
     std::unique_ptr<HtmlForm> form(const std::string& nameOrId) override
     {
-        const std::string call = quoted(nameOrId);
+        const std::string call = namedItemCall(nameOrId);
         caller_.run(call,
                     QJsonObject{{"op", "form"}, {"document", document_}, {"form", QString::fromStdString(nameOrId)}},
                     call);
@@ -470,10 +475,9 @@ private:
 QtWebBrowser::QtWebBrowser() : context_(std::make_unique<QObject>()), alive_(std::make_shared<bool>(true))
 {
     view_ = new QWebEngineView;
-    // The default profile is off the record: no cookies, cache or history
-    // reach the disk, and all tabs share one network context (and, with
-    // --process-per-site, one renderer per site).
-    page_ = new detail::BrowserPage(QWebEngineProfile::defaultProfile(), view_, this);
+    // All tabs share one profile: one network context and cookie jar (and,
+    // with --process-per-site, one renderer per site).
+    page_ = new detail::BrowserPage(browserProfile(), view_, this);
     // 51 tabs load at once; none of them may take the keyboard focus away
     // from the window the user works in.
     page_->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
@@ -692,27 +696,29 @@ void QtWebBrowser::wake(const std::string& call)
     setLifecycle(Lifecycle::Active);
     if (!reloading_)
         return;
-    if (!framework::Application::exists())
-        throw DocumentCallError(call + ": no application to wait in");
     // Like the answer of a call: the windows paint meanwhile, and the
     // reload's events wait for the handler that made the call.
     const std::shared_ptr<bool> alive = alive_;
-    const auto deadline = std::chrono::steady_clock::now() + callTimeout;
-    bool timedOut = false;
-    framework::Application::Wait gate;
-    gate.sliceMs = 20;
-    gate.done = [&] {
-        if (!*alive || !reloading_)
-            return true;
-        timedOut = std::chrono::steady_clock::now() >= deadline;
-        return timedOut;
-    };
-    if (!framework::app().wait(gate))
-        throw DocumentCallError(call + ": cancelled");
+    waitForPage(call, [this] { return !reloading_; });
     if (!*alive)
         throw DocumentCallError(call + ": the browser was closed");
-    if (timedOut)
+    if (reloading_)
         throw DocumentCallError(call + ": the page did not reload");
+}
+
+void QtWebBrowser::waitForPage(const std::string& call, const std::function<bool()>& done)
+{
+    if (!framework::Application::exists())
+        throw DocumentCallError(call + ": no application to wait in");
+    const std::shared_ptr<bool> alive = alive_;
+    const auto deadline = std::chrono::steady_clock::now() + callTimeout;
+    framework::Application::Wait gate;
+    gate.sliceMs = 20;
+    // Ends when done, when the browser goes, or at the deadline; the
+    // caller tells which.
+    gate.done = [&] { return !*alive || done() || std::chrono::steady_clock::now() >= deadline; };
+    if (!framework::app().wait(gate))
+        throw DocumentCallError(call + ": cancelled");
 }
 
 std::unique_ptr<HtmlDocument> QtWebBrowser::Document()
@@ -760,25 +766,11 @@ std::string QtWebBrowser::runDocumentScript(const std::string& call, const std::
     });
 
     const std::shared_ptr<bool> alive = alive_;
-    if (!wait->answered) {
-        if (!framework::Application::exists())
-            throw DocumentCallError(call + ": no application to wait in");
-        // The answer comes through the event loop. Meanwhile the windows
-        // paint, and events of every browser (this one's included) wait
-        // until the handler that made the call has ended.
-        const auto deadline = std::chrono::steady_clock::now() + callTimeout;
-        bool timedOut = false;
-        framework::Application::Wait gate;
-        gate.sliceMs = 20;
-        gate.done = [&] {
-            if (wait->answered || !*alive)
-                return true;
-            timedOut = std::chrono::steady_clock::now() >= deadline;
-            return timedOut;
-        };
-        if (!framework::app().wait(gate))
-            throw DocumentCallError(call + ": cancelled");
-    }
+    // The answer comes through the event loop. Meanwhile the windows
+    // paint, and events of every browser (this one's included) wait until
+    // the handler that made the call has ended.
+    if (!wait->answered)
+        waitForPage(call, [&] { return wait->answered; });
     if (!*alive)
         throw DocumentCallError(call + ": the browser was closed");
     if (!wait->answered)
@@ -823,6 +815,105 @@ void QtWebBrowser::deliverEvents()
 }
 
 // ---------------------------------------------------------------------------
+
+// ---------------------------------------------------------------------------
+// The shared profile
+
+namespace {
+
+BrowserProfileSettings& profileSettings()
+{
+    static BrowserProfileSettings settings;
+    return settings;
+}
+
+QPointer<QWebEngineProfile>& sharedProfile()
+{
+    static QPointer<QWebEngineProfile> profile;
+    return profile;
+}
+
+// A name in the folder that no file has yet: "report.pdf", "report (2).pdf".
+QString freeName(const QDir& folder, const QString& wanted)
+{
+    const QFileInfo info(wanted.isEmpty() ? QStringLiteral("download") : wanted);
+    // Only the last part: a page cannot name a path.
+    const QString base = info.completeBaseName().isEmpty() ? QStringLiteral("download") : info.completeBaseName();
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    QString name = base + suffix;
+    for (int n = 2; folder.exists(name) && n < 10000; ++n)
+        name = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix);
+    return name;
+}
+
+void takeDownload(QWebEngineDownloadRequest* download)
+{
+    const BrowserProfileSettings& settings = profileSettings();
+    QString folderPath = QString::fromStdString(settings.downloadFolder);
+    if (folderPath.isEmpty())
+        folderPath = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (folderPath.isEmpty())
+        folderPath = QDir::homePath();
+    QDir folder(folderPath);
+    folder.mkpath(QStringLiteral("."));
+    download->setDownloadDirectory(folder.absolutePath());
+    download->setDownloadFileName(freeName(folder, QFileInfo(download->downloadFileName()).fileName()));
+    const std::string path = folder.absoluteFilePath(download->downloadFileName()).toStdString();
+    const std::string source = download->url().toString().toStdString();
+    if (settings.onDownload)
+        settings.onDownload("Download: " + source + " -> " + path);
+    QObject::connect(download, &QWebEngineDownloadRequest::isFinishedChanged, download, [download, path] {
+        if (!download->isFinished() || !profileSettings().onDownload)
+            return;
+        profileSettings().onDownload(download->state() == QWebEngineDownloadRequest::DownloadCompleted
+                                         ? "Download finished: " + path
+                                         : "Download failed: " + path + " (" +
+                                               download->interruptReasonString().toStdString() + ")");
+    });
+    download->accept();
+}
+
+} // namespace
+
+void configureBrowserProfile(BrowserProfileSettings settings)
+{
+    profileSettings() = std::move(settings);
+    setBrowsingDataClearer([] {
+        QWebEngineProfile* profile = browserProfile();
+        profile->cookieStore()->deleteAllCookies();
+        profile->clearHttpCache();
+        profile->clearAllVisitedLinks();
+    });
+}
+
+void closeBrowserProfile()
+{
+    delete sharedProfile().data();
+    sharedProfile() = nullptr;
+}
+
+QWebEngineProfile* browserProfile()
+{
+    if (sharedProfile())
+        return sharedProfile();
+    const BrowserProfileSettings& settings = profileSettings();
+    QWebEngineProfile* profile = nullptr;
+    if (settings.privateBrowsing || settings.storageFolder.empty()) {
+        // Off the record: cookies, cache and history stay in memory.
+        profile = new QWebEngineProfile(qApp);
+    } else {
+        profile = new QWebEngineProfile(QStringLiteral("vantrel"), qApp);
+        const QString folder = QString::fromStdString(settings.storageFolder);
+        profile->setPersistentStoragePath(folder + QStringLiteral("/storage"));
+        profile->setCachePath(folder + QStringLiteral("/cache"));
+        profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        profile->setHttpCacheMaximumSize(static_cast<int>(std::min<long long>(settings.cacheBytes, INT32_MAX)));
+        profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    }
+    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile, takeDownload);
+    sharedProfile() = profile;
+    return profile;
+}
 
 std::shared_ptr<WebBrowser> makeQtWebBrowser()
 {

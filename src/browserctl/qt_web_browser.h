@@ -49,6 +49,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,7 @@ class QObject;
 class QWidget;
 class QWebEngineView;
 class QWebEnginePage;
+class QWebEngineProfile;
 
 namespace browserctl {
 
@@ -122,6 +124,9 @@ private:
     // Before a document call: an inactive page becomes active, and a
     // discarded one has reloaded when this returns.
     void wake(const std::string& call);
+    // Waits in the gated wait until done() holds, the browser goes or the
+    // call's time-out passes; throws when the wait is cancelled.
+    void waitForPage(const std::string& call, const std::function<bool()>& done);
 
     std::unique_ptr<QObject> context_; // receiver of queued deliveries
     QPointer<QWebEngineView> view_;
@@ -147,6 +152,25 @@ private:
 
 // For WebBrowserHost::setFactory.
 std::shared_ptr<WebBrowser> makeQtWebBrowser();
+
+// The one profile all browsers share. Kept: cookies, logins and site
+// settings live in storageFolder and survive a restart, and the HTTP cache
+// is on disk, at most cacheBytes. Private: nothing outlives the program.
+// Downloads a page starts go to downloadFolder under a name of their own;
+// onDownload hears a line for the log when one starts and when it ends.
+struct BrowserProfileSettings {
+    std::string storageFolder;
+    bool privateBrowsing = false;
+    long long cacheBytes = 200LL * 1024 * 1024;
+    std::string downloadFolder;
+    std::function<void(const std::string& line)> onDownload;
+};
+// Before the first browser; it also installs the browsing-data clearer.
+void configureBrowserProfile(BrowserProfileSettings settings);
+// Drops the profile once no browser uses it, so the next browser opens it
+// anew from its folder (the tests' restart of the program).
+void closeBrowserProfile();
+QWebEngineProfile* browserProfile();
 
 // The widget of a browser made by makeQtWebBrowser(); null for any other
 // kind of browser.

@@ -31,4 +31,25 @@ void WebBrowser::raise(bool complete, const std::string& url)
         tell();
 }
 
+namespace {
+std::function<void()>& clearer()
+{
+    static std::function<void()> function;
+    return function;
+}
+} // namespace
+
+void setBrowsingDataClearer(std::function<void()> function)
+{
+    clearer() = std::move(function);
+}
+
+bool clearBrowsingData()
+{
+    if (!clearer())
+        return false;
+    clearer()();
+    return true;
+}
+
 } // namespace browserctl

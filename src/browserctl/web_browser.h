@@ -3,6 +3,7 @@
 // current address and title, the loaded document, and two events. Events
 // arrive on the user-interface thread; a navigation is never cancelled.
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -107,5 +108,11 @@ private:
     // Held events of a browser that is gone are dropped.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+// Clearing the kept browsing data (cookies, logins, cache, visited links)
+// of the browsers' shared profile; the Qt side installs how.
+void setBrowsingDataClearer(std::function<void()> clearer);
+// False when no browser engine is there to clear.
+bool clearBrowsingData();
 
 } // namespace browserctl

@@ -74,6 +74,7 @@ TFmSys::TFmSys()
       EditPageWatch(make<Edit>("EditPageWatch", &GroupBoxPageWatch)),
       UpDownPageWatch(make<UpDown>("UpDownPageWatch", &GroupBoxPageWatch)),
       BitBtnTabAdd2(make<Button>("BitBtnTabAdd2", &TabSheetMPFanc)),
+      CheckBoxPrivateBrowsing(make<CheckBox>("CheckBoxPrivateBrowsing", &TabSheetMPFanc)),
       TabSheetMPTest(make<TabSheet>("TabSheetMPTest", &PageControlMPro)),
       ComboBoxHttp1Parameter(make<ComboBox>("ComboBoxHttp1Parameter", &TabSheetMPTest)),
       TabSheetNon(make<TabSheet>("TabSheetNon", &PageControlMPro)),
@@ -267,6 +268,10 @@ TFmSys::TFmSys()
     BitBtnTabAdd2.setBounds(8, 96, 90, 25);
     BitBtnTabAdd2.setCaption("TabAdd");
     BitBtnTabAdd2.onClick = [this] { BitBtnTabAdd2Click(); };
+    CheckBoxPrivateBrowsing.setBounds(8, 128, 160, 20);
+    CheckBoxPrivateBrowsing.setCaption("Private browsing");
+    CheckBoxPrivateBrowsing.setHint("Keep no cookies, logins or cache after the program ends");
+    CheckBoxPrivateBrowsing.onClick = [this] { CheckBoxPrivateBrowsingClick(); };
     TabSheetMPTest.setCaption("Test");
     ComboBoxHttp1Parameter.setBounds(8, 8, 140, 22);
     ComboBoxHttp1Parameter.setItems({"Souce", "Header", "Body", "CookieIn"});
@@ -289,6 +294,10 @@ void TFmSys::FormCreate()
     // shown, and its destruction writes them back: they are read at
     // creation too, so neither uses the design values over the stored ones.
     readRunSettings();
+    {
+        platform::IniFile program(FmMain->exePath("0Base.INI"));
+        CheckBoxPrivateBrowsing.setChecked(program.readBool("Begin", "PrivateBrowsing", false));
+    }
     // The label starts on the configured site, the same address the
     // up-down's first click falls back to for its Base keys. The main
     // window, created first, knows the program folder by now.
@@ -338,6 +347,19 @@ void TFmSys::showRunState(const std::string& text)
 void TFmSys::BitBtnResumeClick()
 {
     FmCpp->PMACResumeClick();
+}
+
+void TFmSys::CheckBoxPrivateBrowsingClick()
+{
+    {
+        platform::IniFile program(FmMain->exePath("0Base.INI"));
+        program.writeBool("Begin", "PrivateBrowsing", CheckBoxPrivateBrowsing.checked());
+        program.flush();
+    }
+    // The browsers' profile is chosen when the first tab opens.
+    app().dialogs().showMessage(CheckBoxPrivateBrowsing.checked()
+                                    ? "Private browsing starts when the program starts again."
+                                    : "The browser keeps cookies and logins from the next start on.");
 }
 
 void TFmSys::UpDownConnectSiteClick()

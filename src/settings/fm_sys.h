@@ -65,6 +65,7 @@ public:
     framework::Edit& EditPageWatch;
     framework::UpDown& UpDownPageWatch;
     framework::Button& BitBtnTabAdd2;
+    framework::CheckBox& CheckBoxPrivateBrowsing;
     framework::TabSheet& TabSheetMPTest;
     framework::ComboBox& ComboBoxHttp1Parameter;
     framework::TabSheet& TabSheetNon;
@@ -91,6 +92,7 @@ public:
     void ComboBoxHttp1ParameterChange();
     void CheckBoxUseThemaClick();
     void BitBtnResumeClick();
+    void CheckBoxPrivateBrowsingClick();
     // Shows what the run is waiting for (a block page), or nothing.
     void showRunState(const std::string& text);
 

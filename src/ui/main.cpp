@@ -20,7 +20,9 @@
 #include "app/program.h"
 #include "browserctl/qt_web_browser.h"
 #include "framework/application.h"
+#include "memo/fm_memo.h"
 #include "platform/data_folder.h"
+#include "platform/ini_file.h"
 #include "ui/binder.h"
 #include "ui/qt_services.h"
 
@@ -111,8 +113,25 @@ void identifyApplication()
     QApplication::setWindowIcon(icon);
 }
 
-void useQtBrowsers()
+void useQtBrowsers(const platform::fs::path& dataFolder)
 {
+    // One profile for every tab, kept in the data folder unless the user
+    // chose private browsing.
+    browserctl::BrowserProfileSettings profile;
+    profile.storageFolder = platform::pathText(dataFolder / "Browser");
+    {
+        const platform::IniFile base(dataFolder / "0Base.INI");
+        profile.privateBrowsing = base.readBool("Begin", "PrivateBrowsing", false);
+    }
+    profile.onDownload = [](const std::string& line) {
+        std::fprintf(stderr, "vantrel: %s\n", line.c_str());
+        if (framework::Application::exists())
+            framework::app().deliver(nullptr, [line] {
+                if (FmMemo)
+                    FmMemo->MemoLog.addLine(line);
+            });
+    };
+    browserctl::configureBrowserProfile(std::move(profile));
     framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
 }
 
@@ -149,7 +168,7 @@ int runBatch(int argc, char** argv)
     framework::Application application(ui::makeQtServices());
     application.exeName = QCoreApplication::applicationFilePath().toStdString();
     application.setUnattended(true);
-    useQtBrowsers();
+    useQtBrowsers(folder);
     vantrel::BatchRun batch(options, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     batch.onFinished = [] { QCoreApplication::exit(0); };
 
@@ -176,6 +195,8 @@ int runBatch(int argc, char** argv)
     application.destroyForms();
     vantrel::forgetForms();
     framework::WebBrowserHost::setFactory(nullptr);
+    // The tabs are gone: the profile writes what it keeps and closes.
+    browserctl::closeBrowserProfile();
     return started ? batch.exitCode() : vantrel::BatchFailed;
 }
 
@@ -219,7 +240,7 @@ int main(int argc, char** argv)
     identifyApplication();
     ui::Binder binder(application);
     // Browsers come to life on first use, and their views go into their tabs.
-    useQtBrowsers();
+    useQtBrowsers(vantrel::dataFolder());
     binder.setBrowserWidgetProvider([](framework::WebBrowserHost& host) -> QWidget* {
         auto* browser = host.browserIfCreated();
         return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;
@@ -255,5 +276,7 @@ int main(int argc, char** argv)
     application.destroyForms();
     vantrel::forgetForms();
     framework::WebBrowserHost::setFactory(nullptr);
+    // The tabs are gone: the profile writes what it keeps and closes.
+    browserctl::closeBrowserProfile();
     return result == 0 ? 0 : result;
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "http_server.h"
@@ -49,6 +50,16 @@ protected:
         // A word with "never" gets a result page whose picture never comes,
         // so the page never completes.
         server.handle("/USA/result", [this](const HttpRequest& request) {
+            {
+                std::lock_guard lock(mutex);
+                resultCookies.push_back(request.header("cookie"));
+            }
+            // A search for "login" logs in with a session cookie.
+            if (request.param("q").find("login") != std::string::npos) {
+                HttpResponse response = testsupport::searchResultPage(request);
+                response.headers.emplace_back("Set-Cookie", "session=kept; Path=/");
+                return response;
+            }
             if (request.param("q").find("never") == std::string::npos)
                 return testsupport::searchResultPage(request);
             return HttpResponse::html("<!DOCTYPE html><title>Stalled</title><img src=\"/stall.png\">");
@@ -91,6 +102,14 @@ protected:
         return files;
     }
 
+    std::string lastResultCookie()
+    {
+        std::lock_guard lock(mutex);
+        return resultCookies.empty() ? "(no request)" : resultCookies.back();
+    }
+
+    std::mutex mutex;
+    std::vector<std::string> resultCookies;
     std::atomic<bool> stopping{false};
     testsupport::HttpServer server{testsupport::sourceDataFolder() / "site"};
     testsupport::TempDir data;
@@ -140,6 +159,23 @@ TEST_F(BatchRunIntegrationTest, BadArgumentsChangeNothingAndExitOne)
     EXPECT_NE(output.find("there is no word list \"Nowhere\""), std::string::npos) << output;
     EXPECT_NE(output.find("Usage: vantrel run"), std::string::npos);
     EXPECT_FALSE(fs::exists(data / "Results"));
+}
+
+TEST_F(BatchRunIntegrationTest, ALoginOutlivesTheProgramUnlessBrowsingIsPrivate)
+{
+    ASSERT_EQ(run({"--words", "login"}), 0) << output;
+    ASSERT_EQ(run({"--words", "Tokyo"}), 0) << output;
+    EXPECT_EQ(lastResultCookie(), "session=kept");
+    EXPECT_TRUE(fs::exists(data / "Browser" / "storage"));
+
+    // Private: the kept login is not seen, and its own is not kept.
+    const std::string base = readRaw(data / "0Base.INI");
+    writeRaw(data / "0Base.INI", "[Begin]\r\nPrivateBrowsing=1\r\n" + base.substr(base.find("Language=")));
+    ASSERT_EQ(run({"--words", "Osaka"}), 0) << output;
+    EXPECT_EQ(lastResultCookie(), "");
+    ASSERT_EQ(run({"--words", "login"}), 0) << output;
+    ASSERT_EQ(run({"--words", "Kyoto"}), 0) << output;
+    EXPECT_EQ(lastResultCookie(), "");
 }
 
 } // namespace

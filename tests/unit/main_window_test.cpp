@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app_fixture.h"
 #include "browser/fm_cpp.h"
+#include "browserctl/web_browser.h"
 #include "docedit/fm_doc_edi.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
@@ -181,6 +182,21 @@ TEST_F(MainWindowTest, HelpHomePageTitleAndFamilyFolderGoThroughTheShell)
     EXPECT_EQ(scripted.shell->opened,
               (std::vector<std::string>{"http://vantrel.example/USA/Help/", "http://vantrel.example/",
                                         "http://vantrel.example/USA/Info/", (data() / "USA").string()}));
+}
+
+TEST_F(MainWindowTest, BrowsingDataIsClearedOnlyAfterAYes)
+{
+    int cleared = 0;
+    EXPECT_FALSE(application->dispatch([] { FmMain->MMTClearBrowsingClick(); }));
+    EXPECT_EQ(scripted.dialogs->errors.back(), "There is no browser to clear");
+    browserctl::setBrowsingDataClearer([&] { ++cleared; });
+    scripted.dialogs->yesNoAnswers = {false, true};
+    FmMain->MMTClearBrowsingClick();
+    EXPECT_EQ(cleared, 0);
+    FmMain->MMTClearBrowsingClick();
+    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(scripted.dialogs->questions.size(), 3u);
+    browserctl::setBrowsingDataClearer(nullptr);
 }
 
 TEST_F(MainWindowTest, LinksFromDataFilesReachTheShellOnlyAsWebAddresses)

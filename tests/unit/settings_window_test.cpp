@@ -40,6 +40,19 @@ TEST_F(SettingsWindowTest, ShowRereadsTheStoredTryTimeAndDestroyWritesIt)
     EXPECT_EQ(base.readInteger("Set", "TryTime", 0), 12);
 }
 
+TEST_F(SettingsWindowTest, PrivateBrowsingIsKeptInTheProgramSettings)
+{
+    writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=USA\r\nPrivateBrowsing=1\r\n");
+    start();
+    EXPECT_TRUE(FmSys->CheckBoxPrivateBrowsing.checked());
+    FmSys->CheckBoxPrivateBrowsing.setChecked(false);
+    FmSys->CheckBoxPrivateBrowsingClick();
+    const platform::IniFile program(data() / "0Base.INI");
+    EXPECT_FALSE(program.readBool("Begin", "PrivateBrowsing", true));
+    EXPECT_EQ(program.readString("Begin", "Language", ""), "USA");
+    EXPECT_EQ(scripted.dialogs->messages.size(), 1u);
+}
+
 TEST_F(SettingsWindowTest, ShowReadsTheCaptionsEachTime)
 {
     start();
