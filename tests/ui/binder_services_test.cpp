@@ -2,11 +2,15 @@
 
 #include "binder_fixture.h"
 
-#include <QDate>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 
 #include "ui/keys.h"
 #include "ui/qt_services.h"
+
+#include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -60,14 +64,24 @@ TEST(QtClock, RunsAQtTimerWhileTheTimerIsEnabled)
     EXPECT_FALSE(clock.running(timer));
 }
 
-TEST(QtClock, TellsTodaysDate)
+TEST(QtClock, TellsTheLocalDateAndTimeAsTheSystemDoes)
 {
+    // Against the C library's own local time: months count from 1, the
+    // date is local, not universal, and today() agrees with localTime().
     ui::QtClock clock;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
     const Date today = clock.today();
-    const QDate date = QDate::currentDate();
-    EXPECT_EQ(today.year, date.year());
-    EXPECT_EQ(today.month, date.month());
-    EXPECT_EQ(today.day, date.day());
+    const DateTime time = clock.localTime();
+    if (today.day != local.tm_mday)
+        GTEST_SKIP() << "midnight passed during the test";
+    EXPECT_EQ(today.year, local.tm_year + 1900);
+    EXPECT_EQ(today.month, local.tm_mon + 1);
+    EXPECT_EQ(time.date.year, today.year);
+    EXPECT_EQ(time.date.month, today.month);
+    EXPECT_EQ(time.date.day, today.day);
+    EXPECT_LE(std::abs(time.hour * 60 + time.minute - (local.tm_hour * 60 + local.tm_min)), 1);
 }
 
 TEST(QtClock, ForgetsADestroyedTimer)
@@ -107,19 +121,15 @@ TEST(QtInputSynth, TypesIntoTheFocusedWidgetWithShiftHeld)
     EXPECT_EQ(edit->text(), "aB");
 }
 
-TEST(QtClipboard, KeepsText)
+TEST(QtClipboard, HandsUtf8TextToOtherProgramsAndTakesTheirs)
 {
+    // The program's text is UTF-8; what other programs see and give is
+    // Unicode text, never its bytes read as Latin-1.
     ui::QtClipboard clipboard;
-    clipboard.setText("日本語 text");
-    EXPECT_EQ(clipboard.text(), "日本語 text");
-}
-
-TEST(QtServices, BundleHasEveryService)
-{
-    const Services services = ui::makeQtServices();
-    EXPECT_TRUE(services.dialogs && services.clipboard && services.shell && services.sound && services.clock &&
-                services.pump && services.input);
-    EXPECT_NE(dynamic_cast<ui::QtClock*>(services.clock.get()), nullptr);
+    clipboard.setText("草津\t月\r\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("草津\t月\r\n"));
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("星座 Ω"));
+    EXPECT_EQ(clipboard.text(), "星座 Ω");
 }
 
 } // namespace
