@@ -210,7 +210,7 @@ private:
                 table_->setColumnWidth(c, width);
         }
         const int height = std::max(impl().scale().toPixels(grid_.defaultRowHeight()),
-                                    table_->fontMetrics().height() + 2 * cellMargin());
+                                    table_->fontMetrics().height() + 2);
         if (table_->verticalHeader()->defaultSectionSize() != height)
             table_->verticalHeader()->setDefaultSectionSize(height);
     }
