@@ -388,13 +388,21 @@ void FormBinding::applyGeometry()
     QList<QRect> screens;
     for (QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
-    rect = placeOnScreens(rect, screens);
+    const QRect onScreen = placeOnScreens(rect, screens);
     // A window that was never moved reports 0,0 but lets the window manager
     // place it: it is moved even to where it seems to be already.
-    if (window->pos() != rect.topLeft() || !window->testAttribute(Qt::WA_Moved))
-        window->move(rect.topLeft());
-    if (window->size() != rect.size())
-        window->resize(rect.size());
+    if (window->pos() != onScreen.topLeft() || !window->testAttribute(Qt::WA_Moved))
+        window->move(onScreen.topLeft());
+    if (window->size() != onScreen.size())
+        window->resize(onScreen.size());
+    // The handlers see where the window really is (and it is stored there).
+    if (onScreen != rect) {
+        Suppress echo(*this, aspect(Prop::Geometry));
+        impl().dispatch([&] {
+            form_.updateBoundsFromView(scale.toDesign(onScreen.x()), scale.toDesign(onScreen.y()), form_.width(),
+                                       form_.height());
+        });
+    }
 }
 
 void FormBinding::raise()

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QScreen>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -88,7 +89,7 @@ TEST(Scale, FollowsTheFontAndMapsPixelsBackToTheDesignValues)
     EXPECT_EQ(scale.toDesign(200, 103), 154);
 }
 
-class MarkColumnTest : public uitest::BinderTest {};
+class ScaledBinderTest : public uitest::BinderTest {};
 
 class MarkForm : public framework::Form {
 public:
@@ -108,7 +109,7 @@ public:
     framework::StringGrid& grid;
 };
 
-TEST_F(MarkColumnTest, TheMarksShowWholeAtScaleTwo)
+TEST_F(ScaledBinderTest, TheMarksShowWholeAtScaleTwo)
 {
     FontTimes font(2);
     binder.reset();
@@ -126,6 +127,23 @@ TEST_F(MarkColumnTest, TheMarksShowWholeAtScaleTwo)
     EXPECT_GE(table->rowHeight(1), metrics.height());
     EXPECT_EQ(binder->windowOf(form)->width(), static_cast<int>(std::lround(200 * factor)));
     EXPECT_TRUE(ui::clippedTexts({binder->windowOf(form)}, true).empty());
+}
+
+class StrayForm : public framework::Form {
+public:
+    StrayForm() : Form("StrayForm") { setBounds(30000, 20000, 200, 100); }
+};
+
+TEST_F(ScaledBinderTest, AWindowStoredOffEveryScreenComesBackOntoOne)
+{
+    StrayForm& form = create<StrayForm>();
+    QWidget* window = binder->windowOf(form);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Its frame at pos(), its client area as large as before.
+    EXPECT_TRUE(screen.contains(QRect(window->pos(), window->size()))) << window->x() << "," << window->y();
+    EXPECT_EQ(form.left(), window->x());
+    EXPECT_EQ(form.top(), window->y());
+    EXPECT_EQ(form.width(), 200);
 }
 
 class WindowsFitTest : public testsupport::AppFixture, public ::testing::WithParamInterface<std::tuple<int, const char*>> {
