@@ -48,6 +48,33 @@ struct Checker {
                      std::to_string(need) + ", has " + std::to_string(has) + ")");
     }
 
+    // How much of the widget its ancestors leave visible (in its own
+    // coordinates).
+    static QRect visiblePart(const QWidget* widget)
+    {
+        QRect part = widget->rect();
+        QPoint offset(0, 0);
+        for (const QWidget* w = widget; w && !w->isWindow(); w = w->parentWidget()) {
+            offset += w->pos();
+            const QWidget* parent = w->parentWidget();
+            if (!parent)
+                break;
+            part = part.intersected(parent->rect().translated(-offset));
+        }
+        return part;
+    }
+
+    // A text widget cut by its parent: less of it shows than its text needs.
+    void reportCut(const QWidget* widget, const QString& text, QSize need)
+    {
+        const QRect part = visiblePart(widget);
+        const QSize wanted(std::min(need.width(), widget->width()), std::min(need.height(), widget->height()));
+        if (part.width() < wanted.width() || part.height() < wanted.height())
+            found.insert(where(widget) + ": \"" + text.toStdString() + "\" is cut by its parent (" +
+                         std::to_string(part.width()) + " x " + std::to_string(part.height()) + " of " +
+                         std::to_string(widget->width()) + " x " + std::to_string(widget->height()) + " show)");
+    }
+
     static bool ours(const QWidget* widget)
     {
         return !widget->objectName().isEmpty() && !widget->objectName().startsWith(QLatin1String("qt_"));
@@ -67,6 +94,7 @@ struct Checker {
                                                               -label->margin());
             report(label, label->text(), text.width(), room.width() - std::max(0, label->indent()));
             report(label, label->text(), text.height(), room.height(), QStringLiteral(" (height)"));
+            reportCut(label, label->text(), text);
         } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             checkButton(box, QStyle::SE_CheckBoxContents);
         } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
@@ -81,6 +109,7 @@ struct Checker {
             if (tool->popupMode() == QToolButton::MenuButtonPopup)
                 has -= style->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, tool);
             report(tool, tool->text(), metrics.size(Qt::TextShowMnemonic, tool->text()).width(), has);
+            reportCut(tool, tool->text(), metrics.size(Qt::TextShowMnemonic, tool->text()));
         } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
             if (group->title().isEmpty())
                 return;
@@ -92,6 +121,7 @@ struct Checker {
             const QRect title = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
             const int need = metrics.size(Qt::TextShowMnemonic, group->title()).width();
             report(group, group->title(), title.left() + need, group->width());
+            reportCut(group, group->title(), QSize(title.left() + need, title.bottom() + 1));
         } else if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
             QTabBar* bar = tabs->tabBar();
             const QFontMetrics barMetrics = bar->fontMetrics();
@@ -140,6 +170,7 @@ struct Checker {
         const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
         report(button, button->text(), text.width(), room.width());
         report(button, button->text(), text.height(), room.height(), QStringLiteral(" (height)"));
+        reportCut(button, button->text(), room.size());
     }
 
     void visit(QWidget* root, bool allPages)
@@ -216,6 +247,26 @@ void takeScreenshots(framework::Application& app, Binder& binder, const QString&
     }
     painter.end();
     whole.save(folder + QStringLiteral("/screen.png"));
+    // The other pages of the page controls with a few pages (not the
+    // browser tabs), each as a picture of its window: <form>-<pages>-<n>.png.
+    for (QWidget* window : windows) {
+        for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
+            if (!tabs->isVisible() || tabs->count() > 8)
+                continue;
+            const int shown = tabs->currentIndex();
+            const bool blocked = tabs->blockSignals(true);
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (i == shown || !tabs->isTabVisible(i))
+                    continue;
+                tabs->setCurrentIndex(i);
+                QCoreApplication::processEvents();
+                window->grab().save(folder + u'/' + window->objectName() + u'-' + tabs->objectName() +
+                                    QStringLiteral("-%1.png").arg(i));
+            }
+            tabs->setCurrentIndex(shown);
+            tabs->blockSignals(blocked);
+        }
+    }
     std::fprintf(stderr, "screenshots: %zu windows in %s (scale %.3f, font %s %d px)\n", windows.size(),
                  folder.toLocal8Bit().constData(), binder.scaleFactor(),
                  QApplication::font().family().toLocal8Bit().constData(), QFontInfo(QApplication::font()).pixelSize());
