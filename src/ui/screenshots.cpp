@@ -135,6 +135,11 @@ struct Checker {
                        QStringLiteral(" tab %1").arg(i));
                 report(tabs, bar->tabText(i), text.height(), vertical ? rect.width() : rect.height(),
                        QStringLiteral(" tab %1 (height)").arg(i));
+                // A page control with a few pages shows every tab; the
+                // browser tabs scroll.
+                if (bar->count() <= 8 && !bar->rect().contains(rect))
+                    found.insert(where(tabs) + " tab " + std::to_string(i) + ": \"" + bar->tabText(i).toStdString() +
+                                 "\" lies outside its tab bar");
             }
         } else if (auto* table = qobject_cast<QTableWidget*>(widget)) {
             const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;

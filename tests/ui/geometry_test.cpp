@@ -13,6 +13,8 @@
 #include "ui/qt_keywords.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QScreen>
 #include <QTableWidget>
@@ -87,6 +89,18 @@ TEST(Scale, FollowsTheFontAndMapsPixelsBackToTheDesignValues)
     EXPECT_EQ(scale.toPixels(103), 134);
     EXPECT_EQ(scale.toDesign(134, 103), 103);
     EXPECT_EQ(scale.toDesign(200, 103), 154);
+}
+
+TEST(FontFallbacks, JapaneseTextFindsAJapaneseFont)
+{
+    ui::installFontFallbacks();
+    if (!QFontDatabase::families().contains(QStringLiteral("Noto Sans CJK JP")))
+        GTEST_SKIP() << "no Japanese font installed";
+    // The Windows names of the window definitions and the interface font.
+    EXPECT_EQ(QFontInfo(QFont(QString::fromUtf8("ＭＳ Ｐゴシック"))).family(), QStringLiteral("Noto Sans CJK JP"));
+    // (Qt keeps the names in lower case.)
+    EXPECT_TRUE(QFont::substitutes(QApplication::font().family())
+                    .contains(QStringLiteral("Noto Sans CJK JP"), Qt::CaseInsensitive));
 }
 
 class ScaledBinderTest : public uitest::BinderTest {};
@@ -185,6 +199,9 @@ TEST_P(WindowsFitTest, EveryTextFitsAndTheWindowsStartInTheirPlaces)
     EXPECT_TRUE(clipped.empty()) << clipped.size() << " texts do not fit:" << list;
 
     // The strip at the top left; the site tree window below it.
+    // Moved there, not left where a new window claims to be (the window
+    // manager would place it).
+    EXPECT_TRUE(binder->windowOf(*FmMain)->testAttribute(Qt::WA_Moved));
     EXPECT_EQ(binder->windowOf(*FmMain)->pos(), QPoint(0, 0));
     EXPECT_EQ(FmMain->left(), 0);
     EXPECT_EQ(FmMain->height(), 103);
