@@ -209,17 +209,14 @@ private:
             if (table_->columnWidth(c) != width)
                 table_->setColumnWidth(c, width);
         }
-        const int height = std::max(impl().scale().toPixels(grid_.defaultRowHeight()),
-                                    table_->fontMetrics().height() + 2);
+        const int height =
+            std::max(impl().scale().toPixels(grid_.defaultRowHeight()), table_->fontMetrics().height() + 2);
         if (table_->verticalHeader()->defaultSectionSize() != height)
             table_->verticalHeader()->setDefaultSectionSize(height);
     }
 
     // The space the delegate leaves on each side of a cell's text.
-    int cellMargin() const
-    {
-        return table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1;
-    }
+    int cellMargin() const { return table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1; }
 
     // The column's design width in pixels, grown to show its fixed cells
     // whole, and its short cells (the marks "[y]" and " _ " of a marked

@@ -2,9 +2,9 @@
 
 #include "ui/binder.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>

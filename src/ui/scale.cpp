@@ -112,8 +112,8 @@ void installFontFallbacks()
         return;
     // The Windows fonts of the window definitions, in their full-width and
     // ASCII spellings.
-    for (const char* name : {"ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "ＭＳ ＵＩ ゴシック", "Meiryo", "メイリオ",
-                             "HG祥南行書体"})
+    for (const char* name :
+         {"ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "ＭＳ ＵＩ ゴシック", "Meiryo", "メイリオ", "HG祥南行書体"})
         QFont::insertSubstitutions(QString::fromUtf8(name), sans);
     for (const char* name : {"ＭＳ ゴシック", "MS Gothic"})
         QFont::insertSubstitutions(QString::fromUtf8(name), mono);

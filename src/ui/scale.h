@@ -38,10 +38,7 @@ public:
     QPoint toPixels(QPoint design) const { return {toPixels(design.x()), toPixels(design.y())}; }
     QPoint toDesign(QPoint pixels) const { return {toDesign(pixels.x()), toDesign(pixels.y())}; }
     QSize toPixels(QSize design) const { return {toPixels(design.width()), toPixels(design.height())}; }
-    QRect toPixels(const QRect& design) const
-    {
-        return {toPixels(design.topLeft()), toPixels(design.size())};
-    }
+    QRect toPixels(const QRect& design) const { return {toPixels(design.topLeft()), toPixels(design.size())}; }
     // A pixel value that came from design units maps back to them exactly;
     // only a change of the pixels changes the design value.
     int toDesign(int pixels, int previousDesign) const

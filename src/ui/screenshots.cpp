@@ -90,8 +90,8 @@ struct Checker {
             if (label->text().isEmpty() || label->wordWrap())
                 return;
             const QSize text = metrics.size(0, label->text());
-            const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(),
-                                                              -label->margin());
+            const QRect room =
+                label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
             report(label, label->text(), text.width(), room.width() - std::max(0, label->indent()));
             report(label, label->text(), text.height(), room.height(), QStringLiteral(" (height)"));
             reportCut(label, label->text(), text);

@@ -3,8 +3,8 @@
 // program shows all six windows where they start, writes each one as
 // DIR/<form name>.png, the screen as they cover it as DIR/screen.png and
 // each window once more for every other page of its page controls with a
-// few pages (DIR/<form>-<page control>-<page>.png), lists on standard error every widget whose text does not fit its place,
-// and ends.
+// few pages (DIR/<form>-<page control>-<page>.png), lists on standard error every widget whose text does not fit its
+// place, and ends.
 
 #include <QString>
 

@@ -26,7 +26,8 @@ namespace uitest {
 class BinderTest : public ::testing::Test {
 protected:
     BinderTest()
-        : app(std::make_unique<framework::Application>(services.services())), binder(std::make_unique<ui::Binder>(*app, 1.0))
+        : app(std::make_unique<framework::Application>(services.services())),
+          binder(std::make_unique<ui::Binder>(*app, 1.0))
     {
     }
 

@@ -160,7 +160,8 @@ TEST_F(ScaledBinderTest, AWindowStoredOffEveryScreenComesBackOntoOne)
     EXPECT_EQ(form.width(), 200);
 }
 
-class WindowsFitTest : public testsupport::AppFixture, public ::testing::WithParamInterface<std::tuple<int, const char*>> {
+class WindowsFitTest : public testsupport::AppFixture,
+                       public ::testing::WithParamInterface<std::tuple<int, const char*>> {
 protected:
     void TearDown() override
     {
