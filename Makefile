@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 PORTABLE := $(BUILD)/portable
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench bench-peer demo demo-run portable clean format deb
+.PHONY: all deps configure build run test bench bench-peer demo demo-run portable clean format deb screenshots
 
 all: build
 
@@ -53,6 +53,11 @@ bench: build
 # Never part of test or run.
 bench-peer: build
 	@bench/peer/run $(BUILD)
+
+# Every window at scale 1 and 2, in English and Japanese, as PNG files
+# under build/screenshots/ (under Xvfb, else offscreen).
+screenshots: build
+	@scripts/screenshots $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

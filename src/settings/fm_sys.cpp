@@ -230,7 +230,9 @@ TFmSys::TFmSys()
         if (back != ColorDefault)
             label.setColor(back);
         label.setFontSize(size);
-        y += size + 6;
+        // Packed so that the last one still shows whole in the box at a
+        // font with taller lines than the design font.
+        y += size + 3;
     };
     coloured(LabelCppPrg, "Prg", ColorWhite, 0x0000FF, 16);
     coloured(LabelCppAccess, "Acs", ColorWhite, 0x008080, 16);

@@ -2,6 +2,13 @@
 
 #include "ui/align_layout.h"
 
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
 #include <QWidget>
 
 #include <algorithm>
@@ -26,7 +33,45 @@ void setItemGeometry(QLayoutItem* item, const QRect& rect)
 
 } // namespace
 
-AlignLayout::AlignLayout(QWidget* parent) : QLayout(parent)
+QSize textFitSize(const QWidget* widget)
+{
+    if (!widget)
+        return {};
+    const QFontMetrics metrics = widget->fontMetrics();
+    if (auto* label = qobject_cast<const QLabel*>(widget)) {
+        if (label->text().isEmpty() || label->wordWrap())
+            return {};
+        const QSize text = metrics.size(0, label->text());
+        const int extra = 2 * (label->frameWidth() + std::max(0, label->margin())) + std::max(0, label->indent());
+        return {text.width() + extra, text.height() + extra};
+    }
+    if (auto* push = qobject_cast<const QPushButton*>(widget)) {
+        if (push->text().isEmpty())
+            return {};
+        // Not the style's size hint, which makes every button at least 80
+        // pixels wide.
+        const QSize text = metrics.size(Qt::TextShowMnemonic, push->text());
+        const QStyle* style = push->style();
+        const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, push);
+        const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, push);
+        return {text.width() + 2 * (frame + margin), text.height() + 2 * frame};
+    }
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+        // Check boxes, radio buttons and tool buttons: text, indicator or
+        // arrow, margins.
+        if (button->text().isEmpty())
+            return {};
+        return button->sizeHint();
+    }
+    if (auto* box = qobject_cast<const QGroupBox*>(widget)) {
+        if (box->title().isEmpty())
+            return {};
+        return {box->minimumSizeHint().width(), 0};
+    }
+    return {};
+}
+
+AlignLayout::AlignLayout(QWidget* parent, const Scale& scale) : QLayout(parent), scale_(scale)
 {
     setContentsMargins(0, 0, 0, 0);
     setSpacing(0);
@@ -127,7 +172,7 @@ void AlignLayout::place(const QRect& area)
         for (const auto& e : entries_) {
             if (!shown(e))
                 continue;
-            const int width = std::max(e.item->sizeHint().width(), 23);
+            const int width = std::max(e.item->sizeHint().width(), scale_.toPixels(23));
             setItemGeometry(e.item, QRect(x, area.top(), width, area.height()));
             x += width;
         }
@@ -148,27 +193,28 @@ void AlignLayout::place(const QRect& area)
             if (entryAlign != side)
                 continue;
             QRect r;
+            const QSize fit = textFitSize(e.item->widget());
             switch (side) {
             case Align::Top: {
-                const int h = std::max(0, e.model->height());
+                const int h = std::max({0, scale_.toPixels(e.model->height()), fit.height()});
                 r = QRect(rest.left(), rest.top(), rest.width(), h);
                 rest.setTop(rest.top() + h);
                 break;
             }
             case Align::Bottom: {
-                const int h = std::max(0, e.model->height());
+                const int h = std::max({0, scale_.toPixels(e.model->height()), fit.height()});
                 r = QRect(rest.left(), rest.bottom() + 1 - h, rest.width(), h);
                 rest.setBottom(rest.bottom() - h);
                 break;
             }
             case Align::Left: {
-                const int w = std::max(0, e.model->width());
+                const int w = std::max({0, scale_.toPixels(e.model->width()), fit.width()});
                 r = QRect(rest.left(), rest.top(), w, rest.height());
                 rest.setLeft(rest.left() + w);
                 break;
             }
             case Align::Right: {
-                const int w = std::max(0, e.model->width());
+                const int w = std::max({0, scale_.toPixels(e.model->width()), fit.width()});
                 r = QRect(rest.right() + 1 - w, rest.top(), w, rest.height());
                 rest.setRight(rest.right() - w);
                 break;
@@ -199,8 +245,13 @@ void AlignLayout::place(const QRect& area)
     for (const auto& e : entries_) {
         if (!shown(e) || !e.model || e.model->align() != Align::None)
             continue;
-        setItemGeometry(e.item, QRect(e.model->left(), e.model->top(), std::max(0, e.model->width()),
-                                      std::max(0, e.model->height())));
+        const QSize fit = textFitSize(e.item->widget());
+        const QRect design(e.model->left(), e.model->top(), std::max(0, e.model->width()),
+                           std::max(0, e.model->height()));
+        QRect r = scale_.toPixels(design);
+        r.setWidth(std::max(r.width(), fit.width()));
+        r.setHeight(std::max(r.height(), fit.height()));
+        setItemGeometry(e.item, r);
     }
 }
 

@@ -13,6 +13,12 @@
 //     measured from the container's top-left corner (a group box's caption
 //     area included), which is what the forms' coordinates assume.
 //   - Invisible children take no space.
+//   - Sizes and positions are the models' design units turned into pixels
+//     by the binder's scale. A child that shows a text (label, button,
+//     check or radio button, group box caption) grows where it is too
+//     small to show it whole at its real font: a child without alignment
+//     in both directions, a left or right one in width, a top or bottom
+//     one in height.
 //
 // In flow mode (tool bars) the children stand side by side from the left in
 // creation order, each as wide as it wants to be and as high as the bar.
@@ -20,6 +26,8 @@
 #include "ui/qt_keywords.h"
 
 #include <QLayout>
+
+#include "ui/scale.h"
 
 #include <functional>
 #include <vector>
@@ -32,7 +40,7 @@ namespace ui {
 
 class AlignLayout : public QLayout {
 public:
-    explicit AlignLayout(QWidget* parent);
+    AlignLayout(QWidget* parent, const Scale& scale);
     ~AlignLayout() override;
 
     // Appends a child widget and the model that says where it goes.
@@ -71,6 +79,12 @@ private:
     std::vector<Entry> entries_;
     std::vector<std::pair<const framework::Control*, framework::Control*>> neighbours_;
     bool flow_ = false;
+    const Scale& scale_;
 };
+
+// The smallest size at which the widget shows its text whole at its font
+// (labels, buttons, check and radio buttons, tool buttons, group box
+// captions); 0 × 0 for every other widget and for an empty text.
+QSize textFitSize(const QWidget* widget);
 
 } // namespace ui

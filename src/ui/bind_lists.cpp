@@ -144,7 +144,7 @@ public:
 protected:
     void applyContent(Aspects aspects) override
     {
-        if (aspects & aspect(Prop::GridSize))
+        if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Font)))
             applySize();
         if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Cells)))
             applyCells();
@@ -165,18 +165,18 @@ protected:
     {
         const QModelIndex index = table_->indexAt(point);
         if (!index.isValid())
-            return point;
+            return ControlBinding::modelPoint(point);
         const int x = start(index.column(), grid_.fixedCols, grid_.leftCol, grid_.colCount(),
                             [this](int c) { return grid_.colWidth(c); });
         const int y = start(index.row(), grid_.fixedRows, grid_.topRow, grid_.rowCount(),
                             [this](int) { return grid_.defaultRowHeight(); });
         if (x < 0 || y < 0)
-            return point;
+            return ControlBinding::modelPoint(point);
         const QPoint centre(x + grid_.colWidth(index.column()) / 2, y + grid_.defaultRowHeight() / 2);
         int col = -1;
         int row = -1;
         grid_.mouseToCell(centre.x(), centre.y(), col, row);
-        return col == index.column() && row == index.row() ? centre : point;
+        return col == index.column() && row == index.row() ? centre : ControlBinding::modelPoint(point);
     }
 
 private:
@@ -204,11 +204,40 @@ private:
             table_->setColumnCount(grid_.colCount());
         if (table_->rowCount() != grid_.rowCount())
             table_->setRowCount(grid_.rowCount());
-        for (int c = 0; c < grid_.colCount(); ++c)
-            if (table_->columnWidth(c) != grid_.colWidth(c))
-                table_->setColumnWidth(c, grid_.colWidth(c));
-        table_->verticalHeader()->setDefaultSectionSize(grid_.defaultRowHeight());
+        for (int c = 0; c < grid_.colCount(); ++c) {
+            const int width = columnWidth(c);
+            if (table_->columnWidth(c) != width)
+                table_->setColumnWidth(c, width);
+        }
+        const int height =
+            std::max(impl().scale().toPixels(grid_.defaultRowHeight()), table_->fontMetrics().height() + 2);
+        if (table_->verticalHeader()->defaultSectionSize() != height)
+            table_->verticalHeader()->setDefaultSectionSize(height);
     }
+
+    // The space the delegate leaves on each side of a cell's text.
+    int cellMargin() const { return table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1; }
+
+    // The column's design width in pixels, grown to show its fixed cells
+    // whole, and its short cells (the marks "[y]" and " _ " of a marked
+    // word list, numbers) whole too. Long words may still be cut.
+    int columnWidth(int col) const
+    {
+        const QFontMetrics metrics = table_->fontMetrics();
+        int need = 0;
+        for (int r = 0; r < grid_.rowCount(); ++r) {
+            const std::string& text = grid_.cell(col, r);
+            if (text.empty())
+                continue;
+            const QString shown = qs(text);
+            if (isFixed(col, r) || shown.size() <= ShortCell)
+                need = std::max(need, metrics.horizontalAdvance(shown));
+        }
+        const int design = impl().scale().toPixels(grid_.colWidth(col));
+        return need > 0 ? std::max(design, need + 2 * cellMargin() + 1) : design;
+    }
+
+    static constexpr int ShortCell = 4;
 
     void applyCells()
     {
@@ -359,7 +388,7 @@ public:
 
     void applyOptions() override
     {
-        tree_->setIndentation(model_.indent);
+        tree_->setIndentation(impl().scale().toPixels(model_.indent));
         // The tree drags by itself (TreeWidget); Qt's drag stays off.
         tree_->setDragEnabled(false);
         tree_->setAcceptDrops(false);
@@ -391,9 +420,12 @@ public:
         }
     }
 
-    framework::TreeHit hitTest(int x, int y)
+    // x and y in design units.
+    framework::TreeHit hitTest(int designX, int designY)
     {
         syncNodes();
+        const int x = impl().scale().toPixels(designX);
+        const int y = impl().scale().toPixels(designY);
         framework::TreeHit hit;
         QWidget* viewport = tree_->viewport();
         if (y < 0) {
@@ -442,8 +474,9 @@ public:
     }
 
     // A drag-over at a point of the viewport; whether a drop there is taken.
-    bool dragMoved(QPoint pos)
+    bool dragMoved(QPoint pixels)
     {
+        const QPoint pos = impl().scale().toDesign(pixels);
         bool accept = false;
         if (model_.onDragOver) {
             framework::TreeView* model = &model_;
@@ -458,8 +491,9 @@ public:
         return accept;
     }
 
-    void dropped(QPoint pos)
+    void dropped(QPoint pixels)
     {
+        const QPoint pos = impl().scale().toDesign(pixels);
         framework::TreeView* model = &model_;
         impl().post(*this, [this, model, pos] {
             impl().dispatch([model, pos] {

@@ -503,7 +503,7 @@ public:
         framework::Control* neighbour = this->neighbour();
         if (!neighbour)
             return;
-        const QPoint delta = global - start_;
+        const QPoint delta = impl().scale().toDesign(global - start_);
         int size = startSize_;
         switch (splitter_.align()) {
         case framework::Align::Left:

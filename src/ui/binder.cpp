@@ -2,11 +2,16 @@
 
 #include "ui/binder.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 #include <algorithm>
 #include <unordered_set>
@@ -256,13 +261,19 @@ void FormBinding::windowGeometryChanged()
     // reports nothing.
     if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
+    // The model keeps design units; pixels that came from its values map
+    // back to them unchanged.
+    const Scale& scale = impl().scale();
     const QPoint pos = window->pos();
     const QSize size = window->size();
-    if (pos.x() == form_.left() && pos.y() == form_.top() && size.width() == form_.width() &&
-        size.height() == form_.height())
+    const int left = scale.toDesign(pos.x(), form_.left());
+    const int top = scale.toDesign(pos.y(), form_.top());
+    const int width = scale.toDesign(size.width(), form_.width());
+    const int height = scale.toDesign(size.height(), form_.height());
+    if (left == form_.left() && top == form_.top() && width == form_.width() && height == form_.height())
         return;
     Suppress echo(*this, aspect(Prop::Geometry));
-    impl().dispatch([&] { form_.updateBoundsFromView(pos.x(), pos.y(), size.width(), size.height()); });
+    impl().dispatch([&] { form_.updateBoundsFromView(left, top, width, height); });
 }
 
 void FormBinding::windowStateChanged()
@@ -369,12 +380,29 @@ void FormBinding::applyGeometry()
     QWidget* window = widget_;
     if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
-    const QPoint pos(form_.left(), form_.top());
-    const QSize size(std::max(0, form_.width()), std::max(0, form_.height()));
-    if (window->pos() != pos)
-        window->move(pos);
-    if (window->size() != size)
-        window->resize(size);
+    const Scale& scale = impl().scale();
+    QRect rect(scale.toPixels(QPoint(form_.left(), form_.top())),
+               scale.toPixels(QSize(std::max(0, form_.width()), std::max(0, form_.height()))));
+    // A place stored while another monitor was attached comes back onto a
+    // screen.
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect onScreen = placeOnScreens(rect, screens);
+    // A window that was never moved reports 0,0 but lets the window manager
+    // place it: it is moved even to where it seems to be already.
+    if (window->pos() != onScreen.topLeft() || !window->testAttribute(Qt::WA_Moved))
+        window->move(onScreen.topLeft());
+    if (window->size() != onScreen.size())
+        window->resize(onScreen.size());
+    // The handlers see where the window really is (and it is stored there).
+    if (onScreen != rect) {
+        Suppress echo(*this, aspect(Prop::Geometry));
+        impl().dispatch([&] {
+            form_.updateBoundsFromView(scale.toDesign(onScreen.x()), scale.toDesign(onScreen.y()), form_.width(),
+                                       form_.height());
+        });
+    }
 }
 
 void FormBinding::raise()
@@ -493,21 +521,25 @@ void ControlBinding::setWidget(QWidget* widget, BoundHooks* hooks)
 void ControlBinding::adoptChild(ControlBinding& child)
 {
     if (!layout_) {
-        layout_ = new AlignLayout(childArea());
+        layout_ = new AlignLayout(childArea(), impl().scale());
         layout_->placed = [this](framework::Control& placed, const QRect& rect) {
             // Aligned controls carry the size the alignment gave them, so
             // handlers read real sizes; only once their form shows, not for
             // the provisional sizes of a window that was never laid out.
             if (!placed.owner() || !placed.owner()->visible())
                 return;
-            if (placed.left() == rect.x() && placed.top() == rect.y() && placed.width() == rect.width() &&
-                placed.height() == rect.height())
+            const Scale& scale = impl().scale();
+            const int left = scale.toDesign(rect.x(), placed.left());
+            const int top = scale.toDesign(rect.y(), placed.top());
+            const int width = scale.toDesign(rect.width(), placed.width());
+            const int height = scale.toDesign(rect.height(), placed.height());
+            if (placed.left() == left && placed.top() == top && placed.width() == width && placed.height() == height)
                 return;
             ControlBinding* binding = impl().controlBindingOf(&placed);
             if (!binding)
                 return;
             Suppress echo(*binding, aspect(Prop::Geometry));
-            impl().dispatch([&] { placed.updateBoundsFromView(rect.x(), rect.y(), rect.width(), rect.height()); });
+            impl().dispatch([&] { placed.updateBoundsFromView(left, top, width, height); });
         };
     }
     layout_->addControl(child.widget(), &child.control());
@@ -668,11 +700,20 @@ void ControlBinding::apply(Aspects aspects)
         widget_->setToolTip(qs(control_.hint()));
     if (aspects & aspect(Prop::Enabled))
         widget_->setEnabled(control_.enabled());
+    // A new text may need more room (see AlignLayout).
+    if ((aspects & (aspect(Prop::Text) | aspect(Prop::Font))) && parent_ && growsWithText())
+        parent_->relayout();
     // Geometry first: a window appears where the model puts it.
     if (aspects & aspect(Prop::Geometry))
         applyGeometry();
     if (aspects & aspect(Prop::Visible))
         applyVisible();
+}
+
+bool ControlBinding::growsWithText() const
+{
+    return qobject_cast<QLabel*>(widget_.data()) || qobject_cast<QAbstractButton*>(widget_.data()) ||
+           qobject_cast<QGroupBox*>(widget_.data());
 }
 
 void ControlBinding::refreshOptions()
@@ -728,7 +769,7 @@ void ControlBinding::applyFont()
     if (!control_.fontName().empty())
         font.setFamily(qs(control_.fontName()));
     if (control_.fontSize() > 0)
-        font.setPixelSize(control_.fontSize());
+        font.setPixelSize(std::max(1, impl().scale().toPixels(control_.fontSize())));
     if (control_.fontBold())
         font.setBold(true);
     widget_->setFont(font);
@@ -765,8 +806,9 @@ std::unique_ptr<ControlBinding> createControlBinding(BinderImpl& impl, framework
 
 // -------------------------------------------------------------- BinderImpl
 
-BinderImpl::BinderImpl(framework::Application& app) : app_(app)
+BinderImpl::BinderImpl(framework::Application& app, const Scale& scale) : app_(app), scale_(scale)
 {
+    Scale::setCurrent(scale_);
     idle_.setSingleShot(true);
     idle_.setInterval(0);
     QObject::connect(&idle_, &QTimer::timeout, [this] { flush(); });
@@ -1083,8 +1125,24 @@ void BinderImpl::setBrowserProvider(std::function<QWidget*(framework::WebBrowser
 
 // ------------------------------------------------------------------ Binder
 
-Binder::Binder(framework::Application& app) : impl_(std::make_unique<detail::BinderImpl>(app))
+namespace {
+
+Scale binderScale(double factor)
 {
+    installFontFallbacks();
+    return factor > 0 ? Scale(factor) : Scale::forFont(QApplication::font());
+}
+
+} // namespace
+
+Binder::Binder(framework::Application& app, double scaleFactor)
+    : impl_(std::make_unique<detail::BinderImpl>(app, binderScale(scaleFactor)))
+{
+}
+
+double Binder::scaleFactor() const
+{
+    return impl_->scale().factor();
 }
 
 Binder::~Binder() = default;

@@ -32,7 +32,9 @@ class BinderImpl;
 
 class Binder {
 public:
-    explicit Binder(framework::Application& app);
+    // The windows' design units become pixels by the scale of the
+    // application font (Scale::forFont); scaleFactor > 0 sets it instead.
+    explicit Binder(framework::Application& app, double scaleFactor = 0);
     ~Binder();
     Binder(const Binder&) = delete;
     Binder& operator=(const Binder&) = delete;
@@ -66,6 +68,9 @@ public:
     // How many times the component's widget was refreshed (one refresh
     // applies all changes made since the last one).
     int refreshCount(const framework::Component& component) const;
+
+    // Pixels per design unit.
+    double scaleFactor() const;
 
 private:
     std::unique_ptr<detail::BinderImpl> impl_;

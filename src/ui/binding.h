@@ -34,6 +34,7 @@
 
 #include "framework/application.h"
 #include "framework/form.h"
+#include "ui/scale.h"
 
 class QAction;
 class QMenu;
@@ -95,10 +96,12 @@ private:
 
 class BinderImpl {
 public:
-    explicit BinderImpl(framework::Application& app);
+    BinderImpl(framework::Application& app, const Scale& scale);
     ~BinderImpl();
 
     framework::Application& app() const { return app_; }
+    // Design units to pixels; every geometry conversion goes through it.
+    const Scale& scale() const { return scale_; }
 
     void bindForm(framework::Form& form);
     Binding* bindingOf(const framework::Component* component) const;
@@ -163,6 +166,7 @@ private:
     void runLayouts();
 
     framework::Application& app_;
+    Scale scale_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     int formAddedId_ = 0;
     int idleId_ = 0;
@@ -321,6 +325,8 @@ protected:
     virtual void applyGeometry();
     virtual void applyPalette();
     void applyFont();
+    // Whether the widget shows a text that its place must fit.
+    bool growsWithText() const;
 
     // Palette roles of the control's colour and font colour.
     virtual QPalette::ColorRole backgroundRole() const { return QPalette::Window; }
@@ -330,7 +336,8 @@ protected:
 
     framework::MouseEvent mouseEvent(QMouseEvent* event) const;
     // The point handed to mouse handlers for a point of mouseWidget().
-    virtual QPoint modelPoint(const QPoint& point) const { return point; }
+    // Design units by default.
+    virtual QPoint modelPoint(const QPoint& point) const { return impl().scale().toDesign(point); }
     QRect clientRect() const;
 
     framework::Control& control_;

@@ -25,6 +25,7 @@
 #include "platform/ini_file.h"
 #include "ui/binder.h"
 #include "ui/qt_services.h"
+#include "ui/screenshots.h"
 
 namespace {
 
@@ -269,9 +270,16 @@ int main(int argc, char** argv)
         });
     });
 
+    // make screenshots: every window as a picture, then the end. No box may
+    // wait for an answer meanwhile.
+    const QString screenshots = qEnvironmentVariable("VANTREL_SCREENSHOTS");
+    if (!screenshots.isEmpty())
+        application.setUnattended(true);
     vantrel::createForms(application);
     int result = 0;
-    if (!application.terminated())
+    if (!screenshots.isEmpty() && !application.terminated())
+        ui::takeScreenshots(application, binder, screenshots);
+    else if (!application.terminated())
         result = QApplication::exec();
     application.destroyForms();
     vantrel::forgetForms();

@@ -27,6 +27,7 @@
 
 #include "framework/application.h"
 #include "ui/keys.h"
+#include "ui/scale.h"
 
 namespace ui {
 
@@ -372,8 +373,11 @@ void QtInputSynth::leftButton(bool up)
                                                         local, QPointF(global), Qt::LeftButton, buttons, modifiers()));
 }
 
-void QtInputSynth::setCursorPos(int x, int y)
+// Screen points are in the windows' design units, like their positions.
+void QtInputSynth::setCursorPos(int designX, int designY)
 {
+    const int x = Scale::current().toPixels(designX);
+    const int y = Scale::current().toPixels(designY);
     QCursor::setPos(x, y);
     // A drag in progress follows the cursor.
     if (leftDown_ && pressed_) {
@@ -385,7 +389,7 @@ void QtInputSynth::setCursorPos(int x, int y)
 
 void QtInputSynth::cursorPos(int& x, int& y)
 {
-    const QPoint pos = QCursor::pos();
+    const QPoint pos = Scale::current().toDesign(QCursor::pos());
     x = pos.x();
     y = pos.y();
 }

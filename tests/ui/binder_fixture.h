@@ -1,6 +1,7 @@
 #pragma once
 // Shared set-up of the binder tests: an Application on scripted services,
-// a Binder, and input sent to widgets the way Qt delivers it.
+// a Binder, and input sent to widgets the way Qt delivers it. The binder's
+// scale is 1 (a design unit is a pixel), so the tests speak pixels.
 
 #include "ui/qt_keywords.h"
 
@@ -25,7 +26,8 @@ namespace uitest {
 class BinderTest : public ::testing::Test {
 protected:
     BinderTest()
-        : app(std::make_unique<framework::Application>(services.services())), binder(std::make_unique<ui::Binder>(*app))
+        : app(std::make_unique<framework::Application>(services.services())),
+          binder(std::make_unique<ui::Binder>(*app, 1.0))
     {
     }
 

@@ -38,7 +38,7 @@ protected:
         Services real = services.services();
         real.pump = std::make_shared<ui::QtEventPump>();
         app = std::make_unique<Application>(real);
-        binder = std::make_unique<ui::Binder>(*app);
+        binder = std::make_unique<ui::Binder>(*app, 1.0);
     }
 };
 

@@ -34,7 +34,7 @@ protected:
     {
         seedFromRepository();
         writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=" + language + "\r\n");
-        beforeForms = [this](framework::Application& app) { binder = std::make_unique<ui::Binder>(app); };
+        beforeForms = [this](framework::Application& app) { binder = std::make_unique<ui::Binder>(app, 1.0); };
         start();
         binder->flush();
     }

@@ -45,7 +45,7 @@ protected:
         writeRaw(data() / "USA" / "SharingTheme.txt", "free\r\nnew\r\n");
         writeRaw(data() / "USA" / "SeleBunch.txt", "Month\r\n");
         writeRaw(data() / "USA" / "ListBunchMonth.INI", "[Data]\r\n0,1=\" _ \"\r\n1,1=January\r\n");
-        beforeForms = [this](framework::Application& app) { binder = std::make_unique<ui::Binder>(app); };
+        beforeForms = [this](framework::Application& app) { binder = std::make_unique<ui::Binder>(app, 1.0); };
         start();
         FmCtrl->LikeWord = " ";
         binder->flush();
