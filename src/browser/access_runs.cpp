@@ -91,6 +91,7 @@ void TFmCpp::beginSearch()
     RunPaused = false;
     BlockedEntry = -1;
     FmSys->showRunState("");
+    find<MenuItem>("PMACStop").setEnabled(true);
     PMPReSetClick();
     PMPSaleClick();
     StartTab = CurrentTab;
@@ -304,6 +305,7 @@ void TFmCpp::PMPEndClick()
     if (AccessMode == "Single" && ActiveTab && ActiveBrowser && ActiveBrowser->created())
         ActiveTab->setCaption(ActiveBrowser->browser().LocationName());
     ComboBoxLike.setEnabled(true);
+    find<MenuItem>("PMACStop").setEnabled(false);
     if (progressShown_) {
         setCaption(captionBeforeRun_);
         progressShown_ = false;

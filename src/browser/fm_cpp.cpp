@@ -266,7 +266,10 @@ void TFmCpp::buildMenus()
     makeCommand("PMAcssTSSingle", serch, "Single", &TFmCpp::PMASSingleClick);
     makeCommand("PMAcssTSList", serch, "List", &TFmCpp::PMASListClick);
     // The usual browser keys, while the browser window is active.
-    makeCommand("PMACStop", tool, "Stop", &TFmCpp::PMACStopClick).shortcut = "Esc";
+    // Stop is there while a run goes: Escape belongs to the pages otherwise.
+    MenuItem& stop = makeCommand("PMACStop", tool, "Stop", &TFmCpp::PMACStopClick);
+    stop.shortcut = "Esc";
+    stop.setEnabled(false);
     makeCommand("PMACResume", tool, "Resume", &TFmCpp::PMACResumeClick);
     makeCommand("PMACGoForward", tool, "Forward", &TFmCpp::PMACGoForwardClick).shortcut = "Alt+Right";
     makeCommand("PMACGoBack", tool, "Back", &TFmCpp::PMACGoBackClick).shortcut = "Alt+Left";

@@ -4,6 +4,9 @@
 
 #include <QDate>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <vector>
 
 #include "ui/keys.h"
 #include "ui/qt_services.h"
@@ -112,6 +115,27 @@ TEST(QtClipboard, KeepsText)
     ui::QtClipboard clipboard;
     clipboard.setText("日本語 text");
     EXPECT_EQ(clipboard.text(), "日本語 text");
+}
+
+TEST(QtDialogs, BoxesCarryTheProgramsName)
+{
+    ui::QtDialogs dialogs;
+    std::vector<QString> titles;
+    // Closes each box once it is up, noting its title.
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, [&titles] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            titles.push_back(box->windowTitle());
+            box->close();
+        }
+    });
+    closer.start();
+    testing::internal::CaptureStderr();
+    dialogs.showError("The save failed");
+    dialogs.showMessage("Done");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(titles, (std::vector<QString>{QStringLiteral("Vantrel"), QStringLiteral("Vantrel")}));
 }
 
 TEST(QtServices, BundleHasEveryService)

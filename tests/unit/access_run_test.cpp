@@ -554,6 +554,14 @@ TEST_F(AccessRunTest, RunKeepsTheMemoWindowMinimisedAndTellsItsProgressInTheTitl
 
 TEST_F(AccessRunTest, StopEndsARunAndDoesNothingWithoutOne)
 {
+    // Escape is Stop's key: with no run it stays the pages' key.
+    EXPECT_FALSE(FmCpp->find<MenuItem>("PMACStop").enabled());
+    listRun({"a"});
+    EXPECT_TRUE(FmCpp->find<MenuItem>("PMACStop").enabled());
+    FmCpp->PMACStopClick();
+    EXPECT_FALSE(FmCpp->find<MenuItem>("PMACStop").enabled());
+    scripted.sound->beeps.clear();
+    FmMemo->MemoLog.clear();
     FmCpp->PMACStopClick();
     EXPECT_TRUE(scripted.sound->beeps.empty());
     EXPECT_FALSE(logHas("PMPEndClick"));
