@@ -133,8 +133,12 @@ void TFmMain::buildMenus()
     mainMenu = &menu;
 
     MenuItem& file = makeCommand("MMFile", menu, "File", nullptr);
-    makeCommand("MMFSave", file, "Save", &TFmMain::MMFSaveClick);
+    makeCommand("MMFSave", file, "Save", &TFmMain::MMFSaveClick).shortcut = "Ctrl+S";
     makeCommand("MMFUPDate", file, "UPDate", &TFmMain::MMFUPDateClick);
+    // Closing the strip ends the program; the menu says so with the usual
+    // key.
+    makeCommand("MMFN1", file, "-", nullptr);
+    makeCommand("MMFQuit", file, "Quit", &TFmMain::MMFQuitClick).shortcut = "Ctrl+Q";
 
     MenuItem& disp = makeCommand("MMDisp", menu, "Disp", nullptr);
     makeCommand("MMDCtrl1", disp, "Ctrl", &TFmMain::MMDCtrl1Click);
@@ -165,7 +169,7 @@ void TFmMain::buildMenus()
     makeCommand("MMHTTreeView", thema, "TreeView", &TFmMain::MMHTTreeViewClick);
     MenuItem& list = makeCommand("MMHList", lecture, "List", nullptr);
     makeCommand("MMHLBunch", list, "Bunch", &TFmMain::MMHLBunchClick);
-    makeCommand("MMHHelp", help, "Help", &TFmMain::MMHHelpClick);
+    makeCommand("MMHHelp", help, "Help", &TFmMain::MMHHelpClick).shortcut = "F1";
     makeCommand("MMHHP", help, "HP", &TFmMain::MMHHPClick);
     makeCommand("N2", help, "-", nullptr);
     makeCommand("MMHVersion", help, "Version120703", nullptr);
@@ -233,8 +237,10 @@ std::string TFmMain::siteBase() const
 
 void TFmMain::FormCreate()
 {
-    PPDatasClick();
+    // First: a start-up that fails part-way still gives the strip its
+    // border icons.
     maximizeButton = false;
+    PPDatasClick();
 }
 
 void TFmMain::PPDatasClick()
@@ -347,6 +353,7 @@ void TFmMain::FormCloseQuery(bool& canClose)
     app().dispatch([] { FmMain->PDOWriteClick(); });
     app().dispatch([] { FmCtrl->PMTrVwCFSaveClick(); });
     app().dispatch([] { FmCtrl->PMTrVwFESaveClick(); });
+    FmCtrl->SavedAtClose = true;
     canClose = true;
 }
 
@@ -354,6 +361,9 @@ void TFmMain::FormCloseQuery(bool& canClose)
 
 void TFmMain::MMFSaveClick()
 {
+    // Every list and table of every window is written: the user sees the
+    // program at work until the last file is down.
+    Application::BusyScope busy;
     FmCtrl->PMTrVwCFSaveClick();
     FmCtrl->PMTrVwFESaveClick();
     FmCtrl->PMBunchTFSaveClick();
@@ -361,6 +371,11 @@ void TFmMain::MMFSaveClick()
     FmCpp->ToolButtonManipSaveClick();
     FmDocEdi->MMSChangTSaveClick();
     FmSys->FormDestroy();
+}
+
+void TFmMain::MMFQuitClick()
+{
+    close();
 }
 
 void TFmMain::MMFUPDateClick()

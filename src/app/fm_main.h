@@ -73,6 +73,7 @@ public:
 
     // ---- main menu
     void MMFSaveClick();
+    void MMFQuitClick();
     void MMFUPDateClick();
     void MMDCtrl1Click();
     void MMDBrowserClick();

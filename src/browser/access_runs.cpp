@@ -51,6 +51,10 @@ void TFmCpp::PMASListClick()
 
 void TFmCpp::PMACStopClick()
 {
+    // Stop has Escape for its key: with no run going there is nothing to
+    // end (and no operator file to fetch, no beep).
+    if (!Timer1.enabled() && !TimerQuick.enabled() && !RunPaused)
+        return;
     PMPEndClick();
 }
 
@@ -87,6 +91,7 @@ void TFmCpp::beginSearch()
     RunPaused = false;
     BlockedEntry = -1;
     FmSys->showRunState("");
+    find<MenuItem>("PMACStop").setEnabled(true);
     PMPReSetClick();
     PMPSaleClick();
     StartTab = CurrentTab;
@@ -129,7 +134,20 @@ void TFmCpp::PMPSaleClick()
     else
         PMPRendClick();
     FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
+    // The workspace stays minimised while the run goes, whatever the run's
+    // steps show in it; the run's end lets it go.
+    FmMemo->StayInBackground = true;
     FmMemo->minimize();
+}
+
+void TFmCpp::showRunProgress(int entry, const std::string& state)
+{
+    if (!progressShown_) {
+        captionBeforeRun_ = caption();
+        progressShown_ = true;
+    }
+    setCaption(captionBeforeRun_ + " — entry " + std::to_string(entry + 1) + " of " + std::to_string(ListCount) + ": " +
+               FmMemo->MemoList.line(entry) + ", " + state);
 }
 
 void TFmCpp::PMPRendClick()
@@ -171,6 +189,7 @@ void TFmCpp::Timer1Timer()
             RunStage = "Navi";
             FmSys->LabelCppPrg.setCaption(RunStage);
             recordNavigation();
+            showRunProgress(ListPos, "opening the search page");
             ActiveBrowser->browser().Navigate(SiteURL);
         }
         break;
@@ -180,10 +199,14 @@ void TFmCpp::Timer1Timer()
     if (Tick == tryTime()) {
         RunStage = "ListSrch";
         FmSys->LabelCppPrg.setCaption(RunStage);
-        if (ListPos < ListCount)
+        if (ListPos < ListCount) {
+            showRunProgress(ListPos, "searching");
             PMPFormInputClick();
+        }
     }
     if (Tick == 2 * tryTime()) {
+        if (ListPos < ListCount && !DoneFlags[static_cast<size_t>(ListPos)])
+            showRunProgress(ListPos, "no result page, tried again in the next pass");
         ++ListPos;
         Tick = 1;
     }
@@ -282,16 +305,23 @@ void TFmCpp::PMPEndClick()
     if (AccessMode == "Single" && ActiveTab && ActiveBrowser && ActiveBrowser->created())
         ActiveTab->setCaption(ActiveBrowser->browser().LocationName());
     ComboBoxLike.setEnabled(true);
+    find<MenuItem>("PMACStop").setEnabled(false);
+    if (progressShown_) {
+        setCaption(captionBeforeRun_);
+        progressShown_ = false;
+    }
     const bool recorded = runActive_;
     endRunRecord();
     app().sound().beep(BeepKind::Information);
-    // The results are in front once everything the end does is done.
+    // The results are ready once everything the end does is done; from
+    // then on the workspace shows itself again when asked to.
     struct ShowResults {
         bool show;
         ~ShowResults()
         {
             if (show)
                 FmMemo->showResultsPage();
+            FmMemo->StayInBackground = false;
         }
     } showResults{recorded && FetchOperatorAtEnd};
     if (!FetchOperatorAtEnd)

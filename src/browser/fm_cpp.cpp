@@ -265,11 +265,15 @@ void TFmCpp::buildMenus()
     MenuItem& serch = makeCommand("PMAcssTSerch", tool, "Serch", nullptr);
     makeCommand("PMAcssTSSingle", serch, "Single", &TFmCpp::PMASSingleClick);
     makeCommand("PMAcssTSList", serch, "List", &TFmCpp::PMASListClick);
-    makeCommand("PMACStop", tool, "Stop", &TFmCpp::PMACStopClick);
+    // The usual browser keys, while the browser window is active.
+    // Stop is there while a run goes: Escape belongs to the pages otherwise.
+    MenuItem& stop = makeCommand("PMACStop", tool, "Stop", &TFmCpp::PMACStopClick);
+    stop.shortcut = "Esc";
+    stop.setEnabled(false);
     makeCommand("PMACResume", tool, "Resume", &TFmCpp::PMACResumeClick);
-    makeCommand("PMACGoForward", tool, "Forward", &TFmCpp::PMACGoForwardClick);
-    makeCommand("PMACGoBack", tool, "Back", &TFmCpp::PMACGoBackClick);
-    makeCommand("PMAcssTRefresh", tool, "Refresh", &TFmCpp::PMAcssTRefreshClick);
+    makeCommand("PMACGoForward", tool, "Forward", &TFmCpp::PMACGoForwardClick).shortcut = "Alt+Right";
+    makeCommand("PMACGoBack", tool, "Back", &TFmCpp::PMACGoBackClick).shortcut = "Alt+Left";
+    makeCommand("PMAcssTRefresh", tool, "Refresh", &TFmCpp::PMAcssTRefreshClick).shortcut = "F5";
     makeCommand("PMAcssTLocationURL", tool, "LocationURL", &TFmCpp::PMAcssTLocationURLClick);
     makeCommand("PMAcssTSource", tool, "Source", &TFmCpp::PMAcssTSourceClick).setVisible(false);
 
@@ -563,6 +567,8 @@ void TFmCpp::ActionDocumentComplete(bool fromRunBrowser)
             FmMemo->MemoLog.addLine(std::to_string(ListPos) + "=Comp");
             if (ListPos >= 0 && ListPos < TabCount)
                 DoneFlags[static_cast<size_t>(ListPos)] = true;
+            if (ListPos >= 0 && ListPos < ListCount)
+                showRunProgress(ListPos, "done");
         }
     }
     FmMain->Animate1.stop();

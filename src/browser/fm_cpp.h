@@ -205,6 +205,9 @@ public:
     void PMPLstClick();
     void PMPOpenCheckClick();
     void PMPEndClick();
+    // The window's title tells where the run is: "entry i of N: word,
+    // state" behind the window's own caption, which comes back at the end.
+    void showRunProgress(int entry, const std::string& state);
     void PMACStopClick();
 
     // Goes on from the blocked entry once the user has solved it in its tab
@@ -309,5 +312,8 @@ private:
     void readResultLinkSettings(const platform::IniFile& ini, const std::string& section);
     std::vector<uint64_t> navigatedAt_;
     bool runActive_ = false;
+    // The caption the window had before the run wrote its progress there.
+    std::string captionBeforeRun_;
+    bool progressShown_ = false;
     bool cutLogged_ = false;
 };

@@ -53,6 +53,7 @@ void TFmCpp::quickStartEntry(int entry)
     RunStage = "Navi";
     FmSys->LabelCppPrg.setCaption(RunStage);
     recordNavigation();
+    showRunProgress(entry, "opening the search page");
     QuickSlot slot;
     slot.entry = entry;
     slot.navigatedAt = app().clock().tickCount();
@@ -98,6 +99,9 @@ void TFmCpp::quickPump()
             RunStage = "ListSrch";
             FmSys->LabelCppPrg.setCaption(RunStage);
             ActiveBrowser = &browserHost(MainPage, StartTab + slot.entry);
+            // The tab being searched is the one in front.
+            TabPages->setActivePage(&tabSheet(MainPage, StartTab + slot.entry));
+            showRunProgress(slot.entry, "searching");
             try {
                 PMPFormInputClick();
             } catch (const std::exception& e) {
@@ -132,6 +136,7 @@ void TFmCpp::quickFinish(size_t index, bool done)
     const int entry = quickSlots_[index].entry;
     quickSlots_.erase(quickSlots_.begin() + static_cast<std::ptrdiff_t>(index));
     DoneFlags[static_cast<size_t>(entry)] = done;
+    showRunProgress(entry, done ? "done" : "no result page, tried again in the next pass");
     if (done) {
         FmMemo->MemoLog.addLine(std::to_string(entry) + "=Comp");
         applyLifecycle();

@@ -12,6 +12,7 @@
 #include "app/globals.h"
 #include "docedit/fm_doc_edi.h"
 #include "docedit/text_map.h"
+#include "framework/application.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
 
@@ -301,6 +302,8 @@ constexpr Operation Operations[] = {
 
 void TFmDocEdi::MMSEditTRunClick()
 {
+    // A large text takes a while, with no event in between.
+    Application::BusyScope busy;
     GroupBoxChang.setCaption(OperationPath);
     const std::vector<std::string>& source = FmMemo->MemoSource.lines();
     FmMemo->MemoLog.clear();

@@ -112,6 +112,18 @@ bool Application::dispatch(const std::function<void()>& handler)
     return ok;
 }
 
+Application::BusyScope::BusyScope() : app_(Application::exists() ? &Application::instance() : nullptr)
+{
+    if (app_ && app_->busyScopes_++ == 0 && app_->services_.pump)
+        app_->services_.pump->busyStarted();
+}
+
+Application::BusyScope::~BusyScope()
+{
+    if (app_ && --app_->busyScopes_ == 0 && app_->services_.pump)
+        app_->services_.pump->busyEnded();
+}
+
 bool Application::wait(const Wait& wait)
 {
     WaitRecord record{&wait};

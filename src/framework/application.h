@@ -84,6 +84,19 @@ public:
     // Whether a handler is running (events arriving now are held).
     bool busy() const { return depth_ > 0; }
 
+    // Long synchronous work of a handler shows the busy cursor while the
+    // scope lives (nested scopes show it once).
+    class BusyScope {
+    public:
+        BusyScope();
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        Application* app_;
+    };
+
     // ---- the gated wait
     struct Wait {
         // The wait is over when this holds; asked after every batch of
@@ -158,6 +171,7 @@ private:
     bool terminated_ = false;
     bool unattended_ = false;
     int depth_ = 0;
+    int busyScopes_ = 0;
     bool delivering_ = false;
     bool destroying_ = false;
     std::deque<Held> held_;

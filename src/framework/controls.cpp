@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/application.h"
+#include "framework/convert.h"
 #include "framework/errors.h"
 
 namespace framework {
@@ -581,6 +582,21 @@ void UpDown::showInAssociate()
 {
     if (associate)
         associate->setText(std::to_string(position_));
+}
+
+void UpDown::takeAssociateText()
+{
+    if (!associate)
+        return;
+    const std::string typed = associate->text();
+    int value = 0;
+    if (TryStrToInt(typed, value)) {
+        setPosition(value);
+        return;
+    }
+    showInAssociate();
+    throw ConversionError("'" + typed + "' is not a valid integer value; " + associate->name() + " keeps " +
+                          std::to_string(position_));
 }
 
 void UpDown::step(UpDownButton button)

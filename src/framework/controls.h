@@ -75,6 +75,9 @@ public:
     bool wantTabs = false;
     bool scrollHorizontal = false;
     bool scrollVertical = false;
+    // A log: the view shows the newest line whenever lines change, wherever
+    // the user scrolled to.
+    bool followEnd = false;
 
 protected:
     void replaceLines(std::vector<std::string> lines);
@@ -337,6 +340,10 @@ public:
     // may refuse it, then the position moves (wrapping when wrap is set) and
     // onClick runs with the arrow that was pressed.
     void step(UpDownButton button);
+    // The user is done typing into the associated edit: a number moves the
+    // position (clamped); any other text is put back to the position and
+    // raises the conversion error, naming what was kept.
+    void takeAssociateText();
 
     std::function<void(bool& allowChange)> onChanging;
     std::function<void(UpDownButton)> onUpDownClick;
@@ -407,6 +414,10 @@ public:
     void setHint(const std::string& value) { hint_ = value; }
     bool isSeparator() const { return caption_ == "-"; }
     int imageIndex = -1;
+    // The item's key, in portable text ("Ctrl+S", "F1", "Alt+Left", "Esc");
+    // empty for none. Set in the window definition; shown beside the
+    // caption and working while the window is active.
+    std::string shortcut;
 
     std::function<void()> onClick;
     void click();

@@ -62,6 +62,14 @@ void Form::show()
     FormShow();
 }
 
+void Form::showInBackground()
+{
+    if (visible())
+        return;
+    setVisible(true);
+    FormShow();
+}
+
 void Form::hide()
 {
     setVisible(false);

@@ -80,6 +80,10 @@ public:
 
     // Showing a hidden form runs FormShow.
     void show();
+    // Makes a hidden window visible in its current state (a minimised one
+    // stays minimised) and never raises it: for results that wait for the
+    // user without covering the window the user works in.
+    void showInBackground();
     void hide();
     // The close request: FormCloseQuery may refuse it; otherwise FormClose
     // runs and the window hides. Returns whether it closed.

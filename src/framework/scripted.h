@@ -110,8 +110,12 @@ public:
     void waitForEvents(int maxMs, int fd, bool forWrite) override;
     void waitStarted() override { ++waitsStarted; }
     void waitEnded() override { ++waitsEnded; }
+    void busyStarted() override { ++busyStarts; }
+    void busyEnded() override { ++busyEnds; }
 
     std::function<void()> onWait;
+    int busyStarts = 0;
+    int busyEnds = 0;
     int pumped = 0;
     int waitsStarted = 0;
     int waitsEnded = 0;

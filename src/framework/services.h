@@ -105,6 +105,11 @@ public:
     // reaches Application::cancelWait.
     virtual void waitStarted() {}
     virtual void waitEnded() {}
+    // A handler starts or ends long work that runs without waiting (a
+    // document operation on a large text, a batch of saves): the program
+    // shows it is busy until it ends.
+    virtual void busyStarted() {}
+    virtual void busyEnded() {}
 };
 
 // Synthesised keyboard and mouse input for the operation programs.

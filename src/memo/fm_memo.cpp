@@ -66,6 +66,8 @@ TFmMemo::TFmMemo()
     MemoLog.scrollHorizontal = true;
     MemoLog.scrollVertical = true;
     MemoLog.wordWrap = false;
+    // The log shows its newest line; a run's end is seen without scrolling.
+    MemoLog.followEnd = true;
     MemoLog.onEnter = [this] { MemoLogEnter(); };
     MemoLog.onMouseUp = [this](const MouseEvent&) { MemoLogMouseUp(); };
 
@@ -168,7 +170,8 @@ void TFmMemo::FormClose()
 
 void TFmMemo::showPage(TabSheet& page)
 {
-    show();
+    if (!StayInBackground)
+        show();
     PageControlMain.setActivePage(&page);
 }
 

@@ -91,8 +91,11 @@ public:
     void MMResultsExportClick();
     void MMResultsCopyClick();
 
-    // Shows the workspace with the given page in front.
+    // Shows the workspace with the given page in front. While a run keeps
+    // the workspace in the background (StayInBackground), only the page
+    // changes: the window stays minimised and behind the browser window.
     void showPage(framework::TabSheet& page);
+    bool StayInBackground = false;
     // Removes the box's current text from its items, using the log memo as
     // the scratch list the user sees, and makes the first item the text.
     // The caller clears the log and closes the window when it is done.

@@ -104,9 +104,11 @@ void TFmMemo::TabSheetMResultsShow()
 
 void TFmMemo::showResultsPage()
 {
-    showPage(TabSheetMResults);
-    setWindowState(WindowState::Normal);
-    bringToFront();
+    // The run's end leaves the results ready where the user finds them (a
+    // minimised window stays minimised) without covering the browser
+    // window the user watched the run in.
+    PageControlMain.setActivePage(&TabSheetMResults);
+    showInBackground();
 }
 
 void TFmMemo::fillResultRow(int row, int entry)

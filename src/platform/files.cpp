@@ -37,9 +37,12 @@ std::string quoted(const fs::path& path)
     return "\"" + pathText(path) + "\"";
 }
 
-[[noreturn]] void throwCannotCreate(const fs::path& path, int error)
+// A save fails before its rename, so the file on disk is what it was: the
+// message says so, the user should not fear for the old data.
+[[noreturn]] void throwCannotCreate(const fs::path& path, int error, bool hadOldFile)
 {
-    throw framework::FileError("Cannot create file " + quoted(path) + ". " + std::strerror(error));
+    throw framework::FileError("Cannot create file " + quoted(path) + ". " + std::strerror(error) +
+                               (hadOldFile ? ". The file keeps its former content." : ". No file was written."));
 }
 
 // The temporary name of a save: "." + the target name, cut to
@@ -227,11 +230,11 @@ void atomicWrite(const fs::path& path, std::string_view bytes)
         // lets the umask decide, as for any other new file.
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST && errno != EINTR) {
-            throwCannotCreate(path, errno);
+            throwCannotCreate(path, errno, hadOldFile);
         }
     }
     if (fd < 0) {
-        throwCannotCreate(path, EEXIST);
+        throwCannotCreate(path, EEXIST, hadOldFile);
     }
 
     const auto fail = [&](int error) {
@@ -239,7 +242,7 @@ void atomicWrite(const fs::path& path, std::string_view bytes)
             ::close(fd);
         }
         ::unlink(temporary.c_str());
-        throwCannotCreate(path, error);
+        throwCannotCreate(path, error, hadOldFile);
     };
 
     if (hadOldFile && S_ISREG(oldInfo.st_mode)) {

@@ -384,8 +384,11 @@ void IniFile::flush()
             text += "\r\n";
         }
     }
-    atomicWrite(path_, encodeFileText(text, writeCodePage()));
+    // A failed save is the caller's error: the release does not try the
+    // same writes again, which would report the one failure twice (the
+    // caller's error box and the release's report).
     dirty_ = false;
+    atomicWrite(path_, encodeFileText(text, writeCodePage()));
 }
 
 } // namespace platform

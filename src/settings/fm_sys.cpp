@@ -123,6 +123,8 @@ TFmSys::TFmSys()
         if (TryStrToInt(EditTryTime.text(), value))
             UpDownTryTime.setPosition(value);
     };
+    // Text that is no number is refused once the user leaves the box.
+    EditTryTime.onExit = [this] { UpDownTryTime.takeAssociateText(); };
 
     ComboBoxPacing.setBounds(94, 18, 72, 22);
     ComboBoxPacing.setHint("Seed: the one-second timer / Quick: as fast as the pages load");
@@ -151,6 +153,7 @@ TFmSys::TFmSys()
             if (TryStrToInt(edit.text(), value))
                 updown.setPosition(value);
         };
+        edit.onExit = [&updown] { updown.takeAssociateText(); };
     };
     number(LabelParallel, "Tabs", EditParallel, UpDownParallel, 16, 1, TabCountLimit, 1, DefaultParallel,
            "Entries searched at once with Quick pacing");
@@ -263,6 +266,7 @@ TFmSys::TFmSys()
     UpDownPageWatch.setBounds(70, 18, 40, 22);
     UpDownPageWatch.horizontal = true;
     UpDownPageWatch.associate = &EditPageWatch;
+    EditPageWatch.onExit = [this] { UpDownPageWatch.takeAssociateText(); };
     UpDownPageWatch.setMax(600);
     UpDownPageWatch.setMin(0);
     UpDownPageWatch.setPosition(0);

@@ -405,17 +405,21 @@ void TFmCtrl::FormShow()
 
 void TFmCtrl::FormDestroy()
 {
-    {
+    // Each save on its own: one that fails is reported and the others
+    // still run.
+    app().dispatch([this] {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         base.writeInteger("FmCtrl", "Left", left());
         base.writeInteger("FmCtrl", "Top", top());
         base.flush();
+    });
+    if (!SavedAtClose) {
+        app().dispatch([this] { PMTrVwCFSaveClick(); });
+        app().dispatch([this] { PMTrVwFESaveClick(); });
     }
-    PMTrVwCFSaveClick();
-    PMTrVwFESaveClick();
-    PMBunchCFSaveClick();
-    PMBunchSFWriteClick();
-    PMBunchCFWriteClick();
+    app().dispatch([this] { PMBunchCFSaveClick(); });
+    app().dispatch([this] { PMBunchSFWriteClick(); });
+    app().dispatch([this] { PMBunchCFWriteClick(); });
 }
 
 // ---------------------------------------------------------------- helpers

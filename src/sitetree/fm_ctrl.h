@@ -115,6 +115,10 @@ public:
     void FormCreate() override;
     void FormShow() override;
     void FormDestroy() override;
+    // The main window's close saved the category list and the tree already
+    // (a failure was shown then): the destruction does not save them, nor
+    // report the same failure, again.
+    bool SavedAtClose = false;
 
     // ---- theme tree (tree_view_commands.cpp)
     void PMTrVwFELoadClick();

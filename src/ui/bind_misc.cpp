@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QQuickWidget>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -634,6 +635,7 @@ public:
             if (*alive)
                 insertBrowser();
         });
+        prepareWindowSurface();
         insertBrowser();
     }
 
@@ -645,7 +647,11 @@ public:
         ControlBinding::detachModel();
     }
 
-    void browserProviderChanged() override { insertBrowser(); }
+    void browserProviderChanged() override
+    {
+        prepareWindowSurface();
+        insertBrowser();
+    }
 
     void releaseForeignWidgets() override
     {
@@ -658,6 +664,27 @@ public:
     }
 
 private:
+    // A browser draws through a Qt Quick widget, which needs the window's
+    // native surface to be of its kind; Qt replaces the window of a plain
+    // widget (a new window id, a visible flicker) when the first one comes
+    // in. A hidden widget of that kind, there before the window is first
+    // shown, gives the window the right surface from the start.
+    void prepareWindowSurface()
+    {
+        QWidget* window = widget_ ? widget_->window() : nullptr;
+        if (!window || !impl().browserProvider || window->testAttribute(Qt::WA_WState_Created))
+            return;
+        static const QString name = QStringLiteral("browserSurface");
+        if (window->findChild<QQuickWidget*>(name, Qt::FindDirectChildrenOnly))
+            return;
+        auto* surface = new QQuickWidget(window);
+        surface->setObjectName(name);
+        surface->setAttribute(Qt::WA_TransparentForMouseEvents);
+        surface->setFocusPolicy(Qt::NoFocus);
+        surface->setGeometry(0, 0, 0, 0);
+        surface->hide();
+    }
+
     void insertBrowser()
     {
         if (browser_ || !host_.created() || !impl().browserProvider)

@@ -163,6 +163,10 @@ protected:
             applyLines();
         if (aspects & (lines | aspect(Prop::Selection)))
             applySelection();
+        // A log follows its newest line wherever the view was (last: placing
+        // the caret scrolls to it).
+        if (memo_.followEnd && (aspects & lines))
+            edit_->verticalScrollBar()->setValue(edit_->verticalScrollBar()->maximum());
     }
     QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
     QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }

@@ -221,6 +221,9 @@ FormBinding::FormBinding(BinderImpl& impl, framework::Form& form) : ControlBindi
         auto* central = new Bound<QWidget>(window);
         central->binding = this;
         window->setCentralWidget(central);
+        // The menu bar belongs to the window on every desktop: a global
+        // menu would take it out of the strip the window is.
+        window->menuBar()->setNativeMenuBar(false);
         central_ = central;
         setWidget(window, window);
     } else {
@@ -287,6 +290,12 @@ void FormBinding::windowStateChanged()
         model = framework::WindowState::Minimized;
     else if (state & Qt::WindowMaximized)
         model = framework::WindowState::Maximized;
+    // A window without a maximise button is not maximised, whatever the
+    // window manager offers (a title double click, a key, a tiling rule).
+    if (model == framework::WindowState::Maximized && !form_.maximizeButton) {
+        window->showNormal();
+        return;
+    }
     if (model == form_.windowState())
         return;
     Suppress echo(*this, aspect(Prop::State));
@@ -371,6 +380,10 @@ void FormBinding::applyVisible()
         window->show();
         break;
     }
+    // A window shown minimised waits in the task bar; raising it would
+    // restore it on some window managers.
+    if (form_.windowState() == framework::WindowState::Minimized)
+        return;
     window->raise();
     window->activateWindow();
 }
@@ -476,8 +489,10 @@ void MenuItemBinding::apply(Aspects aspects)
     if (!action_)
         return;
     if (aspects & aspect(Prop::Text)) {
+        // A separator's "-" caption is only its mark: styles draw a
+        // separator's text beside its line.
         action_->setSeparator(item_.isSeparator());
-        action_->setText(qs(item_.caption()));
+        action_->setText(item_.isSeparator() ? QString() : qs(item_.caption()));
     }
     if (aspects & aspect(Prop::Checked)) {
         // Checkable only while checked: an unchecked item looks like a
@@ -489,7 +504,15 @@ void MenuItemBinding::apply(Aspects aspects)
         action_->setVisible(item_.visible());
     if (aspects & aspect(Prop::Enabled))
         action_->setEnabled(item_.enabled());
-    // The hint is not announced; it rides along with every refresh.
+    // The hint and the key are not announced; they ride along with every
+    // refresh. A key works while the window is active, also for items of
+    // menus that only drop down from a button.
+    const QKeySequence key = QKeySequence::fromString(qs(item_.shortcut), QKeySequence::PortableText);
+    if (action_->shortcut() != key) {
+        action_->setShortcut(key);
+        if (QWidget* window = form_->window(); window && !key.isEmpty() && !window->actions().contains(action_))
+            window->addAction(action_);
+    }
     action_->setStatusTip(qs(item_.hint()));
     action_->setToolTip(item_.hint().empty() ? action_->text() : qs(item_.hint()));
 }

@@ -38,12 +38,11 @@ QString qs(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// Message boxes carry the program's title.
+// Message and error boxes carry the program's name, whatever window they
+// rise over and even before the windows exist.
 QString boxTitle()
 {
-    if (framework::Application::exists() && !framework::app().title().empty())
-        return qs(framework::app().title());
-    return QApplication::applicationName();
+    return QStringLiteral("Vantrel");
 }
 
 QWidget* dialogParent()
@@ -258,6 +257,12 @@ class WaitInputFilter : public QObject {
 protected:
     bool eventFilter(QObject* target, QEvent* event) override
     {
+        // No shortcut runs during a wait: the key goes on as a key press and
+        // is held back below like any other (Escape cancels the wait).
+        if (event->type() == QEvent::ShortcutOverride && !inModalBox(target)) {
+            event->accept();
+            return true;
+        }
         // Posted events (replayed input among them) are not spontaneous.
         if (!event->spontaneous() || !isUserInput(event->type()) || inModalBox(target))
             return false;
@@ -306,6 +311,19 @@ void QtEventPump::waitEnded()
 {
     if (inputFilter_)
         qApp->removeEventFilter(inputFilter_.get());
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void QtEventPump::busyStarted()
+{
+    // The window system gets the cursor at once (the X connection is
+    // flushed with the change), although the handler does not return to the
+    // event loop before it ends.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtEventPump::busyEnded()
+{
     QGuiApplication::restoreOverrideCursor();
 }
 

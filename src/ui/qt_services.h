@@ -80,6 +80,8 @@ public:
     void waitForEvents(int maxMs, int fd, bool forWrite) override;
     void waitStarted() override;
     void waitEnded() override;
+    void busyStarted() override;
+    void busyEnded() override;
 
 private:
     std::unique_ptr<QObject> inputFilter_;

@@ -5,6 +5,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <vector>
 
 #include "ui/keys.h"
 #include "ui/qt_services.h"
@@ -130,6 +133,27 @@ TEST(QtClipboard, HandsUtf8TextToOtherProgramsAndTakesTheirs)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("草津\t月\r\n"));
     QGuiApplication::clipboard()->setText(QString::fromUtf8("星座 Ω"));
     EXPECT_EQ(clipboard.text(), "星座 Ω");
+}
+
+TEST(QtDialogs, BoxesCarryTheProgramsName)
+{
+    ui::QtDialogs dialogs;
+    std::vector<QString> titles;
+    // Closes each box once it is up, noting its title.
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, [&titles] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            titles.push_back(box->windowTitle());
+            box->close();
+        }
+    });
+    closer.start();
+    testing::internal::CaptureStderr();
+    dialogs.showError("The save failed");
+    dialogs.showMessage("Done");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(titles, (std::vector<QString>{QStringLiteral("Vantrel"), QStringLiteral("Vantrel")}));
 }
 
 } // namespace

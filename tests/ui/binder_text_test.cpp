@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -348,6 +349,30 @@ TEST_F(BinderTest, MouseMovesReachAHandlerThatWantsThem)
     EXPECT_TRUE(viewport->hasMouseTracking());
     uitest::sendMouse(viewport, QEvent::MouseMove, QPoint(12, 7), Qt::NoButton);
     EXPECT_EQ(moves, (std::vector<std::pair<int, int>>{{12, 7}}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BinderTest, LogMemoShowsItsNewestLineWhereverTheViewWas)
+{
+    auto& form = create<TextForm>();
+    form.memo.followEnd = true;
+    auto* memo = widget<QPlainTextEdit>(form.memo);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 300; ++i)
+        lines.push_back("line " + std::to_string(i));
+    // A whole new text, then the user scrolls up, then a line comes.
+    form.memo.setLines(lines);
+    binder->flush();
+    QScrollBar* bar = memo->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(0);
+    form.memo.addLine("the end");
+    binder->flush();
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QQuickWidget>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -310,6 +312,23 @@ TEST_F(BinderTest, OptionsSetInFormCreateReachTheWindow)
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(BinderTest, WindowWithoutMaximiseButtonIsNeverMaximised)
+{
+    struct Fixed : Form {
+        Fixed() : Form("Fixed") { setBounds(10, 20, 300, 200); }
+        void FormCreate() override { maximizeButton = false; }
+    };
+    auto& form = create<Fixed>();
+    QWidget* window = binder->windowOf(form);
+    EXPECT_TRUE(window->windowFlags() & Qt::CustomizeWindowHint);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    // What a window manager may still offer (a title double click, a key).
+    window->showMaximized();
+    binder->flush();
+    EXPECT_FALSE(window->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(form.windowState(), framework::WindowState::Normal);
+}
+
 TEST_F(BinderTest, ClosingTheWindowAsksTheModel)
 {
     struct Guarded : Form {
@@ -479,6 +498,30 @@ TEST_F(BinderTest, BrowsersAreCreatedOnlyWhenTheModelAsksAndThenShown)
     binder.reset();
     ASSERT_FALSE(watch.isNull());
     EXPECT_EQ(browserWidget->parentWidget(), nullptr);
+    delete browserWidget;
+}
+
+TEST_F(BinderTest, WindowKeepsItsNativeWindowWhenItsFirstBrowserComesIn)
+{
+    // Only a real window system replaces windows; the offscreen platform
+    // never does. Run with xvfb-run and QT_QPA_PLATFORM=xcb.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the xcb platform";
+    int made = 0;
+    BrowserFactoryGuard guard(made);
+    // The engine's view draws through a Qt Quick widget: the same kind of
+    // widget stands for it.
+    auto* browserWidget = new QQuickWidget;
+    binder->setBrowserWidgetProvider([&](WebBrowserHost&) { return browserWidget; });
+    auto& form = create<KindsForm>();
+    QWidget* window = binder->windowOf(form);
+    ASSERT_TRUE(window->isVisible());
+    const WId before = window->winId();
+    app->dispatch([&] { form.host.browser(); });
+    binder->flush();
+    ASSERT_EQ(browserWidget->window(), window);
+    EXPECT_EQ(window->winId(), before);
+    binder.reset();
     delete browserWidget;
 }
 

@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include "app/fm_main.h"
@@ -106,6 +108,57 @@ TEST_F(ProgramTest, MenuItemShowsTheMemoWindowAndLanguageChoiceRestarts)
     EXPECT_EQ(scripted.shell->executed[0].arguments.back(), data().string());
     platform::IniFile base(data() / "0Base.INI");
     EXPECT_EQ(base.readString("Begin", "Language", ""), "JPN");
+}
+
+TEST_F(ProgramTest, MainWindowShowsItsMenusAndTheFixedWindowsCannotBeMaximised)
+{
+    startProgram("USA");
+    auto* main = qobject_cast<QMainWindow*>(window(*FmMain));
+    ASSERT_NE(main, nullptr);
+    QMenuBar* bar = main->menuBar();
+    EXPECT_FALSE(bar->isNativeMenuBar());
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_GT(bar->height(), 0);
+    ASSERT_GE(bar->actions().size(), 5);
+    EXPECT_EQ(bar->actions()[1]->text().toStdString(), "Disp");
+    // The Display menu: its commands, one separator, Alignment.
+    std::vector<std::string> shown;
+    for (QAction* item : binder->menuOf(FmMain->find<framework::MenuItem>("MMDisp"))->actions())
+        if (item->isVisible())
+            // A separator shows no text beside its line.
+            shown.push_back(item->isSeparator() ? "[" + item->text().toStdString() + "]" : item->text().toStdString());
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"Ctrl", "Browser", "Sys", "DocEdit", "Memo", "- All -", "[]", "Alignment"}));
+    for (const framework::Form* form : {static_cast<framework::Form*>(FmMain), static_cast<framework::Form*>(FmCtrl),
+                                        static_cast<framework::Form*>(FmMemo)})
+        EXPECT_FALSE(window(*form)->windowFlags() & Qt::WindowMaximizeButtonHint) << form->name();
+}
+
+TEST_F(ProgramTest, StandardKeysAreInTheMenusAndNoWindowUsesAKeyTwice)
+{
+    startProgram("USA");
+    EXPECT_EQ(action(*FmMain, "MMFSave")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(action(*FmMain, "MMFQuit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_EQ(action(*FmMain, "MMHHelp")->shortcut(), QKeySequence(QStringLiteral("F1")));
+    EXPECT_EQ(action(*FmCpp, "PMACGoBack")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Left));
+    EXPECT_EQ(action(*FmCpp, "PMACGoForward")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Right));
+    EXPECT_EQ(action(*FmCpp, "PMAcssTRefresh")->shortcut(), QKeySequence(QStringLiteral("F5")));
+    EXPECT_EQ(action(*FmCpp, "PMACStop")->shortcut(), QKeySequence(Qt::Key_Escape));
+    for (const auto& form : application->forms()) {
+        std::map<QString, std::string> keys;
+        for (const auto& component : form->components())
+            if (auto* item = dynamic_cast<framework::MenuItem*>(component.get()))
+                if (QAction* act = binder->actionOf(*item); act && !act->shortcut().isEmpty()) {
+                    const QString key = act->shortcut().toString();
+                    EXPECT_EQ(keys.count(key), 0u)
+                        << form->name() << ": " << key.toStdString() << " on " << keys[key] << " and " << item->name();
+                    keys[key] = item->name();
+                }
+    }
+    // Quit closes the program the way closing the main window does.
+    action(*FmMain, "MMFQuit")->trigger();
+    binder->flush();
+    EXPECT_TRUE(application->terminated());
 }
 
 } // namespace

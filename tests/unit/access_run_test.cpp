@@ -520,3 +520,51 @@ TEST_F(MissingFreeListTest, MissingFreeSiteListIsReportedAndTheWindowStillShows)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AccessRunTest, RunKeepsTheMemoWindowMinimisedAndTellsItsProgressInTheTitle)
+{
+    FmMain->MMDMemoODefaltClick();
+    int raised = 0;
+    FmMemo->raised.connect([&raised] { ++raised; });
+    FmCpp->EditThemas.setText("Weather ");
+    listRun({"Tokyo", "Osaka"});
+    EXPECT_EQ(FmMemo->windowState(), WindowState::Minimized);
+    EXPECT_GT(ticksUntil([] {
+                  return FmCpp->caption().find("entry 1 of 2: Tokyo, opening the search page") != std::string::npos;
+              }),
+              0);
+    EXPECT_EQ(FmCpp->caption().rfind("Base : " + Site, 0), 0u);
+    EXPECT_GT(ticksUntil([] { return FmCpp->caption().find("entry 2 of 2: Osaka, done") != std::string::npos; }), 0);
+    EXPECT_EQ(FmCpp->TabPages->activePage(), &FmCpp->tabSheet(0, 1));
+    // The end fetches the operator file, which shows the log page, and
+    // puts the results in front of the workspace: neither restores or
+    // raises it over the browser window.
+    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    EXPECT_EQ(FmMemo->windowState(), WindowState::Minimized);
+    EXPECT_TRUE(FmMemo->visible());
+    EXPECT_EQ(raised, 0);
+    EXPECT_EQ(FmMemo->PageControlMain.activePage(), &FmMemo->TabSheetMResults);
+    EXPECT_EQ(FmCpp->caption(), "Base : " + Site);
+    // Afterwards the workspace shows itself again when asked.
+    FmMemo->showPage(FmMemo->TabSheetMList);
+    EXPECT_EQ(FmMemo->windowState(), WindowState::Normal);
+}
+
+TEST_F(AccessRunTest, StopEndsARunAndDoesNothingWithoutOne)
+{
+    // Escape is Stop's key: with no run it stays the pages' key.
+    EXPECT_FALSE(FmCpp->find<MenuItem>("PMACStop").enabled());
+    listRun({"a"});
+    EXPECT_TRUE(FmCpp->find<MenuItem>("PMACStop").enabled());
+    FmCpp->PMACStopClick();
+    EXPECT_FALSE(FmCpp->find<MenuItem>("PMACStop").enabled());
+    scripted.sound->beeps.clear();
+    FmMemo->MemoLog.clear();
+    FmCpp->PMACStopClick();
+    EXPECT_TRUE(scripted.sound->beeps.empty());
+    EXPECT_FALSE(logHas("PMPEndClick"));
+}
+
+} // namespace

@@ -265,3 +265,33 @@ TEST_F(MainWindowFavouriteTest, InfoPanelIsReachableFromTheToolMenu)
 }
 
 } // namespace
+
+TEST_F(MainWindowTest, SaveAndDocumentOperationsShowTheBusyCursorOnce)
+{
+    FmMain->MMFSaveClick();
+    EXPECT_EQ(scripted.pump->busyStarts, 1);
+    EXPECT_EQ(scripted.pump->busyEnds, 1);
+    FmDocEdi->OperationPath = "";
+    FmDocEdi->MMSEditTRunClick();
+    EXPECT_EQ(scripted.pump->busyStarts, 2);
+    EXPECT_EQ(scripted.pump->busyEnds, 2);
+}
+
+class MainWindowCloseTest : public testsupport::AppFixture {};
+
+TEST_F(MainWindowCloseTest, SaveThatFailsAtCloseIsReportedOnce)
+{
+    testsupport::writeRaw(data() / "USA" / "TVFCategory.txt", "Hobby\r\n");
+    start();
+    // Something took the file's place: its save cannot replace it.
+    std::filesystem::remove(data() / "USA" / "TVFCategory.txt");
+    std::filesystem::create_directory(data() / "USA" / "TVFCategory.txt");
+    closeProgram();
+    int reported = 0;
+    for (const auto& error : scripted.dialogs->errors)
+        if (error.find("TVFCategory.txt") != std::string::npos) {
+            ++reported;
+            EXPECT_NE(error.find("former content"), std::string::npos) << error;
+        }
+    EXPECT_EQ(reported, 1);
+}

@@ -121,3 +121,24 @@ TEST_F(SettingsWindowTest, PageWatchAndUrlsSetTheAccessMode)
 }
 
 } // namespace
+
+TEST_F(SettingsWindowTest, NumberBoxSaysWhenItsTextIsNoNumber)
+{
+    start();
+    FmSys->EditTryTime.setText("25");
+    application->dispatch(FmSys->EditTryTime.onExit);
+    EXPECT_EQ(FmSys->tryTime(), 25);
+    EXPECT_TRUE(scripted.dialogs->errors.empty());
+
+    FmSys->EditTryTime.setText("abc");
+    application->dispatch(FmSys->EditTryTime.onExit);
+    ASSERT_EQ(scripted.dialogs->errors.size(), 1u);
+    EXPECT_EQ(scripted.dialogs->errors[0], "'abc' is not a valid integer value; EditTryTime keeps 25");
+    EXPECT_EQ(FmSys->EditTryTime.text(), "25");
+    EXPECT_EQ(FmSys->tryTime(), 25);
+
+    FmSys->EditParallel.setText("x");
+    application->dispatch(FmSys->EditParallel.onExit);
+    EXPECT_EQ(scripted.dialogs->errors.size(), 2u);
+    EXPECT_EQ(FmSys->EditParallel.text(), std::to_string(FmSys->UpDownParallel.position()));
+}
