@@ -51,10 +51,6 @@ void TFmCpp::PMASListClick()
 
 void TFmCpp::PMACStopClick()
 {
-    // Stop has Escape for its key: with no run going there is nothing to
-    // end (and no operator file to fetch, no beep).
-    if (!Timer1.enabled() && !TimerQuick.enabled() && !RunPaused)
-        return;
     PMPEndClick();
 }
 
