@@ -38,10 +38,12 @@ QString qs(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// Message and error boxes carry the program's name, whatever window they
-// rise over and even before the windows exist.
+// Message and error boxes carry the application title, and the program's
+// name before the title is set.
 QString boxTitle()
 {
+    if (framework::Application::exists() && !framework::app().title().empty())
+        return qs(framework::app().title());
     return QStringLiteral("Vantrel");
 }
 
