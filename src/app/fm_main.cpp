@@ -349,7 +349,9 @@ void TFmMain::FormCloseQuery(bool& canClose)
 {
     // The close is never refused: a save that fails is reported (in a box,
     // or on standard error when nobody watches) and the next one still
-    // runs, so a read-only folder cannot keep the program alive.
+    // runs, so a read-only folder cannot keep the program alive. The user
+    // sees the program at work until the last file is down.
+    Application::BusyScope busy;
     app().dispatch([] { FmMain->PDOWriteClick(); });
     app().dispatch([] { FmCtrl->PMTrVwCFSaveClick(); });
     app().dispatch([] { FmCtrl->PMTrVwFESaveClick(); });

@@ -266,7 +266,7 @@ TEST_F(MainWindowFavouriteTest, InfoPanelIsReachableFromTheToolMenu)
 
 } // namespace
 
-TEST_F(MainWindowTest, SaveAndDocumentOperationsShowTheBusyCursorOnce)
+TEST_F(MainWindowTest, SavesAndDocumentOperationsShowTheBusyCursorOnce)
 {
     FmMain->MMFSaveClick();
     EXPECT_EQ(scripted.pump->busyStarts, 1);
@@ -275,6 +275,9 @@ TEST_F(MainWindowTest, SaveAndDocumentOperationsShowTheBusyCursorOnce)
     FmDocEdi->MMSEditTRunClick();
     EXPECT_EQ(scripted.pump->busyStarts, 2);
     EXPECT_EQ(scripted.pump->busyEnds, 2);
+    closeProgram();
+    EXPECT_EQ(scripted.pump->busyStarts, 3);
+    EXPECT_EQ(scripted.pump->busyEnds, 3);
 }
 
 class MainWindowCloseTest : public testsupport::AppFixture {};
