@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -216,6 +217,28 @@ std::vector<std::string> clippedTexts(const std::vector<QWidget*>& windows, bool
     return {checker.found.begin(), checker.found.end()};
 }
 
+namespace {
+
+// Lets the windows take in what changed (layouts, paints) for at least one
+// turn of events and then until ms have passed, in the application's wait.
+void settle(framework::Application& app, Binder& binder, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    bool turned = false;
+    framework::Application::Wait wait;
+    wait.sliceMs = std::min(ms, 50);
+    wait.done = [&] {
+        binder.flush();
+        const bool over = turned && clock.elapsed() >= ms;
+        turned = true;
+        return over;
+    };
+    app.wait(wait);
+}
+
+} // namespace
+
 void takeScreenshots(framework::Application& app, Binder& binder, const QString& folder)
 {
     std::vector<framework::Form*> forms;
@@ -224,13 +247,7 @@ void takeScreenshots(framework::Application& app, Binder& binder, const QString&
     for (framework::Form* form : forms)
         app.dispatch([form] { form->show(); });
     // Time for the windows to be placed, laid out and painted.
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 1500) {
-        binder.flush();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    binder.flush();
+    settle(app, binder, 1500);
     QDir().mkpath(folder);
     QScreen* screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
@@ -264,7 +281,7 @@ void takeScreenshots(framework::Application& app, Binder& binder, const QString&
                 if (i == shown || !tabs->isTabVisible(i))
                     continue;
                 tabs->setCurrentIndex(i);
-                QCoreApplication::processEvents();
+                settle(app, binder, 0);
                 window->grab().save(folder + u'/' + window->objectName() + u'-' + tabs->objectName() +
                                     QStringLiteral("-%1.png").arg(i));
             }
