@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "http_server.h"
 #include "net/http_client.h"
 #include "ui/qt_services.h"
 
@@ -73,20 +74,9 @@ public:
     // pushed at once (no Nagle), like a server that writes as it reads.
     BulkServer(std::string reply, std::size_t piece) : reply_(std::move(reply)), piece_(piece)
     {
-        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int one = 1;
-        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listenFd_, 16) != 0) {
-            std::perror("bench server");
-            std::exit(1);
-        }
-        socklen_t length = sizeof address;
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        const testsupport::LoopbackListener listener = testsupport::listenOnLoopback("bench server");
+        listenFd_ = listener.fd;
+        port_ = listener.port;
         thread_ = std::thread([this] { run(); });
     }
     ~BulkServer()

@@ -418,35 +418,41 @@ HttpServer::~HttpServer()
     stop();
 }
 
-void HttpServer::start(std::uint16_t port)
+LoopbackListener listenOnLoopback(const std::string& who, std::uint16_t port, int backlog)
 {
-    std::lock_guard startStop(startStopMutex_);
-    if (acceptThread_.joinable())
-        throw std::runtime_error("HttpServer::start: the server is already running");
-
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        throw std::runtime_error(std::string("HttpServer: socket: ") + std::strerror(errno));
+        throw std::runtime_error(who + ": socket: " + std::strerror(errno));
     const int yes = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 128) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0) {
         const std::string reason = std::strerror(errno);
         ::close(fd);
-        throw std::runtime_error("HttpServer: cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + reason);
+        throw std::runtime_error(who + ": cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + reason);
     }
     socklen_t length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    return {fd, ntohs(address.sin_port)};
+}
+
+void HttpServer::start(std::uint16_t port)
+{
+    std::lock_guard startStop(startStopMutex_);
+    if (acceptThread_.joinable())
+        throw std::runtime_error("HttpServer::start: the server is already running");
+
+    const LoopbackListener listener = listenOnLoopback("HttpServer", port, 128);
     if (::pipe2(wakePipe_, O_CLOEXEC) != 0) {
-        ::close(fd);
+        ::close(listener.fd);
         throw std::runtime_error(std::string("HttpServer: pipe: ") + std::strerror(errno));
     }
 
-    listenFd_ = fd;
-    port_ = ntohs(address.sin_port);
+    listenFd_ = listener.fd;
+    port_ = listener.port;
     stopping_ = false;
     for (int i = 0; i < kWorkers; ++i)
         workers_.emplace_back([this] { workerLoop(); });

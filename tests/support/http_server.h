@@ -59,6 +59,14 @@ struct HttpResponse {
 // with three result links to other hosts and a few links of its own.
 HttpResponse searchResultPage(const HttpRequest& request);
 
+// A TCP socket listening on 127.0.0.1:port (0 picks a free port), and the
+// port it got. Throws std::runtime_error, naming `who`, when it cannot.
+struct LoopbackListener {
+    int fd = -1;
+    std::uint16_t port = 0;
+};
+LoopbackListener listenOnLoopback(const std::string& who, std::uint16_t port = 0, int backlog = 16);
+
 class HttpServer {
 public:
     using Handler = std::function<HttpResponse(const HttpRequest&)>;

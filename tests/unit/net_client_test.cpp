@@ -93,18 +93,9 @@ public:
 
     RawServer(int connections, Script script) : script_(std::move(script))
     {
-        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int one = 1;
-        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listenFd_, 16) != 0)
-            throw std::runtime_error("raw server cannot listen");
-        socklen_t length = sizeof address;
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        const testsupport::LoopbackListener listener = testsupport::listenOnLoopback("raw server");
+        listenFd_ = listener.fd;
+        port_ = listener.port;
         thread_ = std::thread([this, connections] { run(connections); });
     }
 
