@@ -349,15 +349,19 @@ def absolute(page_address, href):
 # --- the program's data folder ---------------------------------------------
 
 
-def make_data_folder(repository, folder, site_name, site_url):
+def make_data_folder(repository, folder, site_name, site_url, form="", field="", links=None):
     """A fresh data folder from the repository's data set whose free site
-    site_name is configured by its address alone."""
+    site_name has the given address; the form and field names stay empty
+    and no ResultLinks selector is set unless given."""
     shutil.rmtree(folder, ignore_errors=True)
     run_quietly([os.path.join(repository, "scripts", "seed-portable"), os.path.join(repository, "data"), folder])
     with open(os.path.join(folder, "0Base.INI"), "w", encoding="utf-8", newline="") as f:
         f.write("[Begin]\r\nLanguage=USA\r\n")
     language = os.path.join(folder, "USA")
+    section = f"\r\n[{site_name}]\r\nURL={site_url}\r\nFormName={form}\r\nInputName={field}\r\n"
+    if links is not None:
+        section += f"ResultLinks={links}\r\n"
     with open(os.path.join(language, "Base.INI"), "a", encoding="utf-8", newline="") as f:
-        f.write(f"\r\n[{site_name}]\r\nURL={site_url}\r\nFormName=\r\nInputName=\r\n")
+        f.write(section)
     with open(os.path.join(language, "FreeSerchSite.txt"), "a", encoding="utf-8", newline="") as f:
         f.write(f"{site_name}\r\n")

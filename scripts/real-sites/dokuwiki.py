@@ -77,6 +77,12 @@ def site_url(base):
     return base + "doku.php"
 
 
+# For --self-check: the site as the program was configured before it could
+# find forms and result lists itself. The run's links then must equal the
+# oracle's, which proves the oracle and the comparison.
+SELF_CHECK = {"url": "doku.php", "form": "dw__search", "field": "q", "links": "div.search_fullpage_result dt > a.wikilink1"}
+
+
 def oracle(base, query, chromium_folder):
     """The full-text results: the page link that leads each result (the
     namespace link beside it and the search tools are not results)."""

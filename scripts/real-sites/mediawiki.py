@@ -74,6 +74,16 @@ def site_url(base):
     return base + "index.php?title=Special:Search&fulltext=1&search={query}"
 
 
+# For --self-check (see dokuwiki.py): the search form of the main page, and
+# the heading links of the last result list (the full-text matches).
+SELF_CHECK = {
+    "url": "index.php?title=Main_Page",
+    "form": "searchform",
+    "field": "search",
+    "links": "ul.mw-search-results:last-of-type .mw-search-result-heading > a",
+}
+
+
 def oracle(base, query, chromium_folder):
     """The result headings' links of the full-text matches, in the order
     shown. Where the wiki also lists the pages whose title matches, that

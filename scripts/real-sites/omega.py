@@ -64,6 +64,10 @@ def site_url(base):
     return base + "omega"
 
 
+# For --self-check (see dokuwiki.py).
+SELF_CHECK = {"url": "omega", "form": "P", "field": "P", "links": "td > b > a"}
+
+
 def oracle(base, query, chromium_folder):
     """The title link of every result: the <a> in the <b> that heads the
     result's cell (the address link below it is the same document)."""

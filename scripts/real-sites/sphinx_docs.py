@@ -38,6 +38,18 @@ def site_url(base):
     return base + "index.html"
 
 
+# For --self-check (see dokuwiki.py): the form has no name, so the search
+# address. A selector that matches ends the wait for the page, and the
+# results come one by one: this one matches only once the script has
+# written its summary, after the last result.
+SELF_CHECK = {
+    "url": "search.html?q={query}",
+    "form": "",
+    "field": "",
+    "links": "p.search-summary:not(:empty) + ul.search li > a",
+}
+
+
 def oracle(base, query, chromium_folder):
     """The links of the result list, once the script has said that the
     search finished (or found nothing)."""
