@@ -13,7 +13,7 @@ import urllib.parse
 import common
 
 NAME = "dokuwiki"
-PACKAGES = ["dokuwiki", "php-cgi", "lighttpd"]
+PACKAGES = ["dokuwiki", "php-cli", "php-cgi", "lighttpd"]
 KIND = "form with an id and no name, found on the start page (GET); server-drawn results on its own host"
 THEME = "license"
 # Twelve hits (more than the ten kept), eight, three, two, one, none.

@@ -13,7 +13,7 @@ import urllib.parse
 import common
 
 NAME = "mediawiki"
-PACKAGES = ["mediawiki", "php-sqlite3", "php-cgi", "lighttpd"]
+PACKAGES = ["mediawiki", "php-sqlite3", "php-cli", "php-cgi", "lighttpd"]
 KIND = "search address with {query} (GET); server-drawn results on its own host"
 THEME = "license"
 # Twelve hits (more than the ten kept), eight, three, two, one, none.
