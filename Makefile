@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 PORTABLE := $(BUILD)/portable
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench bench-peer demo demo-run portable clean format deb screenshots
+.PHONY: all deps configure build run test bench bench-peer demo demo-run portable clean format deb screenshots real-sites
 
 all: build
 
@@ -58,6 +58,13 @@ bench-peer: build
 # under build/screenshots/ (under Xvfb, else offscreen).
 screenshots: build
 	@scripts/screenshots $(BUILD)
+
+# Search applications from Debian packages (wikis, a CGI search, built
+# documentation), served on loopback and searched by batch runs; the links
+# recorded are checked against each application's own result list
+# (scripts/real-sites). Installs what is missing. Never part of test or run.
+real-sites: build
+	@scripts/real-sites/run $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
