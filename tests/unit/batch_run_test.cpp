@@ -120,15 +120,15 @@ TEST_F(BatchRunTest, EveryWordDoneExitsZeroAndOnlyResultsAreWritten)
     EXPECT_EQ(lines[0], "1/12 Weather January done 2.0 s");
     EXPECT_EQ(lines[11], "12/12 Weather December done 2.0 s");
     EXPECT_EQ(lines[12].rfind("results: ", 0), 0u);
-    EXPECT_EQ(FmCpp->CurrentRun.tryTime, 6);
-    EXPECT_EQ(FmCpp->CurrentRun.site, "http://site.example/USA/");
+    EXPECT_EQ(FmCpp->run().record().tryTime, 6);
+    EXPECT_EQ(FmCpp->run().record().site, "http://site.example/USA/");
 }
 
 TEST_F(BatchRunTest, AWordNeverDoneIsGivenUpAfterItsPassesAndExitsTwo)
 {
     EXPECT_EQ(run({"--theme", "Weather", "--words", "Tokyo,never", "--passes", "2"}), vantrel::BatchSomeNotDone);
     EXPECT_EQ(lines[1], "2/2 Weather never given up");
-    EXPECT_EQ(FmCpp->CurrentRun.entries[1].passes, 2);
+    EXPECT_EQ(FmCpp->run().record().entries[1].passes, 2);
 }
 
 TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
@@ -147,7 +147,7 @@ TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
     EXPECT_EQ(refused({"--theme", "x", "--words", "a", "--category", "Nowhere"}), "there is no category \"Nowhere\"");
     EXPECT_EQ(refused({"--theme", "x", "--words-file", (data() / "missing.txt").string()}),
               "the words file \"" + (data() / "missing.txt").string() + "\" does not exist");
-    EXPECT_FALSE(FmCpp->Timer1.enabled());
+    EXPECT_FALSE(FmCpp->run().running());
 }
 
 } // namespace
