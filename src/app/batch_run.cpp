@@ -280,7 +280,9 @@ void BatchRun::start()
 
 void BatchRun::stop()
 {
-    if (!finished_ && FmCpp && FmCpp->Timer1.enabled())
+    // Whatever drives the run: the timer, the pages (Quick pacing), or
+    // nothing while a block page holds it.
+    if (!finished_ && FmCpp && FmCpp->run().running())
         FmCpp->PMPEndClick();
 }
 

@@ -131,6 +131,24 @@ TEST_F(BatchRunTest, AWordNeverDoneIsGivenUpAfterItsPassesAndExitsTwo)
     EXPECT_EQ(FmCpp->run().record().entries[1].passes, 2);
 }
 
+// SIGTERM stops the run however it is paced: the words not done are
+// given up and the results written.
+TEST_F(BatchRunTest, StopEndsAQuickRunAndGivesUpTheWordsNotDone)
+{
+    vantrel::BatchRun batch(
+        parseBatchOptions({"--theme", "Weather", "--words", "Tokyo,never", "--pacing", "quick", "--interval", "0"}),
+        [this](const std::string& line) { lines.push_back(line); });
+    batch.start();
+    for (int i = 0; i < 50 && lines.empty(); ++i)
+        scripted.clock->advance(100);
+    ASSERT_EQ(lines, std::vector<std::string>{"1/2 Weather Tokyo done 0.0 s"});
+    batch.stop();
+    EXPECT_TRUE(batch.finished());
+    EXPECT_EQ(batch.exitCode(), vantrel::BatchSomeNotDone);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "2/2 Weather never given up");
+}
+
 TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
 {
     auto refused = [this](const std::vector<std::string>& args) -> std::string {
