@@ -19,7 +19,28 @@ std::optional<TabRef> placeOf(const Control* onSheet)
     return TabRef{outer->pageIndex(), sheet->pageIndex()};
 }
 
+size_t indexOf(TabRef tab)
+{
+    return static_cast<size_t>(tab.page * runs::TabCount + tab.tab);
+}
+
 } // namespace
+
+WebBrowserHost& BrowserTabs::host(TabRef tab)
+{
+    WebBrowserHost*& found = hosts_.at(indexOf(tab));
+    if (!found)
+        found = &window_.browserHost(tab.page, tab.tab);
+    return *found;
+}
+
+TabSheet& BrowserTabs::sheet(TabRef tab)
+{
+    TabSheet*& found = sheets_.at(indexOf(tab));
+    if (!found)
+        found = &window_.tabSheet(tab.page, tab.tab);
+    return *found;
+}
 
 std::optional<TabRef> BrowserTabs::activeBrowser()
 {
@@ -28,7 +49,7 @@ std::optional<TabRef> BrowserTabs::activeBrowser()
 
 void BrowserTabs::setActiveBrowser(TabRef tab)
 {
-    window_.ActiveBrowser = &window_.browserHost(tab.page, tab.tab);
+    window_.ActiveBrowser = &host(tab);
 }
 
 std::optional<TabRef> BrowserTabs::activeSheet()
@@ -38,12 +59,12 @@ std::optional<TabRef> BrowserTabs::activeSheet()
 
 void BrowserTabs::setActiveSheet(TabRef tab)
 {
-    window_.ActiveTab = &window_.tabSheet(tab.page, tab.tab);
+    window_.ActiveTab = &sheet(tab);
 }
 
 void BrowserTabs::show(TabRef tab)
 {
-    window_.pagesOf(tab.page).setActivePage(&window_.tabSheet(tab.page, tab.tab));
+    window_.pagesOf(tab.page).setActivePage(&sheet(tab));
 }
 
 void BrowserTabs::bringUp(TabRef tab)
@@ -61,18 +82,18 @@ void BrowserTabs::bringUp(TabRef tab)
 
 std::string BrowserTabs::caption(TabRef tab)
 {
-    return window_.tabSheet(tab.page, tab.tab).caption();
+    return sheet(tab).caption();
 }
 
 void BrowserTabs::setCaption(TabRef tab, const std::string& text)
 {
-    window_.tabSheet(tab.page, tab.tab).setCaption(text);
+    sheet(tab).setCaption(text);
 }
 
 browserctl::WebBrowser* BrowserTabs::openedBrowser(TabRef tab)
 {
-    WebBrowserHost& host = window_.browserHost(tab.page, tab.tab);
-    return host.created() ? &host.browser() : nullptr;
+    WebBrowserHost& found = host(tab);
+    return found.created() ? &found.browser() : nullptr;
 }
 
 bool BrowserTabs::opened(TabRef tab)
@@ -82,7 +103,7 @@ bool BrowserTabs::opened(TabRef tab)
 
 void BrowserTabs::navigate(TabRef tab, const std::string& address)
 {
-    window_.browserHost(tab.page, tab.tab).browser().Navigate(address);
+    host(tab).browser().Navigate(address);
 }
 
 void BrowserTabs::fill(TabRef tab, const std::string& text)
@@ -91,7 +112,7 @@ void BrowserTabs::fill(TabRef tab, const std::string& text)
     // call ends the input there.
     inputField_.reset();
     inputForm_.reset();
-    inputDocument_ = window_.browserHost(tab.page, tab.tab).browser().Document();
+    inputDocument_ = host(tab).browser().Document();
     inputForm_ = inputDocument_->form(window_.FormName);
     inputField_ = inputForm_->element(window_.InputName);
     inputField_->setValue(text);
@@ -118,12 +139,12 @@ int BrowserTabs::status(TabRef tab)
 
 std::vector<browserctl::PageLink> BrowserTabs::links(TabRef tab, const std::string& selector)
 {
-    return window_.browserHost(tab.page, tab.tab).browser().Document()->links(selector);
+    return host(tab).browser().Document()->links(selector);
 }
 
 std::string BrowserTabs::text(TabRef tab, size_t maxBytes)
 {
-    return window_.browserHost(tab.page, tab.tab).browser().Document()->text(maxBytes);
+    return host(tab).browser().Document()->text(maxBytes);
 }
 
 browserctl::Lifecycle BrowserTabs::lifecycle(TabRef tab)

@@ -2,6 +2,7 @@
 // The browser window's 3 × 51 tabs as the run engine sees them: each tab
 // sheet with its browser host, found by the names the window gives them.
 
+#include <array>
 #include <memory>
 
 #include "browser/run_tabs.h"
@@ -9,8 +10,9 @@
 class TFmCpp;
 
 namespace framework {
-class Control;
-}
+class TabSheet;
+class WebBrowserHost;
+} // namespace framework
 
 class BrowserTabs final : public runs::RunTabs {
 public:
@@ -36,10 +38,16 @@ public:
     void setLifecycle(runs::TabRef tab, browserctl::Lifecycle state) override;
 
 private:
+    // The tab's host and sheet, found by name once: the tabs' rest looks
+    // at every tab of the pool after each entry.
+    framework::WebBrowserHost& host(runs::TabRef tab);
+    framework::TabSheet& sheet(runs::TabRef tab);
     // The opened browser of a tab, or null.
     browserctl::WebBrowser* openedBrowser(runs::TabRef tab);
 
     TFmCpp& window_;
+    std::array<framework::WebBrowserHost*, runs::PageCount * runs::TabCount> hosts_{};
+    std::array<framework::TabSheet*, runs::PageCount * runs::TabCount> sheets_{};
     // The objects of the last form input, kept until the next one.
     std::unique_ptr<browserctl::HtmlDocument> inputDocument_;
     std::unique_ptr<browserctl::HtmlForm> inputForm_;
