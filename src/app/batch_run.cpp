@@ -144,9 +144,11 @@ BatchOptions parseBatchOptions(const std::vector<std::string>& args)
         } else if (name == "--passes") {
             options.passes = number(name, next(), 1, 100);
         } else if (name == "--pacing") {
-            options.pacing = next();
-            if (options.pacing != "seed" && options.pacing != "quick")
-                throw BatchError("--pacing takes seed or quick, not \"" + options.pacing + "\"");
+            const std::string pacing = next();
+            if (const auto chosen = runs::pacingFromText(pacing))
+                options.pacing = *chosen;
+            else
+                throw BatchError("--pacing takes seed or quick, not \"" + pacing + "\"");
         } else if (name == "--parallel") {
             options.parallel = number(name, next(), 1, 51);
         } else if (name == "--interval") {
@@ -261,30 +263,32 @@ void BatchRun::start()
     if (options_.tryTime > 0)
         FmSys->UpDownTryTime.setPosition(options_.tryTime);
     FmCpp->EditThemas.setText(options_.theme + FmCtrl->LikeWord);
-    FmCpp->MaxPasses = options_.passes;
-    FmCpp->UseWindowPacing = false;
-    FmCpp->Pacing = options_.pacing == "quick" ? "Quick" : "Seed";
-    FmCpp->Parallel = options_.parallel;
-    FmCpp->HostInterval = options_.interval >= 0 ? options_.interval : FmSys->hostInterval();
-    FmCpp->FetchOperatorAtEnd = false;
-    FmCpp->SaveResults = true;
-    settledId_ = FmCpp->EntrySettled.connect([this](int entry) { settled(entry); });
-    endedId_ = FmCpp->RunEnded.connect([this] { ended(); });
+    runs::RunEngine& run = FmCpp->run();
+    run.options.fromWindow = false;
+    run.options.pacing = options_.pacing;
+    run.options.parallel = options_.parallel;
+    run.options.hostInterval = options_.interval >= 0 ? options_.interval : FmSys->hostInterval();
+    run.options.maxPasses = options_.passes;
+    run.options.fetchOperatorAtEnd = false;
+    run.options.saveResults = true;
+    settledId_ = run.entrySettled.connect([this](int entry) { settled(entry); });
+    endedId_ = run.runEnded.connect([this] { ended(); });
     // Nobody is there to solve a block page: the run stops at it.
-    blockedId_ =
-        FmCpp->RunBlocked.connect([](int) { framework::app().deliver(nullptr, [] { FmCpp->PMPEndClick(); }); });
-    FmCpp->startListRun(list);
+    blockedId_ = run.runBlocked.connect([](int) { framework::app().deliver(nullptr, [] { FmCpp->PMPEndClick(); }); });
+    run.startList(list);
 }
 
 void BatchRun::stop()
 {
-    if (!finished_ && FmCpp && FmCpp->Timer1.enabled())
+    // Whatever drives the run: the timer, the pages (Quick pacing), or
+    // nothing while a block page holds it.
+    if (!finished_ && FmCpp && FmCpp->run().running())
         FmCpp->PMPEndClick();
 }
 
 void BatchRun::settled(int index)
 {
-    const auto& run = FmCpp->CurrentRun;
+    const auto& run = FmCpp->run().record();
     const auto& entry = run.entries[static_cast<size_t>(index)];
     std::string line = std::to_string(entry.number) + "/" + std::to_string(run.entries.size()) + " " + entry.query +
                        " " + results::stateName(entry.state);
@@ -296,26 +300,27 @@ void BatchRun::settled(int index)
 
 void BatchRun::ended()
 {
-    FmCpp->EntrySettled.disconnect(settledId_);
-    FmCpp->RunEnded.disconnect(endedId_);
-    FmCpp->RunBlocked.disconnect(blockedId_);
-    const results::Tally counts = results::tally(FmCpp->CurrentRun);
+    runs::RunEngine& run = FmCpp->run();
+    run.entrySettled.disconnect(settledId_);
+    run.runEnded.disconnect(endedId_);
+    run.runBlocked.disconnect(blockedId_);
+    const results::Tally counts = results::tally(run.record());
     exitCode_ = counts.blocked > 0                                        ? BatchBlocked
                 : counts.givenUp + counts.leftOut > 0 || counts.other > 0 ? BatchSomeNotDone
                                                                           : BatchAllDone;
-    if (FmCpp->LastResultsFile.empty()) {
+    if (run.resultsFile().empty()) {
         if (progress_)
             progress_("the results could not be saved under " + platform::pathText(FmMain->exePath("Results")));
         exitCode_ = BatchFailed;
     } else if (progress_) {
-        progress_("results: " + platform::pathText(FmCpp->LastResultsFile));
+        progress_("results: " + platform::pathText(run.resultsFile()));
     }
     if (!options_.out.empty()) {
         try {
             // --out may name any place: it is the user's own choice.
             const auto fence = FmMain->exePath("Results");
             platform::setWriteFence({});
-            results::exportRun(FmCpp->CurrentRun, platform::textPath(options_.out));
+            results::exportRun(run.record(), platform::textPath(options_.out));
             platform::setWriteFence(fence);
         } catch (const std::exception& e) {
             platform::setWriteFence(FmMain->exePath("Results"));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/run_state.h"
 #include "framework/errors.h"
 
 namespace vantrel {
@@ -29,10 +30,10 @@ struct BatchOptions {
     std::string site = "base"; // "base" or "free:NAME"
     int tryTime = 0;           // 0: the stored one
     int passes = 3;
-    std::string pacing = "seed"; // "seed" or "quick"
-    int parallel = 4;            // quick: entries in flight
-    int interval = -1;           // quick: ms between two searches on one host (-1: the stored one)
-    std::string out;             // --out FILE.csv|FILE.json
+    runs::Pacing pacing = runs::Pacing::Seed;
+    int parallel = 4;  // quick: entries in flight
+    int interval = -1; // quick: ms between two searches on one host (-1: the stored one)
+    std::string out;   // --out FILE.csv|FILE.json
 };
 
 // The usage text of `vantrel run`.

@@ -377,9 +377,9 @@ void TFmCpp::activateBasePage()
     PageControlMain.setActivePage(&TabSheetMBase);
 }
 
-int TFmCpp::tryTime() const
+void TFmCpp::offerStop(bool offered)
 {
-    return FmSys->tryTime();
+    find<MenuItem>("PMACStop").setEnabled(offered);
 }
 
 // ---------------------------------------------------------------- window
@@ -459,14 +459,14 @@ void TFmCpp::PageControlMCPP0Change()
 {
     ActionPageNum();
     // The tab the user shows comes back to life.
-    applyLifecycle();
+    run_.restTabs();
 }
 
 void TFmCpp::ActionPageNum()
 {
     TabPages = &pagesOf(MainPage);
     CurrentTab = TabPages->activePageIndex();
-    if (AccessMode != "Single") {
+    if (runs::modeOf(AccessMode) != runs::Mode::Single) {
         ActiveTab = &tabSheet(MainPage, CurrentTab);
         FmMain->ComboBoxURL.clearItems();
     }
@@ -488,7 +488,7 @@ void TFmCpp::PMFormTSFReadClick()
         FormName = base.readString(PageName, "FormName", "");
         InputName = base.readString(PageName, "InputName", "");
         SiteURL = base.readString(PageName, "URL", "");
-        readResultLinkSettings(base, PageName);
+        run_.site = runs::readSiteOptions(base, PageName);
     }
     SiteURL += FmMain->LangName + "/";
     FmMain->ComboBoxURL.setText(SiteURL);
@@ -508,41 +508,7 @@ void TFmCpp::BrowserDocumentComplete(int page, int tab, const std::string& url)
     // The first tab of each page leaves the work text alone.
     if (tab != 0)
         FmMain->WorkText = url;
-    if (quickActive_) {
-        // Quick pacing follows each tab's own pages; the timer's stages
-        // play no part.
-        ActionDocumentComplete(false);
-        if (page == MainPage)
-            quickDocumentComplete(tab, url);
-        return;
-    }
-    const bool fromRunBrowser = isRunBrowser(page, tab) && !RunPaused;
-    // The result page itself (not one of its frames), not the search site
-    // answering on its own address.
-    const bool resultPage = AccessMode == "List" && fromRunBrowser && RunStage == "ListSrch" &&
-                            url == ActiveBrowser->browser().LocationURL() && url != SiteURL;
-    if (resultPage) {
-        if (const std::string reason = blockReason(ActiveBrowser->browser()); !reason.empty()) {
-            ActionDocumentComplete(false);
-            blockRun(ListPos, reason);
-            return;
-        }
-    }
-    ActionDocumentComplete(fromRunBrowser);
-    if (resultPage) {
-        recordResultPage(ListPos, *ActiveBrowser, url);
-        applyLifecycle();
-    }
-}
-
-bool TFmCpp::isRunBrowser(int page, int tab) const
-{
-    // ActiveBrowser alone is not enough: from the move to the next entry
-    // until its tab is selected (tick 3) it still names the previous tab,
-    // whose late frames must not count for the new entry.
-    if (!ActiveBrowser || page != MainPage || tab != StartTab + ListPos)
-        return false;
-    return ActiveBrowser == tryFind<WebBrowserHost>(browserName(page, tab));
+    run_.documentComplete({page, tab}, url);
 }
 
 void TFmCpp::ActionBeforeNavigate2()
@@ -553,24 +519,7 @@ void TFmCpp::ActionBeforeNavigate2()
 
 void TFmCpp::ActionDocumentComplete(bool fromRunBrowser)
 {
-    // Other tabs' pages (a late frame of the previous entry, a page the
-    // user opened) neither hurry nor finish the current entry.
-    if (AccessMode == "List" && fromRunBrowser) {
-        // Every completed frame of the run's browser holds the run two
-        // ticks before the form input. The try time is at least 6, so this
-        // never reaches back to the navigation tick (4), which would open
-        // the site again.
-        if (RunStage == "Navi") {
-            Tick = tryTime() - 2;
-        } else if (RunStage == "ListSrch") {
-            Tick = 2 * tryTime() - 3;
-            FmMemo->MemoLog.addLine(std::to_string(ListPos) + "=Comp");
-            if (ListPos >= 0 && ListPos < TabCount)
-                DoneFlags[static_cast<size_t>(ListPos)] = true;
-            if (ListPos >= 0 && ListPos < ListCount)
-                showRunProgress(ListPos, "done");
-        }
-    }
+    run_.pageCompleted(fromRunBrowser);
     FmMain->Animate1.stop();
     FmSys->LabelCppAccess.setCaption("Comp");
 }

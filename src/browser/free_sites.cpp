@@ -34,7 +34,7 @@ void TFmCpp::PMFreeEFReadClick()
         FormName = base.readString(site, "FormName", "");
         InputName = base.readString(site, "InputName", "");
         SiteURL = base.readString(site, "URL", "");
-        readResultLinkSettings(base, site);
+        run_.site = runs::readSiteOptions(base, site);
     }
     EditFreeFormName.setText(FormName);
     EditFreeInputName.setText(InputName);

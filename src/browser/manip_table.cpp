@@ -137,7 +137,7 @@ void TFmCpp::PMManipSFReadClick()
     platform::IniFile manip(FmMain->langPath("Manip.INI"));
     const std::string site = ComboBoxManipSite.text();
     SiteURL = manip.readString(site, "URL", "");
-    readResultLinkSettings(manip, site);
+    run_.site = runs::readSiteOptions(manip, site);
     EditManipURL.setText(SiteURL);
     FmMain->ComboBoxURL.setText(SiteURL);
     for (int c = 1; c < ManipCols; ++c)

@@ -5,6 +5,7 @@
 
 #include "browser/run_results.h"
 
+#include "browser/url_host.h"
 #include "framework/text_util.h"
 
 #include <algorithm>
@@ -190,35 +191,6 @@ bool isWebScheme(const std::string& scheme)
     return scheme == "http" || scheme == "https";
 }
 
-// The host of an http(s) address, lower case, without user, port or a
-// final dot; "" when the address has none.
-std::string hostOf(std::string_view address)
-{
-    while (!address.empty() && static_cast<unsigned char>(address.front()) <= 0x20) {
-        address.remove_prefix(1);
-    }
-    const size_t start = address.find("://");
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    std::string_view authority = address.substr(start + 3);
-    authority = authority.substr(0, authority.find_first_of("/\\?#"));
-    const size_t at = authority.rfind('@');
-    if (at != std::string_view::npos) {
-        authority.remove_prefix(at + 1);
-    }
-    std::string_view host;
-    if (authority.starts_with('[')) {
-        host = authority.substr(0, authority.find(']') + 1);
-    } else {
-        host = authority.substr(0, authority.find(':'));
-    }
-    if (host.ends_with('.')) {
-        host.remove_suffix(1);
-    }
-    return lowerAscii(host);
-}
-
 std::string_view withoutFragment(std::string_view address)
 {
     return address.substr(0, address.find('#'));
@@ -380,7 +352,7 @@ std::string toJson(const RunRecord& run)
     member("  ", "formName", jsonString(run.formName), false);
     member("  ", "inputName", jsonString(run.inputName), false);
     member("  ", "category", jsonString(run.category), false);
-    member("  ", "pacing", jsonString(run.pacing), false);
+    member("  ", "pacing", jsonString(runs::pacingKey(run.pacing)), false);
     member("  ", "tryTime", std::to_string(run.tryTime), false);
     member("  ", "startTab", std::to_string(run.startTab), false);
     out += "  \"entries\": [";
@@ -477,7 +449,7 @@ std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::str
     if (max <= 0) {
         return chosen;
     }
-    const std::string siteHost = hostOf(siteAddress);
+    const std::string siteHost = runs::hostOf(siteAddress).name;
     const std::string_view page = withoutFragment(pageAddress);
     for (const Link& link : all) {
         if (static_cast<int>(chosen.size()) >= max) {
@@ -495,7 +467,7 @@ std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::str
             // The host alone decides, not the port or the scheme: a site's
             // own links move between http and https and explicit ports, and
             // its results lead to other hosts.
-            const std::string host = hostOf(link.address);
+            const std::string host = runs::hostOf(link.address).name;
             if (!isWebScheme(scheme) || host.empty() || host == siteHost) {
                 continue;
             }

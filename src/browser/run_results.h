@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/run_state.h"
 #include "browserctl/web_browser.h"
 #include "platform/files.h"
 
@@ -58,7 +59,7 @@ struct RunRecord {
     std::string formName;
     std::string inputName;
     std::string category; // the tree category, when known
-    std::string pacing = "seed";
+    runs::Pacing pacing = runs::Pacing::Seed;
     int tryTime = 0;
     int startTab = 0;
     std::vector<EntryRecord> entries;

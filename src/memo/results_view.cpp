@@ -51,7 +51,7 @@ bool before(const results::EntryRecord& a, const results::EntryRecord& b, int co
 
 const std::vector<results::EntryRecord>& runEntries()
 {
-    return FmCpp->CurrentRun.entries;
+    return FmCpp->run().record().entries;
 }
 
 } // namespace
@@ -203,7 +203,7 @@ void TFmMemo::StringGridResultsDblClick()
 {
     const int entry = selectedResultEntry();
     if (entry >= 0)
-        FmCpp->showEntryTab(entry);
+        FmCpp->run().showEntryTab(entry);
 }
 
 void TFmMemo::StringGridResultLinksDblClick()
@@ -214,22 +214,23 @@ void TFmMemo::StringGridResultLinksDblClick()
         return;
     const auto& links = runEntries()[static_cast<size_t>(entry)].links;
     if (link < static_cast<int>(links.size()))
-        FmCpp->openInEntryTab(entry, links[static_cast<size_t>(link)].address);
+        FmCpp->run().openInEntryTab(entry, links[static_cast<size_t>(link)].address);
 }
 
 void TFmMemo::MMResultsExportClick()
 {
-    if (!FmCpp->HasRunRecord)
+    const runs::RunEngine& run = FmCpp->run();
+    if (!run.hasRecord())
         throw Error("There are no results yet: run a list first");
-    std::string path = platform::pathText(FmMain->exePath("Results") / (results::fileStem(FmCpp->CurrentRun) + ".csv"));
+    std::string path = platform::pathText(FmMain->exePath("Results") / (results::fileStem(run.record()) + ".csv"));
     if (!app().dialogs().saveFileName("Export results", "CSV files (*.csv);;JSON files (*.json)", path))
         return;
-    results::exportRun(FmCpp->CurrentRun, platform::textPath(path));
+    results::exportRun(run.record(), platform::textPath(path));
 }
 
 void TFmMemo::MMResultsCopyClick()
 {
-    if (!FmCpp->HasRunRecord)
+    if (!FmCpp->run().hasRecord())
         throw Error("There are no results yet: run a list first");
-    app().clipboard().setText(results::toTabSeparated(FmCpp->CurrentRun));
+    app().clipboard().setText(results::toTabSeparated(FmCpp->run().record()));
 }

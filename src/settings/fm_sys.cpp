@@ -314,7 +314,8 @@ void TFmSys::readRunSettings()
 {
     platform::IniFile base(FmMain->langPath("Base.INI"));
     UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
-    ComboBoxPacing.setText(base.readString("Set", "Pacing", "Seed") == "Quick" ? "Quick" : "Seed");
+    const auto pacing = runs::pacingFromText(base.readString("Set", "Pacing", ""));
+    ComboBoxPacing.setText(runs::pacingName(pacing.value_or(runs::Pacing::Seed)));
     UpDownParallel.setPosition(base.readInteger("Set", "Parallel", DefaultParallel));
     UpDownHostInterval.setPosition(base.readInteger("Set", "HostInterval", DefaultHostInterval));
     UpDownLiveTabs.setPosition(base.readInteger("Set", "LiveTabs", DefaultLiveTabs));
@@ -337,7 +338,7 @@ void TFmSys::FormDestroy()
 {
     platform::IniFile base(FmMain->langPath("Base.INI"));
     base.writeInteger("Set", "TryTime", UpDownTryTime.position());
-    base.writeString("Set", "Pacing", pacing());
+    base.writeString("Set", "Pacing", runs::pacingName(pacing()));
     base.writeInteger("Set", "Parallel", parallel());
     base.writeInteger("Set", "HostInterval", hostInterval());
     base.writeInteger("Set", "LiveTabs", liveTabs());

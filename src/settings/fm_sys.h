@@ -2,6 +2,7 @@
 // The settings and progress window: the try time, the base search site,
 // page watch, and the progress and tree figures the other windows write.
 
+#include "browser/run_state.h"
 #include "framework/form.h"
 
 class TFmSys : public framework::Form {
@@ -73,8 +74,8 @@ public:
 
     // The try time in seconds: the position of UpDownTryTime.
     int tryTime() const { return UpDownTryTime.position(); }
-    // "Seed" (the one-second timer) or "Quick" (driven by the pages).
-    std::string pacing() const { return ComboBoxPacing.text() == "Quick" ? "Quick" : "Seed"; }
+    // Seed (the one-second timer) or Quick (driven by the pages).
+    runs::Pacing pacing() const { return runs::pacingFromText(ComboBoxPacing.text()).value_or(runs::Pacing::Seed); }
     // Quick pacing: entries in flight, the least milliseconds between two
     // submissions to one host; both pacings: tabs kept alive.
     int parallel() const { return UpDownParallel.position(); }

@@ -104,19 +104,21 @@ TEST_F(AccessRunIntegrationTest, QuickRunOfTwelveWordsInFourTabsEndsOnEveryResul
     FmCtrl->MemoEdd1.setLines(words);
     FmCpp->PMASListClick();
     // The quick clock's turns; the pages drive the rest.
-    for (int turns = 0; FmCpp->HasRunRecord && results::tally(FmCpp->CurrentRun).done < 12 && turns < 600; ++turns) {
+    const runs::RunEngine& run = FmCpp->run();
+    for (int turns = 0; results::tally(run.record()).done < 12 && turns < 600; ++turns) {
         scripted.clock->advance(100);
         pump(50);
     }
-    ASSERT_EQ(results::tally(FmCpp->CurrentRun).done, 12) << FmMemo->MemoLog.text();
+    ASSERT_EQ(results::tally(run.record()).done, 12) << FmMemo->MemoLog.text();
     EXPECT_TRUE(scripted.dialogs->errors.empty());
     for (size_t i = 0; i < words.size(); ++i) {
         auto& host = FmCpp->browserHost(0, static_cast<int>(i));
         EXPECT_EQ(FmCpp->tabSheet(0, static_cast<int>(i)).caption(), words[i]);
         EXPECT_EQ(host.browser().LocationName(), "Result: Weather " + words[i]);
-        EXPECT_EQ(FmCpp->CurrentRun.entries[i].links.size(), 3u);
+        EXPECT_EQ(run.record().entries[i].links.size(), 3u);
     }
-    EXPECT_FALSE(FmCpp->Timer1.enabled());
+    // The last result page ended the run.
+    EXPECT_FALSE(run.running());
 }
 
 TEST_F(AccessRunIntegrationTest, AResultPageServedWith429PausesTheRun)
@@ -135,14 +137,15 @@ TEST_F(AccessRunIntegrationTest, AResultPageServedWith429PausesTheRun)
     FmCtrl->ListSuffix = "Edd1";
     FmCtrl->MemoEdd1.setLines({"calm", "busy", "later"});
     FmCpp->PMASListClick();
-    for (int turns = 0; !FmCpp->RunPaused && turns < 600; ++turns) {
+    const runs::RunEngine& run = FmCpp->run();
+    for (int turns = 0; !run.paused() && turns < 600; ++turns) {
         scripted.clock->advance(100);
         pump(50);
     }
-    ASSERT_TRUE(FmCpp->RunPaused);
-    EXPECT_EQ(FmCpp->BlockedEntry, 1);
-    EXPECT_EQ(FmCpp->CurrentRun.entries[0].state, results::EntryState::Done);
-    EXPECT_EQ(FmCpp->CurrentRun.entries[1].state, results::EntryState::Blocked);
+    ASSERT_TRUE(run.paused());
+    EXPECT_EQ(run.blockedEntry(), 1);
+    EXPECT_EQ(run.record().entries[0].state, results::EntryState::Done);
+    EXPECT_EQ(run.record().entries[1].state, results::EntryState::Blocked);
     EXPECT_EQ(FmSys->LabelRunState.caption(), "blocked: 2 HTTP 429");
     EXPECT_FALSE(FmCpp->browserHost(0, 2).created());
 }

@@ -31,7 +31,7 @@ TEST(RunResultsJson, AwkwardTextReadsBack)
     run.formName = "f";
     run.inputName = "q";
     run.category = "Bad \xFF byte";
-    run.pacing = "quick";
+    run.pacing = runs::Pacing::Quick;
     run.tryTime = 6;
     run.startTab = 3;
     results::EntryRecord done;

@@ -54,6 +54,8 @@ protected:
         FmCtrl->MemoEdd1.setLines(words);
         FmCpp->PMASListClick();
     }
+    runs::RunEngine& run() { return FmCpp->run(); }
+    bool running() { return FmCpp->run().running(); }
     // One timer event of the run.
     void tick() { scripted.clock->advance(1000); }
     int ticksUntil(const std::function<bool()>& condition, int limit = 500)
@@ -136,26 +138,27 @@ TEST_F(AccessRunTest, RunKeepsARecordOfEveryEntry)
 {
     FmCpp->pagesOf(0).setActivePageIndex(49);
     FmCpp->ActionPageNum();
-    FmCpp->MaxPasses = 2;
+    run().options.maxPasses = 2;
     FmCpp->EditThemas.setText("Hot springs ");
     std::vector<std::string> settled;
-    FmCpp->EntrySettled.connect([&](int i) {
-        const auto& entry = FmCpp->CurrentRun.entries[static_cast<size_t>(i)];
+    run().entrySettled.connect([&](int i) {
+        const auto& entry = run().record().entries[static_cast<size_t>(i)];
         settled.push_back(entry.entry + " " + results::stateName(entry.state));
     });
     listRun({"Kusatsu", "never", "Beppu"});
-    ASSERT_TRUE(FmCpp->HasRunRecord);
-    const auto& run = FmCpp->CurrentRun;
-    EXPECT_EQ(run.theme, "Hot springs ");
-    EXPECT_EQ(run.site, Site);
-    EXPECT_EQ(run.startTab, 49);
+    ASSERT_TRUE(run().hasRecord());
+    const auto& record = run().record();
+    EXPECT_EQ(record.theme, "Hot springs ");
+    EXPECT_EQ(record.site, Site);
+    EXPECT_EQ(record.startTab, 49);
+    EXPECT_EQ(record.pacing, runs::Pacing::Seed);
     EXPECT_EQ(settled, std::vector<std::string>{"Beppu left out"});
-    ASSERT_GT(ticksUntil([&] { return run.entries[0].state == results::EntryState::Done; }), 0);
-    EXPECT_EQ(run.entries[1].state, results::EntryState::Waiting);
-    ASSERT_GT(ticksUntil([&] { return !FmCpp->Timer1.enabled(); }), 0);
+    ASSERT_GT(ticksUntil([&] { return record.entries[0].state == results::EntryState::Done; }), 0);
+    EXPECT_EQ(record.entries[1].state, results::EntryState::Waiting);
+    ASSERT_GT(ticksUntil([&] { return !running(); }), 0);
 
-    ASSERT_EQ(run.entries.size(), 3u);
-    const auto& done = run.entries[0];
+    ASSERT_EQ(record.entries.size(), 3u);
+    const auto& done = record.entries[0];
     EXPECT_EQ(done.number, 1);
     EXPECT_EQ(done.query, "Hot springs Kusatsu");
     EXPECT_EQ(done.state, results::EntryState::Done);
@@ -167,11 +170,11 @@ TEST_F(AccessRunTest, RunKeepsARecordOfEveryEntry)
     EXPECT_DOUBLE_EQ(done.seconds, 2.0);
     EXPECT_EQ(done.links, (std::vector<results::Link>{{"http://example.org/first", "First"},
                                                       {"http://example.net/second", "Second"}}));
-    EXPECT_EQ(run.entries[1].state, results::EntryState::GivenUp);
-    EXPECT_EQ(run.entries[1].passes, 2);
-    EXPECT_TRUE(run.entries[1].links.empty());
-    EXPECT_EQ(run.entries[2].state, results::EntryState::LeftOut);
-    EXPECT_EQ(run.entries[2].passes, 0);
+    EXPECT_EQ(record.entries[1].state, results::EntryState::GivenUp);
+    EXPECT_EQ(record.entries[1].passes, 2);
+    EXPECT_TRUE(record.entries[1].links.empty());
+    EXPECT_EQ(record.entries[2].state, results::EntryState::LeftOut);
+    EXPECT_EQ(record.entries[2].passes, 0);
     EXPECT_EQ(settled, (std::vector<std::string>{"Beppu left out", "Kusatsu done", "never given up"}));
     EXPECT_EQ(FmMemo->StringGridResults.cell(2, 2), "given up");
     EXPECT_TRUE(FmMemo->visible());
@@ -185,7 +188,7 @@ TEST_F(AccessRunTest, RunSearchesEveryWordInItsOwnTabAndEndsByItself)
     FmCpp->ActionPageNum();
     listRun({"Tokyo", "Osaka", "Nagoya"});
     EXPECT_EQ(FmCpp->StartTab, 2);
-    const int events = ticksUntil([] { return !FmCpp->Timer1.enabled(); });
+    const int events = ticksUntil([this] { return !running(); });
     ASSERT_GT(events, 0);
     EXPECT_EQ(submitted, (std::vector<std::string>{"Weather Tokyo", "Weather Osaka", "Weather Nagoya"}));
     for (int i = 0; i < 3; ++i) {
@@ -217,14 +220,17 @@ TEST_F(AccessRunTest, ResultOnTheSearchSitesOwnAddressIsRunAgain)
 {
     resultOnSearchSite = true;
     listRun({"Tokyo"});
-    ASSERT_GT(ticksUntil([] { return FmCpp->DoneFlags[0]; }), 0);
-    // The end of the pass finds the tab still on the search site.
+    // The completion counts for the timer ("0=Comp"), but the end of the
+    // pass finds the tab still on the search site: a second pass.
     ASSERT_GT(ticksUntil([this] { return logHas("LstNm>=MaxCnt"); }), 0);
-    EXPECT_FALSE(FmCpp->DoneFlags[0]);
-    EXPECT_TRUE(FmCpp->Timer1.enabled());
+    EXPECT_TRUE(logHas("0=Comp"));
+    EXPECT_EQ(run().passCount(), 2);
+    EXPECT_NE(run().record().entries[0].state, results::EntryState::Done);
     resultOnSearchSite = false;
-    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    ASSERT_GT(ticksUntil([this] { return !running(); }), 0);
     EXPECT_EQ(submitted, (std::vector<std::string>{"Tokyo", "Tokyo"}));
+    EXPECT_EQ(run().record().entries[0].state, results::EntryState::Done);
+    EXPECT_EQ(run().record().entries[0].passes, 2);
 }
 
 TEST_F(AccessRunTest, SingleRunUsesOneTabAndNamesItAfterTheResult)
@@ -238,7 +244,7 @@ TEST_F(AccessRunTest, SingleRunUsesOneTabAndNamesItAfterTheResult)
     tick();
     EXPECT_EQ(FmMain->ComboBoxURL.text(), "");
     EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "");
-    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    ASSERT_GT(ticksUntil([this] { return !running(); }), 0);
     EXPECT_EQ(submitted, std::vector<std::string>{"Weather"});
     EXPECT_EQ(FmCpp->tabSheet(0, 0).caption(), "Result: Weather");
     EXPECT_EQ(browser("CppWebBrowser0_1"), nullptr);
@@ -329,7 +335,7 @@ TEST_F(AccessRunTest, AnOperationProgramsWaitDeliversOnlyItsOwnPagesEvents)
             return;
         static_cast<ScriptedWebBrowser&>(other).load(otherPage, "Late");
         browser("CppWebBrowser1_0")->load(Site + "result?q=word", "Result: word");
-        doneInsideTheWait = FmCpp->DoneFlags[0];
+        doneInsideTheWait = run().record().entries[0].state == results::EntryState::Done;
         otherHeld = FmMain->WorkText != otherPage;
     };
     listRun({"word"});
@@ -372,7 +378,7 @@ TEST_F(AccessRunTest, ShortTryTimesCannotBeSet)
     // after it completed.
     FmCpp->EditThemas.setText("x ");
     listRun({"a"});
-    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    ASSERT_GT(ticksUntil([this] { return !running(); }), 0);
     EXPECT_EQ(browser("CppWebBrowser0_0")->navigations.size(), 1u);
     EXPECT_EQ(submitted, std::vector<std::string>{"x a"});
 }
@@ -386,8 +392,11 @@ TEST_F(AccessRunTest, ListLongerThanTheTabsLeftIsCut)
     FmCpp->ActionPageNum();
     listRun(words);
     EXPECT_TRUE(logHas("6 entries left out: tabs 45 to 50 hold 6"));
-    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }, 2000), 0);
+    ASSERT_GT(ticksUntil([this] { return !running(); }, 2000), 0);
     EXPECT_EQ(submitted.size(), 6u);
+    const results::Tally tally = results::tally(run().record());
+    EXPECT_EQ(tally.done, 6);
+    EXPECT_EQ(tally.leftOut, 6);
     EXPECT_EQ(FmCpp->tabSheet(0, 50).caption(), "w5");
     EXPECT_TRUE(scripted.dialogs->errors.empty());
 }
@@ -541,7 +550,7 @@ TEST_F(AccessRunTest, RunKeepsTheMemoWindowMinimisedAndTellsItsProgressInTheTitl
     // The end fetches the operator file, which shows the log page, and
     // puts the results in front of the workspace: neither restores or
     // raises it over the browser window.
-    ASSERT_GT(ticksUntil([] { return !FmCpp->Timer1.enabled(); }), 0);
+    ASSERT_GT(ticksUntil([this] { return !running(); }), 0);
     EXPECT_EQ(FmMemo->windowState(), WindowState::Minimized);
     EXPECT_TRUE(FmMemo->visible());
     EXPECT_EQ(raised, 0);

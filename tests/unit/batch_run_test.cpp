@@ -120,15 +120,33 @@ TEST_F(BatchRunTest, EveryWordDoneExitsZeroAndOnlyResultsAreWritten)
     EXPECT_EQ(lines[0], "1/12 Weather January done 2.0 s");
     EXPECT_EQ(lines[11], "12/12 Weather December done 2.0 s");
     EXPECT_EQ(lines[12].rfind("results: ", 0), 0u);
-    EXPECT_EQ(FmCpp->CurrentRun.tryTime, 6);
-    EXPECT_EQ(FmCpp->CurrentRun.site, "http://site.example/USA/");
+    EXPECT_EQ(FmCpp->run().record().tryTime, 6);
+    EXPECT_EQ(FmCpp->run().record().site, "http://site.example/USA/");
 }
 
 TEST_F(BatchRunTest, AWordNeverDoneIsGivenUpAfterItsPassesAndExitsTwo)
 {
     EXPECT_EQ(run({"--theme", "Weather", "--words", "Tokyo,never", "--passes", "2"}), vantrel::BatchSomeNotDone);
     EXPECT_EQ(lines[1], "2/2 Weather never given up");
-    EXPECT_EQ(FmCpp->CurrentRun.entries[1].passes, 2);
+    EXPECT_EQ(FmCpp->run().record().entries[1].passes, 2);
+}
+
+// SIGTERM stops the run however it is paced: the words not done are
+// given up and the results written.
+TEST_F(BatchRunTest, StopEndsAQuickRunAndGivesUpTheWordsNotDone)
+{
+    vantrel::BatchRun batch(
+        parseBatchOptions({"--theme", "Weather", "--words", "Tokyo,never", "--pacing", "quick", "--interval", "0"}),
+        [this](const std::string& line) { lines.push_back(line); });
+    batch.start();
+    for (int i = 0; i < 50 && lines.empty(); ++i)
+        scripted.clock->advance(100);
+    ASSERT_EQ(lines, std::vector<std::string>{"1/2 Weather Tokyo done 0.0 s"});
+    batch.stop();
+    EXPECT_TRUE(batch.finished());
+    EXPECT_EQ(batch.exitCode(), vantrel::BatchSomeNotDone);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "2/2 Weather never given up");
 }
 
 TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
@@ -147,7 +165,7 @@ TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
     EXPECT_EQ(refused({"--theme", "x", "--words", "a", "--category", "Nowhere"}), "there is no category \"Nowhere\"");
     EXPECT_EQ(refused({"--theme", "x", "--words-file", (data() / "missing.txt").string()}),
               "the words file \"" + (data() / "missing.txt").string() + "\" does not exist");
-    EXPECT_FALSE(FmCpp->Timer1.enabled());
+    EXPECT_FALSE(FmCpp->run().running());
 }
 
 } // namespace

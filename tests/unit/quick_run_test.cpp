@@ -58,7 +58,10 @@ protected:
         }
         return until();
     }
+    runs::RunEngine& run() { return FmCpp->run(); }
+    const results::EntryRecord& entry(size_t i) { return FmCpp->run().record().entries.at(i); }
     ScriptedWebBrowser& tab(int n) { return *browser("CppWebBrowser0_" + std::to_string(n)); }
+    bool opened(int n) { return browser("CppWebBrowser0_" + std::to_string(n)) != nullptr; }
     int logCount(const std::string& line)
     {
         const auto& lines = FmMemo->MemoLog.lines();
@@ -74,12 +77,12 @@ TEST_F(QuickRunTest, FillsAtTheSearchPagesCompletionAndIsDoneAtTheResults)
 {
     completeAtOnce = false;
     listRun({"Tokyo", "Osaka", "Kyoto"});
-    EXPECT_EQ(FmCpp->CurrentRun.pacing, "quick");
+    EXPECT_EQ(run().record().pacing, runs::Pacing::Quick);
     scripted.clock->advance(100);
     // Two in flight, in list order; nothing typed before a page came.
     EXPECT_EQ(tab(0).navigations, std::vector<std::string>{Site});
     EXPECT_EQ(tab(1).navigations, std::vector<std::string>{Site});
-    EXPECT_FALSE(FmCpp->browserHost(0, 2).created());
+    EXPECT_FALSE(opened(2));
     EXPECT_TRUE(submitted.empty());
 
     // A frame of the search page is not the page.
@@ -87,30 +90,30 @@ TEST_F(QuickRunTest, FillsAtTheSearchPagesCompletionAndIsDoneAtTheResults)
     EXPECT_EQ(submitted, std::vector<std::string>{"Osaka@100"});
     tab(1).load(Site + "result?q=Osaka", "Result: Osaka");
     EXPECT_EQ(logCount("1=Comp"), 1);
-    EXPECT_EQ(FmCpp->CurrentRun.entries[1].state, results::EntryState::Done);
+    EXPECT_EQ(entry(1).state, results::EntryState::Done);
     // The freed place goes to the next entry at once.
     EXPECT_EQ(tab(2).navigations, std::vector<std::string>{Site});
     tab(0).load(Site, "Search");
     tab(0).load(Site + "result?q=Tokyo", "Result: Tokyo");
     tab(2).load(Site, "Search");
     tab(2).load(Site + "result?q=Kyoto", "Result: Kyoto");
+    EXPECT_FALSE(run().running());
     EXPECT_FALSE(FmCpp->TimerQuick.enabled());
-    EXPECT_FALSE(FmCpp->Timer1.enabled());
-    EXPECT_EQ(results::tally(FmCpp->CurrentRun).done, 3);
+    EXPECT_EQ(results::tally(run().record()).done, 3);
     EXPECT_EQ(logCount("PMPEndClick"), 1);
 }
 
 TEST_F(QuickRunTest, AnEntryWhosePagesNeverComeWaitsForTheNextPassAfterTheTryTime)
 {
     completeAtOnce = false;
-    FmCpp->MaxPasses = 2;
+    run().options.maxPasses = 2;
     listRun({"Tokyo"});
     ASSERT_TRUE(runFor(21000, [&] { return tab(0).navigations.size() == 2; }));
     EXPECT_GE(scripted.clock->tickCount(), 20000u);
     tab(0).load(Site, "Search");
     tab(0).load(Site + "result?q=Tokyo", "Result: Tokyo");
-    EXPECT_EQ(FmCpp->CurrentRun.entries[0].passes, 2);
-    EXPECT_EQ(FmCpp->CurrentRun.entries[0].state, results::EntryState::Done);
+    EXPECT_EQ(entry(0).passes, 2);
+    EXPECT_EQ(entry(0).state, results::EntryState::Done);
 }
 
 TEST_F(QuickRunTest, SearchesOnOneHostKeepTheirIntervalAndA429PausesTheHost)
@@ -118,7 +121,7 @@ TEST_F(QuickRunTest, SearchesOnOneHostKeepTheirIntervalAndA429PausesTheHost)
     FmSys->UpDownParallel.setPosition(4);
     FmSys->UpDownHostInterval.setPosition(1000);
     listRun({"a", "b", "c"});
-    ASSERT_TRUE(runFor(5000, [&] { return !FmCpp->TimerQuick.enabled(); }));
+    ASSERT_TRUE(runFor(5000, [&] { return !run().running(); }));
     EXPECT_EQ(submitted, (std::vector<std::string>{"a@100", "b@1100", "c@2100"}));
 
     // The search page answered 429: nothing goes to the site for 30 s.
@@ -146,21 +149,21 @@ TEST_F(QuickRunTest, ABlockPagePausesTheRunAndResumeGoesOnFromThatEntry)
 {
     FmSys->UpDownParallel.setPosition(1);
     listRun({"a", "blocked", "c"});
-    ASSERT_TRUE(runFor(2000, [&] { return FmCpp->RunPaused; }));
-    EXPECT_EQ(FmCpp->BlockedEntry, 1);
-    EXPECT_EQ(FmCpp->CurrentRun.entries[1].state, results::EntryState::Blocked);
+    ASSERT_TRUE(runFor(2000, [&] { return run().paused(); }));
+    EXPECT_EQ(run().blockedEntry(), 1);
+    EXPECT_EQ(entry(1).state, results::EntryState::Blocked);
     EXPECT_EQ(FmSys->LabelRunState.caption(), "blocked: 2 the page says \"captcha\"");
     EXPECT_TRUE(FmSys->BitBtnResume.enabled());
     EXPECT_EQ(FmCpp->PageControlMain.activePageIndex(), 0);
     EXPECT_EQ(FmCpp->pagesOf(0).activePageIndex(), 1); // its tab is shown
     runFor(5000, [] { return false; });
-    EXPECT_FALSE(FmCpp->browserHost(0, 2).created()); // the run waits
+    EXPECT_FALSE(opened(2)); // the run waits
 
     // The user solves it in the tab; Resume takes that page as the result.
     tab(1).load(Site + "result?q=blocked", "Result: blocked");
     FmSys->BitBtnResumeClick();
-    ASSERT_TRUE(runFor(2000, [&] { return !FmCpp->TimerQuick.enabled(); }));
-    EXPECT_EQ(results::tally(FmCpp->CurrentRun).done, 3);
+    ASSERT_TRUE(runFor(2000, [&] { return !run().running(); }));
+    EXPECT_EQ(results::tally(run().record()).done, 3);
     EXPECT_FALSE(FmSys->BitBtnResume.enabled());
 }
 
@@ -168,17 +171,17 @@ TEST_F(QuickRunTest, TheSeedPacingChecksForBlocksToo)
 {
     FmSys->ComboBoxPacing.setText("Seed");
     listRun({"blocked"});
-    for (int i = 0; i < 30 && !FmCpp->RunPaused; ++i)
+    for (int i = 0; i < 30 && !run().paused(); ++i)
         scripted.clock->advance(1000);
-    ASSERT_TRUE(FmCpp->RunPaused);
+    ASSERT_TRUE(run().paused());
     EXPECT_FALSE(FmCpp->Timer1.enabled());
-    EXPECT_FALSE(FmCpp->DoneFlags[0]);
+    EXPECT_EQ(entry(0).state, results::EntryState::Blocked);
     // Not solved: Resume runs the entry again, and this time it comes.
     FmCpp->PMACResumeClick();
-    for (int i = 0; i < 60 && FmCpp->Timer1.enabled(); ++i)
+    for (int i = 0; i < 60 && run().running(); ++i)
         scripted.clock->advance(1000);
-    EXPECT_EQ(FmCpp->CurrentRun.entries[0].state, results::EntryState::Done);
-    EXPECT_EQ(FmCpp->CurrentRun.entries[0].passes, 2);
+    EXPECT_EQ(entry(0).state, results::EntryState::Done);
+    EXPECT_EQ(entry(0).passes, 2);
 }
 
 TEST_F(QuickRunTest, FinishedTabsRestAndADiscardedTabKeepsItsCaptionAndPassesTheOpenCheck)
@@ -189,8 +192,8 @@ TEST_F(QuickRunTest, FinishedTabsRestAndADiscardedTabKeepsItsCaptionAndPassesThe
     for (int i = 0; i < 8; ++i)
         words.push_back("w" + std::to_string(i));
     listRun(words);
-    ASSERT_TRUE(runFor(5000, [&] { return !FmCpp->TimerQuick.enabled(); }));
-    EXPECT_EQ(results::tally(FmCpp->CurrentRun).done, 8);
+    ASSERT_TRUE(runFor(5000, [&] { return !run().running(); }));
+    EXPECT_EQ(results::tally(run().record()).done, 8);
     int discarded = 0;
     int frozen = 0;
     for (int i = 0; i < 8; ++i) {
@@ -203,7 +206,7 @@ TEST_F(QuickRunTest, FinishedTabsRestAndADiscardedTabKeepsItsCaptionAndPassesThe
     EXPECT_EQ(frozen, 2);
     EXPECT_EQ(tab(FmCpp->CurrentTab).lifecycle(), Lifecycle::Active);
     // One pass was enough: the discarded tabs passed the open check.
-    EXPECT_EQ(FmCpp->PassCount, 1);
+    EXPECT_EQ(run().passCount(), 1);
     // Showing a discarded tab wakes it.
     FmCpp->pagesOf(0).setActivePageIndex(0);
     FmCpp->PageControlMCPP0Change();

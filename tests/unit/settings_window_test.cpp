@@ -24,12 +24,15 @@ TEST_F(SettingsWindowTest, TryTimeThatIsNotANumberGivesTwenty)
     EXPECT_EQ(FmSys->EditTryTime.text(), "20");
 }
 
-TEST_F(SettingsWindowTest, ShowRereadsTheStoredTryTimeAndDestroyWritesIt)
+// The pacing reads in either spelling (the command line's "quick" too) and
+// is written as the window shows it.
+TEST_F(SettingsWindowTest, ShowRereadsTheStoredRunSettingsAndDestroyWritesThem)
 {
-    writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=7\r\n");
+    writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=7\r\nPacing=quick\r\n");
     start();
     FmMain->MMDSysClick();
     EXPECT_EQ(FmSys->tryTime(), 7);
+    EXPECT_EQ(FmSys->ComboBoxPacing.text(), "Quick");
     FmSys->UpDownTryTime.step(framework::UpDownButton::Up);
     EXPECT_EQ(FmSys->EditTryTime.text(), "8");
     FmMain->MMDSysClick();
@@ -38,6 +41,7 @@ TEST_F(SettingsWindowTest, ShowRereadsTheStoredTryTimeAndDestroyWritesIt)
     closeProgram();
     platform::IniFile base(data() / "USA" / "Base.INI");
     EXPECT_EQ(base.readInteger("Set", "TryTime", 0), 12);
+    EXPECT_EQ(base.readString("Set", "Pacing", ""), "Quick");
 }
 
 TEST_F(SettingsWindowTest, PrivateBrowsingIsKeptInTheProgramSettings)

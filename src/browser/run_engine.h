@@ -1,0 +1,165 @@
+#pragma once
+// The run engine: a list run's stepping in both pacings, the open check
+// and the passes, block and resume, the tabs' rest and the run record.
+// The browser window's run handlers are thin doors into it. It works on
+// the window's run members (Tick, ListPos, DoneFlags, ... stay the truth
+// the window shows) and reaches the browsers only through RunTabs.
+//
+// Files: run_engine.cpp (start, the timer's steps, the open check, the
+// end, completions, block and resume), quick_pacing.cpp (Quick pacing),
+// run_record.cpp (the record); the tabs' rest is tab_lifecycle.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "browser/run_results.h"
+#include "browser/run_state.h"
+#include "browser/run_tabs.h"
+#include "browser/tab_lifecycle.h"
+#include "framework/signal.h"
+
+class TFmCpp;
+
+namespace runs {
+
+// How the runs go. A run started from the windows takes the pacing, the
+// entries in flight and the host gap from the settings window; a batch run
+// sets them itself (fromWindow false).
+struct RunOptions {
+    bool fromWindow = true;
+    Pacing pacing = Pacing::Seed;
+    // Quick pacing: entries in flight, and the least milliseconds between
+    // two searches on one site.
+    int parallel = 4;
+    int hostInterval = 1000;
+    // Passes before the entries not done are given up; 0: until every entry
+    // is done (or Stop).
+    int maxPasses = 0;
+    // Finished runs are saved under the data folder's Results/.
+    bool saveResults = true;
+    // The end of a run fetches the operator file again (a batch run, which
+    // writes nothing but its results, does not).
+    bool fetchOperatorAtEnd = true;
+};
+
+class RunEngine {
+public:
+    RunEngine(TFmCpp& window, RunTabs& tabs);
+
+    RunOptions options;
+    // The site's options, read with its address and form.
+    SiteOptions site;
+    // How long a site that answered 429 or 503 is left alone.
+    static constexpr int HostPauseMs = 30000;
+
+    // An entry reached a final state (its index); a run ended, its results
+    // written; a run met a block page (the entry) and waits for resume.
+    framework::Signal<int> entrySettled;
+    framework::Signal<> runEnded;
+    framework::Signal<int> runBlocked;
+
+    // ---- the steps, behind the window's handlers
+    // A search from the site tree window's list (PMASSerchClick).
+    void search();
+    // A list run of these words, without the site tree window (a batch run).
+    void startList(const std::vector<std::string>& words);
+    void reset();        // PMPReSetClick
+    void beginPass();    // PMPSaleClick
+    void restartEntry(); // PMPRendClick
+    void seedTick();     // Timer1Timer
+    void quickTick();    // TimerQuick
+    void selectEntry();  // PMPLstClick
+    void formInput();    // PMPFormInputClick
+    void openCheck();    // PMPOpenCheckClick
+    void end();          // PMPEndClick
+    // Goes on from the blocked entry once the user has solved it in its tab.
+    void resume();
+    // A completed document or frame of a tab, after the window's own
+    // bookkeeping.
+    void documentComplete(TabRef tab, const std::string& url);
+    // The run's part of ActionDocumentComplete: a completion in the run's
+    // own browser moves the timer's tick and finishes the entry.
+    void pageCompleted(bool fromRunBrowser);
+    // Freezes the finished tabs that are not shown, discards the oldest
+    // past the live-tab limit, wakes the shown one.
+    void restTabs();
+
+    // ---- what runs and what it did
+    // From a start (or a pass begun from a menu) until the end.
+    bool running() const;
+    bool paused() const { return paused_; }
+    int blockedEntry() const { return blockedEntry_; }
+    int passCount() const { return passCount_; }
+    // The record of the last run started by a start command: one entry per
+    // list line, filled as the run goes.
+    bool hasRecord() const { return hasRecord_; }
+    const results::RunRecord& record() const { return record_; }
+    // Where the last run's results were saved (empty: not saved).
+    const platform::fs::path& resultsFile() const { return resultsFile_; }
+    // Shows the tab of entry i of the last run and brings the window up;
+    // opens an address there.
+    void showEntryTab(int entry);
+    void openInEntryTab(int entry, const std::string& address);
+
+private:
+    // An entry of a Quick run in flight, in its own tab.
+    struct Slot {
+        int entry = 0;
+        SlotStage stage = SlotStage::Search;
+        // When the site's part of the current stage began.
+        uint64_t since = 0;
+    };
+
+    void begin();
+    int tabsLeft() const;
+    TabRef entryTab(int entry) const;
+    bool isRunTab(TabRef tab);
+    void showProgress(int entry, const std::string& state);
+    // Why the tab's page looks like a block page ("HTTP 429", "the page
+    // says \"captcha\""), or empty.
+    std::string blockReason(TabRef tab);
+    void block(int entry, const std::string& reason);
+
+    void quickStartPass();
+    void quickPump();
+    void quickStartEntry(int entry);
+    void quickDocumentComplete(TabRef tab, const std::string& url);
+    void quickFinish(size_t slot, bool done);
+
+    void beginRecord();
+    results::EntryRecord* recordEntry(int index);
+    void recordNavigation();
+    void recordResultPage(int index, TabRef tab, const std::string& url);
+    void recordRetry(int index);
+    void endRecord();
+
+    TFmCpp& window_;
+    RunTabs& tabs_;
+    TabLifecycle lifecycle_;
+
+    bool quick_ = false; // the run going is a Quick one
+    int parallel_ = 1;
+    bool paused_ = false;
+    int blockedEntry_ = -1;
+    int passCount_ = 0;
+    // The caption the window had before the run wrote its progress there.
+    std::string captionBeforeRun_;
+    bool progressShown_ = false;
+
+    std::vector<Slot> slots_;
+    int nextEntry_ = 0;
+    // Per site (Host::site): the time of its next search and the end of its
+    // pause.
+    std::map<std::string, uint64_t> hostNextSubmit_;
+    std::map<std::string, uint64_t> hostPausedUntil_;
+
+    results::RunRecord record_;
+    bool hasRecord_ = false;
+    bool recording_ = false;
+    std::vector<uint64_t> navigatedAt_;
+    platform::fs::path resultsFile_;
+};
+
+} // namespace runs

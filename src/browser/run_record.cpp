@@ -1,0 +1,157 @@
+// What a run found: one record per entry, kept as the run goes, shown live
+// in the memo window's results page and saved under Results/ when the run
+// ends. Keeping it costs the run no tick: the links of a result page are
+// read in the handler of its completion.
+
+#include <exception>
+
+#include "app/fm_main.h"
+#include "app/globals.h"
+#include "browser/fm_cpp.h"
+#include "browser/run_engine.h"
+#include "framework/application.h"
+#include "memo/fm_memo.h"
+#include "settings/fm_sys.h"
+#include "sitetree/fm_ctrl.h"
+
+using namespace framework;
+
+namespace runs {
+
+results::EntryRecord* RunEngine::recordEntry(int index)
+{
+    if (!hasRecord_ || index < 0 || index >= static_cast<int>(record_.entries.size()))
+        return nullptr;
+    return &record_.entries[static_cast<size_t>(index)];
+}
+
+void RunEngine::beginRecord()
+{
+    const TFmCpp& w = window_;
+    results::RunRecord run;
+    const DateTime now = app().clock().localTime();
+    run.started = {now.date.year, now.date.month, now.date.day, now.hour, now.minute, now.second};
+    run.theme = w.EditThemas.text();
+    run.mode = w.AccessMode;
+    run.page = w.PageName;
+    run.siteName = w.SiteTitle;
+    run.site = w.SiteURL;
+    run.formName = w.FormName;
+    run.inputName = w.InputName;
+    run.category = FmCtrl->ComboBoxTVFCategory.text();
+    run.tryTime = FmSys->tryTime();
+    run.startTab = w.StartTab;
+    // A single search types the theme text alone.
+    const std::vector<std::string> lines =
+        modeOf(w.AccessMode) == Mode::Single ? std::vector<std::string>{""} : FmMemo->MemoList.lines();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        results::EntryRecord entry;
+        entry.number = static_cast<int>(i) + 1;
+        entry.entry = lines[i];
+        entry.query = run.theme + lines[i];
+        entry.state = static_cast<int>(i) < tabsLeft() ? results::EntryState::Waiting : results::EntryState::LeftOut;
+        run.entries.push_back(std::move(entry));
+    }
+    record_ = std::move(run);
+    hasRecord_ = true;
+    recording_ = true;
+    navigatedAt_.assign(record_.entries.size(), 0);
+    FmMemo->showResults();
+    for (size_t i = 0; i < record_.entries.size(); ++i)
+        if (record_.entries[i].state == results::EntryState::LeftOut)
+            entrySettled.emit(static_cast<int>(i));
+}
+
+void RunEngine::recordNavigation()
+{
+    if (!recording_)
+        return;
+    const int index = window_.ListPos;
+    results::EntryRecord* entry = recordEntry(index);
+    if (!entry || entry->state == results::EntryState::LeftOut)
+        return;
+    ++entry->passes;
+    entry->state = results::EntryState::Running;
+    navigatedAt_[static_cast<size_t>(index)] = app().clock().tickCount();
+    FmMemo->showResultEntry(index);
+}
+
+void RunEngine::recordResultPage(int index, TabRef tab, const std::string& url)
+{
+    results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr;
+    if (!entry || !tabs_.opened(tab))
+        return;
+    entry->finalAddress = url;
+    entry->title = tabs_.title(tab);
+    entry->seconds = static_cast<double>(app().clock().tickCount() - navigatedAt_[static_cast<size_t>(index)]) / 1000;
+    entry->state = results::EntryState::Done;
+    try {
+        entry->links = results::selectResultLinks(tabs_.links(tab, site.resultLinks), window_.SiteURL, url,
+                                                  !site.resultLinks.empty(), site.resultLinkCount);
+    } catch (const std::exception& e) {
+        // The page went on meanwhile, or the site's selector is wrong: the
+        // entry is done all the same.
+        FmMemo->MemoLog.addLine(std::string("Links: ") + e.what());
+    }
+    FmMemo->showResultEntry(index);
+    entrySettled.emit(index);
+}
+
+void RunEngine::recordRetry(int index)
+{
+    results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr;
+    if (!entry || entry->state != results::EntryState::Done)
+        return;
+    entry->state = results::EntryState::Waiting;
+    FmMemo->showResultEntry(index);
+}
+
+void RunEngine::endRecord()
+{
+    if (!recording_)
+        return;
+    recording_ = false;
+    const TFmCpp& w = window_;
+    const bool single = modeOf(record_.mode) == Mode::Single;
+    for (size_t i = 0; i < record_.entries.size(); ++i) {
+        results::EntryRecord& entry = record_.entries[i];
+        if (entry.state == results::EntryState::LeftOut || entry.state == results::EntryState::Blocked)
+            continue;
+        const TabRef tab = entryTab(static_cast<int>(i));
+        const bool hasTab = i < static_cast<size_t>(tabsLeft());
+        const std::string address = hasTab ? tabs_.address(tab) : "";
+        const bool done = !hasTab  ? false
+                          : single ? tabs_.opened(tab) && !address.empty() && address != w.SiteURL
+                                   : w.DoneFlags[i];
+        if (done && entry.state != results::EntryState::Done) {
+            // Done by its flag (frames only, or a single search): what its
+            // tab shows now is its result.
+            entry.finalAddress = address;
+            entry.title = tabs_.title(tab);
+            try {
+                entry.links =
+                    results::selectResultLinks(tabs_.links(tab, site.resultLinks), w.SiteURL, entry.finalAddress,
+                                               !site.resultLinks.empty(), site.resultLinkCount);
+            } catch (const std::exception& e) {
+                FmMemo->MemoLog.addLine(std::string("Links: ") + e.what());
+            }
+        }
+        const results::EntryState before = entry.state;
+        entry.state = done ? results::EntryState::Done : results::EntryState::GivenUp;
+        FmMemo->showResultEntry(static_cast<int>(i));
+        if (before != results::EntryState::Done || !done)
+            entrySettled.emit(static_cast<int>(i));
+    }
+    resultsFile_.clear();
+    if (options.saveResults) {
+        try {
+            resultsFile_ = results::saveRun(record_, FmMain->exePath("Results"));
+            FmMemo->MemoLog.addLine("Results: " + platform::pathText(resultsFile_));
+        } catch (const std::exception& e) {
+            FmMemo->MemoLog.addLine(std::string("Results not saved: ") + e.what());
+        }
+    }
+    runEnded.emit();
+}
+
+} // namespace runs

@@ -1,0 +1,115 @@
+#include "browser/run_state.h"
+
+#include <algorithm>
+
+#include "framework/text_util.h"
+#include "platform/ini_file.h"
+
+namespace runs {
+
+const char* pacingName(Pacing pacing)
+{
+    return pacing == Pacing::Quick ? "Quick" : "Seed";
+}
+
+const char* pacingKey(Pacing pacing)
+{
+    return pacing == Pacing::Quick ? "quick" : "seed";
+}
+
+std::optional<Pacing> pacingFromText(std::string_view text)
+{
+    if (framework::equalsIgnoringAsciiCase(text, "seed"))
+        return Pacing::Seed;
+    if (framework::equalsIgnoringAsciiCase(text, "quick"))
+        return Pacing::Quick;
+    return std::nullopt;
+}
+
+Mode modeOf(std::string_view accessMode)
+{
+    if (accessMode == "Single")
+        return Mode::Single;
+    if (accessMode == "List")
+        return Mode::List;
+    return Mode::Other;
+}
+
+Page pageOf(std::string_view pageName)
+{
+    if (pageName == "Base")
+        return Page::Base;
+    if (pageName == "Manip")
+        return Page::Manip;
+    if (pageName == "Free")
+        return Page::Free;
+    return Page::Other;
+}
+
+int pageIndex(Page page)
+{
+    switch (page) {
+    case Page::Manip:
+        return 1;
+    case Page::Free:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+Stage stageOf(std::string_view runStage)
+{
+    if (runStage == "Navi")
+        return Stage::Navi;
+    if (runStage == "ListSrch")
+        return Stage::ListSrch;
+    return Stage::None;
+}
+
+const char* stageText(Stage stage)
+{
+    switch (stage) {
+    case Stage::Navi:
+        return "Navi";
+    case Stage::ListSrch:
+        return "ListSrch";
+    default:
+        return "";
+    }
+}
+
+SiteOptions readSiteOptions(const platform::IniFile& ini, const std::string& section)
+{
+    SiteOptions site;
+    site.resultLinks = ini.readString(section, "ResultLinks", "");
+    site.resultLinkCount = std::clamp(ini.readInteger(section, "ResultLinkCount", 10), 0, 100);
+    if (!ini.valueExists(section, "BlockWords")) {
+        // The defaults serve the common search sites in both languages.
+        site.blockWords = {"captcha",
+                           "unusual traffic",
+                           "are you a robot",
+                           "not a robot",
+                           "verify you are human",
+                           "too many requests",
+                           "ロボットではありません",
+                           "不正なトラフィック",
+                           "通常と異なるトラフィック",
+                           "画像認証"};
+        return site;
+    }
+    const std::string list = ini.readString(section, "BlockWords", "");
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        std::string word = list.substr(start, comma - start);
+        word.erase(0, word.find_first_not_of(' '));
+        word.erase(word.find_last_not_of(' ') + 1);
+        if (!word.empty())
+            site.blockWords.push_back(word);
+        start = comma + 1;
+    }
+    return site;
+}
+
+} // namespace runs

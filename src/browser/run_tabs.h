@@ -1,0 +1,54 @@
+#pragma once
+// The tabs as the run engine sees them. The browser window implements this
+// over its tab sheets and browser hosts; the engine never reaches a browser
+// or a control any other way. A tab's browser comes to life on its first
+// navigation, form input or document call; the reads below do not start
+// one (an unopened tab has no address, title or status).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "browser/run_state.h"
+#include "browserctl/web_browser.h"
+
+namespace runs {
+
+class RunTabs {
+public:
+    virtual ~RunTabs() = default;
+
+    // The tab whose browser the commands and the run's steps act on (the
+    // window's ActiveBrowser), and the tab sheet the last step selected
+    // (ActiveTab); nothing before any was set.
+    virtual std::optional<TabRef> activeBrowser() = 0;
+    virtual void setActiveBrowser(TabRef tab) = 0;
+    virtual std::optional<TabRef> activeSheet() = 0;
+    virtual void setActiveSheet(TabRef tab) = 0;
+    // The tab shown on its page (the page's active tab sheet).
+    virtual void show(TabRef tab) = 0;
+    // Shows the tab's page and the tab, and brings the window up.
+    virtual void bringUp(TabRef tab) = 0;
+    virtual std::string caption(TabRef tab) = 0;
+    virtual void setCaption(TabRef tab, const std::string& text) = 0;
+
+    virtual bool opened(TabRef tab) = 0;
+    virtual void navigate(TabRef tab, const std::string& address) = 0;
+    // Types text into the search form of the tab's page and submits it.
+    // Throws browserctl::DocumentCallError naming the call that failed.
+    virtual void fill(TabRef tab, const std::string& text) = 0;
+
+    virtual std::string address(TabRef tab) = 0;
+    virtual std::string title(TabRef tab) = 0;
+    // The HTTP status of the tab's page (0 when unknown).
+    virtual int status(TabRef tab) = 0;
+    // The page's links (those a CSS selector picks, or all), and its text
+    // up to maxBytes. Both throw when the document cannot answer.
+    virtual std::vector<browserctl::PageLink> links(TabRef tab, const std::string& selector) = 0;
+    virtual std::string text(TabRef tab, size_t maxBytes) = 0;
+
+    virtual browserctl::Lifecycle lifecycle(TabRef tab) = 0;
+    virtual void setLifecycle(TabRef tab, browserctl::Lifecycle state) = 0;
+};
+
+} // namespace runs
