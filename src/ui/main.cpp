@@ -180,17 +180,23 @@ void writeLine(int fd, std::string text)
 }
 
 // What ends the program still reaches the user, in the run's words.
+volatile sig_atomic_t fatalTold = 0;
+
 void onFatalMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (type == QtFatalMsg)
-        writeLine(batchOutput, "vantrel run: stopped by a fatal error: " + message.toStdString());
+    if (type != QtFatalMsg)
+        return;
+    writeLine(batchOutput, "vantrel run: stopped by a fatal error: " + message.toStdString());
+    fatalTold = 1; // the abort that follows needs no second line
 }
 
 void onCrash(int number)
 {
     static const char text[] = "vantrel run: the program crashed; run it again with --verbose to see the browser "
                                "engine's messages\n";
-    [[maybe_unused]] auto written = ::write(batchOutput, text, sizeof text - 1);
+    if (!fatalTold) {
+        [[maybe_unused]] auto written = ::write(batchOutput, text, sizeof text - 1);
+    }
     ::signal(number, SIG_DFL);
     ::raise(number);
 }
