@@ -3,7 +3,10 @@
 // command and the peak memory of all its processes (the browser engine's
 // renderers among them), sampled every 100 ms.
 //
-//   build/bench/vantrel_bench_batch_run [WORDS] [-- more vantrel run options]
+//   build/bench/vantrel_bench_batch_run [WORDS] [--relative] [-- more vantrel run options]
+//
+// --relative starts the program in the data folder's parent and names the
+// folder relative to it, as `make demo-run` does.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -24,10 +27,15 @@
 int main(int argc, char** argv)
 {
     const int words = argc > 1 ? std::atoi(argv[1]) : 51;
+    bool relative = false;
     std::vector<std::string> extra;
-    for (int i = 2; i < argc; ++i)
-        if (std::string(argv[i]) != "--")
-            extra.push_back(argv[i]);
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--relative" && extra.empty())
+            relative = true;
+        else if (arg != "--")
+            extra.push_back(arg);
+    }
 
     testsupport::TempDir data;
     testsupport::TempDir registry;
@@ -43,14 +51,17 @@ int main(int argc, char** argv)
     std::string list;
     for (int i = 1; i <= words; ++i)
         list += (i > 1 ? "," : "") + std::string("word") + std::to_string(i);
-    std::vector<std::string> args = {VANTREL_BINARY, "run",     "--data-dir", data.path().string(), "--theme",
-                                     "Weather",      "--words", list,         "--try-time",         "6"};
+    const std::string folder = relative ? data.path().filename().string() : data.path().string();
+    std::vector<std::string> args = {VANTREL_BINARY, "run",     "--data-dir", folder,       "--theme",
+                                     "Weather",      "--words", list,         "--try-time", "6"};
     args.insert(args.end(), extra.begin(), extra.end());
 
     const auto started = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
         ::setenv("VANTREL_REGISTRY", (registry / "registry.ini").c_str(), 1);
+        if (relative && ::chdir(data.path().parent_path().c_str()) != 0)
+            ::_exit(127);
         // The per-word lines would drown the figures.
         if (!std::getenv("BENCH_VERBOSE"))
             std::freopen("/dev/null", "w", stderr);
@@ -68,7 +79,8 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("batch run: %d words, try time 6 s%s\n", words, extra.empty() ? "" : " (more options given)");
+    std::printf("batch run: %d words, try time 6 s, %s data folder%s\n", words, relative ? "relative" : "absolute",
+                extra.empty() ? "" : " (more options given)");
     std::printf("exit status: %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     std::printf("wall time: %.1f s (%.2f s per word)\n", seconds, seconds / words);
     std::printf("peak memory, all processes: %.0f MiB PSS, %.0f MiB RSS in %d processes (%d renderers)\n",

@@ -13,6 +13,7 @@
 #include "framework/convert.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
+#include "platform/data_folder.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/text_codec.h"
@@ -60,6 +61,7 @@ const char* batchUsage()
            "                   [--category NAME] [--site base|free:NAME] [--try-time N]\n"
            "                   [--passes N] [--pacing seed|quick] [--parallel K]\n"
            "                   [--interval MS] [--out FILE.csv|FILE.json]\n"
+           "                   [--quiet] [--verbose]\n"
            "\n"
            "Runs a list search without windows: for every word it opens the search\n"
            "site in a browser tab, types the theme and the word into the site's\n"
@@ -81,9 +83,13 @@ const char* batchUsage()
            "  --interval MS      quick: least time between two searches on the site\n"
            "                     (default: the stored one, 1000; 0 for your own sites)\n"
            "  --out FILE         also write the results there (.csv or .json)\n"
+           "  --quiet            only the summary line at the end\n"
+           "  --verbose          the browser engine's own messages and the pages'\n"
+           "                     console messages too\n"
            "\n"
-           "One line per word goes to standard error; the results are saved under\n"
-           "the data folder's Results/ as CSV and JSON. Nothing else is written.\n"
+           "One line per word goes to standard error as the word ends, numbered as\n"
+           "in the list, and a summary at the end; the results are saved under the\n"
+           "data folder's Results/ as CSV and JSON. Nothing else is written.\n"
            "A page that looks like a block (HTTP 403, 429 or 503, or a captcha)\n"
            "stops the run there.\n"
            "Exit status: 0 every word done, 2 some given up or left out, 3 the site\n"
@@ -157,6 +163,10 @@ BatchOptions parseBatchOptions(const std::vector<std::string>& args)
             options.out = next();
             if (!hasExtension(options.out, ".csv") && !hasExtension(options.out, ".json"))
                 throw BatchError("--out names a .csv or a .json file, not \"" + options.out + "\"");
+        } else if (name == "--quiet" && !inlineValue) {
+            options.quiet = true;
+        } else if (name == "--verbose" && !inlineValue) {
+            options.verbose = true;
         } else {
             throw BatchError("unknown option \"" + args[i] + "\"");
         }
@@ -168,6 +178,53 @@ BatchOptions parseBatchOptions(const std::vector<std::string>& args)
     if (options.list.empty() && options.wordsFile.empty() && options.words.empty())
         throw BatchError("--words holds no word");
     return options;
+}
+
+void makePathsAbsolute(BatchOptions& options, const platform::fs::path& workingDirectory)
+{
+    const auto absolute = [&](std::string& path) {
+        path = platform::pathText(platform::absoluteUserPath(platform::textPath(path), workingDirectory));
+    };
+    absolute(options.dataDir);
+    if (options.wordsFile != "-")
+        absolute(options.wordsFile);
+    absolute(options.out);
+}
+
+void checkDataFolder(const platform::fs::path& folder)
+{
+    std::error_code ec;
+    const auto status = platform::fs::status(folder, ec);
+    if (!platform::fs::exists(status))
+        throw BatchError("the data folder \"" + platform::pathText(folder) + "\" does not exist");
+    if (!platform::fs::is_directory(status))
+        throw BatchError("the data folder \"" + platform::pathText(folder) + "\" is not a folder");
+}
+
+std::string entryLine(const results::EntryRecord& entry, size_t total)
+{
+    std::string line = std::to_string(entry.number) + "/" + std::to_string(total) + " " + entry.query + " " +
+                       results::stateName(entry.state);
+    if (entry.state == results::EntryState::Done)
+        line += " " + results::secondsText(entry.seconds) + " s";
+    return line;
+}
+
+std::string runSummary(const results::RunRecord& run)
+{
+    std::vector<std::pair<results::EntryState, int>> counts;
+    for (const results::EntryRecord& entry : run.entries) {
+        auto it = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == entry.state; });
+        if (it == counts.end())
+            counts.emplace_back(entry.state, 1);
+        else
+            ++it->second;
+    }
+    std::sort(counts.begin(), counts.end());
+    std::string line = std::to_string(run.entries.size()) + (run.entries.size() == 1 ? " word" : " words");
+    for (size_t i = 0; i < counts.size(); ++i)
+        line += (i == 0 ? ": " : ", ") + std::to_string(counts[i].second) + " " + results::stateName(counts[i].first);
+    return line;
 }
 
 std::vector<std::string> readWordsFile(const std::string& path)
@@ -202,9 +259,57 @@ std::vector<std::string> readWordsFile(const std::string& path)
 
 // --------------------------------------------------------------------------
 
-BatchRun::BatchRun(BatchOptions options, std::function<void(const std::string&)> progress)
-    : options_(std::move(options)), progress_(std::move(progress))
+namespace {
+
+// `; the word lists are: A, B` for a name that is not among them.
+std::string theOnesThereAre(const std::string& kind, std::vector<std::string> names)
 {
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    std::erase(names, std::string());
+    if (names.empty())
+        return "; there are no " + kind;
+    std::string text = "; the " + kind + " are: ";
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i > 0 ? ", " : "") + names[i];
+    return text;
+}
+
+// The word lists of the language folder: the names of its ListBunch*.INI
+// files, as --list takes them (any letter case, as on Windows).
+std::vector<std::string> wordListNames()
+{
+    const std::string prefix = "listbunch";
+    const std::string suffix = ".ini";
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (platform::fs::directory_iterator it(FmMain->langFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        const std::string lower = framework::lowerAscii(file);
+        if (lower.size() > prefix.size() + suffix.size() && lower.starts_with(prefix) && lower.ends_with(suffix) &&
+            it->is_regular_file(ec))
+            names.push_back(file.substr(prefix.size(), file.size() - prefix.size() - suffix.size()));
+    }
+    return names;
+}
+
+} // namespace
+
+BatchRun::BatchRun(BatchOptions options, std::function<void(const std::string&)> output)
+    : options_(std::move(options)), output_(std::move(output))
+{
+}
+
+void BatchRun::print(const std::string& line)
+{
+    if (output_)
+        output_(line);
+}
+
+void BatchRun::report(const std::string& text)
+{
+    if (!options_.quiet)
+        print("vantrel run: " + text);
 }
 
 std::vector<std::string> BatchRun::words() const
@@ -218,7 +323,8 @@ std::vector<std::string> BatchRun::words() const
     const std::string name = sitetree::checkedNamePart("word list", options_.list);
     const auto path = FmMain->langPath("ListBunch" + name + ".INI");
     if (!platform::fileExists(path))
-        throw BatchError("there is no word list \"" + options_.list + "\"");
+        throw BatchError("there is no word list \"" + options_.list + "\"" +
+                         theOnesThereAre("word lists", wordListNames()));
     platform::IniFile list(path);
     std::vector<std::string> words;
     for (int r = 1; r < TFmMemo::BunchMaxRows; ++r) {
@@ -244,14 +350,16 @@ void BatchRun::start()
     if (!options_.category.empty()) {
         const auto& categories = FmCtrl->ComboBoxTVFCategory.items();
         if (std::find(categories.begin(), categories.end(), options_.category) == categories.end())
-            throw BatchError("there is no category \"" + options_.category + "\"");
+            throw BatchError("there is no category \"" + options_.category + "\"" +
+                             theOnesThereAre("categories", categories));
         FmCtrl->ComboBoxTVFCategory.setText(options_.category);
     }
     if (options_.site != "base") {
         const std::string name = options_.site.substr(5);
         const auto& sites = FmCpp->ComboBoxFreeSite.items();
         if (std::find(sites.begin(), sites.end(), name) == sites.end())
-            throw BatchError("there is no free search site \"" + name + "\"");
+            throw BatchError("there is no free search site \"" + name + "\"" +
+                             theOnesThereAre("free search sites", sites));
         FmCpp->ComboBoxFreeSite.setText(name);
         FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMFree);
     } else {
@@ -259,7 +367,8 @@ void BatchRun::start()
     }
     FmCpp->PageControlMainChange();
     if (FmCpp->SiteURL.empty() || FmCpp->SiteURL == FmMain->LangName + "/")
-        throw BatchError("the search site has no address: set it in the settings window");
+        throw BatchError("the search site has no address: set it in the settings window, or as [Base] URL= in " +
+                         platform::pathText(FmMain->exePath("0Base.INI")));
     if (options_.tryTime > 0)
         FmSys->UpDownTryTime.setPosition(options_.tryTime);
     FmCpp->EditThemas.setText(options_.theme + FmCtrl->LikeWord);
@@ -289,13 +398,8 @@ void BatchRun::stop()
 void BatchRun::settled(int index)
 {
     const auto& run = FmCpp->run().record();
-    const auto& entry = run.entries[static_cast<size_t>(index)];
-    std::string line = std::to_string(entry.number) + "/" + std::to_string(run.entries.size()) + " " + entry.query +
-                       " " + results::stateName(entry.state);
-    if (entry.state == results::EntryState::Done)
-        line += " " + results::secondsText(entry.seconds) + " s";
-    if (progress_)
-        progress_(line);
+    if (!options_.quiet)
+        print(entryLine(run.entries[static_cast<size_t>(index)], run.entries.size()));
 }
 
 void BatchRun::ended()
@@ -308,12 +412,12 @@ void BatchRun::ended()
     exitCode_ = counts.blocked > 0                                        ? BatchBlocked
                 : counts.givenUp + counts.leftOut > 0 || counts.other > 0 ? BatchSomeNotDone
                                                                           : BatchAllDone;
+    std::string summary = runSummary(run.record());
     if (run.resultsFile().empty()) {
-        if (progress_)
-            progress_("the results could not be saved under " + platform::pathText(FmMain->exePath("Results")));
+        summary += "; the results could not be saved under " + platform::pathText(FmMain->exePath("Results"));
         exitCode_ = BatchFailed;
-    } else if (progress_) {
-        progress_("results: " + platform::pathText(run.resultsFile()));
+    } else {
+        summary += "; results: " + platform::pathText(run.resultsFile());
     }
     if (!options_.out.empty()) {
         try {
@@ -324,11 +428,11 @@ void BatchRun::ended()
             platform::setWriteFence(fence);
         } catch (const std::exception& e) {
             platform::setWriteFence(FmMain->exePath("Results"));
-            if (progress_)
-                progress_(e.what());
+            summary += "; not written to " + options_.out + ": " + e.what();
             exitCode_ = BatchFailed;
         }
     }
+    print(summary);
     finished_ = true;
     if (onFinished)
         onFinished();

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "browser/run_results.h"
 #include "browser/run_state.h"
 #include "framework/errors.h"
+#include "platform/files.h"
 
 namespace vantrel {
 
@@ -31,9 +33,11 @@ struct BatchOptions {
     int tryTime = 0;           // 0: the stored one
     int passes = 3;
     runs::Pacing pacing = runs::Pacing::Seed;
-    int parallel = 4;  // quick: entries in flight
-    int interval = -1; // quick: ms between two searches on one host (-1: the stored one)
-    std::string out;   // --out FILE.csv|FILE.json
+    int parallel = 4;     // quick: entries in flight
+    int interval = -1;    // quick: ms between two searches on one host (-1: the stored one)
+    std::string out;      // --out FILE.csv|FILE.json
+    bool verbose = false; // the browser engine's own messages on standard error too
+    bool quiet = false;   // the summary line only
 };
 
 // The usage text of `vantrel run`.
@@ -41,6 +45,23 @@ const char* batchUsage();
 
 // The options after "run". Throws BatchError.
 BatchOptions parseBatchOptions(const std::vector<std::string>& args);
+
+// The paths the user gave (--data-dir, --words-file, --out) made absolute
+// against the working directory at start, once: nothing later depends on
+// where the program runs.
+void makePathsAbsolute(BatchOptions& options, const platform::fs::path& workingDirectory);
+
+// Throws BatchError when the chosen data folder is missing or no folder:
+// a run there could only report what it lacks as something else.
+void checkDataFolder(const platform::fs::path& folder);
+
+// "3/12 Weather March done 2.0 s": the entry's number in the list (1-based),
+// its query, its state, and the time of a done one.
+std::string entryLine(const results::EntryRecord& entry, size_t total);
+
+// "12 words: 10 done, 1 given up, 1 left out": the count of each state
+// that occurs, in the order of the states.
+std::string runSummary(const results::RunRecord& run);
 
 // One word per line, UTF-8 or code page 932 like the data files; blank
 // lines are skipped, blanks around a word dropped. "-" reads standard
@@ -55,14 +76,21 @@ constexpr int BatchBlocked = 3;
 
 class BatchRun {
 public:
-    // progress gets one line per entry that reached its final state.
-    BatchRun(BatchOptions options, std::function<void(const std::string&)> progress);
+    // output gets the run's lines for standard error: one per entry that
+    // reached its final state, the program's messages meanwhile (report),
+    // and at the end the summary with the results file. With --quiet only
+    // the summary.
+    BatchRun(BatchOptions options, std::function<void(const std::string&)> output);
 
     // With the six windows created: reads the words, sets the windows up
     // and starts the run. Throws BatchError, and then nothing has started.
     void start();
     // Ends the run now (SIGTERM): the entries not done are given up.
     void stop();
+
+    // A message of the program during the run (an error the windows would
+    // have shown in a box): "vantrel run: " + text, unless quiet.
+    void report(const std::string& text);
 
     bool finished() const { return finished_; }
     int exitCode() const { return exitCode_; }
@@ -75,7 +103,8 @@ private:
     void ended();
 
     BatchOptions options_;
-    std::function<void(const std::string&)> progress_;
+    void print(const std::string& line);
+    std::function<void(const std::string&)> output_;
     bool finished_ = false;
     int exitCode_ = BatchFailed;
     int settledId_ = 0;

@@ -82,6 +82,42 @@ std::string validUtf8(std::string_view text)
     return out;
 }
 
+bool isKeptControl(char c)
+{
+    return c == '\t' || c == '\r' || c == '\n';
+}
+
+// Control characters other than tab, CR and LF dropped from valid UTF-8:
+// a NUL or an escape from a page's title would reach whatever opens the
+// file (a spreadsheet, a terminal's cat) as it is. The C1 controls
+// (U+0080..U+009F) are C2 80..C2 9F.
+std::string withoutControls(std::string text)
+{
+    const auto isControl = [&](size_t i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20) {
+            return !isKeptControl(text[i]);
+        }
+        return byte == 0x7F || (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0);
+    };
+    size_t out = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (isControl(i)) {
+            i += static_cast<unsigned char>(text[i]) == 0xC2 ? 1 : 0;
+            continue;
+        }
+        text[out++] = text[i];
+    }
+    text.resize(out);
+    return text;
+}
+
+// What a file cell may hold of a text: valid UTF-8 without stray controls.
+std::string cellText(std::string_view text)
+{
+    return withoutControls(validUtf8(text));
+}
+
 // One decimal, never the locale's comma: Qt sets the C library's locale
 // from the environment. A time that is not a number is written as 0.
 std::string oneDecimal(double seconds)
@@ -118,7 +154,7 @@ std::string oneLine(std::string_view text)
 
 std::string csvField(std::string_view text)
 {
-    const std::string valid = validUtf8(text);
+    const std::string valid = cellText(text);
     if (valid.find_first_of(",\"\r\n") == std::string::npos) {
         return valid;
     }
@@ -323,11 +359,11 @@ std::string toCsv(const RunRecord& run)
             if (i > 0) {
                 texts += '\n';
             }
-            texts += oneLine(entry.links[i].text);
+            texts += oneLine(cellText(entry.links[i].text));
         }
         out += std::to_string(entry.number) + ',' + csvField(entry.entry) + ',' + csvField(entry.query) + ',' +
                stateName(entry.state) + ',' + std::to_string(entry.passes) + ',' + oneDecimal(entry.seconds) + ',' +
-               csvField(entry.finalAddress) + ',' + csvField(guardFormula(entry.title)) + ',' +
+               csvField(entry.finalAddress) + ',' + csvField(guardFormula(cellText(entry.title))) + ',' +
                csvField(linkAddressLines(entry.links, "\n")) + ',' + csvField(guardFormula(texts)) + "\r\n";
     }
     return out;
@@ -400,18 +436,35 @@ platform::fs::path saveRun(const RunRecord& run, const platform::fs::path& folde
         throw framework::FileError("Cannot create folder \"" + platform::pathText(folder) + "\".");
     }
     const std::string stem = fileStem(run);
+    const std::string csvText = toCsv(run);
+    const std::string jsonText = toJson(run);
     // A result pair is one name: a CSV of another run beside a free JSON
     // name still takes the next number, so the two files always belong
-    // together.
+    // together. The CSV claims the name; two runs that end in the same
+    // second with the same theme (two scheduled scripts) never both get it.
     for (int n = 1; n <= 10000; ++n) {
         const std::string name = n == 1 ? stem : stem + '_' + std::to_string(n);
         const platform::fs::path csv = folder / platform::textPath(name + ".csv");
         const platform::fs::path json = folder / platform::textPath(name + ".json");
+        // A case variant is the same name on a folder shared with Windows.
         if (platform::fileExists(csv) || platform::fileExists(json)) {
             continue;
         }
-        platform::atomicWrite(csv, toCsv(run));
-        platform::atomicWrite(json, toJson(run));
+        if (!platform::createNewFile(csv, csvText)) {
+            continue;
+        }
+        bool paired = false;
+        try {
+            paired = platform::createNewFile(json, jsonText);
+        } catch (...) {
+            platform::deleteFile(csv);
+            throw;
+        }
+        if (!paired) {
+            // A JSON file of that name came meanwhile: give the name up.
+            platform::deleteFile(csv);
+            continue;
+        }
         return csv;
     }
     throw framework::FileError("Cannot create file \"" + platform::pathText(folder / platform::textPath(stem)) +
@@ -427,7 +480,7 @@ void exportRun(const RunRecord& run, const platform::fs::path& path)
 std::string toTabSeparated(const RunRecord& run)
 {
     const auto field = [](std::string_view text) {
-        std::string out = validUtf8(text);
+        std::string out = cellText(text);
         std::replace_if(
             out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
         return out;

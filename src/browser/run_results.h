@@ -86,9 +86,10 @@ Tally tally(const RunRecord& run);
 // and their quotes doubled. Columns: number, entry, query, state, passes,
 // seconds ("7.0"), final address, title, links, link texts. The links go
 // into one column, one per line ("address" only), and their texts into the
-// next, line for line. Bytes that are not UTF-8 become U+FFFD; a title or
-// link text that a spreadsheet would take for a formula (it begins with
-// = + - @) gets a leading apostrophe, since those come from the pages.
+// next, line for line. Bytes that are not UTF-8 become U+FFFD, control
+// characters other than tab, CR and LF are dropped; a title or link text
+// that a spreadsheet would take for a formula (it begins with = + - @)
+// gets a leading apostrophe, since those come from the pages.
 std::string toCsv(const RunRecord& run);
 
 // One JSON object: the run's settings and an array of entries with their
@@ -104,8 +105,10 @@ std::string toJson(const RunRecord& run);
 std::string fileStem(const RunRecord& run);
 
 // Saves the run as <stem>.csv and <stem>.json in folder (created when
-// missing), atomically; an existing result is never overwritten: the stem
-// then gets "_2", "_3", ... Returns the path of the CSV file.
+// missing). Each file appears whole, under a name created exclusively: an
+// existing result is never overwritten and two runs (two processes, too)
+// never get one name: the stem then gets "_2", "_3", ... Returns the path
+// of the CSV file.
 platform::fs::path saveRun(const RunRecord& run, const platform::fs::path& folder);
 
 // Writes the run to path as CSV or JSON, chosen by the extension (".json"
@@ -114,7 +117,8 @@ void exportRun(const RunRecord& run, const platform::fs::path& path);
 
 // The table as tab-separated text for the clipboard: the header row and
 // one row per entry (links joined by blanks; the link texts stay in the
-// files); tabs and line breaks inside fields become blanks.
+// files); tabs and line breaks inside fields become blanks, other control
+// characters are dropped.
 std::string toTabSeparated(const RunRecord& run);
 
 // The result links of a page (pageAddress), from its links in document

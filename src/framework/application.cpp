@@ -11,9 +11,12 @@ namespace framework {
 namespace {
 Application* current = nullptr;
 
-void toStandardError(const std::string& text)
+void toStandardError(const Application& app, const std::string& text)
 {
-    std::fprintf(stderr, "vantrel: %s\n", text.c_str());
+    if (app.unattendedOutput)
+        app.unattendedOutput(text);
+    else
+        std::fprintf(stderr, "vantrel: %s\n", text.c_str());
 }
 } // namespace
 
@@ -26,21 +29,21 @@ public:
     void showMessage(const std::string& text) override
     {
         if (app_.unattended())
-            toStandardError(text);
+            toStandardError(app_, text);
         else
             real_->showMessage(text);
     }
     void showError(const std::string& text) override
     {
         if (app_.unattended())
-            toStandardError(text);
+            toStandardError(app_, text);
         else
             real_->showError(text);
     }
     bool askYesNo(const std::string& text, const std::string& caption) override
     {
         if (app_.unattended()) {
-            toStandardError(caption + ": " + text + " (answered No)");
+            toStandardError(app_, caption + ": " + text + " (answered No)");
             return false;
         }
         return real_->askYesNo(text, caption);

@@ -139,6 +139,9 @@ public:
     void requestQuit(std::function<void()> close);
     bool unattended() const { return unattended_; }
     void setUnattended(bool value) { unattended_ = value; }
+    // Where the messages of unattended mode go: standard error when unset
+    // (a batch run tells them among its own lines).
+    std::function<void(const std::string& text)> unattendedOutput;
 
     // Closing the main form ends the program.
     void terminate();

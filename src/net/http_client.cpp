@@ -83,21 +83,19 @@ HttpClient::HttpClient()
     Port = 80;
 }
 
-void HttpClient::ParseURL(const std::string& url)
+RequestTarget requestTarget(const std::string& url, const std::string& currentHost, int currentPort)
 {
-    if (url.empty())
-        throw HttpError("Empty URL");
-
-    const bool relative = url[0] == '/' && url.compare(0, 2, "//") != 0;
-    std::string path;
+    RequestTarget target;
+    const bool relative = !url.empty() && url[0] == '/' && url.compare(0, 2, "//") != 0;
     if (relative) {
         // Host and port stay those of the previous request.
-        path = url;
+        target.scheme = "http";
+        target.host = currentHost;
+        target.port = currentPort;
+        target.path = url;
     } else {
         const std::size_t colon = url.find(':');
-        const std::string scheme = colon == std::string::npos ? std::string() : lower(url.substr(0, colon));
-        if (scheme == "https")
-            throw HttpError("HTTP Secure Socket is not supported");
+        target.scheme = colon == std::string::npos ? std::string() : lower(url.substr(0, colon));
 
         const std::size_t firstSlash = url.find('/');
         const bool slashes = firstSlash != std::string::npos && url.compare(firstSlash, 2, "//") == 0;
@@ -107,40 +105,51 @@ void HttpClient::ParseURL(const std::string& url)
             const std::size_t hostEnd = url.find('/', hostStart);
             host = url.substr(hostStart, hostEnd == std::string::npos ? std::string::npos : hostEnd - hostStart);
             if (hostEnd != std::string::npos)
-                path = url.substr(hostEnd);
+                target.path = url.substr(hostEnd);
         } else {
             host = url.substr(0, firstSlash);
             if (firstSlash != std::string::npos)
-                path = url.substr(firstSlash);
+                target.path = url.substr(firstSlash);
         }
 
-        if (scheme == "ftp")
-            Port = 21;
-        else if (scheme == "gopher")
-            Port = 70;
+        if (target.scheme == "https")
+            target.port = 443;
+        else if (target.scheme == "ftp")
+            target.port = 21;
+        else if (target.scheme == "gopher")
+            target.port = 70;
         else
-            Port = 80;
+            target.port = 80;
         const std::size_t portColon = host.find(':');
         if (portColon != std::string::npos) {
             long long port = 0;
-            if (parseNumber(host.substr(portColon + 1), port) && port > 0 && port <= 65535)
-                Port = static_cast<int>(port);
+            if (parseNumber(host.substr(portColon + 1), port) && port > 0 && port <= 65535) {
+                target.port = static_cast<int>(port);
+                target.portWritten = true;
+            }
             host.erase(portColon);
         }
-        Host = host;
+        target.host = host;
     }
-    if (Port == 0)
-        Port = 80;
+    if (target.port == 0)
+        target.port = 80;
+    if (target.path.size() > HttpClient::kMaxPathLength)
+        target.path.resize(HttpClient::kMaxPathLength);
+    return target;
+}
 
-    if (path.size() > kMaxPathLength)
-        path.resize(kMaxPathLength);
-    if (path.empty()) {
-        path = "/";
-        URL = url + "/";
-    } else {
-        URL = url;
-    }
-    Path = path;
+void HttpClient::ParseURL(const std::string& url)
+{
+    if (url.empty())
+        throw HttpError("Empty URL");
+    const RequestTarget target = requestTarget(url, Host, Port);
+    if (target.scheme == "https")
+        throw HttpError("HTTP Secure Socket is not supported");
+    Host = target.host;
+    Port = target.port;
+    // A URL without a path is requested as "/" and gains it.
+    URL = target.path.empty() ? url + "/" : url;
+    Path = target.path.empty() ? "/" : target.path;
 }
 
 std::string HttpClient::RequestHeader(const std::string& command, const std::string& body,
@@ -343,10 +352,16 @@ void HttpClient::request(const std::string& command, const std::string& url, con
             throw AbortError("Connection Canceled");
         if (++redirects > MaxRedirects)
             throw HttpError("Too many redirects");
-        next = URL;
-        if (next.find('/') == std::string::npos)
-            next = "http://" + Host + (Port != 80 ? ":" + std::to_string(Port) : std::string()) + "/" + next;
+        next = RedirectAddress();
     }
+}
+
+std::string HttpClient::RedirectAddress() const
+{
+    // A bare name is a file beside the current one, on the same host.
+    if (URL.find('/') == std::string::npos)
+        return "http://" + Host + (Port != 80 ? ":" + std::to_string(Port) : std::string()) + "/" + URL;
+    return URL;
 }
 
 void HttpClient::Get(const std::string& url)

@@ -18,6 +18,22 @@ public:
     using framework::Error::Error;
 };
 
+// Where a request for an address goes, taken apart the way the client
+// does it (HttpClient::ParseURL): the scheme before the first ":" in lower
+// case ("" when there is none), the host, the port (written after the host,
+// else the scheme's: 443 https, 21 ftp, 70 gopher, 80 the rest) and the
+// path (empty when it has none). An address that starts with a single "/" keeps the
+// current host and port. A caller that must know where a redirect leads
+// before it is followed asks this.
+struct RequestTarget {
+    std::string scheme;
+    std::string host;
+    int port = 80;
+    bool portWritten = false; // the address named its port
+    std::string path;
+};
+RequestTarget requestTarget(const std::string& url, const std::string& currentHost, int currentPort);
+
 // Optional request header values; empty ones are not sent.
 struct HttpHeaderInfo {
     std::string LocalMailAddress; // From
@@ -101,6 +117,10 @@ public:
                               const std::string& argument = {}) const;
 
     bool Busy() const { return busy_; }
+
+    // In OnRedirect: the address the redirect will request (URL holds the
+    // Location as sent), for requestTarget with the current Host and Port.
+    std::string RedirectAddress() const;
 
 private:
     void request(const std::string& command, const std::string& url, const std::string& data,

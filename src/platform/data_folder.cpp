@@ -16,18 +16,39 @@ namespace {
 
 } // namespace
 
+fs::path absoluteUserPath(const fs::path& path, const fs::path& workingDirectory)
+{
+    if (path.empty()) {
+        return path;
+    }
+    std::error_code ec;
+    fs::path base = workingDirectory;
+    if (base.empty()) {
+        base = fs::current_path(ec);
+    }
+    const fs::path absolute = (path.is_absolute() ? path : base / path).lexically_normal();
+    // The parts that exist lose their links; the rest stays as written.
+    const fs::path canonical = fs::weakly_canonical(absolute, ec);
+    fs::path result = ec ? absolute : canonical;
+    // "dir/" and "dir" are one folder; the name should not differ.
+    if (result.has_relative_path() && result.filename().empty()) {
+        result = result.parent_path();
+    }
+    return result;
+}
+
 fs::path resolveDataFolder(const DataFolderInputs& inputs)
 {
     if (!inputs.dataDirOption.empty()) {
-        return textPath(inputs.dataDirOption);
+        return absoluteUserPath(textPath(inputs.dataDirOption), inputs.workingDirectory);
     }
     if (!inputs.envDataDir.empty()) {
-        return textPath(inputs.envDataDir);
+        return absoluteUserPath(textPath(inputs.envDataDir), inputs.workingDirectory);
     }
     if (!inputs.exeDir.empty() && fileExists(inputs.exeDir / "0Language.txt")) {
-        return inputs.exeDir;
+        return absoluteUserPath(inputs.exeDir, inputs.workingDirectory);
     }
-    const fs::path folder = inputs.xdgDataHome / "vantrel";
+    const fs::path folder = absoluteUserPath(inputs.xdgDataHome / "vantrel", inputs.workingDirectory);
     if (!createFolder(folder)) {
         throw framework::FileError("Cannot create folder \"" + pathText(folder) + "\"");
     }
@@ -35,7 +56,8 @@ fs::path resolveDataFolder(const DataFolderInputs& inputs)
     if (!inputs.distribution.empty() && fs::is_directory(inputs.distribution, ec)) {
         seedFolder(inputs.distribution, folder);
     }
-    return folder;
+    // Made on the way here: now it exists, links and all.
+    return absoluteUserPath(folder);
 }
 
 void seedFolder(const fs::path& from, const fs::path& to)

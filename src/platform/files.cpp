@@ -202,23 +202,14 @@ bool writeAllowed(const fs::path& path)
     return mismatch.first == writeFence().end();
 }
 
-void atomicWrite(const fs::path& path, std::string_view bytes)
-{
-    if (!writeAllowed(path)) {
-        return;
-    }
-    fs::path target = resolveCaseInsensitive(path);
-    std::error_code ec;
-    // Saving through a link replaces what it points at and keeps the link.
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) {
-            target = resolved;
-        }
-    }
-    struct stat oldInfo {};
-    const bool hadOldFile = ::stat(target.c_str(), &oldInfo) == 0;
+namespace {
 
+// Writes bytes to a new temporary file beside target, flushed to disk, and
+// returns its name. mode, when given, becomes the file's permissions.
+// Failures throw as a failed save of path, the name the user knows.
+fs::path writeTemporary(const fs::path& target, std::string_view bytes, const fs::path& path, bool hadOldFile,
+                        std::optional<mode_t> mode)
+{
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const std::string targetName = target.filename().string();
 
@@ -245,10 +236,10 @@ void atomicWrite(const fs::path& path, std::string_view bytes)
         throwCannotCreate(path, error, hadOldFile);
     };
 
-    if (hadOldFile && S_ISREG(oldInfo.st_mode)) {
+    if (mode) {
         // Keep the permissions the user gave the file; failing to is not
         // worth losing the save over.
-        (void)::fchmod(fd, oldInfo.st_mode & 07777);
+        (void)::fchmod(fd, *mode);
     }
     if (!writeAll(fd, bytes)) {
         fail(errno);
@@ -261,12 +252,94 @@ void atomicWrite(const fs::path& path, std::string_view bytes)
     if (closed != 0) {
         fail(errno);
     }
+    return temporary;
+}
+
+} // namespace
+
+void atomicWrite(const fs::path& path, std::string_view bytes)
+{
+    if (!writeAllowed(path)) {
+        return;
+    }
+    fs::path target = resolveCaseInsensitive(path);
+    std::error_code ec;
+    // Saving through a link replaces what it points at and keeps the link.
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) {
+            target = resolved;
+        }
+    }
+    struct stat oldInfo {};
+    const bool hadOldFile = ::stat(target.c_str(), &oldInfo) == 0;
+    std::optional<mode_t> mode;
+    if (hadOldFile && S_ISREG(oldInfo.st_mode)) {
+        mode = oldInfo.st_mode & 07777;
+    }
+
+    const fs::path temporary = writeTemporary(target, bytes, path, hadOldFile, mode);
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        fail(errno);
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throwCannotCreate(path, error, hadOldFile);
     }
     // The folder is not synced after the rename: that would make the new
     // name survive a power cut a few seconds sooner at the cost of a second
     // journal commit per save, and the file is whole, old or new, either way.
+}
+
+bool createNewFile(const fs::path& path, std::string_view bytes)
+{
+    if (!writeAllowed(path)) {
+        return true;
+    }
+    const fs::path temporary = writeTemporary(path, bytes, path, false, std::nullopt);
+    // link() and RENAME_NOREPLACE claim the name in one step: a name that
+    // was free when looked at may be taken a moment later by another run.
+    if (::link(temporary.c_str(), path.c_str()) == 0) {
+        ::unlink(temporary.c_str());
+        return true;
+    }
+    int error = errno;
+    if (error != EEXIST) {
+        // A file system without hard links.
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        error = errno;
+    }
+    ::unlink(temporary.c_str());
+    if (error == EEXIST) {
+        return false;
+    }
+    if (error != EINVAL && error != ENOSYS && error != EPERM && error != EOPNOTSUPP) {
+        throwCannotCreate(path, error, false);
+    }
+    // Neither (some network and FUSE file systems): the name itself is
+    // created exclusively and written in place, which may leave half a
+    // file after a crash but never shares a name.
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        throwCannotCreate(path, errno, false);
+    }
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    error = errno;
+    const int closed = ::close(fd);
+    if (!written || closed != 0) {
+        if (written) {
+            error = errno;
+        }
+        ::unlink(path.c_str());
+        throwCannotCreate(path, error, false);
+    }
+    return true;
 }
 
 bool isTemporaryName(std::string_view name)

@@ -32,6 +32,14 @@ std::optional<std::string> readFileBytes(const fs::path& path);
 // the old file as it was.
 void atomicWrite(const fs::path& path, std::string_view bytes);
 
+// Creates path with these bytes unless something of that name exists: the
+// bytes go to a temporary file first (flushed), which is then linked to
+// the name, so the name never shows half a file and two writers, in this
+// or another process, never both get it. False when the name was taken
+// (nothing is written then); true when written, or when the write fence
+// skips it. Throws framework::FileError on other failures.
+bool createNewFile(const fs::path& path, std::string_view bytes);
+
 // Whether a file name has the form atomicWrite gives its temporary files:
 // "." + target name + ".tmp" + six ASCII letters or digits.
 bool isTemporaryName(std::string_view name);

@@ -6,6 +6,7 @@
 #include "browser/fm_cpp.h"
 #include "browserctl/web_browser.h"
 #include "framework/application.h"
+#include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
 #include "platform/text_codec.h"
@@ -33,6 +34,37 @@ const char* bodyProblem(const std::string& body)
     if (!platform::decodeTextStrictly(body))
         return "the reply is neither UTF-8 nor code page 932 text";
     return nullptr;
+}
+
+std::string lowerHost(std::string host)
+{
+    host = framework::lowerAscii(host);
+    if (!host.empty() && host.back() == '.')
+        host.pop_back();
+    return host;
+}
+
+// "host", or "host:port" when the port is not the scheme's own.
+std::string hostText(const net::RequestTarget& target)
+{
+    const int own = target.scheme == "https" ? 443 : 80;
+    return target.host + (target.port != own ? ":" + std::to_string(target.port) : std::string());
+}
+
+// Whether a redirect stays on the product site: its host, over http or
+// https, at the port the site's address names, or at the scheme's own port
+// when it names none. A file of the site may move on the site; a reply
+// that sends us elsewhere must not become one of our files.
+bool onProductSite(const net::RequestTarget& site, const net::RequestTarget& target)
+{
+    const std::string scheme = target.scheme.empty() ? "http" : target.scheme;
+    if (scheme != "http" && scheme != "https")
+        return false;
+    if (lowerHost(target.host) != lowerHost(site.host))
+        return false;
+    if (site.portWritten)
+        return target.port == site.port;
+    return target.port == (scheme == "https" ? 443 : 80);
 }
 } // namespace
 
@@ -74,7 +106,31 @@ void TFmCtrl::fetch(const std::string& url, const platform::fs::path& path)
 {
     ComboBoxAssistURL.setText(url);
     lastFetchSucceeded_ = false;
+    // Redirects are followed on the product site only; the window's own
+    // handler (the log line) still sees every one.
+    const net::RequestTarget site = net::requestTarget(FmMain->siteBase(), "", 80);
+    std::string refused;
+    const auto logRedirect = Http1->OnRedirect;
+    Http1->OnRedirect = [&](bool& handled) {
+        if (logRedirect)
+            logRedirect(handled);
+        const std::string address = Http1->RedirectAddress();
+        const net::RequestTarget target = net::requestTarget(address, Http1->Host, Http1->Port);
+        if (!handled && !onProductSite(site, target)) {
+            refused = "The download of " + url + " was redirected to " + address + ", on host \"" + hostText(target) +
+                      "\", not on the product site's host \"" + hostText(site) + "\"; \"" + platform::pathText(path) +
+                      "\" stays as it was";
+            handled = true;
+        }
+    };
+    struct RestoreHandler {
+        net::HttpClient& http;
+        std::function<void(bool&)> handler;
+        ~RestoreHandler() { http.OnRedirect = std::move(handler); }
+    } restore{*Http1, logRedirect};
     Http1->Get(ComboBoxAssistURL.text());
+    if (!refused.empty())
+        throw Error(refused);
     // A failed reply leaves the source memo as it was; the file stays.
     if (!lastFetchSucceeded_)
         throw Error("The download of " + url + " failed (HTTP " + std::to_string(Http1->ReplyNumber) + ")");

@@ -4,11 +4,15 @@
 #include <QIcon>
 #include <QSocketNotifier>
 
+#include <fcntl.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -87,16 +91,32 @@ void prepareBrowserEngine()
         ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
 }
 
+// The working directory at start: every relative path the user gives is
+// taken against it, once (the browser engine's processes do not share it).
+const platform::fs::path& startDirectory()
+{
+    static const platform::fs::path directory = [] {
+        std::error_code ec;
+        return platform::fs::current_path(ec);
+    }();
+    return directory;
+}
+
 platform::fs::path chooseDataFolder(const std::string& dataDir)
 {
     platform::DataFolderInputs inputs;
     inputs.dataDirOption = dataDir;
     inputs.envDataDir = envText("VANTREL_DATA_DIR");
-    inputs.exeDir = QCoreApplication::applicationDirPath().toStdString();
-    const std::string xdgData = envText("XDG_DATA_HOME");
-    inputs.xdgDataHome =
-        xdgData.empty() ? platform::fs::path(envText("HOME")) / ".local" / "share" : platform::fs::path(xdgData);
-    inputs.distribution = inputs.exeDir / ".." / "share" / "vantrel";
+    inputs.workingDirectory = startDirectory();
+    // Read before Qt starts, so that a batch run can refuse a missing data
+    // folder before the engine says anything.
+    std::error_code ec;
+    inputs.exeDir = platform::fs::read_symlink("/proc/self/exe", ec).parent_path();
+    // A relative XDG_DATA_HOME is not valid and is ignored.
+    const platform::fs::path xdgData = envText("XDG_DATA_HOME");
+    inputs.xdgDataHome = xdgData.is_absolute() ? xdgData : platform::fs::path(envText("HOME")) / ".local" / "share";
+    if (!inputs.exeDir.empty())
+        inputs.distribution = inputs.exeDir.parent_path() / "share" / "vantrel";
     return platform::resolveDataFolder(inputs);
 }
 
@@ -114,7 +134,7 @@ void identifyApplication()
     QApplication::setWindowIcon(icon);
 }
 
-void useQtBrowsers(const platform::fs::path& dataFolder)
+void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(const std::string&)> tell)
 {
     // One profile for every tab, kept in the data folder unless the user
     // chose private browsing.
@@ -124,8 +144,8 @@ void useQtBrowsers(const platform::fs::path& dataFolder)
         const platform::IniFile base(dataFolder / "0Base.INI");
         profile.privateBrowsing = base.readBool("Begin", "PrivateBrowsing", false);
     }
-    profile.onDownload = [](const std::string& line) {
-        std::fprintf(stderr, "vantrel: %s\n", line.c_str());
+    profile.onDownload = [tell = std::move(tell)](const std::string& line) {
+        tell(line);
         if (framework::Application::exists())
             framework::app().deliver(nullptr, [line] {
                 if (FmMemo)
@@ -134,6 +154,73 @@ void useQtBrowsers(const platform::fs::path& dataFolder)
     };
     browserctl::configureBrowserProfile(std::move(profile));
     framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+}
+
+// The batch run's standard error holds its own lines. Chromium's processes
+// and Qt's messages write to descriptor 2 as well (thirty lines of start-up
+// report, the pages' console messages, complaints about the graphics);
+// unless --verbose that descriptor goes to /dev/null, and the run writes to
+// a copy of the original one.
+int batchOutput = STDERR_FILENO;
+
+void writeLine(int fd, std::string text)
+{
+    text += '\n';
+    const char* data = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+}
+
+// What ends the program still reaches the user, in the run's words.
+volatile sig_atomic_t fatalTold = 0;
+
+void onFatalMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtFatalMsg)
+        return;
+    writeLine(batchOutput, "vantrel run: stopped by a fatal error: " + message.toStdString());
+    fatalTold = 1; // the abort that follows needs no second line
+}
+
+void onCrash(int number)
+{
+    static const char text[] = "vantrel run: the program crashed; run it again with --verbose to see the browser "
+                               "engine's messages\n";
+    if (!fatalTold) {
+        [[maybe_unused]] auto written = ::write(batchOutput, text, sizeof text - 1);
+    }
+    ::signal(number, SIG_DFL);
+    ::raise(number);
+}
+
+void quietenTheEngine()
+{
+    const int copy = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (copy < 0 || null < 0 || ::dup2(null, STDERR_FILENO) < 0) {
+        if (copy >= 0)
+            ::close(copy);
+        if (null >= 0)
+            ::close(null);
+        return; // the chatter stays: better than losing the run's own lines
+    }
+    ::close(null);
+    batchOutput = copy;
+    qInstallMessageHandler(onFatalMessage);
+    struct sigaction action {};
+    action.sa_handler = onCrash;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_NODEFER;
+    for (int number : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP})
+        sigaction(number, &action, nullptr);
 }
 
 // `vantrel run`: the windows' models without windows, offscreen.
@@ -146,12 +233,24 @@ int runBatch(int argc, char** argv)
         return 0;
     }
     vantrel::BatchOptions options;
+    platform::fs::path folder;
     try {
         options = vantrel::parseBatchOptions(args);
     } catch (const vantrel::BatchError& e) {
         std::fprintf(stderr, "vantrel run: %s\n\n%s", e.what(), vantrel::batchUsage());
         return vantrel::BatchFailed;
     }
+    try {
+        vantrel::makePathsAbsolute(options, startDirectory());
+        folder = chooseDataFolder(options.dataDir);
+        vantrel::checkDataFolder(folder);
+    } catch (const framework::Error& e) {
+        std::fprintf(stderr, "vantrel run: %s\n", e.what());
+        return vantrel::BatchFailed;
+    }
+    if (!options.verbose)
+        quietenTheEngine();
+    const auto print = [](const std::string& line) { writeLine(batchOutput, line); };
 
     // No display is needed: the browsers render offscreen. The engine's
     // report on the graphics it could not find is noise in a script's log.
@@ -161,7 +260,6 @@ int runBatch(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
     identifyApplication();
-    const platform::fs::path folder = chooseDataFolder(options.dataDir);
     vantrel::setDataFolder(folder);
     // The run reads the data folder and writes its results only.
     platform::setWriteFence(folder / "Results");
@@ -169,8 +267,10 @@ int runBatch(int argc, char** argv)
     framework::Application application(ui::makeQtServices());
     application.exeName = QCoreApplication::applicationFilePath().toStdString();
     application.setUnattended(true);
-    useQtBrowsers(folder);
-    vantrel::BatchRun batch(options, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    vantrel::BatchRun batch(options, print);
+    // The boxes the windows would show are the run's messages.
+    application.unattendedOutput = [&batch](const std::string& text) { batch.report(text); };
+    useQtBrowsers(folder, [&batch](const std::string& line) { batch.report(line); });
     batch.onFinished = [] { QCoreApplication::exit(0); };
 
     installSignalHandlers();
@@ -188,7 +288,7 @@ int runBatch(int argc, char** argv)
             batch.start();
             started = true;
         } catch (const vantrel::BatchError& e) {
-            std::fprintf(stderr, "vantrel run: %s\n\n%s", e.what(), vantrel::batchUsage());
+            print("vantrel run: " + std::string(e.what()));
         }
     });
     if (started && !batch.finished())
@@ -205,6 +305,7 @@ int runBatch(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    startDirectory();
     if (argc > 1 && std::string(argv[1]) == "run")
         return runBatch(argc, argv);
 
@@ -232,16 +333,24 @@ int main(int argc, char** argv)
     prepareBrowserEngine();
     // The browser engine shares its OpenGL contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    platform::fs::path folder;
+    try {
+        folder = chooseDataFolder(dataDir);
+    } catch (const framework::Error& e) {
+        std::fprintf(stderr, "vantrel: %s\n", e.what());
+        return 1;
+    }
     QApplication qtApp(argc, argv);
 
-    vantrel::setDataFolder(chooseDataFolder(dataDir));
+    vantrel::setDataFolder(folder);
 
     framework::Application application(ui::makeQtServices());
     application.exeName = QCoreApplication::applicationFilePath().toStdString();
     identifyApplication();
     ui::Binder binder(application);
     // Browsers come to life on first use, and their views go into their tabs.
-    useQtBrowsers(vantrel::dataFolder());
+    useQtBrowsers(vantrel::dataFolder(),
+                  [](const std::string& line) { std::fprintf(stderr, "vantrel: %s\n", line.c_str()); });
     binder.setBrowserWidgetProvider([](framework::WebBrowserHost& host) -> QWidget* {
         auto* browser = host.browserIfCreated();
         return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <mutex>
+#include <regex>
 #include <thread>
 
 #include "http_server.h"
@@ -60,6 +62,12 @@ protected:
                 response.headers.emplace_back("Set-Cookie", "session=kept; Path=/");
                 return response;
             }
+            // A search for "console" gets a page that talks on its console.
+            if (request.param("q").find("console") != std::string::npos) {
+                HttpResponse response = testsupport::searchResultPage(request);
+                response.body += "<script>console.warn('page console says hello')</script>";
+                return response;
+            }
             if (request.param("q").find("never") == std::string::npos)
                 return testsupport::searchResultPage(request);
             return HttpResponse::html("<!DOCTYPE html><title>Stalled</title><img src=\"/stall.png\">");
@@ -81,16 +89,31 @@ protected:
         stopping = true;
         server.stop();
     }
-    int run(const std::vector<std::string>& extra, testsupport::ProgramProcess** keep = nullptr)
+    // The program with these arguments after the data folder and the
+    // theme; in workingDirectory when one is given, and then with the data
+    // folder named as given in extra.
+    int run(const std::vector<std::string>& extra, const fs::path& workingDirectory = {})
     {
-        std::vector<std::string> args = {"run",        "--data-dir", data.path().string(), "--theme", "Weather",
-                                         "--try-time", "6"};
+        std::vector<std::string> args = {"run", "--theme", "Weather", "--try-time", "6"};
+        if (workingDirectory.empty())
+            args.insert(args.begin() + 1, {"--data-dir", data.path().string()});
         args.insert(args.end(), extra.begin(), extra.end());
         testsupport::ProgramProcess program(testsupport::vantrelBinary(), args,
-                                            {"VANTREL_REGISTRY=" + (config / "registry.ini").string()});
+                                            {"VANTREL_REGISTRY=" + (config / "registry.ini").string()}, {},
+                                            workingDirectory.string());
         const int status = program.waitForExit(std::chrono::seconds(240));
         output = program.errorOutput();
         return status;
+    }
+    std::vector<std::string> outputLines() const
+    {
+        std::vector<std::string> lines;
+        for (size_t start = 0; start < output.size();) {
+            const size_t end = std::min(output.find('\n', start), output.size());
+            lines.push_back(output.substr(start, end - start));
+            start = end + 1;
+        }
+        return lines;
     }
     std::vector<fs::path> results(const std::string& extension) const
     {
@@ -153,12 +176,86 @@ TEST_F(BatchRunIntegrationTest, AWordWhosePageNeverCompletesExitsTwo)
     EXPECT_EQ(results(".json").size(), 1u);
 }
 
-TEST_F(BatchRunIntegrationTest, BadArgumentsChangeNothingAndExitOne)
+TEST_F(BatchRunIntegrationTest, BadArgumentsChangeNothingAndSayWhatIsThere)
 {
     EXPECT_EQ(run({"--list", "Nowhere"}), 1);
-    EXPECT_NE(output.find("there is no word list \"Nowhere\""), std::string::npos) << output;
-    EXPECT_NE(output.find("Usage: vantrel run"), std::string::npos);
+    EXPECT_EQ(output, "vantrel run: there is no word list \"Nowhere\"; the word lists are: 5w4h, Area, "
+                      "Constellation, Month\n");
     EXPECT_FALSE(fs::exists(data / "Results"));
+
+    // A data folder that is not there is told as such, before the engine
+    // starts, however it was named.
+    EXPECT_EQ(run({"--data-dir", "gone", "--list", "Month"}, config.path()), 1);
+    EXPECT_EQ(output, "vantrel run: the data folder \"" + (fs::canonical(config.path()) / "gone").string() +
+                          "\" does not exist\n");
+    EXPECT_FALSE(fs::exists(config / "gone"));
+}
+
+// The browser engine's helper processes do not work in our directory: a
+// relative data folder once reached the browser profile as it was typed,
+// and the engine's storage never came up (words given up, runs 5 to 25
+// times slower). Every path the user types is taken against the directory
+// the program starts in.
+TEST_F(BatchRunIntegrationTest, RelativePathsRunAsAbsoluteOnes)
+{
+    writeRaw(config / "words.txt", "Tokyo\nOsaka\nKyoto\nNara\n");
+    const fs::path start = data.path().parent_path();
+    const std::string configName = config.path().filename().string();
+    ASSERT_EQ(run({"--data-dir", data.path().filename().string() + "/", "--words-file", configName + "/words.txt",
+                   "--out", configName + "/run.json", "--pacing", "quick", "--interval", "0", "--passes", "1"},
+                  start),
+              0)
+        << output;
+    ASSERT_EQ(results(".csv").size(), 1u);
+    EXPECT_NE(output.find("4 words: 4 done; results: " + fs::canonical(results(".csv")[0]).string() + "\n"),
+              std::string::npos)
+        << output;
+    EXPECT_TRUE(fs::exists(config / "run.json"));
+    EXPECT_TRUE(fs::exists(data / "Browser" / "storage"));
+}
+
+// Without --verbose standard error holds the run's own lines: a line per
+// word as it ends and the summary; not the engine's start-up report nor a
+// page's console. --quiet leaves the summary alone.
+TEST_F(BatchRunIntegrationTest, StandardErrorHoldsTheRunsOwnLinesOnly)
+{
+    const std::vector<std::string> words = {"--words", "Tokyo,console", "--pacing", "quick", "--interval", "0"};
+    ASSERT_EQ(run(words), 0) << output;
+    const std::regex entry("[12]/2 Weather (Tokyo|console) done [0-9]+\\.[0-9] s");
+    const std::regex summary("2 words: 2 done; results: /.*\\.csv");
+    auto lines = outputLines();
+    ASSERT_EQ(lines.size(), 3u) << output;
+    EXPECT_TRUE(std::regex_match(lines[0], entry)) << lines[0];
+    EXPECT_TRUE(std::regex_match(lines[1], entry)) << lines[1];
+    EXPECT_TRUE(std::regex_match(lines[2], summary)) << lines[2];
+
+    std::vector<std::string> quiet = words;
+    quiet.push_back("--quiet");
+    ASSERT_EQ(run(quiet), 0) << output;
+    lines = outputLines();
+    ASSERT_EQ(lines.size(), 1u) << output;
+    EXPECT_TRUE(std::regex_match(lines[0], summary)) << lines[0];
+
+    std::vector<std::string> verbose = words;
+    verbose.push_back("--verbose");
+    ASSERT_EQ(run(verbose), 0) << output;
+    EXPECT_NE(output.find("page console says hello"), std::string::npos) << output;
+    EXPECT_GT(outputLines().size(), 3u);
+}
+
+// What ends the program is still told, in the run's words.
+TEST_F(BatchRunIntegrationTest, ACrashIsToldWithoutTheEngineChatter)
+{
+    testsupport::ProgramProcess program(
+        testsupport::vantrelBinary(),
+        {"run", "--data-dir", data.path().string(), "--theme", "Weather", "--words", "Tokyo,never", "--try-time", "6"},
+        {"VANTREL_REGISTRY=" + (config / "registry.ini").string()});
+    ASSERT_TRUE(program.waitForError("1/2 Weather Tokyo done")) << program.errorOutput();
+    program.signal(SIGSEGV);
+    EXPECT_EQ(program.waitForExit(), 128 + SIGSEGV);
+    EXPECT_EQ(program.errorOutput().substr(program.errorOutput().find('\n') + 1),
+              "vantrel run: the program crashed; run it again with --verbose to see the browser engine's "
+              "messages\n");
 }
 
 TEST_F(BatchRunIntegrationTest, ALoginOutlivesTheProgramUnlessBrowsingIsPrivate)

@@ -12,7 +12,8 @@
 namespace testsupport {
 
 ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std::string>& arguments,
-                               const std::vector<std::string>& environment, const std::string& input)
+                               const std::vector<std::string>& environment, const std::string& input,
+                               const std::string& workingDirectory)
 {
     int errPipe[2];
     int inPipe[2];
@@ -22,6 +23,8 @@ ProgramProcess::ProgramProcess(const std::string& program, const std::vector<std
     if (pid_ == 0) {
         ::dup2(errPipe[1], STDERR_FILENO);
         ::dup2(inPipe[0], STDIN_FILENO);
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0)
+            ::_exit(127);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         for (const std::string& setting : environment) {
             const auto equals = setting.find('=');

@@ -15,8 +15,10 @@ public:
     // Starts program with the arguments; environment holds "NAME=value"
     // settings added to the test's own (QT_QPA_PLATFORM=offscreen always).
     // Standard error is collected; standard input is empty unless given.
+    // It runs in workingDirectory when one is given.
     ProgramProcess(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment = {}, const std::string& input = {});
+                   const std::vector<std::string>& environment = {}, const std::string& input = {},
+                   const std::string& workingDirectory = {});
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;

@@ -12,6 +12,7 @@
 #include "app_fixture.h"
 #include "browser/fm_cpp.h"
 #include "platform/files.h"
+#include "temp_dir.h"
 
 using browserctl::ScriptedWebBrowser;
 using testsupport::readRaw;
@@ -58,6 +59,41 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedAndGoodOnesTaken)
     EXPECT_EQ(options.out, "R.JSON");
     EXPECT_EQ(options.dataDir, "/d");
     EXPECT_EQ(options.passes, 3);
+    EXPECT_FALSE(options.quiet || options.verbose);
+    EXPECT_TRUE(parseBatchOptions({"--theme", "x", "--words", "a", "--quiet"}).quiet);
+    EXPECT_TRUE(parseBatchOptions({"--theme", "x", "--words", "a", "--verbose"}).verbose);
+}
+
+// What the user typed is taken against the directory the program started
+// in, once; the browser engine's processes would take it elsewhere.
+TEST(BatchOptionsTest, PathsAreMadeAbsoluteAgainstTheStartDirectory)
+{
+    testsupport::TempDir dir;
+    auto options =
+        parseBatchOptions({"--theme", "x", "--words-file", "../w.txt", "--out", "r.csv", "--data-dir", "./data/"});
+    vantrel::makePathsAbsolute(options, dir.path() / "sub");
+    EXPECT_EQ(options.wordsFile, (dir.path() / "w.txt").string());
+    EXPECT_EQ(options.out, (dir.path() / "sub" / "r.csv").string());
+    EXPECT_EQ(options.dataDir, (dir.path() / "sub" / "data").string());
+    options = parseBatchOptions({"--theme", "x", "--words-file", "-"});
+    vantrel::makePathsAbsolute(options, dir.path());
+    EXPECT_EQ(options.wordsFile, "-");
+    EXPECT_EQ(options.dataDir, "");
+
+    EXPECT_NO_THROW(vantrel::checkDataFolder(dir.path()));
+    EXPECT_THROW(
+        {
+            try {
+                vantrel::checkDataFolder(dir.path() / "gone");
+            } catch (const BatchError& e) {
+                EXPECT_STREQ(e.what(),
+                             ("the data folder \"" + (dir.path() / "gone").string() + "\" does not exist").c_str());
+                throw;
+            }
+        },
+        BatchError);
+    writeRaw(dir.path() / "file", "");
+    EXPECT_THROW(vantrel::checkDataFolder(dir.path() / "file"), BatchError);
 }
 
 class BatchRunTest : public testsupport::AppFixture {
@@ -119,15 +155,20 @@ TEST_F(BatchRunTest, EveryWordDoneExitsZeroAndOnlyResultsAreWritten)
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[0], "1/12 Weather January done 2.0 s");
     EXPECT_EQ(lines[11], "12/12 Weather December done 2.0 s");
-    EXPECT_EQ(lines[12].rfind("results: ", 0), 0u);
+    EXPECT_EQ(lines[12], "12 words: 12 done; results: " + FmCpp->run().resultsFile().string());
+    EXPECT_TRUE(FmCpp->run().resultsFile().is_absolute());
     EXPECT_EQ(FmCpp->run().record().tryTime, 6);
     EXPECT_EQ(FmCpp->run().record().site, "http://site.example/USA/");
 }
 
 TEST_F(BatchRunTest, AWordNeverDoneIsGivenUpAfterItsPassesAndExitsTwo)
 {
-    EXPECT_EQ(run({"--theme", "Weather", "--words", "Tokyo,never", "--passes", "2"}), vantrel::BatchSomeNotDone);
-    EXPECT_EQ(lines[1], "2/2 Weather never given up");
+    EXPECT_EQ(run({"--theme", "Weather", "--words", "Tokyo,never,Osaka", "--passes", "2"}), vantrel::BatchSomeNotDone);
+    // A line as each word ends, numbered as in the list.
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "3/3 Weather Osaka done 2.0 s");
+    EXPECT_EQ(lines[2], "2/3 Weather never given up");
+    EXPECT_EQ(lines[3].rfind("3 words: 2 done, 1 given up; results: ", 0), 0u) << lines[3];
     EXPECT_EQ(FmCpp->run().record().entries[1].passes, 2);
 }
 
@@ -149,6 +190,12 @@ TEST_F(BatchRunTest, StopEndsAQuickRunAndGivesUpTheWordsNotDone)
     EXPECT_EQ(lines[1], "2/2 Weather never given up");
 }
 
+TEST_F(BatchRunTest, QuietTellsTheSummaryOnly)
+{
+    EXPECT_EQ(run({"--theme", "Weather", "--words", "Tokyo", "--quiet"}), vantrel::BatchAllDone);
+    EXPECT_EQ(lines, std::vector<std::string>{"1 word: 1 done; results: " + FmCpp->run().resultsFile().string()});
+}
+
 TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
 {
     auto refused = [this](const std::vector<std::string>& args) -> std::string {
@@ -159,10 +206,15 @@ TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
         }
         return "<started>";
     };
-    EXPECT_EQ(refused({"--theme", "x", "--list", "Nowhere"}), "there is no word list \"Nowhere\"");
+    // A name that is not there: the ones that are, to choose from.
+    writeRaw(data() / "USA" / "listbunchSmall.ini", "[Data]\r\n");
+    EXPECT_EQ(refused({"--theme", "x", "--list", "Nowhere"}),
+              "there is no word list \"Nowhere\"; the word lists are: 5w4h, Area, Constellation, Month, Small");
+    std::filesystem::remove(data() / "USA" / "listbunchSmall.ini");
     EXPECT_EQ(refused({"--theme", "x", "--words", "a", "--site", "free:Nowhere"}),
-              "there is no free search site \"Nowhere\"");
-    EXPECT_EQ(refused({"--theme", "x", "--words", "a", "--category", "Nowhere"}), "there is no category \"Nowhere\"");
+              "there is no free search site \"Nowhere\"; the free search sites are: Bing, Wikipedia, Wiktionary");
+    EXPECT_EQ(refused({"--theme", "x", "--words", "a", "--category", "Nowhere"}),
+              "there is no category \"Nowhere\"; the categories are: Economic, Hobby, X");
     EXPECT_EQ(refused({"--theme", "x", "--words-file", (data() / "missing.txt").string()}),
               "the words file \"" + (data() / "missing.txt").string() + "\" does not exist");
     EXPECT_FALSE(FmCpp->run().running());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app_fixture.h"
@@ -129,6 +131,56 @@ TEST_F(DownloadsTest, RepliesThatAreNotTextKeepTheLocalFileAndSayWhichAndWhy)
         EXPECT_NE(error.find((data() / "UpDate" / "0Operator.INI").string()), std::string::npos) << error;
         EXPECT_NE(error.find(reason), std::string::npos) << error;
     }
+}
+
+// An update file may move on the product site; a reply that sends the
+// download to another host (another name, or another service on another
+// port) must not become a data file.
+TEST_F(DownloadsTest, RedirectsAreFollowedOnTheProductSiteOnly)
+{
+    testsupport::TempDir elsewhere;
+    writeRaw(elsewhere.path() / "0Operator.INI", "[ConnectSite]\r\nBase1=http://evil.example/\r\n");
+    writeRaw(site.path() / "UpDate" / "moved.INI", "[ConnectSite]\r\nMax=2\r\n");
+    testsupport::HttpServer other{elsewhere.path()};
+    other.start();
+    std::mutex mutex;
+    std::string location;
+    std::filesystem::remove(site.path() / "UpDate" / "0Operator.INI");
+    server.handle("/UpDate/0Operator.INI", [&](const testsupport::HttpRequest&) {
+        std::lock_guard lock(mutex);
+        return testsupport::HttpResponse::redirect(location);
+    });
+    const auto redirectTo = [&](const std::string& to) {
+        std::lock_guard lock(mutex);
+        location = to;
+    };
+    const std::string siteHost = "127.0.0.1:" + std::to_string(server.port());
+    writeRaw(data() / "UpDate" / "0Operator.INI", "old");
+    const std::pair<std::string, std::string> refused[] = {
+        {other.url("/0Operator.INI"), "127.0.0.1:" + std::to_string(other.port())},
+        {"http://localhost:" + std::to_string(server.port()) + "/UpDate/moved.INI",
+         "localhost:" + std::to_string(server.port())},
+        {"ftp://" + siteHost + "/UpDate/moved.INI", siteHost}};
+    for (const auto& [to, host] : refused) {
+        redirectTo(to);
+        ASSERT_FALSE(application->dispatch([] { FmCtrl->PMJoinAOperatorClick(); })) << to;
+        EXPECT_EQ(readRaw(data() / "UpDate" / "0Operator.INI"), "old");
+        const std::string error = scripted.dialogs->errors.back();
+        EXPECT_NE(error.find("on host \"" + host + "\", not on the product site's host \"" + siteHost + "\""),
+                  std::string::npos)
+            << error;
+        EXPECT_NE(error.find("0Operator.INI\" stays as it was"), std::string::npos) << error;
+    }
+    EXPECT_EQ(other.hits("/0Operator.INI"), 0);
+
+    // On the site itself, by address or by path, the moved file comes.
+    for (const std::string& to : {server.url("/UpDate/moved.INI"), std::string("/UpDate/moved.INI")}) {
+        writeRaw(data() / "UpDate" / "0Operator.INI", "old");
+        redirectTo(to);
+        FmCtrl->PMJoinAOperatorClick();
+        EXPECT_EQ(readRaw(data() / "UpDate" / "0Operator.INI"), "[ConnectSite]\r\nMax=2\r\n") << to;
+    }
+    other.stop();
 }
 
 TEST_F(DownloadsTest, Cp932ReplyArrivesAsUtf8InTheMemoAndTheFile)

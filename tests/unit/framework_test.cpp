@@ -328,6 +328,14 @@ TEST(GateTest, AQuitNobodyWatchesCancelsWaitsAndReportsOnStandardError)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot create file x"), std::string::npos);
     EXPECT_TRUE(scripted.dialogs->errors.empty());
     EXPECT_TRUE(scripted.dialogs->questions.empty());
+
+    // A batch run takes them among its own lines instead.
+    std::vector<std::string> told;
+    app.unattendedOutput = [&](const std::string& text) { told.push_back(text); };
+    testing::internal::CaptureStderr();
+    app.dispatch([] { throw FileError("Cannot create file y"); });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(told, std::vector<std::string>{"Cannot create file y"});
 }
 
 TEST(ClockTest, ExceptionInATickIsShownAndTheTimerGoesOn)

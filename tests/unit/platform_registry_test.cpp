@@ -172,6 +172,29 @@ TEST_F(PlatformDataFolderTest, ResolutionOrder)
     EXPECT_TRUE(fs::is_directory(dir / "share" / "vantrel")) << "created even without a distribution set";
 }
 
+// The browser engine's helper processes do not resolve paths against our
+// working directory: the folder is absolute and canonical from the start,
+// whatever the user typed.
+TEST_F(PlatformDataFolderTest, AFolderTheUserGaveIsMadeAbsoluteAndCanonical)
+{
+    fs::create_directories(dir / "real" / "data");
+    fs::create_directory_symlink(dir / "real", dir / "link");
+    platform::DataFolderInputs inputs;
+    inputs.workingDirectory = dir / "real" / "data";
+    inputs.dataDirOption = "../../link/./data/";
+    EXPECT_EQ(platform::resolveDataFolder(inputs), dir / "real" / "data");
+    inputs.dataDirOption.clear();
+    inputs.envDataDir = "new/folder";
+    EXPECT_EQ(platform::resolveDataFolder(inputs), dir / "real" / "data" / "new" / "folder");
+
+    // Against the current directory when none is given.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir / "link");
+    EXPECT_EQ(platform::absoluteUserPath("data/x.csv"), dir / "real" / "data" / "x.csv");
+    EXPECT_EQ(platform::absoluteUserPath(""), fs::path());
+    fs::current_path(before);
+}
+
 TEST_F(PlatformDataFolderTest, SeedsFromTheDistributionWithoutOverwriting)
 {
     writeRaw(dir / "dist" / "0Language.txt", "English");

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
 #include <string>
 #include <vector>
 
@@ -145,23 +149,37 @@ TEST(RunResultsCsv, ReadsBackAsTheSameRecords)
 // Titles and link texts come from the pages: a formula in them must not run
 // in the spreadsheet that opens the file, stray bytes must not make the file
 // unreadable, and a line break in one text must not shift the lines of the
-// texts against their links. The user's own "-word" stays as it is.
-TEST(RunResultsCsv, PageTextCannotInjectFormulasOrBreakTheFile)
+// texts against their links, and control characters (a NUL, a terminal's
+// escape) must not reach the cells, nor hide a formula behind them. The
+// user's own "-word" stays as it is.
+TEST(RunResultsCsv, PageTextCannotInjectFormulasControlsOrBreakTheFile)
 {
     RunRecord run;
     EntryRecord e;
     e.number = 1;
     e.entry = "-広告";
-    e.query = "-広告";
-    e.title = "=HYPERLINK(\"http://evil.example/\",\"x\")";
-    e.links = {{"http://a.example/", "@SUM(1)\nsecond line"}, {"http://b.example/", "bad \xFF\xC3 byte"}};
+    e.query = "-広告" + std::string(1, '\0');
+    e.title = "\x01" + std::string(1, '\0') + "=HYPERLINK(\"http://evil.example/\",\"x\")";
+    e.finalAddress = "http://a.example/\x7F?\xC2\x85q\tx";
+    e.links = {{"http://a.example/", "\x1B@SUM(1)\nsecond line"}, {"http://b.example/", "bad \xFF\xC3 byte"}};
     run.entries = {e};
-    const Rows rows = parseCsv(results::toCsv(run).substr(3));
+    const std::string csv = results::toCsv(run);
+    for (size_t i = 0; i < csv.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(csv[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < csv.size() && static_cast<unsigned char>(csv[i + 1]) < 0xA0;
+        EXPECT_TRUE((byte >= 0x20 && byte != 0x7F && !c1) || byte == '\t' || byte == '\r' || byte == '\n')
+            << "control character " << int(byte) << " at " << i;
+    }
+    const Rows rows = parseCsv(csv.substr(3));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1][1], "-広告");
+    EXPECT_EQ(rows[1][2], "-広告");
+    EXPECT_EQ(rows[1][6], "http://a.example/?q\tx");
     EXPECT_EQ(rows[1][7], "'=HYPERLINK(\"http://evil.example/\",\"x\")");
     EXPECT_EQ(rows[1][8], "http://a.example/\nhttp://b.example/");
     EXPECT_EQ(rows[1][9], "'@SUM(1) second line\nbad \xEF\xBF\xBD\xEF\xBF\xBD byte");
+    // JSON keeps them, escaped.
+    EXPECT_NE(results::toJson(run).find("\"\\u0001\\u0000=HYPERLINK"), std::string::npos);
 }
 
 TEST(RunResultsFiles, StemIsTimeAndAFileNameSafeTheme)
@@ -215,6 +233,69 @@ TEST(RunResultsFiles, SavesNeverReplaceOneAnotherNorLeaveTheFolder)
     results::exportRun(run, dir / "out.txt");
     EXPECT_EQ(testsupport::readRaw(dir / "out.txt"), results::toCsv(run));
     EXPECT_THROW(results::exportRun(run, dir / "missing" / "out.csv"), framework::FileError);
+}
+
+// Scheduled scripts end in the same second with the same theme: each run
+// must get a pair of its own, in whatever order the processes get there.
+TEST(RunResultsFiles, RunsInRacingProcessesNeverShareAName)
+{
+    testsupport::TempDir dir;
+    const fs::path folder = dir / "Results";
+    const RunRecord run = sampleRun();
+    constexpr int Processes = 4;
+    constexpr int Rounds = 25;
+    std::set<std::string> names;
+    for (int round = 0; round < Rounds; ++round) {
+        // The children wait on a pipe that the parent closes: all go at once.
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<std::pair<pid_t, int>> children;
+        for (int p = 0; p < Processes; ++p) {
+            int answer[2];
+            ASSERT_EQ(::pipe(answer), 0);
+            const pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(start[1]);
+                char byte;
+                [[maybe_unused]] auto got = ::read(start[0], &byte, 1);
+                std::string name;
+                try {
+                    name = results::saveRun(run, folder).filename().string();
+                } catch (const std::exception& e) {
+                    name = std::string("error: ") + e.what();
+                }
+                [[maybe_unused]] auto written = ::write(answer[1], name.data(), name.size());
+                ::_exit(0);
+            }
+            ::close(answer[1]);
+            children.emplace_back(pid, answer[0]);
+        }
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const auto& [pid, fd] : children) {
+            std::string name;
+            char buffer[512];
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                name.append(buffer, static_cast<size_t>(n));
+            ::close(fd);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(names.insert(name).second) << "round " << round << ": two runs wrote " << name;
+        }
+    }
+    int csv = 0;
+    for (const auto& item : fs::directory_iterator(folder)) {
+        if (item.path().extension() != ".csv")
+            continue;
+        ++csv;
+        EXPECT_TRUE(names.count(item.path().filename().string())) << item.path();
+        EXPECT_EQ(testsupport::readRaw(item.path()), results::toCsv(run)) << item.path();
+        fs::path json = item.path();
+        EXPECT_EQ(testsupport::readRaw(json.replace_extension(".json")), results::toJson(run)) << json;
+    }
+    EXPECT_EQ(csv, Processes * Rounds);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2 * Processes * Rounds);
 }
 
 TEST(RunResultsLinks, OnlyResultsOfThePageAreHarvested)
