@@ -1,5 +1,6 @@
 #include "browserctl/qt_browser_page.h"
 
+#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QWebEngineUrlRequestInfo>
@@ -51,6 +52,14 @@ bool isLeavePageQuestion(const QString& text)
 BrowserPage::BrowserPage(QWebEngineProfile* profile, QObject* parent, QtWebBrowser* owner)
     : QWebEnginePage(profile, parent), owner_(owner)
 {
+    // Nobody gives credentials here. Unanswered, the engine tries again
+    // with none until it gives up ("too many retries"); declined, the page
+    // shows the server's 401 reply as it is.
+    QObject::connect(this, &QWebEnginePage::authenticationRequired, this,
+                     [](const QUrl&, QAuthenticator* authenticator) { *authenticator = QAuthenticator(); });
+    QObject::connect(
+        this, &QWebEnginePage::proxyAuthenticationRequired, this,
+        [](const QUrl&, QAuthenticator* authenticator, const QString&) { *authenticator = QAuthenticator(); });
 }
 
 void BrowserPage::setFreshLoads(bool fresh)
