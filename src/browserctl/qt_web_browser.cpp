@@ -34,6 +34,8 @@ namespace {
 
 std::chrono::milliseconds callTimeout{5000};
 
+const char* const kDownloadError = "the page is a download";
+
 // Numbers of settle watches and navigations, one counter each for all
 // browsers.
 long long lastSettleToken = 0;
@@ -334,8 +336,10 @@ void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
             context_.get(), [this] { applyWish(); }, Qt::QueuedConnection);
     if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus) {
         // The page stays what it was; a navigation that turns into a
-        // download stops this way first.
-        document_.error = "aborted";
+        // download stops this way (before the download is told, as a
+        // rule).
+        if (document_.error != kDownloadError)
+            document_.error = "aborted";
         return;
     }
     // A failed load still shows a document: the server's error page, or
@@ -439,7 +443,7 @@ QtWebBrowser* QtWebBrowser::forDownload(QWebEngineDownloadRequest& download)
 
 void QtWebBrowser::becameDownload(const std::string& url)
 {
-    document_.error = "the page is a download";
+    document_.error = kDownloadError;
     queue([this, failure = PageFailure{url, document_.error}] { raisePageFailed(failure); });
 }
 

@@ -2,10 +2,13 @@
 // reply at all, a certificate it refuses, dialogs, a renderer that dies, a
 // page too large to read, and many tabs on one slow address.
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QSslSocket>
 #include <QTcpServer>
+#include <QWidget>
 
 #include <signal.h>
 
@@ -217,6 +220,28 @@ TEST_F(BrowserFailuresTest, PageDialogsInARunAreAnsweredWithoutABoxAndReported)
     ASSERT_TRUE(load(server.url("/loop.html")));
     EXPECT_EQ(browser->LocationName(), "loop ended");
     EXPECT_EQ(dialogs.size(), std::size_t(browserctl::WebBrowser::kMaxDialogReports));
+
+    // A page that asks before it is left (it may, once the user touched
+    // it) is left.
+    serve("/stay.html", page("Stay", "<script>addEventListener('beforeunload', e => { e.preventDefault(); "
+                                     "e.returnValue = 'stay'; });\n"
+                                     "addEventListener('mousedown', () => document.title = 'touched');</script>"));
+    browser->widget()->resize(400, 300);
+    browser->widget()->show();
+    ASSERT_TRUE(load(server.url("/stay.html")));
+    QWidget* surface = browser->widget()->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, QPointF(50, 50), surface->mapToGlobal(QPointF(50, 50)), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(surface, &click);
+    }
+    ASSERT_TRUE(spinUntil([&] { return browser->LocationName() == "touched"; }));
+    dialogs.clear();
+    ASSERT_TRUE(load(url));
+    ASSERT_FALSE(dialogs.empty());
+    EXPECT_EQ(dialogs[0].kind, PageDialogKind::LeavePage);
+    EXPECT_TRUE(dialogs[0].accepted);
 }
 
 TEST_F(BrowserFailuresTest, AskedDialogsUseTheProgramsBoxesButNeverWhileAHandlerRuns)
