@@ -91,6 +91,56 @@ QRect placeOnScreens(const QRect& window, const QList<QRect>& screens)
     return QRect(QPoint(x, y), window.size());
 }
 
+QRect screenOf(const QRect& window, const QList<QRect>& screens)
+{
+    QRect best;
+    long long bestArea = -1;
+    for (const QRect& screen : screens) {
+        const QRect common = screen.intersected(window);
+        const long long area = common.isEmpty() ? 0 : static_cast<long long>(common.width()) * common.height();
+        if (area > bestArea && area > 0) {
+            bestArea = area;
+            best = screen;
+        }
+    }
+    if (!best.isNull() || screens.isEmpty())
+        return best;
+    long long nearest = std::numeric_limits<long long>::max();
+    for (const QRect& screen : screens) {
+        const long long d = distanceSquared(screen, window.center());
+        if (d < nearest) {
+            nearest = d;
+            best = screen;
+        }
+    }
+    return best;
+}
+
+QRect fitOnScreen(const QRect& window, const QMargins& frame, const QRect& area)
+{
+    if (area.isEmpty())
+        return window;
+    const int width = std::max(1, std::min(window.width(), area.width() - frame.left() - frame.right()));
+    const int height = std::max(1, std::min(window.height(), area.height() - frame.top() - frame.bottom()));
+    const int outerWidth = width + frame.left() + frame.right();
+    const int outerHeight = height + frame.top() + frame.bottom();
+    const int x = std::max(area.left(), std::min(window.left(), area.right() + 1 - outerWidth));
+    const int y = std::max(area.top(), std::min(window.top(), area.bottom() + 1 - outerHeight));
+    return {x, y, width, height};
+}
+
+QRect besideAnchor(const QRect& anchor, const QSize& size, const QRect& area, int gap)
+{
+    QRect place(QPoint(anchor.right() + 1 + gap, anchor.top()), size);
+    if (place.right() > area.right())
+        place.moveLeft(anchor.left() - gap - size.width());
+    if (place.left() < area.left())
+        place.moveTopLeft(QPoint(anchor.left(), anchor.bottom() + 1 + gap));
+    place.moveLeft(std::max(area.left(), std::min(place.left(), area.right() + 1 - size.width())));
+    place.moveTop(std::max(area.top(), std::min(place.top(), area.bottom() + 1 - size.height())));
+    return place;
+}
+
 void installFontFallbacks()
 {
     static bool installed = false;
