@@ -47,7 +47,11 @@ TFmMain::TFmMain()
       PanelUbrith(make<Panel>("PanelUbrith", &PanelMInfo)), EditUbriths(make<Edit>("EditUbriths", &PanelUbrith)),
       ComboBoxUbriths(make<ComboBox>("ComboBoxUbriths", &PanelUbrith)),
       Animate1(make<Animate>("Animate1", &TabSheetMBase)), ComboBoxURL(make<ComboBox>("ComboBoxURL", &TabSheetMBase)),
-      TimerBase(makeTimer("TimerBase", 100, false))
+      TimerBase(makeTimer("TimerBase", 100, false)), LectureBalloon(make<Balloon>("LectureBalloon", nullptr)),
+      LabelLecture(make<Label>("LabelLecture", &LectureBalloon)),
+      PanelLectureButtons(make<Panel>("PanelLectureButtons", &LectureBalloon)),
+      ButtonLectureEnd(make<Button>("ButtonLectureEnd", &PanelLectureButtons)),
+      ButtonLectureNext(make<Button>("ButtonLectureNext", &PanelLectureButtons))
 {
     setBounds(0, 0, 865, 103);
     setColor(0xF5E6E0);
@@ -124,7 +128,29 @@ TFmMain::TFmMain()
 
     TimerBase.onTimer = [this] { TimerBaseTimer(); };
 
+    buildLectureBalloon();
     buildMenus();
+}
+
+void TFmMain::buildLectureBalloon()
+{
+    LectureBalloon.setBounds(0, 0, 240, 120);
+    LectureBalloon.setColor(0xE1FFFF);
+    LabelLecture.setAlign(Align::Client);
+    LabelLecture.wordWrap = true;
+    PanelLectureButtons.setAlign(Align::Bottom);
+    PanelLectureButtons.setHeight(28);
+    PanelLectureButtons.bevelNone = true;
+    ButtonLectureEnd.setAlign(Align::Right);
+    ButtonLectureEnd.setWidth(64);
+    ButtonLectureEnd.setCaption("End");
+    ButtonLectureEnd.setHint("Ends the lecture and shows everything again");
+    ButtonLectureEnd.onClick = [this] { MMHLecEndClick(); };
+    ButtonLectureNext.setAlign(Align::Right);
+    ButtonLectureNext.setWidth(64);
+    ButtonLectureNext.setCaption("Next");
+    ButtonLectureNext.setHint("Goes on to the next step without doing this one");
+    ButtonLectureNext.onClick = [this] { ButtonLectureNextClick(); };
 }
 
 void TFmMain::buildMenus()
@@ -169,6 +195,9 @@ void TFmMain::buildMenus()
     makeCommand("MMHTTreeView", thema, "TreeView", &TFmMain::MMHTTreeViewClick);
     MenuItem& list = makeCommand("MMHList", lecture, "List", nullptr);
     makeCommand("MMHLBunch", list, "Bunch", &TFmMain::MMHLBunchClick);
+    makeCommand("MMHLecN1", lecture, "-", nullptr);
+    MenuItem& end = makeCommand("MMHLecEnd", lecture, "End lecture", &TFmMain::MMHLecEndClick);
+    end.setEnabled(false);
     makeCommand("MMHHelp", help, "Help", &TFmMain::MMHHelpClick).shortcut = "F1";
     makeCommand("MMHHP", help, "HP", &TFmMain::MMHHPClick);
     makeCommand("N2", help, "-", nullptr);
