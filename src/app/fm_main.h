@@ -137,7 +137,9 @@ public:
 
 private:
     void buildMenus();
-    void readCaptions();
+    // Reads the window's rows of the caption table; gives the window's own
+    // caption.
+    std::string readCaptions();
     void buildLectureBalloon();
     // Puts the note beside the current step's control with its text; the
     // blink tick calls it too, for the windows that set LectureStep alone.

@@ -103,6 +103,8 @@ TEST_F(StartupTest, WithoutBaseIniTheLanguageIsUsaAndItsFolderIsCreated)
     EXPECT_TRUE(std::filesystem::is_directory(data() / "USA"));
     EXPECT_TRUE(FmMain->ComboBoxLanguage.items().empty());
     EXPECT_EQ(FmMain->ExeDir, data().string());
+    // No caption table: the built-in window caption.
+    EXPECT_EQ(FmMain->caption(), "　一　網　打　尽 ");
 }
 
 TEST_F(StartupTest, LanguageListAndLanguageComeFromTheProgramFolder)
@@ -192,15 +194,18 @@ TEST_F(StartupTest, LanguageChangedFlagOpensTheAddressPage)
 TEST_F(StartupTest, CaptionsJointValuesAndDistributionMarker)
 {
     writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=JPN\r\nSiteBase=http://127.0.0.1:8080\r\n");
-    writeRaw(data() / "JPN" / "Hlp.INI", "[MMFile]\r\nCaption=ファイル\r\n[MMTRestart]\r\nCaption=再起動\r\n");
+    writeRaw(data() / "JPN" / "Hlp.INI", "[MMFile]\r\nCaption=ファイル\r\nHint=保存と更新\r\n[MMTRestart]\r\n"
+                                         "Caption=再起動\r\n[FmMain]\r\nCaption=一網打尽\r\n");
     start();
     EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFile").caption(), "ファイル");
+    EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFile").hint(), "保存と更新");
     EXPECT_EQ(FmMain->find<framework::MenuItem>("MMTRestart").caption(), "再起動");
     // Rows missing from the table keep the built-in English captions.
     EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFSave").caption(), "Save");
     EXPECT_EQ(FmMain->LabelTitle.caption(), Title);
     EXPECT_EQ(FmMain->InfoURL, "http://127.0.0.1:8080/JPN/Info/");
-    EXPECT_EQ(FmMain->caption(), "　一　網　打　尽 ");
+    // The table's title for the window, unless the downloaded Joint.INI has one.
+    EXPECT_EQ(FmMain->caption(), "一網打尽");
     EXPECT_FALSE(FmMain->find<framework::MenuItem>("MMSHaifu").visible());
     closeProgram();
 
