@@ -73,8 +73,13 @@ public:
 
     // The try time in seconds: the position of UpDownTryTime.
     int tryTime() const { return UpDownTryTime.position(); }
-    // "Seed" (the one-second timer) or "Quick" (driven by the pages).
-    std::string pacing() const { return ComboBoxPacing.text() == "Quick" ? "Quick" : "Seed"; }
+    // "Seed" (the one-second timer) or "Quick" (driven by the pages): the
+    // second item, whatever the caption table calls it, or the text
+    // "Quick" set by a batch run.
+    std::string pacing() const
+    {
+        return ComboBoxPacing.itemIndex() == 1 || ComboBoxPacing.text() == "Quick" ? "Quick" : "Seed";
+    }
     // Quick pacing: entries in flight, the least milliseconds between two
     // submissions to one host; both pacings: tabs kept alive.
     int parallel() const { return UpDownParallel.position(); }
@@ -97,5 +102,8 @@ public:
     void showRunState(const std::string& text);
 
 private:
+    void readCaptions();
     void readRunSettings();
+    // Stores the pacing, tabs in flight, gap and live tabs.
+    void saveRunSettings();
 };
