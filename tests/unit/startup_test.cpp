@@ -258,6 +258,56 @@ TEST_P(DistributionDataTest, StartsCleanOnTheBundledDataAndSavesIt)
     EXPECT_EQ(readRaw(data() / GetParam() / "TVFCategory.txt"), treeBefore);
 }
 
+// The bundled caption tables: every row is read by a window that has the
+// control (a typo or a forgotten list would leave it unread), every
+// caption comes with a hint, and the three languages have the same rows.
+TEST_P(DistributionDataTest, EveryRowOfTheCaptionTableReachesItsControl)
+{
+    seedFromRepository();
+    writeRaw(data() / "0Base.INI", std::string("[Begin]\r\nLanguage=") + GetParam() + "\r\n");
+    start();
+    FmMain->MMDSysClick();
+    const platform::IniFile hlp(data() / GetParam() / "Hlp.INI");
+    const platform::IniFile usa(data() / "USA" / "Hlp.INI");
+    EXPECT_EQ(hlp.sections(), usa.sections());
+    for (const std::string& section : hlp.sections()) {
+        EXPECT_EQ(hlp.keys(section), usa.keys(section)) << section;
+        if (!hlp.valueExists(section, "Caption") && !hlp.valueExists(section, "Hint"))
+            continue;
+        const std::string caption = hlp.readString(section, "Caption", "");
+        const std::string hint = hlp.readString(section, "Hint", "");
+        bool found = false;
+        bool shown = false;
+        for (const auto& form : application->forms()) {
+            if (form->name() == section) {
+                found = shown = true;
+                EXPECT_TRUE(caption.empty() || FmMain->caption() == caption || form.get() != FmMain) << section;
+                continue;
+            }
+            const std::string* text = nullptr;
+            const std::string* tip = nullptr;
+            bool content = false;
+            if (auto* item = form->tryFind<framework::MenuItem>(section)) {
+                text = &item->caption();
+                tip = &item->hint();
+            } else if (auto* control = form->tryFind<framework::Control>(section)) {
+                text = &control->caption();
+                tip = &control->hint();
+                // A memo's text is its content, which the window fills.
+                content = dynamic_cast<framework::Memo*>(control) != nullptr;
+            } else {
+                continue;
+            }
+            found = true;
+            shown = shown || ((caption.empty() || content || *text == caption) && *tip == hint);
+        }
+        EXPECT_TRUE(found) << section << " names no control";
+        EXPECT_TRUE(shown) << section << " is not read";
+        if (hlp.valueExists(section, "Caption") && section.rfind("Fm", 0) != 0)
+            EXPECT_TRUE(hlp.valueExists(section, "Hint")) << section << " has no hint";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, DistributionDataTest, ::testing::Values("JPN", "USA", "CHN"));
 
 } // namespace
