@@ -50,23 +50,25 @@ def tree(path, nodes):
 import caption_rows  # noqa: E402
 
 for i, lang in enumerate(('JPN', 'USA', 'CHN')):
-    lines = []
+    # Section name -> its lines, in the order the sections first come: a
+    # section that both a control row and a table fill is written once.
+    sections = {}
     for section, captions, hints in caption_rows.ROWS:
-        lines.append('[' + section + ']')
+        body = sections.setdefault(section, [])
         if captions is not None:
-            lines.append('Caption=' + ini_value(captions[i]))
+            body.append('Caption=' + ini_value(captions[i]))
         if hints is not None:
-            lines.append('Hint=' + ini_value(hints[i]))
-        lines.append('')
-    lines.append('[TreeViewMoji]')
+            body.append('Hint=' + ini_value(hints[i]))
+    body = sections.setdefault('TreeViewMoji', [])
     for row in caption_rows.OPERATIONS:
-        lines.append(row[0] + '=' + ini_value(row[1 + i]))
-    lines.append('')
+        body.append(row[0] + '=' + ini_value(row[1 + i]))
     for lecture, steps in caption_rows.LECTURES.items():
-        lines.append('[' + lecture + ']')
+        body = sections.setdefault(lecture, [])
         for n, step in enumerate(steps):
-            lines.append('LecW%d=' % n + ini_value(step[i]))
-        lines.append('')
+            body.append('LecW%d=' % n + ini_value(step[i]))
+    lines = []
+    for section, body in sections.items():
+        lines += ['[' + section + ']'] + body + ['']
     lines.append('[Message]')
     for row in caption_rows.MESSAGES:
         lines.append(row[0] + '=' + ini_value(row[1 + i]))

@@ -25,7 +25,13 @@ void readCaptions(const platform::IniFile& hlp, framework::Form& form, std::init
         }
         // The window's own row is its title.
         auto& control = name == form.name() ? form : form.find<framework::Control>(name);
-        control.setCaption(captionOf(hlp, name, control.caption()));
+        if (auto* memo = dynamic_cast<framework::Memo*>(&control)) {
+            // A memo's caption is its first text, in lines.
+            if (hlp.valueExists(name, "Caption"))
+                memo->setText(captionOf(hlp, name, ""));
+        } else {
+            control.setCaption(captionOf(hlp, name, control.caption()));
+        }
         control.setHint(hintOf(hlp, name, control.hint()));
     }
 }

@@ -117,6 +117,10 @@ void TFmMemo::buildResultsView()
     StringGridResultLinks.setCell(0, 0, "Link");
     StringGridResultLinks.setCell(1, 0, "Address");
     StringGridResultLinks.onDblClick = [this] { StringGridResultLinksDblClick(); };
+    // Without fixed columns the first cell is in column 0: a current cell
+    // in column 1 would scroll the number (and the link's text) away.
+    StringGridResults.setCurrentCell(0, 1);
+    StringGridResultLinks.setCurrentCell(0, 1);
     TabSheetMResults.onShow = [this] { TabSheetMResultsShow(); };
 }
 

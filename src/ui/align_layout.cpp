@@ -2,6 +2,7 @@
 
 #include "ui/align_layout.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -140,11 +141,14 @@ QSize AlignLayout::sizeHint() const
 namespace {
 
 // What a child needs at least: a container what its own children need, a
-// text its text; anything else (memos, trees, lists) shrinks freely.
-QSize childMinimum(QWidget* widget)
+// text its text, a list or text box (scroll area) room for a few lines;
+// anything else shrinks freely.
+QSize childMinimum(QWidget* widget, const Scale& scale)
 {
     if (!widget)
         return {};
+    if (qobject_cast<QAbstractScrollArea*>(widget))
+        return scale.toPixels(QSize(40, 40));
     if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
         // The pages' needs and the bar's thickness; along its length the
         // bar scrolls its tabs.
@@ -179,12 +183,12 @@ QSize AlignLayout::minimumSize() const
         auto alignOf = [](const Entry& e) { return e.model ? e.model->align() : Align::Client; };
         for (const auto& e : entries_)
             if (shown(e) && alignOf(e) == Align::Client)
-                need = need.expandedTo(childMinimum(e.item->widget()));
+                need = need.expandedTo(childMinimum(e.item->widget(), scale_));
         for (Align side : {Align::Right, Align::Left, Align::Bottom, Align::Top}) {
             for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
                 if (!shown(*it) || alignOf(*it) != side)
                     continue;
-                const QSize inner = childMinimum(it->item->widget());
+                const QSize inner = childMinimum(it->item->widget(), scale_);
                 const QSize fit = textFitSize(it->item->widget());
                 if (side == Align::Left || side == Align::Right) {
                     need.rwidth() += std::max({0, scale_.toPixels(it->model->width()), fit.width()});

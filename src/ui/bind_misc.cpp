@@ -205,6 +205,21 @@ private:
 
 // ---------------------------------------------------------------- Balloon
 
+// The note's window: a thin line round its edge and room inside it.
+class BalloonFrame : public Bound<QFrame> {
+public:
+    using Bound<QFrame>::Bound;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
 // A frameless window of its own beside the anchor's widget. It follows the
 // anchor's window as that moves, and stays out of sight while the anchor
 // is hidden. Its height is what its word-wrapping text needs at its width.
@@ -213,10 +228,8 @@ public:
     BalloonBinding(BinderImpl& impl, framework::Balloon& balloon)
         : ControlBinding(impl, balloon, nullptr), balloon_(balloon)
     {
-        auto* frame = new Bound<QFrame>(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-        frame->setLineWidth(1);
-        frame->setContentsMargins(6, 4, 6, 4);
+        auto* frame = new BalloonFrame(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        frame->setContentsMargins(8, 6, 8, 6);
         frame->setAttribute(Qt::WA_ShowWithoutActivating);
         setWidget(frame, frame);
     }
@@ -259,7 +272,7 @@ private:
     {
         const Scale& scale = impl().scale();
         const QMargins margins = widget_->contentsMargins();
-        int height = margins.top() + margins.bottom() + 2 * static_cast<QFrame*>(widget_.data())->frameWidth();
+        int height = margins.top() + margins.bottom();
         const int inner = width - margins.left() - margins.right();
         for (framework::Control* child : balloon_.children()) {
             if (!child->visible())

@@ -480,7 +480,7 @@ void FormBinding::applyGeometry()
     const QMargins frame = frameOf(window);
     applyMinimum(area, frame);
     onScreen.setSize(onScreen.size().expandedTo(window->minimumSize()));
-    onScreen = fitOnScreen(onScreen, frame, area);
+    onScreen = fitOnScreen(onScreen, frame, area, window->minimumSize());
     // A window that was never moved reports 0,0 but lets the window manager
     // place it: it is moved even to where it seems to be already.
     if (window->pos() != onScreen.topLeft() || !window->testAttribute(Qt::WA_Moved))
@@ -512,7 +512,7 @@ void FormBinding::refitToFrame()
     const QRect area = screenOf(current, screens);
     const QMargins frame = frameOf(window);
     applyMinimum(area, frame);
-    const QRect fitted = fitOnScreen(current, frame, area);
+    const QRect fitted = fitOnScreen(current, frame, area, window->minimumSize());
     if (fitted == current)
         return;
     BinderImpl::ApplyGuard guard(impl());

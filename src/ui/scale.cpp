@@ -116,16 +116,28 @@ QRect screenOf(const QRect& window, const QList<QRect>& screens)
     return best;
 }
 
-QRect fitOnScreen(const QRect& window, const QMargins& frame, const QRect& area)
+QRect fitOnScreen(const QRect& window, const QMargins& frame, const QRect& area, const QSize& minimum)
 {
     if (area.isEmpty())
         return window;
-    const int width = std::max(1, std::min(window.width(), area.width() - frame.left() - frame.right()));
-    const int height = std::max(1, std::min(window.height(), area.height() - frame.top() - frame.bottom()));
-    const int outerWidth = width + frame.left() + frame.right();
-    const int outerHeight = height + frame.top() + frame.bottom();
-    const int x = std::max(area.left(), std::min(window.left(), area.right() + 1 - outerWidth));
-    const int y = std::max(area.top(), std::min(window.top(), area.bottom() + 1 - outerHeight));
+    // Across one dimension: as large as the screen leaves from where the
+    // window is; where that is less than the window needs at least, as
+    // large as it needs (the screen allowing), moved back as far as that
+    // takes.
+    auto fit = [](int start, int length, int before, int after, int areaStart, int areaLength, int least) {
+        const int most = areaLength - before - after;
+        const int room = areaStart + areaLength - start - before - after;
+        int size = std::min(length, most);
+        if (size > room)
+            size = std::max(room, std::min(least, size));
+        size = std::max(1, size);
+        const int place = std::max(areaStart, std::min(start, areaStart + areaLength - size - before - after));
+        return std::make_pair(place, size);
+    };
+    const auto [x, width] =
+        fit(window.left(), window.width(), frame.left(), frame.right(), area.left(), area.width(), minimum.width());
+    const auto [y, height] =
+        fit(window.top(), window.height(), frame.top(), frame.bottom(), area.top(), area.height(), minimum.height());
     return {x, y, width, height};
 }
 

@@ -69,9 +69,11 @@ QRect screenOf(const QRect& window, const QList<QRect>& screens);
 
 // A window made to fit the screen area it starts on. Its rectangle is
 // where a window is moved to (the frame's top-left corner) and its client
-// size: no larger than the area leaves once the frame is added, and moved
-// so that the frame lies inside the area.
-QRect fitOnScreen(const QRect& window, const QMargins& frame, const QRect& area);
+// size. It keeps its place and shrinks to what the area leaves from
+// there, frame included; where that is less than its minimum, it takes
+// its minimum (at most the area) and moves back so that its frame lies
+// inside the area.
+QRect fitOnScreen(const QRect& window, const QMargins& frame, const QRect& area, const QSize& minimum = {});
 
 // Where a note of the given size stands beside a control (anchor, in
 // screen coordinates): right of it, else left of it, else below it, gap

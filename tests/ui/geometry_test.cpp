@@ -89,12 +89,15 @@ TEST(FitOnScreen, ShrinksAWindowToTheScreenItStartsOnWithItsFrameInside)
     const QMargins frame(4, 28, 4, 4);
     // Fits already: stays.
     EXPECT_EQ(ui::fitOnScreen(QRect(10, 10, 400, 300), frame, two[0]), QRect(10, 10, 400, 300));
-    // Too tall for the screen: as tall as the screen leaves, frame and all.
-    EXPECT_EQ(ui::fitOnScreen(QRect(0, 120, 241, 780), frame, two[0]), QRect(0, 0, 241, 708));
-    // Its bottom would leave the screen: it moves up instead of shrinking.
-    EXPECT_EQ(ui::fitOnScreen(QRect(650, 500, 181, 353), frame, two[0]), QRect(650, 355, 181, 353));
+    // Too tall for the screen below its place: it keeps its place and is as
+    // tall as the screen leaves, frame and all.
+    EXPECT_EQ(ui::fitOnScreen(QRect(0, 120, 241, 780), frame, two[0]), QRect(0, 120, 241, 588));
+    // Not smaller than its minimum: it moves up as far as that takes.
+    EXPECT_EQ(ui::fitOnScreen(QRect(650, 500, 181, 353), frame, two[0], QSize(181, 300)), QRect(650, 408, 181, 300));
+    // A minimum larger than the screen: as large as the screen.
+    EXPECT_EQ(ui::fitOnScreen(QRect(0, 120, 241, 900), frame, two[0], QSize(241, 800)), QRect(0, 0, 241, 708));
     // On the second screen it keeps to that screen.
-    EXPECT_EQ(ui::fitOnScreen(QRect(3000, 0, 600, 400), frame, two[1]), QRect(2678, 0, 600, 400));
+    EXPECT_EQ(ui::fitOnScreen(QRect(3000, 0, 600, 400), frame, two[1], QSize(600, 400)), QRect(2678, 0, 600, 400));
 }
 
 TEST(BesideAnchor, StandsRightOfTheControlElseLeftElseBelowAndOnTheScreen)

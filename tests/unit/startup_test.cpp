@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/program.h"
 #include "app_fixture.h"
 #include "browser/fm_cpp.h"
 #include "docedit/fm_doc_edi.h"
+#include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
 #include "platform/text_store.h"
@@ -270,6 +273,10 @@ TEST_P(DistributionDataTest, EveryRowOfTheCaptionTableReachesItsControl)
     const platform::IniFile hlp(data() / GetParam() / "Hlp.INI");
     const platform::IniFile usa(data() / "USA" / "Hlp.INI");
     EXPECT_EQ(hlp.sections(), usa.sections());
+    // A section written twice would hide the second one.
+    std::set<std::string> unique;
+    for (const std::string& section : hlp.sections())
+        EXPECT_TRUE(unique.insert(framework::lowerAscii(section)).second) << section << " twice";
     for (const std::string& section : hlp.sections()) {
         EXPECT_EQ(hlp.keys(section), usa.keys(section)) << section;
         if (!hlp.valueExists(section, "Caption") && !hlp.valueExists(section, "Hint"))
@@ -303,8 +310,9 @@ TEST_P(DistributionDataTest, EveryRowOfTheCaptionTableReachesItsControl)
         }
         EXPECT_TRUE(found) << section << " names no control";
         EXPECT_TRUE(shown) << section << " is not read";
-        if (hlp.valueExists(section, "Caption") && section.rfind("Fm", 0) != 0)
+        if (hlp.valueExists(section, "Caption") && section.rfind("Fm", 0) != 0) {
             EXPECT_TRUE(hlp.valueExists(section, "Hint")) << section << " has no hint";
+        }
     }
 }
 
