@@ -279,7 +279,9 @@ void TFmMemo::TabSheetMListShow()
 
 void TFmMemo::TabSheetMMultiShow()
 {
-    GroupBoxSource.setWidth(180);
+    // The source takes 180 beside the log; in a narrow window (the page no
+    // longer widens it) the log keeps more than half.
+    GroupBoxSource.setWidth(std::min(180, width() * 45 / 100));
 }
 
 void TFmMemo::MemoListEnter()

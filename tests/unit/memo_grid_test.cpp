@@ -238,6 +238,13 @@ TEST_F(MemoGridTest, MemosFocusCopiesAndAClearThatCanBeUndone)
     FmMemo->showPage(FmMemo->TabSheetMResults);
     EXPECT_EQ(FmMemo->width(), 333);
     EXPECT_EQ(FmMemo->height(), 444);
+    // The source leaves the log more than half of a narrow window.
+    FmMemo->showPage(FmMemo->TabSheetMMulti);
+    EXPECT_EQ(FmMemo->GroupBoxSource.width(), 149);
+    FmMemo->setBounds(10, 20, 500, 444);
+    FmMemo->showPage(FmMemo->TabSheetMList);
+    FmMemo->showPage(FmMemo->TabSheetMMulti);
+    EXPECT_EQ(FmMemo->GroupBoxSource.width(), 180);
 }
 
 TEST_F(MemoGridTest, SelectedTextGoesToClipboardOnlyFromSourceWhenChecked)
