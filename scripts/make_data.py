@@ -3,6 +3,9 @@
 caption rows). Run it after changing the tables below; the files it writes
 are committed."""
 import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data')
 
@@ -42,71 +45,32 @@ def tree(path, nodes):
 
 
 # ------------------------------------------------------------------ captions
-# section: (JPN, USA, CHN)
-CAPTIONS = [
-    # main window
-    ('MMFile', 'ファイル', 'File', '文件'), ('MMFUPDate', '更新', 'UPDate', '更新'),
-    ('MMFSave', '保存', 'Save', '保存'), ('MMDisp', '表示', 'Disp', '显示'),
-    ('MMDBrowser', 'ブラウザ', 'Browser', '浏览器'), ('MMDCtrl1', 'サイトツリー', 'Ctrl', '站点树'),
-    ('MMDSys', '設定', 'Sys', '设置'), ('MMDMemo1', 'メモ', 'Memo', '备忘'),
-    ('MMDDocEdit', '文書編集', 'DocEdit', '文档编辑'), ('MMDAlignment', '整列', 'Alignment', '排列'),
-    ('MMFavorites', 'お気に入り', 'Favorites', '收藏夹'), ('MMFURLMemo', 'URLメモ', 'URLMemo', '网址备忘'),
-    ('MMHelp', 'ヘルプ', 'Help', '帮助'), ('MMHHP', 'ホームページ', 'HP', '主页'),
-    ('MMHLectur', '講習', 'Lecture', '教程'), ('MMHLecSerch', '検索', 'Serch', '搜索'),
-    ('MMHThema', 'テーマ', 'Thema', '主题'), ('MMHTTreeView', 'ツリービュー', 'TreeView', '树视图'),
-    ('MMHList', 'リスト', 'List', '列表'), ('MMHLBunch', '単語リスト', 'Bunch', '词组'),
-    ('MMTool', 'ツール', 'Tool', '工具'), ('MMTRestart', '再起動', 'Restart', '重新启动'),
-    # memo window
-    ('MMMSourceFromLog', 'ログ→ソース', 'Log->Source', '日志→源'),
-    ('MMMListFromLog', 'ログ→リスト', 'Log -> List', '日志→列表'),
-    ('MMMultiWritingBrush', '一括書き込み', 'Writing with a brush', '批量写入'),
-    ('MMMultiWritingBrushBrushBunch', '単語リスト', 'Bunch', '词组'),
-    ('MMMultiWritingBrushChang', '置換表', 'Chang', '替换表'),
-    ('MMMultiWritingBrushTreeView', 'ツリービュー', 'TreeView', '树视图'),
-    ('TabSheetMList', 'リスト', 'List', '列表'), ('TabSheetMMulti', 'マルチ', 'Multi', '多页'),
-    ('GroupBoxSource', 'ソース', 'Source', '源'), ('GroupBoxLog', 'ログ', 'Log', '日志'),
-    ('MMMulti', 'マルチ', 'Multi', '多页'),
-    # settings window
-    ('TabSheetMSSetting', '設定', 'Set', '设置'), ('GroupBoxTryTime', '待ち時間', 'TryTime', '等待时间'),
-    ('TabSheetMSExp', '表示', 'Exp', '显示'), ('GroupBoxProgress', '進行', 'Progress', '进度'),
-    ('GroupBoxConnectSite', '接続サイト', 'ConnectSite', '连接站点'),
-    # site tree window
-    ('TabSheetMSerch', '検索', 'Serch', '搜索'), ('GroupBoxThema', 'テーマ', 'Thema', '主题'),
-    ('GroupBoxSTTVF', 'カテゴリ', 'STTVF', '类别'), ('PMTrVwTTRootIn', 'ルートを含む', 'RootIn', '包含根'),
-    ('PMTrVwTTConnectedManiplates', '操作サイト連動', 'ConnectedManiplates', '联动操作站点'),
-    ('PMTANARoot', '同じ階層に追加', 'Root', '添加同级'), ('PMTANAChild', '子に追加', 'Child', '添加子级'),
-    ('PMTrVwTTRestoration', '復元', 'Restoration', '恢复'), ('GroupBoxSTSharing', '共通語', 'Sharing', '共用词'),
-    ('GroupBoxList', 'リスト', 'List', '列表'), ('TabSheetLBunch', '単語', 'Bunch', '词组'),
-    ('PMBunchTFile', 'ファイル', 'File', '文件'), ('PMBunchTFSave', '保存', 'Save', '保存'),
-    ('PMBunchTFDelete', '削除', 'Delete', '删除'), ('PMBunchTThemaAdd', 'テーマに追加', 'ThemaAdd', '添加到主题'),
-    ('PMBunchTStringGrid', '表', 'Grid', '表格'), ('PMBunchTSRowInsert', '行挿入', 'Row insert', '插入行'),
-    ('PMBunchTSRowDelete', '行削除', 'Row delete', '删除行'),
-    ('PMBunchTSRowBunchFromMemo', 'メモから書き込み', 'RowBunchFromMemo', '从备忘写入'),
-    ('PMBunchTSAllYes', '全て選択', 'All Yes', '全选'), ('PMBunchTSAllNo', '全て解除', 'All No', '全不选'),
-    ('PMBunchTSClear', 'クリア', 'Clear', '清除'), ('PMBunchTListUp', 'リストへ', 'ListUp', '列出'),
-    ('TabSheetLTVF', 'ツリー', 'LTVF', '树'), ('PMTrVwMTListUp', 'リストへ', 'ListUp', '列出'),
-    ('TabSheetMAssist', '補助', 'Assist', '辅助'), ('TabSheetMACheck', 'チェック', 'Check', '检查'),
-    ('TabSheetMAJoin', '追加取得', 'Join', '获取'),
-    # browser window (GroupBoxThema is shared with the site tree window)
-    ('PMAcssTSerch', '検索', 'Serch', '搜索'), ('PMAcssTSSingle', '単独', 'Single', '单个'),
-    ('PMAcssTSList', 'リスト', 'List', '列表'), ('PMACStop', '停止', 'Stop', '停止'),
-    ('PMACGoForward', '進む', 'Forward', '前进'), ('PMACGoBack', '戻る', 'Back', '后退'),
-    ('PMAcssTRefresh', '再読込', 'Refresh', '刷新'), ('TabSheetMManipulates', '操作', 'Manipulates', '操作'),
-    ('GroupBoxManipulates', ' - 操作', ' - Manipulates', ' - 操作'),
-    ('LabelManipulatesSite', 'サイト', 'Site', '站点'), ('TabSheetMFree', '自由', 'Free', '自由'),
-    ('GroupBoxFree', ' - 自由', ' - Free', ' - 自由'), ('LabelFreeSite', 'サイト', 'Site', '站点'),
-]
-MESSAGES = [
-    ('PMBunchTListUpClick1', '置き換えますか？', 'replaces？', '替换吗？'),
-    ('PMTrVwMTListUpClick', '置き換えますか？', 'replaces？', '替换吗？'),
-]
+# The caption tables: one section per control (Caption and Hint), the
+# document editor's operation names, the messages and the lecture texts.
+import caption_rows  # noqa: E402
 
 for i, lang in enumerate(('JPN', 'USA', 'CHN')):
+    # Section name -> its lines, in the order the sections first come: a
+    # section that both a control row and a table fill is written once.
+    sections = {}
+    for section, captions, hints in caption_rows.ROWS:
+        body = sections.setdefault(section, [])
+        if captions is not None:
+            body.append('Caption=' + ini_value(captions[i]))
+        if hints is not None:
+            body.append('Hint=' + ini_value(hints[i]))
+    body = sections.setdefault('TreeViewMoji', [])
+    for row in caption_rows.OPERATIONS:
+        body.append(row[0] + '=' + ini_value(row[1 + i]))
+    for lecture, steps in caption_rows.LECTURES.items():
+        body = sections.setdefault(lecture, [])
+        for n, step in enumerate(steps):
+            body.append('LecW%d=' % n + ini_value(step[i]))
     lines = []
-    for row in CAPTIONS:
-        lines += ['[' + row[0] + ']', 'Caption=' + ini_value(row[1 + i]), '']
+    for section, body in sections.items():
+        lines += ['[' + section + ']'] + body + ['']
     lines.append('[Message]')
-    for row in MESSAGES:
+    for row in caption_rows.MESSAGES:
         lines.append(row[0] + '=' + ini_value(row[1 + i]))
     write(lang + '/Hlp.INI', lines)
 

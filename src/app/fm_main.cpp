@@ -4,6 +4,7 @@
 #include "app/extraction.h"
 #include "app/globals.h"
 #include "app/links.h"
+#include "app/places.h"
 #include "app/program.h"
 #include "browser/fm_cpp.h"
 #include "browserctl/web_browser.h"
@@ -28,10 +29,11 @@ constexpr const char* DefaultLanguage = "USA";
 
 // The address comes from a data file (Joint.INI from the product site, the
 // site base of 0Base.INI); anything but a web page is refused.
-void openWebAddress(const std::string& what, const std::string& address)
+void openWebAddress(const std::string& address)
 {
     if (!vantrel::isWebAddress(address))
-        throw Error("The " + what + " address \"" + address + "\" is not an http or https address; it was not opened");
+        throw Error(vantrel::programText(
+            "WebAddressRefused", "The address \"%1\" is not an http or https address; it was not opened", {address}));
     app().shell().open(address);
 }
 } // namespace
@@ -47,7 +49,11 @@ TFmMain::TFmMain()
       PanelUbrith(make<Panel>("PanelUbrith", &PanelMInfo)), EditUbriths(make<Edit>("EditUbriths", &PanelUbrith)),
       ComboBoxUbriths(make<ComboBox>("ComboBoxUbriths", &PanelUbrith)),
       Animate1(make<Animate>("Animate1", &TabSheetMBase)), ComboBoxURL(make<ComboBox>("ComboBoxURL", &TabSheetMBase)),
-      TimerBase(makeTimer("TimerBase", 100, false))
+      TimerBase(makeTimer("TimerBase", 100, false)), LectureBalloon(make<Balloon>("LectureBalloon", nullptr)),
+      LabelLecture(make<Label>("LabelLecture", &LectureBalloon)),
+      PanelLectureButtons(make<Panel>("PanelLectureButtons", &LectureBalloon)),
+      ButtonLectureEnd(make<Button>("ButtonLectureEnd", &PanelLectureButtons)),
+      ButtonLectureNext(make<Button>("ButtonLectureNext", &PanelLectureButtons))
 {
     setBounds(0, 0, 865, 103);
     setColor(0xF5E6E0);
@@ -124,7 +130,29 @@ TFmMain::TFmMain()
 
     TimerBase.onTimer = [this] { TimerBaseTimer(); };
 
+    buildLectureBalloon();
     buildMenus();
+}
+
+void TFmMain::buildLectureBalloon()
+{
+    LectureBalloon.setBounds(0, 0, 240, 120);
+    LectureBalloon.setColor(0xE1FFFF);
+    LabelLecture.setAlign(Align::Client);
+    LabelLecture.wordWrap = true;
+    PanelLectureButtons.setAlign(Align::Bottom);
+    PanelLectureButtons.setHeight(28);
+    PanelLectureButtons.bevelNone = true;
+    ButtonLectureEnd.setAlign(Align::Right);
+    ButtonLectureEnd.setWidth(64);
+    ButtonLectureEnd.setCaption("End");
+    ButtonLectureEnd.setHint("Ends the lecture and shows everything again");
+    ButtonLectureEnd.onClick = [this] { MMHLecEndClick(); };
+    ButtonLectureNext.setAlign(Align::Right);
+    ButtonLectureNext.setWidth(64);
+    ButtonLectureNext.setCaption("Next");
+    ButtonLectureNext.setHint("Goes on to the next step without doing this one");
+    ButtonLectureNext.onClick = [this] { ButtonLectureNextClick(); };
 }
 
 void TFmMain::buildMenus()
@@ -169,6 +197,9 @@ void TFmMain::buildMenus()
     makeCommand("MMHTTreeView", thema, "TreeView", &TFmMain::MMHTTreeViewClick);
     MenuItem& list = makeCommand("MMHList", lecture, "List", nullptr);
     makeCommand("MMHLBunch", list, "Bunch", &TFmMain::MMHLBunchClick);
+    makeCommand("MMHLecN1", lecture, "-", nullptr);
+    MenuItem& end = makeCommand("MMHLecEnd", lecture, "End lecture", &TFmMain::MMHLecEndClick);
+    end.setEnabled(false);
     makeCommand("MMHHelp", help, "Help", &TFmMain::MMHHelpClick).shortcut = "F1";
     makeCommand("MMHHP", help, "HP", &TFmMain::MMHHPClick);
     makeCommand("N2", help, "-", nullptr);
@@ -283,7 +314,7 @@ void TFmMain::PDOReadClick()
     }
 
     PMBCFLoad1Click();
-    readCaptions();
+    const std::string windowCaption = readCaptions();
 
     {
         platform::IniFile joint(langPath("UpDate") / "Joint.INI");
@@ -291,7 +322,7 @@ void TFmMain::PDOReadClick()
         LabelTitle.setCaption(str);
         PanelMTool.setCaption(str);
         InfoURL = joint.readString("CM", "URL", siteBase() + LangName + "/Info/");
-        setCaption(joint.readString("CM", "Caption", DefaultWindowCaption));
+        setCaption(joint.readString("CM", "Caption", windowCaption));
     }
 
     if (!platform::fileExists(exePath("ProgramOperationPC.txt")))
@@ -309,6 +340,7 @@ void TFmMain::PMBCFLoad1Click()
         // The name becomes the language folder: one that climbs out of the
         // data folder would put every per-language file there.
         if (!sitetree::isPlainFolderName(language)) {
+            // The language folder is unknown yet: the built-in text.
             app().dialogs().showMessage("The language name \"" + language +
                                         "\" of 0Base.INI is not a folder name; the language is " + DefaultLanguage +
                                         ".");
@@ -323,7 +355,7 @@ void TFmMain::PMBCFLoad1Click()
         platform::createFolder(langFolder());
 }
 
-void TFmMain::readCaptions()
+std::string TFmMain::readCaptions()
 {
     platform::IniFile hlp(langPath("Hlp.INI"));
     vantrel::readCaptions(hlp, *this,
@@ -331,6 +363,17 @@ void TFmMain::readCaptions()
                            "MMDSys",  "MMDMemo1",  "MMDDocEdit", "MMDAlignment", "MMFavorites", "MMFURLMemo",
                            "MMHelp",  "MMHHP",     "MMHLectur",  "MMHLecSerch",  "MMHThema",    "MMHTTreeView",
                            "MMHList", "MMHLBunch", "MMTool",     "MMTRestart"});
+    // The rows of what this program adds to the window.
+    vantrel::readCaptions(hlp, *this,
+                          {"MMFQuit", "MMDMemoODefalt", "MMDMemoOAgo", "MMTClearBrowsing", "MMTInfo", "MMHHelp",
+                           "MMHLecEnd", "GroupBoxLanguage", "ButtonLectureNext", "ButtonLectureEnd"});
+    vantrel::readHints(hlp, *this, {"ComboBoxLanguage", "ComboBoxURL", "ComboBoxUbriths", "LabelTitle"});
+    // The two side tabs share their names with the browser window's pages,
+    // so their hints are messages of their own.
+    TabSheetMTool.setHint(vantrel::messageText(hlp, "MainToolPage", TabSheetMTool.hint()));
+    TabSheetMBase.setHint(vantrel::messageText(hlp, "MainAddressPage", TabSheetMBase.hint()));
+    // The window's caption when the downloaded Joint.INI names none.
+    return vantrel::captionOf(hlp, "FmMain", DefaultWindowCaption);
 }
 
 void TFmMain::PDOWriteClick()
@@ -353,6 +396,11 @@ void TFmMain::FormCloseQuery(bool& canClose)
     // sees the program at work until the last file is down.
     Application::BusyScope busy;
     app().dispatch([] { FmMain->PDOWriteClick(); });
+    app().dispatch([] {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        vantrel::writeWindowPlaces(base);
+        base.flush();
+    });
     app().dispatch([] { FmCtrl->PMTrVwCFSaveClick(); });
     app().dispatch([] { FmCtrl->PMTrVwFESaveClick(); });
     FmCtrl->SavedAtClose = true;
@@ -480,12 +528,15 @@ void TFmMain::MMTInfoClick()
 
 void TFmMain::MMTClearBrowsingClick()
 {
-    if (!app().dialogs().askYesNo("Delete the cookies, logins, cache and history that the browser tabs keep?",
-                                  "Browsing data"))
+    const platform::IniFile hlp(langPath("Hlp.INI"));
+    if (!app().dialogs().askYesNo(
+            vantrel::messageText(hlp, "ClearBrowsingAsk",
+                                 "Delete the cookies, logins, cache and history that the browser tabs keep?"),
+            vantrel::messageText(hlp, "ClearBrowsingCaption", "Browsing data")))
         return;
     if (!browserctl::clearBrowsingData())
-        throw Error("There is no browser to clear");
-    app().dialogs().showMessage("The browsing data is deleted.");
+        throw Error(vantrel::messageText(hlp, "ClearBrowsingNone", "There is no browser to clear"));
+    app().dialogs().showMessage(vantrel::messageText(hlp, "ClearBrowsingDone", "The browsing data is deleted."));
 }
 
 void TFmMain::MMTRestartClick()
@@ -498,10 +549,23 @@ void TFmMain::MMTRestartClick()
 void TFmMain::ComboBoxLanguageChange()
 {
     const std::string chosen = ComboBoxLanguage.text();
+    const platform::IniFile hlp(langPath("Hlp.INI"));
     if (!sitetree::isPlainFolderName(chosen)) {
         ComboBoxLanguage.setText(LangName);
-        app().dialogs().showMessage("The language name \"" + chosen + "\" is not a folder name; the language stays " +
-                                    LangName + ".");
+        app().dialogs().showMessage(vantrel::messageText(
+            hlp, "LanguageRefused", "The language name \"%1\" is not a folder name; the language stays %2.",
+            {chosen, LangName}));
+        return;
+    }
+    // The switch closes every window and starts the program again: the
+    // user says when.
+    if (!app().dialogs().askYesNo(
+            vantrel::messageText(hlp, "LanguageRestart",
+                                 "The program closes and starts again in %1. Your lists and trees are saved first. "
+                                 "Restart now?",
+                                 {chosen}),
+            vantrel::messageText(hlp, "LanguageCaption", "Language"))) {
+        ComboBoxLanguage.setText(LangName);
         return;
     }
     {
@@ -514,23 +578,33 @@ void TFmMain::ComboBoxLanguageChange()
         own.writeString("Soft", "LngCng", "1");
         own.flush();
     }
+    // The new start reads the other language folder: the windows' places
+    // go there too, so they come back where they are.
+    {
+        const auto folder = exePath(chosen);
+        if (!platform::fileExists(folder))
+            platform::createFolder(folder);
+        platform::IniFile base(folder / "Base.INI");
+        vantrel::writeWindowPlaces(base);
+        base.flush();
+    }
     close();
     MMTRestartClick();
 }
 
 void TFmMain::MMHHelpClick()
 {
-    openWebAddress("help", siteBase() + LangName + "/Help/");
+    openWebAddress(siteBase() + LangName + "/Help/");
 }
 
 void TFmMain::MMHHPClick()
 {
-    openWebAddress("home page", siteBase());
+    openWebAddress(siteBase());
 }
 
 void TFmMain::LabelTitleClick()
 {
-    openWebAddress("information", InfoURL);
+    openWebAddress(InfoURL);
 }
 
 void TFmMain::ComboBoxURLClick()
@@ -562,8 +636,9 @@ void TFmMain::ComboBoxUbrithsChange()
         return;
     std::error_code ec;
     if (!folder.is_absolute() || !std::filesystem::is_directory(folder, ec))
-        throw Error("The folder \"" + platform::pathText(folder) + "\" of " + name +
-                    " is not a folder on this computer; it was not opened");
+        throw Error(vantrel::programText("FamilyFolderRefused",
+                                         "The folder \"%1\" of %2 is not a folder on this computer; it was not opened",
+                                         {platform::pathText(folder), name}));
     app().shell().open(platform::pathText(folder));
 }
 

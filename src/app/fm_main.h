@@ -60,6 +60,13 @@ public:
     framework::Animate& Animate1;
     framework::ComboBox& ComboBoxURL;
     framework::Timer& TimerBase;
+    // The lecture's note: the step's text beside the control it is about,
+    // with Next and End.
+    framework::Balloon& LectureBalloon;
+    framework::Label& LabelLecture;
+    framework::Panel& PanelLectureButtons;
+    framework::Button& ButtonLectureEnd;
+    framework::Button& ButtonLectureNext;
 
     // ---- window events
     void FormCreate() override;
@@ -94,6 +101,11 @@ public:
     void MMHLBunchClick();
     void MMHSStartClick();
     void MMHSEndClick();
+    // Help > Lecture > End, and the note's End button.
+    void MMHLecEndClick();
+    // The note's Next: shows what the next step needs and moves on to it;
+    // after the last step it ends the lecture.
+    void ButtonLectureNextClick();
     void MMHHelpClick();
     void MMHHPClick();
     void LabelTitleClick();
@@ -102,8 +114,8 @@ public:
     void ComboBoxUbrithsChange();
     void ComboBoxLanguageChange();
     void TimerBaseTimer();
-    // Shows a lecture step: the step number and its text in the memo
-    // window's log memo.
+    // Shows a lecture step: the step number, its text in the memo window's
+    // log memo and in the note beside the step's control.
     void showLectureStep(int step);
 
     // ---- text registers and the info editor
@@ -125,5 +137,13 @@ public:
 
 private:
     void buildMenus();
-    void readCaptions();
+    // Reads the window's rows of the caption table; gives the window's own
+    // caption.
+    std::string readCaptions();
+    void buildLectureBalloon();
+    // Puts the note beside the current step's control with its text; the
+    // blink tick calls it too, for the windows that set LectureStep alone.
+    void updateLectureBalloon();
+    void revealLectureStep(int step);
+    int balloonStep_ = -1;
 };

@@ -1,6 +1,9 @@
 // Lecture mode: a guided first-use tour that hides what later steps
-// introduce, shows each step's text in the memo window and blinks the
-// control to use next; and the short attention cue on the theme box.
+// introduce, shows each step's text beside the control to use next (and in
+// the memo window) and blinks that control; and the short attention cue on
+// the theme box.
+
+#include <vector>
 
 #include "app/fm_main.h"
 #include "app/globals.h"
@@ -71,6 +74,24 @@ const Blink blinks[] = {
     {"LBunch", 6, bunchGrid, 0xFFFFD2, 0x808080},      {"LBunch", 7, bunchBar, 0xD5D5AA, 0x808080},
 };
 
+// The control each step's note stands beside: the one that blinks, and for
+// the step without a blink the tree it is about.
+Control* anchorOf(const std::string& lecture, int step)
+{
+    for (const Blink& blink : blinks)
+        if (lecture == blink.lecture && step == blink.step)
+            return blink.control();
+    if (lecture == "TTreeView" && step == 5)
+        return tree();
+    return nullptr;
+}
+
+// The last step before the lecture's own end.
+int lastStepOf(const std::string& lecture)
+{
+    return lecture == "LBunch" ? 7 : 5;
+}
+
 } // namespace
 
 void TFmMain::MMHLecSerchClick()
@@ -112,6 +133,7 @@ void TFmMain::MMHSStartClick()
     FmMemo->showPage(FmMemo->TabSheetMMulti);
     FmMemo->setBounds(FmCtrl->left() + FmCtrl->width() + 10, FmCtrl->top(), 420, 300);
     FmMemo->GroupBoxSource.setWidth(20);
+    find<MenuItem>("MMHLecEnd").setEnabled(true);
     showLectureStep(1);
     FmMemo->bringToFront();
 }
@@ -129,12 +151,74 @@ void TFmMain::MMHSEndClick()
     // would never reach the cue's end and keep the timer going for nothing.
     TimerBase.setEnabled(false);
     BlinkTick = 0;
+    find<MenuItem>("MMHLecEnd").setEnabled(false);
+    updateLectureBalloon();
+}
+
+void TFmMain::MMHLecEndClick()
+{
+    if (!LectureName.empty())
+        MMHSEndClick();
+}
+
+void TFmMain::ButtonLectureNextClick()
+{
+    if (LectureName.empty())
+        return;
+    if (LectureStep >= lastStepOf(LectureName)) {
+        MMHSEndClick();
+        return;
+    }
+    revealLectureStep(LectureStep + 1);
+    showLectureStep(LectureStep + 1);
+}
+
+void TFmMain::revealLectureStep(int step)
+{
+    // What the user's own action at the step before would have shown.
+    std::vector<Control*> shown;
+    if (LectureName == "Serch") {
+        if (step == 2)
+            shown = {&FmCtrl->TreeViewEdd1};
+        else if (step == 3)
+            shown = {&FmCtrl->CheckListBoxSharing};
+        else if (step == 4)
+            shown = {&FmCtrl->ToolBarBunch};
+        else if (step == 5)
+            shown = {&FmCtrl->StringGridBunch, &FmCpp->ToolButtonAccessSele, &FmCpp->pagesOf(0)};
+    } else if (LectureName == "TTreeView" && step == 2) {
+        shown = {&FmCtrl->TreeViewEdd1};
+    } else if (LectureName == "LBunch" && step == 2) {
+        shown = {&FmCtrl->StringGridBunch};
+    }
+    for (Control* control : shown)
+        control->setVisible(true);
+    if (Control* anchor = anchorOf(LectureName, step); anchor && anchor->owner() && !anchor->owner()->visible())
+        anchor->owner()->show();
+}
+
+void TFmMain::updateLectureBalloon()
+{
+    balloonStep_ = LectureName.empty() ? -1 : LectureStep;
+    if (LectureName.empty()) {
+        LectureBalloon.setVisible(false);
+        return;
+    }
+    const bool known = LectureStep >= 0 && LectureStep < static_cast<int>(LectureTexts.size());
+    LabelLecture.setCaption(known ? LectureTexts[static_cast<size_t>(LectureStep)] : std::string());
+    ButtonLectureNext.setVisible(LectureStep < lastStepOf(LectureName));
+    // A step without a control of its own keeps the note where it was.
+    if (Control* anchor = anchorOf(LectureName, LectureStep))
+        LectureBalloon.setAnchor(anchor);
+    LectureBalloon.setVisible(LectureBalloon.anchor() != nullptr);
 }
 
 void TFmMain::TimerBaseTimer()
 {
     ++BlinkTick;
     if (!LectureName.empty()) {
+        if (balloonStep_ != LectureStep)
+            updateLectureBalloon();
         if (BlinkTick == 1 || BlinkTick == 5) {
             for (const Blink& blink : blinks)
                 if (LectureName == blink.lecture && LectureStep == blink.step)
@@ -160,4 +244,5 @@ void TFmMain::showLectureStep(int step)
     LectureStep = step;
     if (step >= 0 && step < static_cast<int>(LectureTexts.size()))
         FmMemo->MemoLog.setText(LectureTexts[static_cast<size_t>(step)]);
+    updateLectureBalloon();
 }

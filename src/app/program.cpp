@@ -4,9 +4,11 @@
 
 #include "app/fm_main.h"
 #include "app/globals.h"
+#include "app/places.h"
 #include "browser/fm_cpp.h"
 #include "docedit/fm_doc_edi.h"
 #include "memo/fm_memo.h"
+#include "platform/ini_file.h"
 #include "settings/fm_sys.h"
 #include "sitetree/fm_ctrl.h"
 
@@ -75,6 +77,12 @@ void createFormsInOrder(framework::Application& application)
     application.createForm(FmMemo, false);
     application.createForm(FmCpp, false);
     application.createForm(FmDocEdi, false);
+    // Every window where the user left it (the windows that read their own
+    // place got the same one).
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        readWindowPlaces(base);
+    }
     // Shown once all six exist: their show handlers load files that reach
     // into the other windows.
     for (framework::Form* form : {static_cast<framework::Form*>(FmMain), static_cast<framework::Form*>(FmCtrl),

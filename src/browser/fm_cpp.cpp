@@ -337,6 +337,14 @@ void TFmCpp::readCaptions()
                            "PMACGoForward", "PMACGoBack", "PMAcssTRefresh", "TabSheetMManipulates",
                            "GroupBoxManipulates", "LabelManipulatesSite", "TabSheetMFree", "GroupBoxFree",
                            "LabelFreeSite"});
+    // The rows of what this program adds, and the hints.
+    vantrel::readCaptions(hlp, *this,
+                          {"ToolButtonAccessSele", "TabSheetMBase", "ToolButtonManipSave", "LabelManipURL",
+                           "ToolButtonSelect", "ToolButtonToolReturn", "Label3", "LabelFForm", "Label5",
+                           "ToolButtonFreeSave", "PMACResume"});
+    vantrel::readHints(hlp, *this,
+                       {"ComboBoxLike", "EditThemas", "ComboBoxManipSite", "EditManipURL", "StringGridManip",
+                        "ComboBoxFreeSite", "EditFreeURL", "EditFreeFormName", "EditFreeInputName"});
 }
 
 // ------------------------------------------------------------- lookups

@@ -96,6 +96,9 @@ public:
     // list line, filled as the run goes.
     bool hasRecord() const { return hasRecord_; }
     const results::RunRecord& record() const { return record_; }
+    // Makes a record kept elsewhere the last run's (no run may be going):
+    // the results view then shows it, as the tests of that view do.
+    void adoptRecord(results::RunRecord record);
     // Where the last run's results were saved (empty: not saved).
     const platform::fs::path& resultsFile() const { return resultsFile_; }
     // Shows the tab of entry i of the last run and brings the window up;

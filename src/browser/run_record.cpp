@@ -154,4 +154,12 @@ void RunEngine::endRecord()
     runEnded.emit();
 }
 
+void RunEngine::adoptRecord(results::RunRecord record)
+{
+    if (recording_)
+        return;
+    record_ = std::move(record);
+    hasRecord_ = true;
+}
+
 } // namespace runs

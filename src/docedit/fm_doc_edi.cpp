@@ -1,5 +1,7 @@
 #include "docedit/fm_doc_edi.h"
 
+#include <vector>
+
 #include "app/captions.h"
 #include "app/fm_main.h"
 #include "app/globals.h"
@@ -56,16 +58,21 @@ TFmDocEdi::TFmDocEdi()
     ToolBarEdit.setAlign(Align::Top);
     ToolBarEdit.setHeight(24);
     ToolButtonEdit.setCaption("Tool");
+    ToolButtonEdit.setHint("Runs the chosen operation on the memo window's source text (Enter or a double click "
+                           "on the operation does too)");
     ToolButtonEdit.dropDown = true;
     ToolButtonEdit.onClick = [this] { ToolButtonEditClick(); };
     TreeViewMoji.setAlign(Align::Client);
     TreeViewMoji.indent = 19;
     TreeViewMoji.onClick = [this] { TreeViewMojiClick(); };
+    TreeViewMoji.onDblClick = [this] { TreeViewMojiDblClick(); };
+    TreeViewMoji.onKeyDown = [this](KeyEvent& key) { TreeViewMojiKeyDown(key); };
     // Red wins over blue when a node names both.
-    TreeViewMoji.nodeFontColor = [](const TreeNode& node) -> int32_t {
-        if (contains(node.text(), "赤"))
+    TreeViewMoji.nodeFontColor = [this](const TreeNode& node) -> int32_t {
+        const std::string& text = node.text();
+        if (contains(text, "赤") || (!RedWord.empty() && contains(text, RedWord)))
             return 0x0000FF;
-        if (contains(node.text(), "青"))
+        if (contains(text, "青") || (!BlueWord.empty() && contains(text, BlueWord)))
             return 0xFF0000;
         return ColorDefault;
     };
@@ -164,62 +171,130 @@ void TFmDocEdi::buildMenus()
     StringGridChang.popupMenu = &changTool;
 }
 
+namespace {
+
+// The operation tree the editor starts with: the depth of each node, its
+// row in the caption table's [TreeViewMoji] section, its built-in label
+// and the code it runs (which follows the label, so choosing the
+// operation runs it whatever the label's language).
+struct DefaultNode {
+    int depth;
+    const char* key;
+    const char* label;
+    const char* code;
+};
+
+const DefaultNode DefaultTree[] = {
+    {0, "Characters", "文字", ""},
+    {1, "CharactersConvert", "変換", ""},
+    {2, "C1-1", "青文字を赤文字に変換", "(C1-1)"},
+    {2, "C1-8", "半ｶﾀｶﾅ→全", "(C1-8)"},
+    {2, "C1-2", "半→全", "(C1-2)"},
+    {2, "C1-3", "全→半", "(C1-3)"},
+    {2, "C1-6", "カタカナ→ひらがな", "(C1-6)"},
+    {2, "C1-7", "ひらがな→カタカナ", "(C1-7)"},
+    {2, "C1-4", "英数:小文字⇒大文字", "(C1-4)"},
+    {2, "C1-5", "英数:大文字⇒小文字", "(C1-5)"},
+    {1, "CharactersInsert", "挿入", ""},
+    {2, "C2-1", "青文字を文字列前に", "(C2-1)"},
+    {2, "C2-2", "青文字を文字列後ろに", "(C2-2)"},
+    {2, "C2-3", "青文字を文字列前に|赤文字を文字列後ろに", "(C2-3)"},
+    {1, "CharactersDelete", "削除", ""},
+    {2, "C3-1", "青文字", "(C3-1)"},
+    {2, "C3-2", "青文字以降", "(C3-2)"},
+    {2, "C3-3", "青文字以前", "(C3-3)"},
+    {2, "C3-4", "半角数字", "(C3-4)"},
+    {2, "", "", ""},
+    {1, "CharactersExtract", "抽出", ""},
+    {2, "C4-1", "青文字と赤文字の間", "(C4-1)"},
+    {1, "CharactersMove", "移動", ""},
+    {2, "C5-1", "青文字を文字列前に", "(C5-1)"},
+    {2, "C5-2", "青文字を文字列後ろに", "(C5-2)"},
+    {0, "Lines", "行", ""},
+    {1, "LinesBreak", "改行", ""},
+    {2, "L1-1", "青文字以後", "(L1-1)"},
+    {2, "L1-2", "青文字から", "(L1-2)"},
+    {1, "LinesInsert", "挿入", ""},
+    {2, "L2-1", "飛び飛びに青文字", "(L2-1)"},
+    {1, "LinesMove", "移動", ""},
+    {2, "L3-1", "青文字の下に赤文字", "(L3-1)"},
+    {2, "L3-2", "上下入れ替え", "(L3-2)"},
+    {2, "L3-3", "青文字を上行後ろへ", "(L3-3)"},
+    {2, "L3-4", "青文字を上行前へ", "(L3-4)"},
+    {1, "LinesDelete", "削除", ""},
+    {2, "L4-1", "青文字がある場合", "(L4-1)"},
+    {2, "L4-2", "青文字が無い場合", "(L4-2)"},
+    {2, "L4-3", "空白の行", "(L4-3)"},
+    {2, "L4-4", "先頭と末尾の空白(Trim)文字", "(L4-4)"},
+    {2, "L4-5", "同じ文", "(L4-5)"},
+};
+
+// The default tree's lines, labelled from the caption table (the built-in
+// labels without one).
+std::vector<std::string> defaultTreeLines(const platform::IniFile* hlp)
+{
+    std::vector<std::string> lines;
+    for (const DefaultNode& node : DefaultTree) {
+        std::string label = node.label;
+        if (hlp && *node.key)
+            label = hlp->readString("TreeViewMoji", node.key, label);
+        lines.push_back(std::string(static_cast<size_t>(node.depth), '\t') + label + node.code);
+    }
+    return lines;
+}
+
+} // namespace
+
 void TFmDocEdi::loadDefaultTree()
 {
-    // Each operation names its code, so choosing it runs it.
-    sitetree::readTvf(TreeViewMoji, {"文字",
-                                     "\t変換",
-                                     "\t\t青文字を赤文字に変換(C1-1)",
-                                     "\t\t半ｶﾀｶﾅ→全(C1-8)",
-                                     "\t\t半→全(C1-2)",
-                                     "\t\t全→半(C1-3)",
-                                     "\t\tカタカナ→ひらがな(C1-6)",
-                                     "\t\tひらがな→カタカナ(C1-7)",
-                                     "\t\t英数:小文字⇒大文字(C1-4)",
-                                     "\t\t英数:大文字⇒小文字(C1-5)",
-                                     "\t挿入",
-                                     "\t\t青文字を文字列前に(C2-1)",
-                                     "\t\t青文字を文字列後ろに(C2-2)",
-                                     "\t\t青文字を文字列前に|赤文字を文字列後ろに(C2-3)",
-                                     "\t削除",
-                                     "\t\t青文字(C3-1)",
-                                     "\t\t青文字以降(C3-2)",
-                                     "\t\t青文字以前(C3-3)",
-                                     "\t\t半角数字(C3-4)",
-                                     "\t\t",
-                                     "\t抽出",
-                                     "\t\t青文字と赤文字の間(C4-1)",
-                                     "\t移動",
-                                     "\t\t青文字を文字列前に(C5-1)",
-                                     "\t\t青文字を文字列後ろに(C5-2)",
-                                     "行",
-                                     "\t改行",
-                                     "\t\t青文字以後(L1-1)",
-                                     "\t\t青文字から(L1-2)",
-                                     "\t挿入",
-                                     "\t\t飛び飛びに青文字(L2-1)",
-                                     "\t移動",
-                                     "\t\t青文字の下に赤文字(L3-1)",
-                                     "\t\t上下入れ替え(L3-2)",
-                                     "\t\t青文字を上行後ろへ(L3-3)",
-                                     "\t\t青文字を上行前へ(L3-4)",
-                                     "\t削除",
-                                     "\t\t青文字がある場合(L4-1)",
-                                     "\t\t青文字が無い場合(L4-2)",
-                                     "\t\t空白の行(L4-3)",
-                                     "\t\t先頭と末尾の空白(Trim)文字(L4-4)",
-                                     "\t\t同じ文(L4-5)"});
+    sitetree::readTvf(TreeViewMoji, defaultTreeLines(nullptr));
 }
 
 void TFmDocEdi::FormCreate()
 {
+    std::vector<std::string> localTree;
     {
         platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
         find<MenuItem>("MMSEditTSourceFromLog").setCaption("Log->Source");
         vantrel::readCaptions(hlp, *this, {"MMSEditTSourceFromLog", "MMSChangTCol", "MMSChangTRow"});
+        // The rows of what this program adds, and the hints.
+        vantrel::readCaptions(hlp, *this,
+                              {"FmDocEdi",
+                               "GroupBoxChang",
+                               "MemoBlue",
+                               "MemoRed",
+                               "TabSheetMEdit",
+                               "ToolButtonEdit",
+                               "MMSEditTRun",
+                               "Save",
+                               "TabSheetChang",
+                               "ToolButtonChang",
+                               "MMSChangTColAdd",
+                               "MMSWToolColInsert",
+                               "MMSChangTColDelete",
+                               "MMSChangTRowAdd",
+                               "MMSWTRowInsert",
+                               "MMSWTRowDelete",
+                               "MMSWTRowChangFromMemo",
+                               "MMSChangToolRun",
+                               "MMSChangTSave",
+                               "MMSChangTListUp"});
+        vantrel::readHints(hlp, *this,
+                           {"TreeViewMoji", "ComboBoxChang", "ComboBoxWCCpy", "ComboBoxWCPst", "StringGridChang"});
+        // The words that colour an operation's label like its key box.
+        BlueWord = hlp.readString("TreeViewMoji", "BlueWord", BlueWord);
+        RedWord = hlp.readString("TreeViewMoji", "RedWord", RedWord);
+        localTree = defaultTreeLines(&hlp);
     }
+    sitetree::readTvf(TreeViewMoji, localTree);
     KeyMemoColour = "Blue";
     MMSEditFLoadClick();
+    // A tree file that is the built-in tree as an earlier start wrote it,
+    // in Japanese, becomes the tree in the user's language.
+    if (sitetree::writeTvf(TreeViewMoji) == defaultTreeLines(nullptr) && localTree != defaultTreeLines(nullptr)) {
+        sitetree::readTvf(TreeViewMoji, localTree);
+        MMSEditSaveClick();
+    }
     MMSChangCFLoadClick();
     startingUp_ = true;
     struct Done {
@@ -255,6 +330,26 @@ void TFmDocEdi::TreeViewMojiClick()
         ToolButtonChang.setVisible(true);
     }
     GroupBoxChang.setCaption(OperationPath);
+}
+
+void TFmDocEdi::TreeViewMojiDblClick()
+{
+    const TreeNode* node = TreeViewMoji.selected();
+    if (!node || !node->parent() || !node->parent()->parent())
+        return;
+    TreeViewMojiClick();
+    MMSEditTRunClick();
+}
+
+void TFmDocEdi::TreeViewMojiKeyDown(KeyEvent& key)
+{
+    if (key.key != 13)
+        return;
+    const TreeNode* node = TreeViewMoji.selected();
+    if (!node || !node->parent() || !node->parent()->parent())
+        return;
+    TreeViewMojiDblClick();
+    key.key = 0;
 }
 
 void TFmDocEdi::MemoBlueEnter()

@@ -12,6 +12,10 @@ public:
 
     std::string OperationPath;
     std::string KeyMemoColour = "Blue";
+    // Besides 青 and 赤, the words in the user's language that make an
+    // operation's label blue or red (caption table).
+    std::string BlueWord;
+    std::string RedWord;
     // Size of the current replacement table (0 until one is read).
     int TableCols = 0;
     int TableRows = 0;
@@ -44,6 +48,9 @@ public:
     void MMSEditSaveClick();
     void MMSEditFLoadClick();
     void TreeViewMojiClick();
+    // Enter or a double click on an operation runs it.
+    void TreeViewMojiDblClick();
+    void TreeViewMojiKeyDown(framework::KeyEvent& key);
     void MemoBlueEnter();
     void MemoRedEnter();
     void MMSEditTSourceFromLogClick();

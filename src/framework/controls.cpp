@@ -530,6 +530,21 @@ int TabSheet::pageIndex() const
     return pageControl_ ? pageControl_->indexOfPage(this) : -1;
 }
 
+// ------------------------------------------------------------- balloon
+
+Balloon::Balloon(Form* owner, std::string name, Control* parent) : Control(owner, std::move(name), parent)
+{
+    setVisible(false);
+}
+
+void Balloon::setAnchor(Control* control)
+{
+    if (anchor_ == control)
+        return;
+    anchor_ = control;
+    notify(Prop::Geometry);
+}
+
 // ------------------------------------------------------ check controls
 
 void CheckBox::setChecked(bool value)

@@ -22,6 +22,8 @@ public:
     using Control::Control;
     bool transparent = false;
     bool handCursor = false;
+    // A long caption breaks into lines within the label's width.
+    bool wordWrap = false;
 };
 
 class Edit : public Control {
@@ -274,6 +276,21 @@ public:
 class GroupBox : public Control {
 public:
     using Control::Control;
+};
+
+// A note in a small window of its own that stands beside another control,
+// of any window, and points at it (the lecture's steps). Its children are
+// laid out inside it like a panel's. It starts hidden, and shows only while
+// its anchor's window does.
+class Balloon : public Control {
+public:
+    Balloon(Form* owner, std::string name, Control* parent);
+
+    Control* anchor() const { return anchor_; }
+    void setAnchor(Control* control);
+
+private:
+    Control* anchor_ = nullptr;
 };
 
 class ToolBar : public Control {

@@ -26,11 +26,17 @@ TFmMemo::TFmMemo()
       TabSheetMResults(make<TabSheet>("TabSheetMResults", &PageControlMain)),
       StringGridResults(make<StringGrid>("StringGridResults", &TabSheetMResults)),
       SplitterResults(make<Splitter>("SplitterResults", &TabSheetMResults)),
-      StringGridResultLinks(make<StringGrid>("StringGridResultLinks", &TabSheetMResults))
+      StringGridResultLinks(make<StringGrid>("StringGridResultLinks", &TabSheetMResults)),
+      PanelMemoStatus(make<Panel>("PanelMemoStatus", nullptr))
 {
     setBounds(451, 75, 257, 480);
     setColor(0xFFD0FF);
     setCaption("Memo");
+
+    PanelMemoStatus.setAlign(Align::Bottom);
+    PanelMemoStatus.setHeight(18);
+    PanelMemoStatus.bevelLowered = true;
+    PanelMemoStatus.setVisible(false);
 
     PageControlMain.setAlign(Align::Client);
     PageControlMain.flatButtons = true;
@@ -44,6 +50,7 @@ TFmMemo::TFmMemo()
     MemoList.scrollVertical = true;
     MemoList.wordWrap = false;
     MemoList.onEnter = [this] { MemoListEnter(); };
+    MemoList.onKeyDown = [this](KeyEvent& key) { memoKeyDown(MemoList, key); };
 
     TabSheetMMulti.setCaption("Multi");
     GroupBoxSource.setCaption("Source");
@@ -55,6 +62,7 @@ TFmMemo::TFmMemo()
     MemoSource.scrollVertical = true;
     MemoSource.wordWrap = false;
     MemoSource.onEnter = [this] { MemoSourceEnter(); };
+    MemoSource.onKeyDown = [this](KeyEvent& key) { memoKeyDown(MemoSource, key); };
     MemoSource.onMouseUp = [this](const MouseEvent&) { MemoSourceMouseUp(); };
     Splitter1.setAlign(Align::Left);
     Splitter1.setWidth(3);
@@ -69,6 +77,7 @@ TFmMemo::TFmMemo()
     // The log shows its newest line; a run's end is seen without scrolling.
     MemoLog.followEnd = true;
     MemoLog.onEnter = [this] { MemoLogEnter(); };
+    MemoLog.onKeyDown = [this](KeyEvent& key) { memoKeyDown(MemoLog, key); };
     MemoLog.onMouseUp = [this](const MouseEvent&) { MemoLogMouseUp(); };
 
     TabSheetMGrid.setCaption("Grid");
@@ -99,6 +108,9 @@ void TFmMemo::buildMenus()
     MenuItem& menu = makeMenu("MainMenu1", nullptr);
     mainMenu = &menu;
     makeCommand("MMClear", menu, "Clear", &TFmMemo::MMClearClick);
+    MenuItem& undo = makeCommand("MMUndoClear", menu, "Undo", &TFmMemo::MMUndoClearClick);
+    undo.shortcut = "Ctrl+Z";
+    undo.setEnabled(false);
     MenuItem& multi = makeCommand("MMMulti", menu, "MMMulti", nullptr);
     makeCommand("MMMSourceFromLog", multi, "Log -> Source", &TFmMemo::MMMSourceFromLogClick);
     makeCommand("MMMListFromLog", multi, "Log -> List", &TFmMemo::MMMListFromLogClick);
@@ -136,19 +148,30 @@ void TFmMemo::buildMenus()
 
 // ------------------------------------------------------------ window
 
+void TFmMemo::readCaptions()
+{
+    platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    // The menu's own default caption differs from its table default.
+    find<MenuItem>("MMMSourceFromLog").setCaption("Log->Source");
+    vantrel::readCaptions(hlp, *this,
+                          {"MMMSourceFromLog", "MMMListFromLog", "MMMultiWritingBrush", "MMMultiWritingBrushBrushBunch",
+                           "MMMultiWritingBrushChang", "MMMultiWritingBrushTreeView", "TabSheetMList", "TabSheetMMulti",
+                           "GroupBoxSource", "GroupBoxLog", "MMMulti"});
+    // The rows of what this program adds to the window.
+    vantrel::readCaptions(hlp, *this,
+                          {"FmMemo", "MMClear", "MMUndoClear", "MMMClip", "MMMCCopyPe1", "MMClipCLine",
+                           "MMClipCSentences", "MMClipSelText", "MMResults", "MMResultsExport", "MMResultsCopy",
+                           "TabSheetMGrid", "TabSheetMResults"});
+    vantrel::readHints(
+        hlp, *this,
+        {"MemoList", "MemoSource", "MemoLog", "StringGridMemo", "StringGridResults", "StringGridResultLinks"});
+    readResultTexts(hlp);
+}
+
 void TFmMemo::FormCreate()
 {
     maximizeButton = false;
-    {
-        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-        // The menu's own default caption differs from its table default.
-        find<MenuItem>("MMMSourceFromLog").setCaption("Log->Source");
-        vantrel::readCaptions(hlp, *this,
-                              {"MMMSourceFromLog", "MMMListFromLog", "MMMultiWritingBrush",
-                               "MMMultiWritingBrushBrushBunch", "MMMultiWritingBrushChang",
-                               "MMMultiWritingBrushTreeView", "TabSheetMList", "TabSheetMMulti", "GroupBoxSource",
-                               "GroupBoxLog", "MMMulti"});
-    }
+    readCaptions();
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         setBounds(base.readInteger("FmMemo", "Left", 210), base.readInteger("FmMemo", "Top", 130),
@@ -194,29 +217,71 @@ void TFmMemo::prepareListUp(const std::string& messageKey)
     if (MemoList.lineCount() == 0)
         return;
     std::string question;
+    std::string caption;
     {
         platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
         question = hlp.readString("Message", messageKey, "replaces？");
+        caption = vantrel::messageText(hlp, "ListUpCaption", "ListUp");
     }
-    if (app().dialogs().askYesNo(question, "ListUp"))
+    if (app().dialogs().askYesNo(question, caption))
         MemoList.clear();
 }
 
 void TFmMemo::MMClearClick()
 {
-    find<Memo>("Memo" + FocusedMemo).clear();
+    Memo& memo = find<Memo>("Memo" + FocusedMemo);
+    if (memo.lineCount() == 0)
+        return;
+    // One step back: the last Clear, whatever it emptied.
+    clearedMemo_ = &memo;
+    clearedLines_ = memo.lines();
+    memo.clear();
+    find<MenuItem>("MMUndoClear").setEnabled(true);
+    const Control* box = FocusedMemo == "List" ? static_cast<Control*>(&TabSheetMList)
+                                               : (FocusedMemo == "Log" ? &GroupBoxLog : &GroupBoxSource);
+    showStatus(vantrel::programText("MemoCleared", "Deleted the %1 text (Ctrl+Z undoes)", {box->caption()}));
 }
 
+void TFmMemo::MMUndoClearClick()
+{
+    if (!clearedMemo_)
+        return;
+    Memo& memo = *clearedMemo_;
+    std::vector<std::string> lines = std::move(clearedLines_);
+    lines.insert(lines.end(), memo.lines().begin(), memo.lines().end());
+    memo.setLines(std::move(lines));
+    clearedMemo_ = nullptr;
+    clearedLines_.clear();
+    find<MenuItem>("MMUndoClear").setEnabled(false);
+    showStatus("");
+}
+
+void TFmMemo::memoKeyDown(Memo& memo, KeyEvent& key)
+{
+    if (key.key == 'Z' && key.ctrl && !key.shift && clearedMemo_ == &memo && memo.lineCount() == 0) {
+        MMUndoClearClick();
+        key.key = 0;
+    }
+}
+
+void TFmMemo::showStatus(const std::string& text)
+{
+    PanelMemoStatus.setCaption(text);
+    PanelMemoStatus.setHint(text);
+    PanelMemoStatus.setVisible(!text.empty());
+}
+
+// The pages keep the window's size: the user gives it.
 void TFmMemo::TabSheetMListShow()
 {
     FocusedMemo = "List";
-    setBounds(left(), top(), 200, 480);
 }
 
 void TFmMemo::TabSheetMMultiShow()
 {
-    setBounds(left(), top(), 400, 540);
-    GroupBoxSource.setWidth(180);
+    // The source takes 180 beside the log; in a narrow window (the page no
+    // longer widens it) the log keeps more than half.
+    GroupBoxSource.setWidth(std::min(180, width() * 45 / 100));
 }
 
 void TFmMemo::MemoListEnter()
@@ -474,6 +539,7 @@ void TFmMemo::MMSPWritingWithBrushClick()
         target->setCell(0, i, "[y]");
     }
     if (written < n)
-        app().dialogs().showMessage("Only " + std::to_string(written) + " of " + std::to_string(n) +
-                                    " lines fit into the table; the other lines stay in the source memo.");
+        app().dialogs().showMessage(vantrel::programText(
+            "BrushPartly", "Only %1 of %2 lines fit into the table; the other lines stay in the source memo.",
+            {std::to_string(written), std::to_string(n)}));
 }

@@ -4,10 +4,12 @@
 // of the word-list grid, the operation table and the replacement table are
 // inserted and deleted.
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "framework/form.h"
+#include "platform/ini_file.h"
 
 class TFmMemo : public framework::Form {
 public:
@@ -38,11 +40,16 @@ public:
     framework::StringGrid& StringGridResults;
     framework::Splitter& SplitterResults;
     framework::StringGrid& StringGridResultLinks;
+    // What the window just did that can be undone, and how.
+    framework::Panel& PanelMemoStatus;
 
     // ---- events
     void FormCreate() override;
     void FormClose() override;
     void MMClearClick();
+    // Puts back what the last Clear took (Ctrl+Z); the lines written into
+    // the memo since stay after them.
+    void MMUndoClearClick();
     void TabSheetMListShow();
     void TabSheetMMultiShow();
     void MemoListEnter();
@@ -75,6 +82,9 @@ public:
     bool ResultSortDescending = false;
     // The entry shown in each row below the heading.
     std::vector<int> ResultOrder;
+    // The headings and state names in the user's language (caption table).
+    std::vector<std::string> ResultHeadings;
+    std::map<std::string, std::string> ResultStateTexts;
     // Fills the view from the browser window's run record.
     void showResults();
     // Shows one entry's row again (its state changed).
@@ -111,7 +121,18 @@ public:
 private:
     void buildMenus();
     void buildResultsView();
+    void readCaptions();
+    // Ctrl+Z in a memo that the last Clear emptied undoes the Clear (the
+    // text box would otherwise take the key for its own undo, which has
+    // nothing).
+    void memoKeyDown(framework::Memo& memo, framework::KeyEvent& key);
+    void showStatus(const std::string& text);
+    framework::Memo* clearedMemo_ = nullptr;
+    std::vector<std::string> clearedLines_;
     void fillResultRow(int row, int entry);
+    void readResultTexts(const platform::IniFile& hlp);
+    void showResultHeadings();
+    std::string resultStateText(const std::string& name) const;
     void showResultLinks(int entry);
     // The table GridTarget names, or null.
     framework::StringGrid* targetGrid() const;

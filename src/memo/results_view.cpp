@@ -5,9 +5,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
+#include "app/captions.h"
 #include "app/fm_main.h"
 #include "app/globals.h"
+#include "app/links.h"
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "framework/errors.h"
@@ -20,6 +24,24 @@ namespace {
 enum Column { ColNumber, ColEntry, ColState, ColPasses, ColSeconds, ColTitle, ColAddress, ColumnCount };
 
 const char* const Headings[ColumnCount] = {"No", "Entry", "State", "Passes", "s", "Title", "Address"};
+// Their rows in the caption table's messages.
+const char* const HeadingKeys[ColumnCount] = {"ResultsNo",      "ResultsEntry", "ResultsState",  "ResultsPasses",
+                                              "ResultsSeconds", "ResultsTitle", "ResultsAddress"};
+
+// The states as the result files write them, and their rows in the
+// messages: the view shows them in the user's language.
+struct StateText {
+    const char* name;
+    const char* key;
+};
+const StateText StateTexts[] = {
+    {"waiting", "StateWaiting"},  {"running", "StateRunning"}, {"done", "StateDone"},     {"given up", "StateGivenUp"},
+    {"left out", "StateLeftOut"}, {"blocked", "StateBlocked"}, {"failed", "StateFailed"}, {"stopped", "StateStopped"},
+};
+
+// The heading of the column the view is sorted by carries the direction.
+constexpr const char* SortUp = " ▲";
+constexpr const char* SortDown = " ▼";
 
 std::string secondsText(const results::EntryRecord& entry)
 {
@@ -63,6 +85,7 @@ void TFmMemo::buildResultsView()
     StringGridResults.setColCount(ColumnCount);
     StringGridResults.setRowCount(2);
     StringGridResults.fixedCols = 0;
+    StringGridResults.leftCol = 0;
     StringGridResults.setDefaultRowHeight(18);
     StringGridResults.setDefaultColWidth(60);
     StringGridResults.setColWidth(ColNumber, 32);
@@ -73,8 +96,8 @@ void TFmMemo::buildResultsView()
     StringGridResults.setColWidth(ColAddress, 240);
     StringGridResults.colSizing = true;
     StringGridResults.fixedColor = 0xF5E6E0;
-    for (int c = 0; c < ColumnCount; ++c)
-        StringGridResults.setCell(c, 0, Headings[c]);
+    ResultHeadings.assign(std::begin(Headings), std::end(Headings));
+    showResultHeadings();
     StringGridResults.onMouseDown = [this](const MouseEvent& e) { StringGridResultsMouseDown(e); };
     StringGridResults.onClick = [this] { StringGridResultsClick(); };
     StringGridResults.onDblClick = [this] { StringGridResultsDblClick(); };
@@ -85,6 +108,7 @@ void TFmMemo::buildResultsView()
     StringGridResultLinks.setColCount(2);
     StringGridResultLinks.setRowCount(2);
     StringGridResultLinks.fixedCols = 0;
+    StringGridResultLinks.leftCol = 0;
     StringGridResultLinks.setDefaultRowHeight(18);
     StringGridResultLinks.setColWidth(0, 220);
     StringGridResultLinks.setColWidth(1, 420);
@@ -93,13 +117,41 @@ void TFmMemo::buildResultsView()
     StringGridResultLinks.setCell(0, 0, "Link");
     StringGridResultLinks.setCell(1, 0, "Address");
     StringGridResultLinks.onDblClick = [this] { StringGridResultLinksDblClick(); };
+    // Without fixed columns the first cell is in column 0: a current cell
+    // in column 1 would scroll the number (and the link's text) away.
+    StringGridResults.setCurrentCell(0, 1);
+    StringGridResultLinks.setCurrentCell(0, 1);
     TabSheetMResults.onShow = [this] { TabSheetMResultsShow(); };
+}
+
+void TFmMemo::readResultTexts(const platform::IniFile& hlp)
+{
+    for (int c = 0; c < ColumnCount; ++c)
+        ResultHeadings[static_cast<size_t>(c)] = vantrel::messageText(hlp, HeadingKeys[c], Headings[c]);
+    ResultStateTexts.clear();
+    for (const StateText& state : StateTexts)
+        ResultStateTexts[state.name] = vantrel::messageText(hlp, state.key, state.name);
+    StringGridResultLinks.setCell(0, 0, vantrel::messageText(hlp, "ResultsLink", "Link"));
+    StringGridResultLinks.setCell(1, 0, vantrel::messageText(hlp, "ResultsLinkAddress", "Address"));
+    showResultHeadings();
+}
+
+void TFmMemo::showResultHeadings()
+{
+    for (int c = 0; c < ColumnCount; ++c)
+        StringGridResults.setCell(c, 0,
+                                  ResultHeadings[static_cast<size_t>(c)] +
+                                      (c == ResultSortCol ? (ResultSortDescending ? SortDown : SortUp) : ""));
+}
+
+std::string TFmMemo::resultStateText(const std::string& name) const
+{
+    const auto it = ResultStateTexts.find(name);
+    return it == ResultStateTexts.end() ? name : it->second;
 }
 
 void TFmMemo::TabSheetMResultsShow()
 {
-    // Seven columns need more room than the memo pages.
-    setBounds(left(), top(), std::max(width(), 700), std::max(height(), 480));
 }
 
 void TFmMemo::showResultsPage()
@@ -116,11 +168,12 @@ void TFmMemo::fillResultRow(int row, int entry)
     const results::EntryRecord& record = runEntries()[static_cast<size_t>(entry)];
     StringGridResults.setCell(ColNumber, row, std::to_string(record.number));
     StringGridResults.setCell(ColEntry, row, record.entry);
-    StringGridResults.setCell(ColState, row, results::stateName(record.state));
+    StringGridResults.setCell(ColState, row, resultStateText(results::stateName(record.state)));
     StringGridResults.setCell(ColPasses, row, std::to_string(record.passes));
     StringGridResults.setCell(ColSeconds, row, secondsText(record));
     StringGridResults.setCell(ColTitle, row, record.title);
-    StringGridResults.setCell(ColAddress, row, record.finalAddress);
+    // Shown as read; the record keeps the address the page had.
+    StringGridResults.setCell(ColAddress, row, vantrel::readableAddress(record.finalAddress));
 }
 
 void TFmMemo::showResults()
@@ -134,6 +187,7 @@ void TFmMemo::showResults()
         const auto& y = entries[static_cast<size_t>(b)];
         return ResultSortDescending ? before(y, x, ResultSortCol) : before(x, y, ResultSortCol);
     });
+    showResultHeadings();
     // A grid keeps one row below its heading even when empty.
     StringGridResults.setRowCount(std::max<int>(2, static_cast<int>(entries.size()) + 1));
     for (int c = 0; c < ColumnCount; ++c)
@@ -172,7 +226,7 @@ void TFmMemo::showResultLinks(int entry)
     StringGridResultLinks.setRowCount(std::max<int>(2, static_cast<int>(links.size()) + 1));
     for (size_t i = 0; i < links.size(); ++i) {
         StringGridResultLinks.setCell(0, static_cast<int>(i) + 1, links[i].text);
-        StringGridResultLinks.setCell(1, static_cast<int>(i) + 1, links[i].address);
+        StringGridResultLinks.setCell(1, static_cast<int>(i) + 1, vantrel::readableAddress(links[i].address));
     }
 }
 
@@ -219,18 +273,40 @@ void TFmMemo::StringGridResultLinksDblClick()
 
 void TFmMemo::MMResultsExportClick()
 {
-    const runs::RunEngine& run = FmCpp->run();
-    if (!run.hasRecord())
-        throw Error("There are no results yet: run a list first");
-    std::string path = platform::pathText(FmMain->exePath("Results") / (results::fileStem(run.record()) + ".csv"));
-    if (!app().dialogs().saveFileName("Export results", "CSV files (*.csv);;JSON files (*.json)", path))
+    const platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    if (!FmCpp->run().hasRecord())
+        throw Error(vantrel::messageText(hlp, "ResultsNone", "There are no results yet: run a list first"));
+    // The folder of the last export (the home folder the first time); the
+    // run's own files are in Results/ already.
+    std::string folder;
+    {
+        const platform::IniFile base(FmMain->langPath("Base.INI"));
+        folder = base.readString("Results", "ExportFolder", "");
+    }
+    if (folder.empty() || !platform::fileExists(platform::textPath(folder))) {
+        const char* home = std::getenv("HOME");
+        folder = home && *home ? home : platform::pathText(FmMain->exePath("Results"));
+    }
+    std::string path =
+        platform::pathText(platform::textPath(folder) / (results::fileStem(FmCpp->run().record()) + ".csv"));
+    if (!app().dialogs().saveFileName(
+            vantrel::messageText(hlp, "ResultsExportCaption", "Export results"),
+            vantrel::messageText(hlp, "ResultsExportFilter", "CSV files (*.csv);;JSON files (*.json)"), path))
         return;
-    results::exportRun(run.record(), platform::textPath(path));
+    const platform::fs::path target = std::filesystem::absolute(platform::textPath(path));
+    results::exportRun(FmCpp->run().record(), target);
+    {
+        platform::IniFile base(FmMain->langPath("Base.INI"));
+        base.writeString("Results", "ExportFolder", platform::pathText(target.parent_path()));
+        base.flush();
+    }
+    app().dialogs().showMessage(
+        vantrel::messageText(hlp, "ResultsExported", "The results are written to %1", {platform::pathText(target)}));
 }
 
 void TFmMemo::MMResultsCopyClick()
 {
     if (!FmCpp->run().hasRecord())
-        throw Error("There are no results yet: run a list first");
+        throw Error(vantrel::programText("ResultsNone", "There are no results yet: run a list first"));
     app().clipboard().setText(results::toTabSeparated(FmCpp->run().record()));
 }

@@ -131,13 +131,16 @@ TFmSys::TFmSys()
     ComboBoxPacing.setItems({"Seed", "Quick"});
     ComboBoxPacing.dropDownList = true;
     ComboBoxPacing.setText("Seed");
+    // The run settings are stored as soon as they change, so every show
+    // and every start finds them as the user left them.
+    ComboBoxPacing.onChange = [this] { saveRunSettings(); };
 
     // Quick pacing, and the tabs a run keeps alive.
     GroupBoxQuick.setCaption("Quick");
     GroupBoxQuick.setAlign(Align::Bottom);
     GroupBoxQuick.setHeight(92);
-    auto number = [](Label& label, const char* caption, Edit& edit, UpDown& updown, int y, int min, int max, int step,
-                     int position, const char* hint) {
+    auto number = [this](Label& label, const char* caption, Edit& edit, UpDown& updown, int y, int min, int max,
+                         int step, int position, const char* hint) {
         label.setCaption(caption);
         label.setBounds(6, y + 2, 70, 16);
         edit.setBounds(80, y, 50, 20);
@@ -148,12 +151,15 @@ TFmSys::TFmSys()
         updown.setMin(min);
         updown.increment = step;
         updown.setPosition(position);
-        edit.onChange = [&edit, &updown] {
+        edit.onChange = [this, &edit, &updown] {
             int value = 0;
-            if (TryStrToInt(edit.text(), value))
+            if (TryStrToInt(edit.text(), value)) {
                 updown.setPosition(value);
+                saveRunSettings();
+            }
         };
         edit.onExit = [&updown] { updown.takeAssociateText(); };
+        updown.onUpDownClick = [this](UpDownButton) { saveRunSettings(); };
     };
     number(LabelParallel, "Tabs", EditParallel, UpDownParallel, 16, 1, TabCountLimit, 1, DefaultParallel,
            "Entries searched at once with Quick pacing");
@@ -164,10 +170,14 @@ TFmSys::TFmSys()
 
     GroupBoxRun.setCaption("Run");
     GroupBoxRun.setAlign(Align::Bottom);
-    GroupBoxRun.setHeight(46);
-    LabelRunState.setBounds(6, 18, 100, 20);
+    GroupBoxRun.setHeight(58);
+    // The state takes what the button leaves and wraps, so a long reason
+    // and the button both show whole.
+    BitBtnResume.setAlign(Align::Right);
+    BitBtnResume.setWidth(60);
+    LabelRunState.setAlign(Align::Client);
+    LabelRunState.wordWrap = true;
     LabelRunState.setFontColor(0x0000C0);
-    BitBtnResume.setBounds(108, 14, 60, 24);
     BitBtnResume.setCaption("Resume");
     BitBtnResume.setHint("Go on from the blocked entry once it is solved in its tab");
     BitBtnResume.setEnabled(false);
@@ -294,8 +304,36 @@ TFmSys::TFmSys()
     PageControlMSystem.setActivePage(&TabSheetMSSetting);
 }
 
+void TFmSys::readCaptions()
+{
+    platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    vantrel::readCaptions(
+        hlp, *this,
+        {"TabSheetMSSetting", "GroupBoxTryTime", "TabSheetMSExp", "GroupBoxProgress", "GroupBoxConnectSite"});
+    // The rows of what this program adds, and the hints of the controls
+    // whose caption is their value.
+    vantrel::readCaptions(hlp, *this,
+                          {"FmSys", "TabSheetMSCtrl", "TabSheetMSCpp", "GroupBoxQuick", "LabelParallel",
+                           "LabelHostInterval", "LabelLiveTabs", "GroupBoxRun", "BitBtnResume", "GroupBoxTVF",
+                           "TabSheetMSPro", "TabSheetMPFanc", "BitBtnURLs", "GroupBoxPageWatch", "BitBtnTabAdd2",
+                           "CheckBoxPrivateBrowsing", "TabSheetMPTest", "TabSheetNon", "CheckBoxUseThema"});
+    vantrel::readHints(hlp, *this,
+                       {"EditTryTime",     "UpDownTryTime",    "ComboBoxPacing",      "LabelConnectSite",
+                        "LabelFormName",   "LabelInputName",   "LabelConnectSiteCnt", "UpDownConnectSite",
+                        "EditParallel",    "EditHostInterval", "EditLiveTabs",        "LabelAllCnt",
+                        "LabelTVFRootNum", "LabelAbs",         "LabelParent",         "LabelChildCnt",
+                        "LabelCppPrg",     "LabelCppAccess",   "LabelCppLstNm",       "LabelTime1",
+                        "LabelBginPos",    "EditPageWatch",    "UpDownPageWatch",     "ComboBoxHttp1Parameter"});
+    // The pacing's names in the user's language; the choice stays.
+    const int chosen = pacing() == runs::Pacing::Quick ? 1 : 0;
+    ComboBoxPacing.setItems(
+        {vantrel::messageText(hlp, "PacingSeed", "Seed"), vantrel::messageText(hlp, "PacingQuick", "Quick")});
+    ComboBoxPacing.setItemIndex(chosen);
+}
+
 void TFmSys::FormCreate()
 {
+    readCaptions();
     // The runs read their settings from this window even when it was never
     // shown, and its destruction writes them back: they are read at
     // creation too, so neither uses the design values over the stored ones.
@@ -315,7 +353,7 @@ void TFmSys::readRunSettings()
     platform::IniFile base(FmMain->langPath("Base.INI"));
     UpDownTryTime.setPosition(base.readInteger("Set", "TryTime", DefaultTryTime));
     const auto pacing = runs::pacingFromText(base.readString("Set", "Pacing", ""));
-    ComboBoxPacing.setText(runs::pacingName(pacing.value_or(runs::Pacing::Seed)));
+    ComboBoxPacing.setItemIndex(pacing.value_or(runs::Pacing::Seed) == runs::Pacing::Quick ? 1 : 0);
     UpDownParallel.setPosition(base.readInteger("Set", "Parallel", DefaultParallel));
     UpDownHostInterval.setPosition(base.readInteger("Set", "HostInterval", DefaultHostInterval));
     UpDownLiveTabs.setPosition(base.readInteger("Set", "LiveTabs", DefaultLiveTabs));
@@ -323,15 +361,20 @@ void TFmSys::readRunSettings()
 
 void TFmSys::FormShow()
 {
-    {
-        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-        vantrel::readCaptions(
-            hlp, *this,
-            {"TabSheetMSSetting", "GroupBoxTryTime", "TabSheetMSExp", "GroupBoxProgress", "GroupBoxConnectSite"});
-    }
+    readCaptions();
     // Every show reads the stored settings again, so an unsaved change of
-    // an up-down is undone.
+    // the try time is undone; the others were stored when they changed.
     readRunSettings();
+}
+
+void TFmSys::saveRunSettings()
+{
+    platform::IniFile base(FmMain->langPath("Base.INI"));
+    base.writeString("Set", "Pacing", runs::pacingName(pacing()));
+    base.writeInteger("Set", "Parallel", parallel());
+    base.writeInteger("Set", "HostInterval", hostInterval());
+    base.writeInteger("Set", "LiveTabs", liveTabs());
+    base.flush();
 }
 
 void TFmSys::FormDestroy()
@@ -348,6 +391,7 @@ void TFmSys::FormDestroy()
 void TFmSys::showRunState(const std::string& text)
 {
     LabelRunState.setCaption(text);
+    LabelRunState.setHint(text);
     BitBtnResume.setEnabled(!text.empty());
 }
 
@@ -364,9 +408,11 @@ void TFmSys::CheckBoxPrivateBrowsingClick()
         program.flush();
     }
     // The browsers' profile is chosen when the first tab opens.
-    app().dialogs().showMessage(CheckBoxPrivateBrowsing.checked()
-                                    ? "Private browsing starts when the program starts again."
-                                    : "The browser keeps cookies and logins from the next start on.");
+    app().dialogs().showMessage(
+        CheckBoxPrivateBrowsing.checked()
+            ? vantrel::programText("PrivateBrowsingOn", "Private browsing starts when the program starts again.")
+            : vantrel::programText("PrivateBrowsingOff",
+                                   "The browser keeps cookies and logins from the next start on."));
 }
 
 void TFmSys::UpDownConnectSiteClick()

@@ -74,8 +74,15 @@ public:
 
     // The try time in seconds: the position of UpDownTryTime.
     int tryTime() const { return UpDownTryTime.position(); }
-    // Seed (the one-second timer) or Quick (driven by the pages).
-    runs::Pacing pacing() const { return runs::pacingFromText(ComboBoxPacing.text()).value_or(runs::Pacing::Seed); }
+    // Seed (the one-second timer) or Quick (driven by the pages): the
+    // second item, whatever the caption table calls it, or the text
+    // "Quick" set by a batch run.
+    runs::Pacing pacing() const
+    {
+        if (ComboBoxPacing.itemIndex() == 1)
+            return runs::Pacing::Quick;
+        return runs::pacingFromText(ComboBoxPacing.text()).value_or(runs::Pacing::Seed);
+    }
     // Quick pacing: entries in flight, the least milliseconds between two
     // submissions to one host; both pacings: tabs kept alive.
     int parallel() const { return UpDownParallel.position(); }
@@ -98,5 +105,8 @@ public:
     void showRunState(const std::string& text);
 
 private:
+    void readCaptions();
     void readRunSettings();
+    // Stores the pacing, tabs in flight, gap and live tabs.
+    void saveRunSettings();
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/captions.h"
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
@@ -11,6 +12,7 @@
 #include "platform/ini_file.h"
 #include "platform/text_store.h"
 #include "sitetree/fm_ctrl.h"
+#include "sitetree/tvf.h"
 
 using namespace framework;
 
@@ -150,7 +152,65 @@ void TFmCtrl::PMTANAListClick()
 void TFmCtrl::PMTrVwTDeleteClick()
 {
     PMTrVwTBackUPClick();
-    ActiveTreeView->deleteNode(ActiveTreeView->selected());
+    TreeView& tree = *ActiveTreeView;
+    TreeNode* node = tree.selected();
+    if (node) {
+        // Deleted at once, and kept for one undo.
+        DeletedNode gone;
+        gone.parent = node->parent();
+        gone.index = node->index();
+        gone.treeLoad = treeLoads_;
+        const int depth = node->level();
+        const std::vector<std::string> all = sitetree::writeTvf(tree);
+        const int first = node->absoluteIndex();
+        int last = first + 1;
+        while (last < static_cast<int>(all.size()) && tree.nodeAt(last)->level() > depth)
+            ++last;
+        for (int i = first; i < last; ++i)
+            gone.lines.push_back(all[static_cast<size_t>(i)].substr(static_cast<size_t>(depth)));
+        PanelThema.setCaption(vantrel::programText("NodeDeleted", "Deleted \"%1\" (Ctrl+Z undoes)", {node->text()}));
+        deleted_ = std::move(gone);
+        find<MenuItem>("PMTrVwTUndoDelete").setEnabled(true);
+    }
+    tree.deleteNode(node);
+    PMTrVwFESaveClick();
+}
+
+void TFmCtrl::PMTrVwTUndoDeleteClick()
+{
+    if (!deleted_)
+        return;
+    const DeletedNode gone = std::move(*deleted_);
+    deleted_.reset();
+    find<MenuItem>("PMTrVwTUndoDelete").setEnabled(false);
+    TreeView& tree = TreeViewEdd1;
+    const std::vector<TreeNode*> nodes = tree.allNodes();
+    // Another tree was loaded meanwhile, or the node's parent is gone.
+    if (gone.treeLoad != treeLoads_ ||
+        (gone.parent && std::find(nodes.begin(), nodes.end(), gone.parent) == nodes.end()))
+        return;
+    tree.beginUpdate();
+    TreeNode* restored = nullptr;
+    std::vector<TreeNode*> levels;
+    for (const std::string& line : gone.lines) {
+        const size_t depth =
+            line.find_first_not_of('\t') == std::string::npos ? line.size() : line.find_first_not_of('\t');
+        const std::string text = line.substr(depth);
+        if (!restored) {
+            const int siblings = gone.parent ? gone.parent->childCount() : tree.rootCount();
+            TreeNode* before = gone.index < siblings
+                                   ? (gone.parent ? gone.parent->child(gone.index) : tree.root(gone.index))
+                                   : nullptr;
+            restored = before ? tree.insert(before, text) : tree.addChild(gone.parent, text);
+            levels = {restored};
+            continue;
+        }
+        levels.resize(std::min(levels.size(), depth));
+        levels.push_back(tree.addChild(levels.back(), text));
+    }
+    tree.endUpdate();
+    tree.setSelected(restored);
+    PanelThema.setCaption(restored ? restored->text() : std::string());
     PMTrVwFESaveClick();
 }
 

@@ -271,6 +271,9 @@ void TFmCtrl::buildMenus()
     hidden(makeCommand("PMTANAList", add, "List", &TFmCtrl::PMTANAListClick));
     hidden(makeCommand("PMTANRenameChange", add, "Rename", &TFmCtrl::PMTANRenameChangeClick));
     makeCommand("PMTrVwTDelete", tree, "Delete", &TFmCtrl::PMTrVwTDeleteClick);
+    MenuItem& undo = makeCommand("PMTrVwTUndoDelete", tree, "Undo delete", &TFmCtrl::PMTrVwTUndoDeleteClick);
+    undo.shortcut = "Ctrl+Z";
+    undo.setEnabled(false);
 
     MenuItem& memo = makeCommand("PMTrVwMemo", tvf, "Memo", nullptr);
     MenuItem& memoTool = makeCommand("PMTrVwMTool", memo, "Tool", nullptr);
@@ -374,6 +377,57 @@ void TFmCtrl::readCaptions()
                            "TabSheetMAssist",
                            "TabSheetMACheck",
                            "TabSheetMAJoin"});
+    // The rows of what this program adds, and the hints.
+    vantrel::readCaptions(hlp, *this,
+                          {"FmCtrl",
+                           "ToolButtonTVFFunc",
+                           "ToolButtonTVFAdd",
+                           "ToolButtonTrVwTDelete",
+                           "ToolButtonTrVwTool",
+                           "ToolButtonSharing",
+                           "ToolButtonBunchAdd",
+                           "ToolButtonBunchTool",
+                           "ToolButtonMemoAdd",
+                           "ToolButtonMemoTool",
+                           "ToolButtonSiteDont",
+                           "ToolButtonPageCopy",
+                           "ToolButtonUpData",
+                           "ToolButtonUpDataDownLoad",
+                           "PMTrVwTDelete",
+                           "PMTrVwTUndoDelete",
+                           "PMTVF",
+                           "PMTCombBox",
+                           "PMTCFile",
+                           "PMTFCLoad1",
+                           "PMTFCOpen",
+                           "PMTCTool",
+                           "FMTTrVwTSave",
+                           "FMTTrVwTDelete",
+                           "PMTrVwTreeView",
+                           "PMTrVwFile",
+                           "PMTrVwFELoad",
+                           "PMTrVwFESave",
+                           "PMTrVwANOpen1",
+                           "PMTrVwFESRead",
+                           "PMTrVwFESWrite",
+                           "PMTrVwTool",
+                           "PMTrVwTBackUP",
+                           "PMTrVwTTSave",
+                           "PMTANAdd",
+                           "PMTrVwMemo",
+                           "PMTrVwMTool",
+                           "PMSharing",
+                           "PMSCheckListBox",
+                           "PMSCFile",
+                           "PMSCFLoad",
+                           "PMSCFOpen",
+                           "PMCTool",
+                           "PMCAdd1",
+                           "PMCDate",
+                           "PMCDelete1"});
+    vantrel::readHints(hlp, *this,
+                       {"ComboBoxTVFCategory", "TreeViewEdd1", "PanelThema", "CheckListBoxSharing", "ComboBoxBunch",
+                        "StringGridBunch", "MemoEdd1", "ComboBoxAssistURL"});
 }
 
 // ----------------------------------------------------------------- window

@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,9 @@ public:
     void PMTANAChildClick();
     void PMTANAListClick();
     void PMTrVwTDeleteClick();
+    // Puts the last deleted node back where it was, with the nodes below it
+    // (Ctrl+Z), and saves the tree.
+    void PMTrVwTUndoDeleteClick();
     void ToolButtonTrVwTDeleteClick();
     void PMTrVwTTRootInClick();
     void PMTrVwTTConnectedManiplatesClick();
@@ -264,6 +268,17 @@ public:
     framework::Edit& themeBox() const;
 
 private:
+    // The last deleted node, for its undo: its subtree as tree-file lines,
+    // where it stood, and the tree it stood in (a load starts another).
+    struct DeletedNode {
+        std::vector<std::string> lines;
+        framework::TreeNode* parent = nullptr;
+        int index = 0;
+        int treeLoad = 0;
+    };
+    std::optional<DeletedNode> deleted_;
+    int treeLoads_ = 0;
+
     // What the window read from its files. A list whose load failed, or
     // that was never loaded (the window never showed), is never saved over
     // the file it came from: a missing file may still be created.

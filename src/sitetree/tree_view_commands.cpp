@@ -27,6 +27,8 @@ void TFmCtrl::PMTrVwFELoadClick()
     // A tree read only in part (a malformed line) stays unsaved, so its
     // file keeps the lines after the fault.
     treeLoaded_ = false;
+    // Another tree: a deletion in the last one is not undone in this one.
+    ++treeLoads_;
     const auto path = treeFilePath();
     // A category without a file starts as a copy of the tree shown.
     if (platform::fileExists(path))
@@ -55,6 +57,7 @@ void TFmCtrl::PMTrVwTTRestorationClick()
 {
     const auto path = treeFilePath();
     treeLoaded_ = false;
+    ++treeLoads_;
     sitetree::loadTvfFile(*ActiveTreeView, dataFile("BU_" + platform::pathText(path.filename())));
     treeLoaded_ = true;
     if (app().dialogs().askYesNo("Does it save?", "Restoration"))

@@ -2,12 +2,15 @@
 
 #include "ui/align_layout.h"
 
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QWidget>
 
@@ -135,9 +138,79 @@ QSize AlignLayout::sizeHint() const
     return {0, 0};
 }
 
+namespace {
+
+// What a child needs at least: a container what its own children need, a
+// text its text, a list or text box (scroll area) room for a few lines;
+// anything else shrinks freely.
+QSize childMinimum(QWidget* widget, const Scale& scale)
+{
+    if (!widget)
+        return {};
+    if (qobject_cast<QAbstractScrollArea*>(widget))
+        return scale.toPixels(QSize(40, 40));
+    if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+        // The pages' needs and the bar's thickness; along its length the
+        // bar scrolls its tabs.
+        auto* stack = tabs->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        const QSize pages = stack ? stack->minimumSizeHint().expandedTo(QSize(0, 0)) : QSize();
+        const QSize whole = tabs->minimumSizeHint();
+        const int frame = 2 * tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
+        if (tabs->tabPosition() == QTabWidget::West || tabs->tabPosition() == QTabWidget::East)
+            return {whole.width(), pages.height() + frame};
+        return {pages.width() + frame, whole.height()};
+    }
+    if (widget->layout())
+        return widget->minimumSizeHint().expandedTo(QSize(0, 0));
+    return textFitSize(widget);
+}
+
+} // namespace
+
+// The smallest room that shows every child whole: the children without
+// alignment where the models put them, the aligned ones with their model
+// sizes across and what they need themselves along, nested as place()
+// nests them. A window that gets less scrolls.
 QSize AlignLayout::minimumSize() const
 {
-    return {0, 0};
+    auto shown = [](const Entry& e) { return e.model ? e.model->visible() : !e.item->isEmpty(); };
+    QSize need(0, 0);
+    if (flow_) {
+        for (const auto& e : entries_)
+            if (shown(e))
+                need.rwidth() += std::max(e.item->sizeHint().width(), scale_.toPixels(23));
+    } else {
+        auto alignOf = [](const Entry& e) { return e.model ? e.model->align() : Align::Client; };
+        for (const auto& e : entries_)
+            if (shown(e) && alignOf(e) == Align::Client)
+                need = need.expandedTo(childMinimum(e.item->widget(), scale_));
+        for (Align side : {Align::Right, Align::Left, Align::Bottom, Align::Top}) {
+            for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+                if (!shown(*it) || alignOf(*it) != side)
+                    continue;
+                const QSize inner = childMinimum(it->item->widget(), scale_);
+                const QSize fit = textFitSize(it->item->widget());
+                if (side == Align::Left || side == Align::Right) {
+                    need.rwidth() += std::max({0, scale_.toPixels(it->model->width()), fit.width()});
+                    need.setHeight(std::max(need.height(), inner.height()));
+                } else {
+                    need.rheight() += std::max({0, scale_.toPixels(it->model->height()), fit.height()});
+                    need.setWidth(std::max(need.width(), inner.width()));
+                }
+            }
+        }
+        for (const auto& e : entries_) {
+            if (!shown(e) || !e.model || e.model->align() != Align::None)
+                continue;
+            const QSize fit = textFitSize(e.item->widget());
+            const QRect r(
+                scale_.toPixels(QPoint(e.model->left(), e.model->top())),
+                scale_.toPixels(QSize(std::max(0, e.model->width()), std::max(0, e.model->height()))).expandedTo(fit));
+            need = need.expandedTo(QSize(r.right() + 1, r.bottom() + 1));
+        }
+    }
+    const QMargins margins = contentsMargins();
+    return need + QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
 }
 
 void AlignLayout::setGeometry(const QRect& rect)

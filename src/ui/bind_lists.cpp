@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "ui/binding.h"
@@ -102,6 +103,30 @@ private:
 
 // -------------------------------------------------------------- StringGrid
 
+// A grid whose cells show their whole text as a tooltip where the column
+// cuts it (long titles, addresses).
+class GridWidget : public Bound<QTableWidget> {
+public:
+    using Bound<QTableWidget>::Bound;
+
+protected:
+    bool viewportEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::ToolTip) {
+            auto* help = static_cast<QHelpEvent*>(event);
+            const QModelIndex index = indexAt(help->pos());
+            const QString text = index.data(Qt::DisplayRole).toString();
+            const QRect cell = visualRect(index);
+            const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+            if (index.isValid() && fontMetrics().horizontalAdvance(text) + 2 * margin > cell.width()) {
+                QToolTip::showText(help->globalPos(), text, viewport(), cell);
+                return true;
+            }
+        }
+        return Bound<QTableWidget>::viewportEvent(event);
+    }
+};
+
 // The fixed rows and columns are ordinary cells painted in the fixed colour
 // (Qt's own headers stay hidden), so cell (0, 0) is the model's cell (0, 0).
 class GridBinding : public ControlBinding {
@@ -109,7 +134,7 @@ public:
     GridBinding(BinderImpl& impl, framework::StringGrid& grid, ControlBinding* parent)
         : ControlBinding(impl, grid, parent), grid_(grid)
     {
-        table_ = new Bound<QTableWidget>(parent->childArea());
+        table_ = new GridWidget(parent->childArea());
         table_->horizontalHeader()->hide();
         table_->verticalHeader()->hide();
         table_->horizontalHeader()->setMinimumSectionSize(1);
@@ -130,6 +155,7 @@ public:
 
     void applyOptions() override
     {
+        syncFirstCells();
         table_->setEditTriggers(grid_.editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                                     QAbstractItemView::AnyKeyPressed
                                               : QAbstractItemView::NoEditTriggers);
@@ -163,6 +189,7 @@ protected:
     // geometry, so it finds the cell the user pressed.
     QPoint modelPoint(const QPoint& point) const override
     {
+        syncFirstCells();
         const QModelIndex index = table_->indexAt(point);
         if (!index.isValid())
             return ControlBinding::modelPoint(point);
@@ -197,6 +224,14 @@ private:
     }
 
     bool isFixed(int col, int row) const { return col < grid_.fixedCols || row < grid_.fixedRows; }
+
+    // The first cells shown, for the model's hit test: a grid without fixed
+    // columns starts at column 0, not at the model's default 1.
+    void syncFirstCells() const
+    {
+        grid_.leftCol = std::max(grid_.fixedCols, table_->horizontalScrollBar()->value());
+        grid_.topRow = std::max(grid_.fixedRows, table_->verticalScrollBar()->value());
+    }
 
     void applySize()
     {

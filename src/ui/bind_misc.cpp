@@ -8,17 +8,20 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QQuickWidget>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
 
 #include "ui/align_layout.h"
 #include "ui/binding.h"
+#include "ui/scale.h"
 
 namespace ui::detail {
 
@@ -198,6 +201,130 @@ protected:
 private:
     framework::Panel& panel_;
     PanelFrame* frame_;
+};
+
+// ---------------------------------------------------------------- Balloon
+
+// The note's window: a thin line round its edge and room inside it.
+class BalloonFrame : public Bound<QFrame> {
+public:
+    using Bound<QFrame>::Bound;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+// A frameless window of its own beside the anchor's widget. It follows the
+// anchor's window as that moves, and stays out of sight while the anchor
+// is hidden. Its height is what its word-wrapping text needs at its width.
+class BalloonBinding : public ControlBinding, public QObject {
+public:
+    BalloonBinding(BinderImpl& impl, framework::Balloon& balloon)
+        : ControlBinding(impl, balloon, nullptr), balloon_(balloon)
+    {
+        auto* frame = new BalloonFrame(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        frame->setContentsMargins(8, 6, 8, 6);
+        frame->setAttribute(Qt::WA_ShowWithoutActivating);
+        setWidget(frame, frame);
+    }
+    ~BalloonBinding() override { delete widget_.data(); }
+
+    void relayout() override
+    {
+        ControlBinding::relayout();
+        place();
+    }
+
+protected:
+    void applyVisible() override { place(); }
+    void applyGeometry() override { place(); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+            if (usable())
+                place();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* anchorWidget() const
+    {
+        ControlBinding* anchor = impl().controlBindingOf(balloon_.anchor());
+        return anchor ? anchor->widget() : nullptr;
+    }
+
+    int neededHeight(int width) const
+    {
+        const Scale& scale = impl().scale();
+        const QMargins margins = widget_->contentsMargins();
+        int height = margins.top() + margins.bottom();
+        const int inner = width - margins.left() - margins.right();
+        for (framework::Control* child : balloon_.children()) {
+            if (!child->visible())
+                continue;
+            if (child->align() == framework::Align::Top || child->align() == framework::Align::Bottom) {
+                height += scale.toPixels(child->height());
+            } else if (child->align() == framework::Align::Client) {
+                ControlBinding* binding = impl().controlBindingOf(child);
+                auto* label = binding ? qobject_cast<QLabel*>(binding->widget()) : nullptr;
+                height += label ? label->heightForWidth(inner) : scale.toPixels(child->height());
+            }
+        }
+        return height;
+    }
+
+    void place()
+    {
+        QWidget* frame = widget_;
+        if (!frame)
+            return;
+        QWidget* anchor = anchorWidget();
+        if (anchor != watched_) {
+            if (watched_)
+                watched_->window()->removeEventFilter(this);
+            watched_ = anchor;
+            if (anchor)
+                anchor->window()->installEventFilter(this);
+        }
+        // (Asked of the window too: while it hides, its children still
+        // count as visible.)
+        if (!balloon_.visible() || !anchor || !anchor->window()->isVisible() ||
+            !anchor->isVisibleTo(anchor->window())) {
+            frame->hide();
+            return;
+        }
+        const int width = impl().scale().toPixels(balloon_.width());
+        const QSize size(width, neededHeight(width));
+        const QRect target(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
+        QScreen* screen = QGuiApplication::screenAt(target.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size);
+        frame->setGeometry(besideAnchor(target, size, area, impl().scale().toPixels(8)));
+        if (layout())
+            layout()->relayout();
+        if (!frame->isVisible())
+            frame->show();
+        frame->raise();
+    }
+
+    framework::Balloon& balloon_;
+    QPointer<QWidget> watched_;
 };
 
 // --------------------------------------------------------------- GroupBox
@@ -716,6 +843,8 @@ std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::
         return std::make_unique<TabSheetBinding>(impl, *sheet, parent);
     if (auto* panel = dynamic_cast<framework::Panel*>(&model))
         return std::make_unique<PanelBinding>(impl, *panel, parent);
+    if (auto* balloon = dynamic_cast<framework::Balloon*>(&model))
+        return std::make_unique<BalloonBinding>(impl, *balloon);
     if (auto* box = dynamic_cast<framework::GroupBox*>(&model))
         return std::make_unique<GroupBoxBinding>(impl, *box, parent);
     if (auto* bar = dynamic_cast<framework::ToolBar*>(&model))

@@ -52,6 +52,12 @@ public:
     void applyOptions() override
     {
         widget_->setCursor(label_.handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        auto* label = static_cast<QLabel*>(widget_.data());
+        if (label->wordWrap() != label_.wordWrap) {
+            label->setWordWrap(label_.wordWrap);
+            if (parent_)
+                parent_->relayout();
+        }
         applyPalette();
     }
 

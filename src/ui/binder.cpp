@@ -6,12 +6,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <unordered_set>
@@ -148,6 +151,7 @@ public:
 
     void closeRequested();
     void windowGeometryChanged();
+    void refitToFrame();
     void windowStateChanged();
     void applyOptions() override;
 
@@ -160,10 +164,18 @@ private:
     void applyState();
     void rebuildMenus();
     void raise();
+    // The smallest size that shows every control whole, and the window's
+    // minimum: that, or what the screen leaves when that is less.
+    QSize contentMinimum() const;
+    void applyMinimum(const QRect& area, const QMargins& frame);
 
     framework::Form& form_;
     QWidget* central_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     QMainWindow* mainWindow_ = nullptr;
+    // Until then, the first move that tells the window manager's frame
+    // fits the window to its screen once more (the frame was a guess).
+    QDeadlineTimer refitUntil_;
     int raisedId_ = 0;
     std::vector<Binding*> members_;
 };
@@ -214,22 +226,32 @@ template <class Base> void FormWindow<Base>::closeEvent(QCloseEvent* event)
 
 FormBinding::FormBinding(BinderImpl& impl, framework::Form& form) : ControlBinding(impl, form, nullptr), form_(form)
 {
+    // The controls sit on a content widget inside a scroll area: a window
+    // that a small screen makes smaller than its controls need scrolls
+    // instead of cutting them off.
+    auto* central = new Bound<QWidget>();
+    central->binding = this;
+    central_ = central;
+    scroll_ = new QScrollArea();
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->viewport()->setAutoFillBackground(false);
+    scroll_->setWidget(central);
     if (form.mainMenu) {
         auto* window = new FormWindow<QMainWindow>();
         window->form = this;
         mainWindow_ = window;
-        auto* central = new Bound<QWidget>(window);
-        central->binding = this;
-        window->setCentralWidget(central);
+        window->setCentralWidget(scroll_);
         // The menu bar belongs to the window on every desktop: a global
         // menu would take it out of the strip the window is.
         window->menuBar()->setNativeMenuBar(false);
-        central_ = central;
         setWidget(window, window);
     } else {
         auto* window = new FormWindow<QWidget>();
         window->form = this;
-        central_ = window;
+        auto* box = new QVBoxLayout(window);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->addWidget(scroll_);
         setWidget(window, window);
     }
     widget_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -260,6 +282,7 @@ void FormBinding::windowGeometryChanged()
     QWidget* window = widget_;
     if (!window || impl().applying() || !window->isVisible())
         return;
+    refitToFrame();
     // The model keeps the normal bounds; a minimised or maximised window
     // reports nothing.
     if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
@@ -369,6 +392,9 @@ void FormBinding::applyVisible()
     for (Binding* member : members_)
         if (auto* control = dynamic_cast<ControlBinding*>(member))
             control->refreshOptions();
+    // Captions read at the show may want more room than the design gives.
+    applyGeometry();
+    refitUntil_ = QDeadlineTimer(2000);
     switch (form_.windowState()) {
     case framework::WindowState::Minimized:
         window->showMinimized();
@@ -388,20 +414,73 @@ void FormBinding::applyVisible()
     window->activateWindow();
 }
 
+namespace {
+
+// The window manager's frame around a window: known once it framed the
+// window; until then the frame of a window shown before (none without a
+// window manager).
+QMargins frameOf(const QWidget* window)
+{
+    static QMargins seen;
+    if (window->isVisible()) {
+        const QRect outer = window->frameGeometry();
+        const QRect inner = window->geometry();
+        if (outer != inner) {
+            seen = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                            outer.bottom() - inner.bottom());
+            return seen;
+        }
+    }
+    return seen;
+}
+
+QList<QRect> availableScreens()
+{
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    return screens;
+}
+
+} // namespace
+
+QSize FormBinding::contentMinimum() const
+{
+    QSize minimum = central_->minimumSizeHint().expandedTo(QSize(0, 0));
+    if (mainWindow_ && mainWindow_->menuBar()->isVisibleTo(mainWindow_))
+        minimum.rheight() += mainWindow_->menuBar()->sizeHint().height();
+    return minimum;
+}
+
+void FormBinding::applyMinimum(const QRect& area, const QMargins& frame)
+{
+    QSize minimum = contentMinimum();
+    if (!area.isEmpty())
+        minimum = minimum.boundedTo(
+            QSize(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom()));
+    if (widget_->minimumSize() != minimum)
+        widget_->setMinimumSize(minimum);
+}
+
 void FormBinding::applyGeometry()
 {
     QWidget* window = widget_;
     if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
     const Scale& scale = impl().scale();
-    QRect rect(scale.toPixels(QPoint(form_.left(), form_.top())),
-               scale.toPixels(QSize(std::max(0, form_.width()), std::max(0, form_.height()))));
+    const QRect rect(scale.toPixels(QPoint(form_.left(), form_.top())),
+                     scale.toPixels(QSize(std::max(0, form_.width()), std::max(0, form_.height()))));
     // A place stored while another monitor was attached comes back onto a
-    // screen.
-    QList<QRect> screens;
-    for (QScreen* screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
-    const QRect onScreen = placeOnScreens(rect, screens);
+    // screen; a window larger than the screen it starts on shrinks to it
+    // (its controls then scroll), one that needs more room than its design
+    // size grows as far as the screen lets it.
+    const QList<QRect> screens = availableScreens();
+    QRect onScreen = placeOnScreens(rect, screens);
+    const QRect area = screenOf(onScreen, screens);
+    const QMargins frame = frameOf(window);
+    applyMinimum(area, frame);
+    onScreen.setSize(onScreen.size().expandedTo(window->minimumSize()));
+    onScreen = fitOnScreen(onScreen, frame, area, window->minimumSize());
     // A window that was never moved reports 0,0 but lets the window manager
     // place it: it is moved even to where it seems to be already.
     if (window->pos() != onScreen.topLeft() || !window->testAttribute(Qt::WA_Moved))
@@ -409,13 +488,36 @@ void FormBinding::applyGeometry()
     if (window->size() != onScreen.size())
         window->resize(onScreen.size());
     // The handlers see where the window really is (and it is stored there).
-    if (onScreen != rect) {
+    if (onScreen.topLeft() != rect.topLeft()) {
         Suppress echo(*this, aspect(Prop::Geometry));
         impl().dispatch([&] {
             form_.updateBoundsFromView(scale.toDesign(onScreen.x()), scale.toDesign(onScreen.y()), form_.width(),
                                        form_.height());
         });
     }
+}
+
+void FormBinding::refitToFrame()
+{
+    // The frame was a guess when the window was placed; now that the window
+    // manager tells it, the window fits its screen once more.
+    QWidget* window = widget_;
+    if (refitUntil_.hasExpired() || window->frameGeometry() == window->geometry())
+        return;
+    refitUntil_ = QDeadlineTimer(0);
+    if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QList<QRect> screens = availableScreens();
+    const QRect current(window->pos(), window->size());
+    const QRect area = screenOf(current, screens);
+    const QMargins frame = frameOf(window);
+    applyMinimum(area, frame);
+    const QRect fitted = fitOnScreen(current, frame, area, window->minimumSize());
+    if (fitted == current)
+        return;
+    BinderImpl::ApplyGuard guard(impl());
+    window->move(fitted.topLeft());
+    window->resize(fitted.size());
 }
 
 void FormBinding::raise()
@@ -1103,6 +1205,8 @@ QMenu* BinderImpl::menuFor(framework::MenuItem& item)
         return nullptr;
     auto* menu = new QMenu(form->window());
     menu->setObjectName(qs(item.name()));
+    // The items' hints explain the short captions.
+    menu->setToolTipsVisible(true);
     menus_[&item] = menu;
     form->markDirty(MenuStructure);
     return menu;

@@ -280,7 +280,8 @@ public:
     // Where the children's widgets go, and how they are placed.
     virtual QWidget* childArea() const { return widget_; }
     virtual void adoptChild(ControlBinding& child);
-    void relayout();
+    // Places the children again (a child's text or visibility changed).
+    virtual void relayout();
     AlignLayout* layout() const { return layout_; }
 
     // The widget that receives the mouse (a scroll area's viewport).

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/batch_run.h"
+#include "app/captions.h"
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/program.h"
@@ -385,6 +386,13 @@ int main(int argc, char** argv)
     if (!screenshots.isEmpty())
         application.setUnattended(true);
     vantrel::createForms(application);
+    // The boxes' buttons speak the language of the windows.
+    if (FmMain) {
+        const platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+        ui::setDialogButtonTexts(vantrel::messageText(hlp, "DialogYes", ""), vantrel::messageText(hlp, "DialogNo", ""),
+                                 vantrel::messageText(hlp, "DialogOK", ""),
+                                 vantrel::messageText(hlp, "DialogCancel", ""));
+    }
     int result = 0;
     if (!screenshots.isEmpty() && !application.terminated())
         ui::takeScreenshots(application, binder, screenshots);

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
@@ -55,6 +56,39 @@ QWidget* dialogParent()
 } // namespace
 
 // ----------------------------------------------------------------- dialogs
+
+namespace {
+
+// Answers Qt's own question for the texts of the standard buttons.
+class ButtonTexts : public QTranslator {
+public:
+    std::map<QString, QString> texts; // Qt's source text -> the program's
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        if (qstrcmp(context, "QPlatformTheme") != 0)
+            return {};
+        const auto it = texts.find(QString::fromLatin1(source));
+        return it == texts.end() ? QString() : it->second;
+    }
+    bool isEmpty() const override { return texts.empty(); }
+};
+
+} // namespace
+
+void setDialogButtonTexts(const std::string& yes, const std::string& no, const std::string& ok,
+                          const std::string& cancel)
+{
+    static ButtonTexts translator;
+    QCoreApplication::removeTranslator(&translator);
+    translator.texts.clear();
+    const std::pair<const char*, const std::string*> rows[] = {
+        {"&Yes", &yes}, {"&No", &no}, {"OK", &ok}, {"Cancel", &cancel}};
+    for (const auto& [source, text] : rows)
+        if (!text->empty())
+            translator.texts[QString::fromLatin1(source)] = qs(*text);
+    if (!translator.texts.empty())
+        QCoreApplication::installTranslator(&translator);
+}
 
 void QtDialogs::showMessage(const std::string& text)
 {

@@ -29,6 +29,12 @@ public:
     void dismissAll() override;
 };
 
+// The standard buttons of the boxes (message boxes, questions, input
+// boxes) in the program's language; an empty text leaves Qt's own, and all
+// empty removes the texts again.
+void setDialogButtonTexts(const std::string& yes, const std::string& no, const std::string& ok,
+                          const std::string& cancel);
+
 class QtClipboard : public framework::Clipboard {
 public:
     std::string text() override;

@@ -91,6 +91,68 @@ QRect placeOnScreens(const QRect& window, const QList<QRect>& screens)
     return QRect(QPoint(x, y), window.size());
 }
 
+QRect screenOf(const QRect& window, const QList<QRect>& screens)
+{
+    QRect best;
+    long long bestArea = -1;
+    for (const QRect& screen : screens) {
+        const QRect common = screen.intersected(window);
+        const long long area = common.isEmpty() ? 0 : static_cast<long long>(common.width()) * common.height();
+        if (area > bestArea && area > 0) {
+            bestArea = area;
+            best = screen;
+        }
+    }
+    if (!best.isNull() || screens.isEmpty())
+        return best;
+    long long nearest = std::numeric_limits<long long>::max();
+    for (const QRect& screen : screens) {
+        const long long d = distanceSquared(screen, window.center());
+        if (d < nearest) {
+            nearest = d;
+            best = screen;
+        }
+    }
+    return best;
+}
+
+QRect fitOnScreen(const QRect& window, const QMargins& frame, const QRect& area, const QSize& minimum)
+{
+    if (area.isEmpty())
+        return window;
+    // Across one dimension: as large as the screen leaves from where the
+    // window is; where that is less than the window needs at least, as
+    // large as it needs (the screen allowing), moved back as far as that
+    // takes.
+    auto fit = [](int start, int length, int before, int after, int areaStart, int areaLength, int least) {
+        const int most = areaLength - before - after;
+        const int room = areaStart + areaLength - start - before - after;
+        int size = std::min(length, most);
+        if (size > room)
+            size = std::max(room, std::min(least, size));
+        size = std::max(1, size);
+        const int place = std::max(areaStart, std::min(start, areaStart + areaLength - size - before - after));
+        return std::make_pair(place, size);
+    };
+    const auto [x, width] =
+        fit(window.left(), window.width(), frame.left(), frame.right(), area.left(), area.width(), minimum.width());
+    const auto [y, height] =
+        fit(window.top(), window.height(), frame.top(), frame.bottom(), area.top(), area.height(), minimum.height());
+    return {x, y, width, height};
+}
+
+QRect besideAnchor(const QRect& anchor, const QSize& size, const QRect& area, int gap)
+{
+    QRect place(QPoint(anchor.right() + 1 + gap, anchor.top()), size);
+    if (place.right() > area.right())
+        place.moveLeft(anchor.left() - gap - size.width());
+    if (place.left() < area.left())
+        place.moveTopLeft(QPoint(anchor.left(), anchor.bottom() + 1 + gap));
+    place.moveLeft(std::max(area.left(), std::min(place.left(), area.right() + 1 - size.width())));
+    place.moveTop(std::max(area.top(), std::min(place.top(), area.bottom() + 1 - size.height())));
+    return place;
+}
+
 void installFontFallbacks()
 {
     static bool installed = false;

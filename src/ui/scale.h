@@ -12,6 +12,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -61,6 +62,23 @@ private:
 // size, into the area of the screen nearest to it (its top-left corner on
 // that screen when the window is larger).
 QRect placeOnScreens(const QRect& window, const QList<QRect>& screens);
+
+// The screen area a window starts on: the one it overlaps most, else the
+// nearest; a null rectangle when there is none.
+QRect screenOf(const QRect& window, const QList<QRect>& screens);
+
+// A window made to fit the screen area it starts on. Its rectangle is
+// where a window is moved to (the frame's top-left corner) and its client
+// size. It keeps its place and shrinks to what the area leaves from
+// there, frame included; where that is less than its minimum, it takes
+// its minimum (at most the area) and moves back so that its frame lies
+// inside the area.
+QRect fitOnScreen(const QRect& window, const QMargins& frame, const QRect& area, const QSize& minimum = {});
+
+// Where a note of the given size stands beside a control (anchor, in
+// screen coordinates): right of it, else left of it, else below it, gap
+// pixels away, top edges level, always inside the area.
+QRect besideAnchor(const QRect& anchor, const QSize& size, const QRect& area, int gap);
 
 // Makes the Windows font names of the window definitions ("ＭＳ Ｐゴシック",
 // "ＭＳ ゴシック", ...) and the application font fall back to a Japanese

@@ -237,6 +237,41 @@ void settle(framework::Application& app, Binder& binder, int ms)
     app.wait(wait);
 }
 
+// The visible top-level windows drawn where they are, over the screen.
+QImage screenPicture(const std::vector<QWidget*>& windows)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
+    QImage whole(area.size() * ratio, QImage::Format_RGB32);
+    whole.setDevicePixelRatio(ratio);
+    whole.fill(QColor(0x30, 0x30, 0x38));
+    QPainter painter(&whole);
+    for (QWidget* window : windows)
+        if (window->isVisible())
+            painter.drawPixmap(window->geometry().topLeft() - area.topLeft(), window->grab());
+    return whole;
+}
+
+// Every window, frame and all, inside the free area of its screen.
+std::vector<std::string> windowsOffScreen(const std::vector<QWidget*>& windows)
+{
+    std::vector<std::string> found;
+    for (QWidget* window : windows) {
+        QScreen* screen = window->screen();
+        if (!window->isVisible() || !screen)
+            continue;
+        const QRect frame = window->frameGeometry();
+        const QRect area = screen->availableGeometry();
+        if (!area.contains(frame))
+            found.push_back(window->objectName().toStdString() + " lies outside the screen (" +
+                            std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+                            std::to_string(frame.width()) + " x " + std::to_string(frame.height()) + " on " +
+                            std::to_string(area.width()) + " x " + std::to_string(area.height()) + ")");
+    }
+    return found;
+}
+
 } // namespace
 
 void takeScreenshots(framework::Application& app, Binder& binder, const QString& folder)
@@ -249,26 +284,16 @@ void takeScreenshots(framework::Application& app, Binder& binder, const QString&
     // Time for the windows to be placed, laid out and painted.
     settle(app, binder, 1500);
     QDir().mkpath(folder);
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1920, 1080);
-    QImage whole(area.size() * ratio, QImage::Format_RGB32);
-    whole.setDevicePixelRatio(ratio);
-    whole.fill(QColor(0x30, 0x30, 0x38));
-    QPainter painter(&whole);
     std::vector<QWidget*> windows;
     for (framework::Form* form : forms) {
         QWidget* window = binder.windowOf(*form);
         if (!window || !window->isVisible())
             continue;
         windows.push_back(window);
-        const QPixmap picture = window->grab();
-        const QString name = QString::fromStdString(form->name());
-        picture.save(folder + u'/' + name + QStringLiteral(".png"));
-        painter.drawPixmap(window->geometry().topLeft() - area.topLeft(), picture);
+        window->grab().save(folder + u'/' + QString::fromStdString(form->name()) + QStringLiteral(".png"));
     }
-    painter.end();
-    whole.save(folder + QStringLiteral("/screen.png"));
+    screenPicture(windows).save(folder + QStringLiteral("/screen.png"));
+    std::vector<std::string> problems = windowsOffScreen(windows);
     // The other pages of the page controls with a few pages (not the
     // browser tabs), each as a picture of its window: <form>-<pages>-<n>.png.
     for (QWidget* window : windows) {
@@ -289,10 +314,40 @@ void takeScreenshots(framework::Application& app, Binder& binder, const QString&
             tabs->blockSignals(blocked);
         }
     }
+    for (const std::string& line : clippedTexts(windows, true))
+        problems.push_back(line);
+    // The first lecture's first step: its note beside the control
+    // (lecture.png, the screen as it shows).
+    auto clickItem = [&](const char* name) {
+        for (framework::Form* form : forms)
+            if (auto* item = form->tryFind<framework::MenuItem>(name))
+                app.dispatch([item] { item->click(); });
+    };
+    // (The document editor has no part in it.)
+    for (framework::Form* form : forms)
+        if (form->name() == "FmDocEdi")
+            app.dispatch([form] { form->hide(); });
+    clickItem("MMHLecSerch");
+    settle(app, binder, 500);
+    std::vector<QWidget*> lecture;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && !widget->objectName().isEmpty())
+            lecture.push_back(widget);
+    // The notes (frameless) stay on top.
+    std::stable_partition(lecture.begin(), lecture.end(),
+                          [](const QWidget* w) { return !(w->windowFlags() & Qt::FramelessWindowHint); });
+    screenPicture(lecture).save(folder + QStringLiteral("/lecture.png"));
+    for (const std::string& line : clippedTexts(lecture, false))
+        problems.push_back(line);
+    for (const std::string& line : windowsOffScreen(lecture))
+        problems.push_back(line);
+    clickItem("MMHLecEnd");
     std::fprintf(stderr, "screenshots: %zu windows in %s (scale %.3f, font %s %d px)\n", windows.size(),
                  folder.toLocal8Bit().constData(), binder.scaleFactor(),
                  QApplication::font().family().toLocal8Bit().constData(), QFontInfo(QApplication::font()).pixelSize());
-    for (const std::string& line : clippedTexts(windows, true))
+    std::sort(problems.begin(), problems.end());
+    problems.erase(std::unique(problems.begin(), problems.end()), problems.end());
+    for (const std::string& line : problems)
         std::fprintf(stderr, "clipped: %s\n", line.c_str());
 }
 

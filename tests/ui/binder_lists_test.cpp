@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QTreeWidget>
 
 namespace {
@@ -270,6 +271,32 @@ TEST_F(BinderTest, GridMousePositionFindsThePressedCell)
     uitest::click(grid, rect.topLeft() + QPoint(3, 3));
     ASSERT_EQ(cells.size(), 1u);
     EXPECT_EQ(cells[0], std::make_pair(2, 3));
+
+    // Without fixed columns the first column is a column like the others
+    // (a click on a heading there sorts by it).
+    form.grid.fixedCols = 0;
+    binder->flush();
+    uitest::click(grid, grid->visualItemRect(grid->item(0, 0)).topLeft() + QPoint(3, 3));
+    ASSERT_EQ(cells.size(), 2u);
+    EXPECT_EQ(cells[1], std::make_pair(0, 0));
+}
+
+TEST_F(BinderTest, GridShowsTheWholeTextOfACutCellAsItsTip)
+{
+    auto& form = create<ListForm>();
+    form.grid.setCell(2, 3, "a text far longer than its column is wide");
+    form.grid.setCell(3, 3, "ok");
+    binder->flush();
+    auto* grid = widget<QTableWidget>(form.grid);
+    grid->window()->show();
+    auto tipAt = [&](int row, int col) {
+        const QPoint pos = grid->visualItemRect(grid->item(row, col)).center();
+        QHelpEvent help(QEvent::ToolTip, pos, grid->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(grid->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_TRUE(tipAt(3, 3).isEmpty());
+    EXPECT_EQ(tipAt(3, 2), QStringLiteral("a text far longer than its column is wide"));
 }
 
 } // namespace

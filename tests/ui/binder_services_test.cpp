@@ -5,6 +5,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <vector>
@@ -154,6 +156,21 @@ TEST(QtDialogs, BoxesCarryTheProgramsName)
     dialogs.showMessage("Done");
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(titles, (std::vector<QString>{QStringLiteral("Vantrel"), QStringLiteral("Vantrel")}));
+}
+
+TEST(QtDialogs, TheButtonsSpeakTheProgramsLanguage)
+{
+    ui::setDialogButtonTexts("はい", "いいえ", "", "キャンセル");
+    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    // No text: Qt's own.
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text().remove(u'&'), QStringLiteral("OK"));
+    ui::setDialogButtonTexts("", "", "", "");
+    QMessageBox plain(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"), QMessageBox::Yes);
+    EXPECT_EQ(plain.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Yes"));
 }
 
 } // namespace

@@ -526,3 +526,74 @@ TEST_F(BinderTest, WindowKeepsItsNativeWindowWhenItsFirstBrowserComesIn)
 }
 
 } // namespace
+
+namespace {
+
+// A note beside a button of another window.
+class NoteForm : public Form {
+public:
+    NoteForm()
+        : Form("NoteForm"), note(make<Balloon>("Note", nullptr)), text(make<Label>("NoteText", &note)),
+          next(make<Button>("NoteNext", &note))
+    {
+        setBounds(0, 0, 100, 60);
+        note.setBounds(0, 0, 200, 80);
+        text.setAlign(Align::Client);
+        text.wordWrap = true;
+        text.setCaption("A step's text long enough to take more than one line at this width.");
+        next.setAlign(Align::Bottom);
+        next.setHeight(24);
+        next.setCaption("Next");
+    }
+    Balloon& note;
+    Label& text;
+    Button& next;
+};
+
+class TargetForm : public Form {
+public:
+    TargetForm() : Form("TargetForm"), button(make<Button>("Target", nullptr))
+    {
+        setBounds(100, 100, 300, 200);
+        button.setBounds(20, 30, 80, 24);
+    }
+    Button& button;
+};
+
+TEST_F(BinderTest, ABalloonStandsBesideItsAnchorAndFollowsItsWindow)
+{
+    auto& target = create<TargetForm>();
+    auto& notes = create<NoteForm>(false);
+    notes.note.setAnchor(&target.button);
+    notes.note.setVisible(true);
+    binder->flush();
+    QWidget* note = binder->widgetOf(notes.note);
+    QWidget* button = binder->widgetOf(target.button);
+    ASSERT_NE(note, nullptr);
+    // A window of its own, shown though its form's window is not.
+    EXPECT_TRUE(note->isWindow());
+    EXPECT_TRUE(note->isVisible());
+    const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
+    EXPECT_EQ(note->y(), anchor.top());
+    EXPECT_GT(note->x(), anchor.right());
+    EXPECT_EQ(note->width(), 200);
+    // Tall enough for its wrapped text and its button.
+    auto* label = binder->widgetOf(notes.text);
+    EXPECT_GT(label->height(), label->fontMetrics().height());
+    EXPECT_GE(note->height(), label->heightForWidth(label->width()) + 24);
+
+    target.setBounds(300, 250, 300, 200);
+    binder->flush();
+    EXPECT_EQ(note->y(), button->mapToGlobal(QPoint(0, 0)).y());
+    target.hide();
+    binder->flush();
+    EXPECT_FALSE(note->isVisible());
+    target.show();
+    binder->flush();
+    EXPECT_TRUE(note->isVisible());
+    notes.note.setVisible(false);
+    binder->flush();
+    EXPECT_FALSE(note->isVisible());
+}
+
+} // namespace

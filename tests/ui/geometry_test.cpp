@@ -17,6 +17,8 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -77,6 +79,35 @@ TEST(PlaceOnScreens, KeepsAWindowOnAScreenAndBringsBackOneOffEveryScreen)
     const QList<QRect> two{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
     EXPECT_EQ(ui::placeOnScreens(QRect(2500, 200, 400, 300), two), QRect(2500, 200, 400, 300));
     EXPECT_EQ(ui::placeOnScreens(QRect(3500, 1500, 400, 300), two), QRect(2800, 724, 400, 300));
+}
+
+TEST(FitOnScreen, ShrinksAWindowToTheScreenItStartsOnWithItsFrameInside)
+{
+    const QList<QRect> two{QRect(0, 0, 1366, 740), QRect(1366, 0, 1920, 1050)};
+    EXPECT_EQ(ui::screenOf(QRect(1300, 100, 400, 300), two), two[1]);
+    EXPECT_EQ(ui::screenOf(QRect(-900, 100, 400, 300), two), two[0]);
+    const QMargins frame(4, 28, 4, 4);
+    // Fits already: stays.
+    EXPECT_EQ(ui::fitOnScreen(QRect(10, 10, 400, 300), frame, two[0]), QRect(10, 10, 400, 300));
+    // Too tall for the screen below its place: it keeps its place and is as
+    // tall as the screen leaves, frame and all.
+    EXPECT_EQ(ui::fitOnScreen(QRect(0, 120, 241, 780), frame, two[0]), QRect(0, 120, 241, 588));
+    // Not smaller than its minimum: it moves up as far as that takes.
+    EXPECT_EQ(ui::fitOnScreen(QRect(650, 500, 181, 353), frame, two[0], QSize(181, 300)), QRect(650, 408, 181, 300));
+    // A minimum larger than the screen: as large as the screen.
+    EXPECT_EQ(ui::fitOnScreen(QRect(0, 120, 241, 900), frame, two[0], QSize(241, 800)), QRect(0, 0, 241, 708));
+    // On the second screen it keeps to that screen.
+    EXPECT_EQ(ui::fitOnScreen(QRect(3000, 0, 600, 400), frame, two[1], QSize(600, 400)), QRect(2678, 0, 600, 400));
+}
+
+TEST(BesideAnchor, StandsRightOfTheControlElseLeftElseBelowAndOnTheScreen)
+{
+    const QRect screen(0, 0, 1366, 768);
+    const QSize note(260, 120);
+    EXPECT_EQ(ui::besideAnchor(QRect(10, 200, 200, 30), note, screen, 8), QRect(218, 200, 260, 120));
+    EXPECT_EQ(ui::besideAnchor(QRect(1200, 200, 150, 30), note, screen, 8), QRect(932, 200, 260, 120));
+    EXPECT_EQ(ui::besideAnchor(QRect(0, 100, 1366, 30), note, screen, 8), QRect(0, 138, 260, 120));
+    EXPECT_EQ(ui::besideAnchor(QRect(10, 700, 200, 30), note, screen, 8), QRect(218, 648, 260, 120));
 }
 
 TEST(Scale, FollowsTheFontAndMapsPixelsBackToTheDesignValues)
@@ -158,6 +189,51 @@ TEST_F(ScaledBinderTest, AWindowStoredOffEveryScreenComesBackOntoOne)
     EXPECT_EQ(form.left(), window->x());
     EXPECT_EQ(form.top(), window->y());
     EXPECT_EQ(form.width(), 200);
+}
+
+// A window larger than any screen, with a button at its far corner.
+class HugeForm : public framework::Form {
+public:
+    HugeForm() : Form("HugeForm"), button(make<framework::Button>("ButtonFar", nullptr))
+    {
+        setBounds(0, 0, 9000, 6000);
+        button.setBounds(8800, 5900, 80, 24);
+        button.setCaption("Far");
+    }
+    framework::Button& button;
+};
+
+// A window whose design is smaller than its controls.
+class TightForm : public framework::Form {
+public:
+    TightForm() : Form("TightForm"), label(make<framework::Label>("LabelWide", nullptr))
+    {
+        setBounds(40, 40, 120, 60);
+        label.setBounds(10, 10, 400, 20);
+        label.setCaption("wide");
+    }
+    framework::Label& label;
+};
+
+TEST_F(ScaledBinderTest, WindowsFitTheirScreenAndScrollWhatDoesNotFit)
+{
+    HugeForm& huge = create<HugeForm>();
+    QWidget* window = binder->windowOf(huge);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(QRect(window->pos(), window->size())));
+    auto* area = window->findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    // The controls keep their room: the far button is reached by scrolling.
+    EXPECT_GE(area->widget()->width(), 8880);
+    EXPECT_GE(area->widget()->height(), 5924);
+    EXPECT_GT(area->horizontalScrollBar()->maximum(), 0);
+    EXPECT_LE(window->minimumWidth(), screen.width());
+
+    TightForm& tight = create<TightForm>();
+    // Not smaller than its controls need, so nothing is cut.
+    EXPECT_GE(binder->windowOf(tight)->width(), 410);
+    EXPECT_GE(binder->windowOf(tight)->minimumWidth(), 410);
+    EXPECT_TRUE(ui::clippedTexts({binder->windowOf(tight)}, true).empty());
 }
 
 class WindowsFitTest : public testsupport::AppFixture,

@@ -1,5 +1,7 @@
 // The Qt tests need a QApplication around all of them; without a display
-// they run on the offscreen platform.
+// they run on the offscreen platform, with a screen large enough for the
+// windows at a font twice the normal size (offscreen_screen.json), so that
+// the windows keep their design sizes there.
 
 #include "ui/qt_keywords.h"
 
@@ -24,8 +26,8 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" VANTREL_SOURCE_DIR "/tests/ui/offscreen_screen.json");
     defaultHandler = qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -66,6 +66,51 @@ TEST_F(DocumentEditorTest, ClickingAThirdLevelNodeChoosesItsPath)
     EXPECT_EQ(tree.nodeFontColor(*tree.root(0)->child(0)->child(0)), 0x0000FF);
 }
 
+TEST_F(DocumentEditorTest, EnterOrADoubleClickOnAnOperationRunsIt)
+{
+    auto& tree = FmDocEdi->TreeViewMoji;
+    FmMemo->MemoSource.setLines({"a", "b"});
+    tree.setSelected(tree.root(1)->child(2)->child(1)); // 上下入れ替え(L3-2)
+    KeyEvent enter{13, false, false};
+    FmDocEdi->TreeViewMoji.onKeyDown(enter);
+    EXPECT_EQ(enter.key, 0);
+    EXPECT_EQ(output(), (std::vector<std::string>{"b", "a"}));
+    // A group is no operation: nothing runs, the key goes on.
+    FmMemo->MemoLog.clear();
+    tree.setSelected(tree.root(1)->child(2));
+    enter.key = 13;
+    FmDocEdi->TreeViewMoji.onKeyDown(enter);
+    EXPECT_EQ(enter.key, 13);
+    FmDocEdi->TreeViewMoji.dblClick();
+    EXPECT_TRUE(output().empty());
+    tree.setSelected(tree.root(0)->child(2)->child(3)); // 半角数字(C3-4)
+    FmMemo->MemoSource.setLines({"a1b2"});
+    FmDocEdi->TreeViewMoji.dblClick();
+    EXPECT_EQ(output(), (std::vector<std::string>{"ab"}));
+}
+
+TEST_F(DocumentEditorTest, TheBuiltInTreeSpeaksTheUsersLanguageAndAnEditedOneStays)
+{
+    closeProgram();
+    writeRaw(data() / "USA" / "Hlp.INI",
+             "[TreeViewMoji]\r\nCharacters=Characters\r\nCharactersConvert=Convert\r\n"
+             "C1-1=Replace Blue with Red\r\nC3-1=Blue text\r\nBlueWord=Blue\r\nRedWord=Red\r\n");
+    // The tree file the first start wrote in Japanese is the built-in tree.
+    start();
+    auto& tree = FmDocEdi->TreeViewMoji;
+    EXPECT_EQ(tree.root(0)->text(), "Characters");
+    const TreeNode* replace = tree.root(0)->child(0)->child(0);
+    EXPECT_EQ(replace->text(), "Replace Blue with Red(C1-1)");
+    EXPECT_EQ(tree.nodeFontColor(*replace), 0x0000FF);
+    EXPECT_EQ(tree.nodeFontColor(*tree.root(0)->child(2)->child(0)), 0xFF0000);
+    EXPECT_EQ(readRaw(data() / "USA" / "TVFEdit.tvf").rfind("Characters\r\n\tConvert\r\n", 0), 0u);
+    closeProgram();
+
+    writeRaw(data() / "USA" / "TVFEdit.tvf", "Mine\r\n\tGroup\r\n\t\tSwap(L3-2)\r\n");
+    start();
+    EXPECT_EQ(FmDocEdi->TreeViewMoji.root(0)->text(), "Mine");
+}
+
 TEST_F(DocumentEditorTest, PathWithoutACodeOnlyClearsTheLog)
 {
     FmMemo->MemoLog.setLines({"old"});

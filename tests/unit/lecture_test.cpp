@@ -71,6 +71,53 @@ TEST_F(LectureTest, StepsAdvanceFromTheOtherWindowsAndTheRunButtonEndsIt)
     EXPECT_EQ(FmCpp->ToolBarCpp.color(), 0xFFFFFF);
 }
 
+TEST_F(LectureTest, TheNoteStandsBesideEachStepsControlAndNextOrTheHelpMenuMoveOn)
+{
+    writeRaw(data() / "USA" / "Hlp.INI",
+             "[Serch]\r\nLecW1=Pick a category\r\nLecW2=Click a theme\r\nLecW5=Press Run\r\n");
+    FmMain->MMHLecSerchClick();
+    EXPECT_TRUE(FmMain->LectureBalloon.visible());
+    EXPECT_EQ(FmMain->LectureBalloon.anchor(), &FmCtrl->ComboBoxTVFCategory);
+    EXPECT_EQ(FmMain->LabelLecture.caption(), "Pick a category");
+    EXPECT_TRUE(FmMain->find<MenuItem>("MMHLecEnd").enabled());
+
+    // Next shows what the step needs, as doing the step would have.
+    FmMain->ButtonLectureNext.click();
+    EXPECT_EQ(FmMain->LectureStep, 2);
+    EXPECT_TRUE(FmCtrl->TreeViewEdd1.visible());
+    EXPECT_EQ(FmMain->LectureBalloon.anchor(), &FmCtrl->TreeViewEdd1);
+    EXPECT_EQ(FmMain->LabelLecture.caption(), "Click a theme");
+    FmMain->ButtonLectureNext.click();
+    FmMain->ButtonLectureNext.click();
+    FmMain->ButtonLectureNext.click();
+    EXPECT_EQ(FmMain->LectureStep, 5);
+    EXPECT_TRUE(FmCpp->visible());
+    EXPECT_TRUE(FmCpp->ToolButtonAccessSele.visible());
+    EXPECT_EQ(FmMain->LectureBalloon.anchor(), &FmCpp->ToolBarCpp);
+    EXPECT_EQ(FmMain->LabelLecture.caption(), "Press Run");
+    // The last step: no Next, only End.
+    EXPECT_FALSE(FmMain->ButtonLectureNext.visible());
+
+    FmMain->find<MenuItem>("MMHLecEnd").click();
+    EXPECT_EQ(FmMain->LectureName, "");
+    EXPECT_FALSE(FmMain->LectureBalloon.visible());
+    EXPECT_FALSE(FmMain->find<MenuItem>("MMHLecEnd").enabled());
+    EXPECT_TRUE(FmCtrl->CheckListBoxSharing.visible());
+}
+
+TEST_F(LectureTest, AStepAWindowSetsOnItsOwnReachesTheNoteWithTheNextTick)
+{
+    writeRaw(data() / "USA" / "Hlp.INI", "[LBunch]\r\nLecW2=Save the list\r\nLecW3=Clear it\r\n");
+    FmMain->MMHLBunchClick();
+    FmCtrl->ComboBoxBunchChange();
+    EXPECT_EQ(FmMain->LabelLecture.caption(), "Save the list");
+    FmCtrl->ToolButtonBunchAddClick();
+    EXPECT_EQ(FmMain->LectureStep, 3);
+    ticks(1);
+    EXPECT_EQ(FmMain->LabelLecture.caption(), "Clear it");
+    EXPECT_EQ(FmMain->LectureBalloon.anchor(), &FmCtrl->ToolBarBunch);
+}
+
 TEST_F(LectureTest, SecondLectureReloadsItsTextsAndRestartsAtStepOne)
 {
     writeRaw(data() / "USA" / "Hlp.INI", "[TTreeView]\r\nLecW1=tree one\r\n[LBunch]\r\nLecW1=bunch one\r\n");

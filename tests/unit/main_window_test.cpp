@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/captions.h"
 #include "app/extraction.h"
 #include "app/fm_main.h"
 #include "app/globals.h"
+#include "app/links.h"
 #include "app_fixture.h"
 #include "browser/fm_cpp.h"
 #include "browserctl/web_browser.h"
@@ -17,6 +19,27 @@
 using namespace vantrel;
 
 namespace {
+
+TEST(ReadableAddressTest, ShowsTheCharactersEscapesSpellAndNothingThatChangesTheAddress)
+{
+    EXPECT_EQ(readableAddress("https://ja.example/wiki/%E5%8C%97%E6%B5%B7%E9%81%93"), "https://ja.example/wiki/北海道");
+    // ASCII escapes stay: the text still names the same address.
+    EXPECT_EQ(readableAddress("http://x.example/a%20b%2Fc?q=%25%3D"), "http://x.example/a%20b%2Fc?q=%25%3D");
+    // No UTF-8, a cut character, invisible or text-turning characters.
+    EXPECT_EQ(readableAddress("http://x.example/%93%73"), "http://x.example/%93%73");
+    EXPECT_EQ(readableAddress("http://x.example/%E5%8C"), "http://x.example/%E5%8C");
+    EXPECT_EQ(readableAddress("http://x.example/a%E2%80%AEexe"), "http://x.example/a%E2%80%AEexe");
+    EXPECT_EQ(readableAddress("http://x.example/%E2%80%8B"), "http://x.example/%E2%80%8B");
+    EXPECT_EQ(readableAddress("%C3%A9t%C3%A9%"), "été%");
+}
+
+TEST(CaptionTableTest, MessagesTakeTheirValuesInPlaceOfPercentNumbers)
+{
+    EXPECT_EQ(formatText("entry %1 of %2: %3, %4", {"3", "12", "March", "done"}), "entry 3 of 12: March, done");
+    // A value is not searched again; placeholders without a value stay.
+    EXPECT_EQ(formatText("%2 before %1", {"%2", "x"}), "x before %2");
+    EXPECT_EQ(formatText("100% of %3", {"a"}), "100% of %3");
+}
 
 TEST(ExtractionTest, KeyInTheMiddleEnclosingKeysAndAbsentKey)
 {
@@ -166,6 +189,33 @@ TEST_F(MainWindowTest, ChoosingTheCurrentLanguageStillSavesClosesAndRestarts)
     EXPECT_EQ(base.readString("Begin", "Language", ""), "USA");
     platform::IniFile reg(registryPath());
     EXPECT_EQ(reg.readString("Software\\Orrinax\\Ubrith\\Vantrel/ヴァントレル\\Soft", "LngCng", ""), "1");
+}
+
+TEST_F(MainWindowTest, TheLanguageSwitchAsksFirstAndTheWindowsComeBackWhereTheyWere)
+{
+    FmMain->ComboBoxLanguage.setText("JPN");
+    scripted.dialogs->yesNoAnswers = {false};
+    FmMain->ComboBoxLanguageChange();
+    EXPECT_FALSE(application->terminated());
+    EXPECT_EQ(FmMain->ComboBoxLanguage.text(), "USA");
+    EXPECT_TRUE(scripted.shell->executed.empty());
+
+    FmCtrl->setBounds(30, 140, 250, 500);
+    FmDocEdi->setBounds(500, 60, 400, 520);
+    FmMain->setBounds(5, 7, FmMain->width(), FmMain->height());
+    FmMain->ComboBoxLanguage.setText("JPN");
+    FmMain->ComboBoxLanguageChange();
+    ASSERT_TRUE(application->terminated());
+    EXPECT_EQ(scripted.dialogs->questions.size(), 2u);
+    closeProgram();
+    start();
+    EXPECT_EQ(FmMain->LangName, "JPN");
+    EXPECT_EQ(FmMain->left(), 5);
+    EXPECT_EQ(FmMain->top(), 7);
+    EXPECT_EQ(FmCtrl->left(), 30);
+    EXPECT_EQ(FmCtrl->height(), 500);
+    EXPECT_EQ(FmDocEdi->left(), 500);
+    EXPECT_EQ(FmDocEdi->width(), 400);
 }
 
 TEST_F(MainWindowTest, HelpHomePageTitleAndFamilyFolderGoThroughTheShell)

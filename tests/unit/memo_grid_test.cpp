@@ -200,7 +200,7 @@ TEST_F(MemoGridTest, LinesIntoTheTreeFollowTheSelectedLevel)
     EXPECT_EQ(tree.rootCount(), 3);
 }
 
-TEST_F(MemoGridTest, MemosFocusClearAndCopies)
+TEST_F(MemoGridTest, MemosFocusCopiesAndAClearThatCanBeUndone)
 {
     FmMemo->MemoLog.setLines({"l1", "l2"});
     FmMemo->MMMSourceFromLogClick();
@@ -211,13 +211,40 @@ TEST_F(MemoGridTest, MemosFocusClearAndCopies)
     FmMemo->MMClearClick();
     EXPECT_EQ(FmMemo->MemoLog.lineCount(), 0);
     EXPECT_EQ(FmMemo->MemoList.lineCount(), 2);
+    EXPECT_TRUE(FmMemo->PanelMemoStatus.visible());
+    EXPECT_EQ(FmMemo->PanelMemoStatus.caption(), "Deleted the Log text (Ctrl+Z undoes)");
+    // Ctrl+Z in the emptied memo puts the lines back, before what came since.
+    FmMemo->MemoLog.addLine("new");
+    framework::KeyEvent key{'Z', false, true};
+    FmMemo->MemoLog.onKeyDown(key);
+    EXPECT_EQ(key.key, 'Z'); // not empty any more: the text box's own undo
+    FmMemo->MemoLog.clear();
+    FmMemo->MemoLog.onKeyDown(key);
+    EXPECT_EQ(key.key, 0);
+    EXPECT_EQ(FmMemo->MemoLog.lines(), (std::vector<std::string>{"l1", "l2"}));
+    EXPECT_FALSE(FmMemo->PanelMemoStatus.visible());
+    EXPECT_FALSE(FmMemo->find<framework::MenuItem>("MMUndoClear").enabled());
+
+    FmMemo->MMClearClick();
+    FmMemo->MemoLog.addLine("new");
+    FmMemo->find<framework::MenuItem>("MMUndoClear").click();
+    EXPECT_EQ(FmMemo->MemoLog.lines(), (std::vector<std::string>{"l1", "l2", "new"}));
+
+    // The pages keep the size the user gave the window.
+    FmMemo->setBounds(10, 20, 333, 444);
     FmMemo->showPage(FmMemo->TabSheetMList);
     EXPECT_EQ(FmMemo->FocusedMemo, "List");
-    EXPECT_EQ(FmMemo->width(), 200);
-    EXPECT_EQ(FmMemo->height(), 480);
     FmMemo->showPage(FmMemo->TabSheetMMulti);
-    EXPECT_EQ(FmMemo->width(), 400);
-    EXPECT_EQ(FmMemo->height(), 540);
+    FmMemo->showPage(FmMemo->TabSheetMResults);
+    EXPECT_EQ(FmMemo->width(), 333);
+    EXPECT_EQ(FmMemo->height(), 444);
+    // The source leaves the log more than half of a narrow window.
+    FmMemo->showPage(FmMemo->TabSheetMMulti);
+    EXPECT_EQ(FmMemo->GroupBoxSource.width(), 149);
+    FmMemo->setBounds(10, 20, 500, 444);
+    FmMemo->showPage(FmMemo->TabSheetMList);
+    FmMemo->showPage(FmMemo->TabSheetMMulti);
+    EXPECT_EQ(FmMemo->GroupBoxSource.width(), 180);
 }
 
 TEST_F(MemoGridTest, SelectedTextGoesToClipboardOnlyFromSourceWhenChecked)
@@ -252,6 +279,78 @@ TEST_F(MemoGridTest, GeometryDefaultsAndIsSavedOnClose)
     EXPECT_EQ(base.readInteger("FmMemo", "Top", 0), 22);
     EXPECT_EQ(base.readInteger("FmMemo", "Width", 0), 333);
     EXPECT_EQ(base.readInteger("FmMemo", "Height", 0), 444);
+}
+
+class ResultsViewTest : public testsupport::AppFixture {
+protected:
+    void SetUp() override
+    {
+        testsupport::writeRaw(data() / "USA" / "Hlp.INI", "[Message]\r\nResultsState=Zustand\r\nStateDone=fertig\r\n");
+        start();
+        results::RunRecord run;
+        run.theme = "Weather";
+        for (int n = 1; n <= 12; ++n) {
+            results::EntryRecord entry;
+            entry.number = n;
+            entry.entry = "e" + std::to_string(n);
+            entry.state = n == 1 ? results::EntryState::Done : results::EntryState::Waiting;
+            entry.finalAddress = "http://wiki.example/%E5%8C%97%E6%B5%B7?q=a%20b";
+            run.entries.push_back(entry);
+        }
+        FmCpp->run().adoptRecord(std::move(run));
+        FmMemo->showResults();
+    }
+    void clickHeading(int col)
+    {
+        const auto& grid = FmMemo->StringGridResults;
+        int x = 0;
+        for (int c = 0; c < col; ++c)
+            x += grid.colWidth(c) + 1;
+        FmMemo->StringGridResultsMouseDown({framework::MouseButton::Left, x + 3, 3});
+    }
+    std::string cell(int col, int row) const { return FmMemo->StringGridResults.cell(col, row); }
+};
+
+TEST_F(ResultsViewTest, ShowsTheRunInTheUsersLanguageSortedByNumberWithItsDirection)
+{
+    EXPECT_EQ(cell(0, 0), "No ▲");
+    EXPECT_EQ(cell(2, 0), "Zustand");
+    EXPECT_EQ(cell(2, 1), "fertig");
+    EXPECT_EQ(cell(2, 2), "waiting");
+    // Shown as read; the record keeps the address as the page had it.
+    EXPECT_EQ(cell(6, 1), "http://wiki.example/北海?q=a%20b");
+    EXPECT_EQ(FmCpp->run().record().entries[0].finalAddress, "http://wiki.example/%E5%8C%97%E6%B5%B7?q=a%20b");
+
+    clickHeading(0);
+    EXPECT_EQ(cell(0, 0), "No ▼");
+    EXPECT_EQ(cell(0, 1), "12");
+    clickHeading(0);
+    EXPECT_EQ(cell(0, 2), "2");
+    EXPECT_EQ(cell(0, 10), "10");
+    clickHeading(1);
+    EXPECT_EQ(cell(0, 0), "No");
+    EXPECT_EQ(cell(1, 0), "Entry ▲");
+    EXPECT_EQ(cell(1, 2), "e10");
+}
+
+TEST_F(ResultsViewTest, ExportSaysWhereItWroteAndComesBackToThatFolder)
+{
+    const auto folder = data() / "exports";
+    std::filesystem::create_directories(folder);
+    scripted.dialogs->saveAnswers.push_back((folder / "mine.json").string());
+    FmMemo->MMResultsExportClick();
+    EXPECT_TRUE(std::filesystem::exists(folder / "mine.json"));
+    ASSERT_EQ(scripted.dialogs->messages.size(), 1u);
+    EXPECT_EQ(scripted.dialogs->messages[0], "The results are written to " + (folder / "mine.json").string());
+    // The first proposal is not the run's own file in Results/.
+    EXPECT_EQ(std::filesystem::path(scripted.dialogs->saveProposals[0])
+                  .parent_path()
+                  .string()
+                  .find((data() / "Results").string()),
+              std::string::npos);
+    scripted.dialogs->saveAnswers.push_back(std::nullopt);
+    FmMemo->MMResultsExportClick();
+    EXPECT_EQ(std::filesystem::path(scripted.dialogs->saveProposals[1]).parent_path(), folder);
 }
 
 } // namespace

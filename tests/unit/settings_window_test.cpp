@@ -44,6 +44,37 @@ TEST_F(SettingsWindowTest, ShowRereadsTheStoredRunSettingsAndDestroyWritesThem)
     EXPECT_EQ(base.readString("Set", "Pacing", ""), "Quick");
 }
 
+TEST_F(SettingsWindowTest, RunSettingsAreStoredWhenChangedAndShownAsStoredOnEveryShowAndStart)
+{
+    writeRaw(data() / "USA" / "Hlp.INI", "[Message]\r\nPacingSeed=Timer\r\nPacingQuick=Pages\r\n");
+    start();
+    FmMain->MMDSysClick();
+    // The user picks the second pacing, whatever the table calls it.
+    EXPECT_EQ(FmSys->ComboBoxPacing.items(), (std::vector<std::string>{"Timer", "Pages"}));
+    FmSys->ComboBoxPacing.setItemIndex(1);
+    FmSys->ComboBoxPacing.change();
+    FmSys->UpDownParallel.step(framework::UpDownButton::Up);
+    FmSys->EditHostInterval.setText("250");
+    FmSys->EditHostInterval.change();
+    FmSys->UpDownLiveTabs.step(framework::UpDownButton::Down);
+    FmMain->MMDSysClick();
+    EXPECT_EQ(FmSys->pacing(), runs::Pacing::Quick);
+    EXPECT_EQ(FmSys->ComboBoxPacing.text(), "Pages");
+    EXPECT_EQ(FmSys->parallel(), 5);
+    EXPECT_EQ(FmSys->hostInterval(), 250);
+    EXPECT_EQ(FmSys->liveTabs(), 11);
+    {
+        const platform::IniFile base(data() / "USA" / "Base.INI");
+        EXPECT_EQ(base.readString("Set", "Pacing", ""), "Quick");
+        EXPECT_EQ(base.readInteger("Set", "HostInterval", 0), 250);
+    }
+    closeProgram();
+    start();
+    EXPECT_EQ(FmSys->pacing(), runs::Pacing::Quick);
+    EXPECT_EQ(FmSys->parallel(), 5);
+    EXPECT_EQ(FmSys->liveTabs(), 11);
+}
+
 TEST_F(SettingsWindowTest, PrivateBrowsingIsKeptInTheProgramSettings)
 {
     writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=USA\r\nPrivateBrowsing=1\r\n");

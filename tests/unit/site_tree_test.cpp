@@ -267,6 +267,39 @@ TEST_F(SiteTreeTest, DeleteWritesTheBackupAndRestorationBringsItBack)
     EXPECT_NE(treeFile("Hobby").find("Music"), std::string::npos);
 }
 
+TEST_F(SiteTreeTest, ADeletedNodeComesBackWhereItWasWithItsSubtree)
+{
+    const std::string before = treeFile("Hobby");
+    tree().setSelected(tree().root(0)->child(0)); // Hokkaido, with Sapporo below it
+    FmCtrl->ToolButtonTrVwTDelete.click();
+    EXPECT_EQ(tree().count(), 3);
+    EXPECT_EQ(FmCtrl->PanelThema.caption(), "Deleted \"Hokkaido\" (Ctrl+Z undoes)");
+    auto& undo = FmCtrl->find<MenuItem>("PMTrVwTUndoDelete");
+    EXPECT_EQ(undo.shortcut, "Ctrl+Z");
+    ASSERT_TRUE(undo.enabled());
+    undo.click();
+    EXPECT_EQ(treeFile("Hobby"), before);
+    EXPECT_EQ(tree().selected(), tree().root(0)->child(0));
+    EXPECT_FALSE(undo.enabled());
+
+    // One step: the last deletion. A root that was the last one comes back last.
+    tree().setSelected(tree().root(0)->child(1));
+    FmCtrl->PMTrVwTDeleteClick();
+    tree().setSelected(tree().root(1));
+    FmCtrl->PMTrVwTDeleteClick();
+    undo.click();
+    EXPECT_EQ(treeFile("Hobby"), "Travel\r\n\tHokkaido\r\n\t\tSapporo\r\nMusic\r\n");
+
+    // Not into another category's tree.
+    tree().setSelected(tree().root(1));
+    FmCtrl->PMTrVwTDeleteClick();
+    FmCtrl->ComboBoxTVFCategory.setText("Economic");
+    FmCtrl->ComboBoxTVFCategoryClick();
+    const int shown = tree().count();
+    undo.click();
+    EXPECT_EQ(tree().count(), shown);
+}
+
 TEST_F(SiteTreeTest, RestorationWithoutBackupFails)
 {
     EXPECT_FALSE(application->dispatch([] { FmCtrl->PMTrVwTTRestorationClick(); }));

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/program.h"
 #include "app_fixture.h"
 #include "browser/fm_cpp.h"
 #include "docedit/fm_doc_edi.h"
+#include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
 #include "platform/text_store.h"
@@ -103,6 +106,8 @@ TEST_F(StartupTest, WithoutBaseIniTheLanguageIsUsaAndItsFolderIsCreated)
     EXPECT_TRUE(std::filesystem::is_directory(data() / "USA"));
     EXPECT_TRUE(FmMain->ComboBoxLanguage.items().empty());
     EXPECT_EQ(FmMain->ExeDir, data().string());
+    // No caption table: the built-in window caption.
+    EXPECT_EQ(FmMain->caption(), "　一　網　打　尽 ");
 }
 
 TEST_F(StartupTest, LanguageListAndLanguageComeFromTheProgramFolder)
@@ -192,15 +197,18 @@ TEST_F(StartupTest, LanguageChangedFlagOpensTheAddressPage)
 TEST_F(StartupTest, CaptionsJointValuesAndDistributionMarker)
 {
     writeRaw(data() / "0Base.INI", "[Begin]\r\nLanguage=JPN\r\nSiteBase=http://127.0.0.1:8080\r\n");
-    writeRaw(data() / "JPN" / "Hlp.INI", "[MMFile]\r\nCaption=ファイル\r\n[MMTRestart]\r\nCaption=再起動\r\n");
+    writeRaw(data() / "JPN" / "Hlp.INI", "[MMFile]\r\nCaption=ファイル\r\nHint=保存と更新\r\n[MMTRestart]\r\n"
+                                         "Caption=再起動\r\n[FmMain]\r\nCaption=一網打尽\r\n");
     start();
     EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFile").caption(), "ファイル");
+    EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFile").hint(), "保存と更新");
     EXPECT_EQ(FmMain->find<framework::MenuItem>("MMTRestart").caption(), "再起動");
     // Rows missing from the table keep the built-in English captions.
     EXPECT_EQ(FmMain->find<framework::MenuItem>("MMFSave").caption(), "Save");
     EXPECT_EQ(FmMain->LabelTitle.caption(), Title);
     EXPECT_EQ(FmMain->InfoURL, "http://127.0.0.1:8080/JPN/Info/");
-    EXPECT_EQ(FmMain->caption(), "　一　網　打　尽 ");
+    // The table's title for the window, unless the downloaded Joint.INI has one.
+    EXPECT_EQ(FmMain->caption(), "一網打尽");
     EXPECT_FALSE(FmMain->find<framework::MenuItem>("MMSHaifu").visible());
     closeProgram();
 
@@ -251,6 +259,61 @@ TEST_P(DistributionDataTest, StartsCleanOnTheBundledDataAndSavesIt)
     closeProgram();
     EXPECT_TRUE(scripted.dialogs->errors.empty());
     EXPECT_EQ(readRaw(data() / GetParam() / "TVFCategory.txt"), treeBefore);
+}
+
+// The bundled caption tables: every row is read by a window that has the
+// control (a typo or a forgotten list would leave it unread), every
+// caption comes with a hint, and the three languages have the same rows.
+TEST_P(DistributionDataTest, EveryRowOfTheCaptionTableReachesItsControl)
+{
+    seedFromRepository();
+    writeRaw(data() / "0Base.INI", std::string("[Begin]\r\nLanguage=") + GetParam() + "\r\n");
+    start();
+    FmMain->MMDSysClick();
+    const platform::IniFile hlp(data() / GetParam() / "Hlp.INI");
+    const platform::IniFile usa(data() / "USA" / "Hlp.INI");
+    EXPECT_EQ(hlp.sections(), usa.sections());
+    // A section written twice would hide the second one.
+    std::set<std::string> unique;
+    for (const std::string& section : hlp.sections())
+        EXPECT_TRUE(unique.insert(framework::lowerAscii(section)).second) << section << " twice";
+    for (const std::string& section : hlp.sections()) {
+        EXPECT_EQ(hlp.keys(section), usa.keys(section)) << section;
+        if (!hlp.valueExists(section, "Caption") && !hlp.valueExists(section, "Hint"))
+            continue;
+        const std::string caption = hlp.readString(section, "Caption", "");
+        const std::string hint = hlp.readString(section, "Hint", "");
+        bool found = false;
+        bool shown = false;
+        for (const auto& form : application->forms()) {
+            if (form->name() == section) {
+                found = shown = true;
+                EXPECT_TRUE(caption.empty() || FmMain->caption() == caption || form.get() != FmMain) << section;
+                continue;
+            }
+            const std::string* text = nullptr;
+            const std::string* tip = nullptr;
+            bool content = false;
+            if (auto* item = form->tryFind<framework::MenuItem>(section)) {
+                text = &item->caption();
+                tip = &item->hint();
+            } else if (auto* control = form->tryFind<framework::Control>(section)) {
+                text = &control->caption();
+                tip = &control->hint();
+                // A memo's text is its content, which the window fills.
+                content = dynamic_cast<framework::Memo*>(control) != nullptr;
+            } else {
+                continue;
+            }
+            found = true;
+            shown = shown || ((caption.empty() || content || *text == caption) && *tip == hint);
+        }
+        EXPECT_TRUE(found) << section << " names no control";
+        EXPECT_TRUE(shown) << section << " is not read";
+        if (hlp.valueExists(section, "Caption") && section.rfind("Fm", 0) != 0) {
+            EXPECT_TRUE(hlp.valueExists(section, "Hint")) << section << " has no hint";
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, DistributionDataTest, ::testing::Values("JPN", "USA", "CHN"));
