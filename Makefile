@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 PORTABLE := $(BUILD)/portable
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench bench-peer demo demo-run portable clean format deb screenshots real-sites
+.PHONY: all deps configure build run test bench bench-long bench-peer demo demo-run portable clean format deb screenshots real-sites
 
 all: build
 
@@ -45,8 +45,13 @@ demo: build
 demo-run: build
 	@scripts/demo $(BUILD) run
 
+# The benchmark programs that take seconds; bench-long runs those that take
+# minutes (bench/README.md says which).
 bench: build
-	@for b in $(BUILD)/bench/vantrel_bench_*; do echo "== $$b"; $$b; done
+	@bench/run $(BUILD)/bench/quick.list
+
+bench-long: build
+	@bench/run $(BUILD)/bench/long.list
 
 # The batch run's list beside a plain headless Chromium doing the same list
 # (bench/peer): installs Debian's Chromium and puppeteer-core when missing.
