@@ -71,8 +71,9 @@ screenshots: build
 real-sites: build
 	@scripts/real-sites/run $(BUILD)
 
+# The same clang-format version that FormatTest and CI judge with.
 format:
-	clang-format -i $$(git ls-files '*.cpp' '*.h')
+	@scripts/check-format --fix
 
 clean:
 	rm -rf $(BUILD)
