@@ -62,7 +62,7 @@ test: build
 $(SANITIZE_BUILD)/build.ninja: CMakeLists.txt $(SANITIZE_BUILD)/cmake-options | deps
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja $(SANITIZE_OPTIONS)
 
-test-sanitize: $(SANITIZE_BUILD)/build.ninja
+test-sanitize: deps $(SANITIZE_BUILD)/build.ninja
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target vantrel_unit_tests
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		$(SANITIZE_BUILD)/tests/vantrel_unit_tests --gtest_brief=1
