@@ -86,5 +86,6 @@ int main(int argc, char** argv)
     std::printf("peak memory, all processes: %.0f MiB PSS, %.0f MiB RSS in %d processes (%d renderers)\n",
                 peak.pssKiB / 1024.0, peak.rssKiB / 1024.0, peak.processes, peak.renderers);
     server.stop();
-    return 0;
+    // A run that gave words up or failed is no figure to keep.
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }
