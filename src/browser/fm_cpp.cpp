@@ -238,6 +238,15 @@ void TFmCpp::wireBrowser(WebBrowserHost& host, int page, int tab)
         [this, page, tab](const std::string& url) { BrowserBeforeNavigate2(page, tab, url); });
     browser.DocumentComplete.connect(
         [this, page, tab](const std::string& url) { BrowserDocumentComplete(page, tab, url); });
+    browser.DocumentSettled.connect([this, page, tab](const std::string&) { run_.documentSettled({page, tab}); });
+    browser.PageFailed.connect([this, page, tab](const browserctl::PageFailure& failure) {
+        run_.pageFailed({page, tab}, failure);
+    });
+    browser.PageDialogAnswered.connect([this, page, tab](const browserctl::PageDialog& dialog) {
+        run_.pageDialog({page, tab}, dialog);
+    });
+    // A tab of a running run loads and answers dialogs as the run's tabs.
+    tabs_.browserCreated({page, tab});
 }
 
 void TFmCpp::buildMenus()
@@ -424,6 +433,9 @@ void TFmCpp::FormShow()
 
 void TFmCpp::FormDestroy()
 {
+    // A close during a run (the user's, or a signal's) keeps what the run
+    // found so far.
+    run_.endForClose();
     Timer1.setEnabled(false);
     TimerXY.setEnabled(false);
     platform::IniFile base(FmMain->langPath("Base.INI"));
@@ -490,7 +502,10 @@ void TFmCpp::PMFormTSFReadClick()
         SiteURL = base.readString(PageName, "URL", "");
         run_.site = runs::readSiteOptions(base, PageName);
     }
-    SiteURL += FmMain->LangName + "/";
+    // A search address is complete as it is; a search page's address ends
+    // in the language's folder.
+    if (!runs::isSearchAddress(SiteURL))
+        SiteURL += FmMain->LangName + "/";
     FmMain->ComboBoxURL.setText(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
 }

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QSocketNotifier>
 
 #include <fcntl.h>
 
@@ -14,7 +13,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -29,6 +27,7 @@
 #include "platform/ini_file.h"
 #include "ui/binder.h"
 #include "ui/qt_services.h"
+#include "ui/quit_signals.h"
 #include "ui/screenshots.h"
 
 namespace {
@@ -47,29 +46,6 @@ const char* usage = "Usage: vantrel [--data-dir DIR] [--help] [--version]\n"
                     "Without a data folder option the program uses its own folder when it\n"
                     "holds 0Language.txt, otherwise $XDG_DATA_HOME/vantrel, seeded on first\n"
                     "start from the installed data set.\n";
-
-// SIGTERM and SIGINT close the main window the normal way, so the
-// close-time saves run. The handler only writes a byte; the event loop
-// does the rest.
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-void installSignalHandlers()
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
 
 std::string envText(const char* name)
 {
@@ -134,7 +110,8 @@ void identifyApplication()
     QApplication::setWindowIcon(icon);
 }
 
-void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(const std::string&)> tell)
+void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(const std::string&)> tell,
+                   bool refuseDownloads)
 {
     // One profile for every tab, kept in the data folder unless the user
     // chose private browsing.
@@ -144,6 +121,7 @@ void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(cons
         const platform::IniFile base(dataFolder / "0Base.INI");
         profile.privateBrowsing = base.readBool("Begin", "PrivateBrowsing", false);
     }
+    profile.refuseDownloads = refuseDownloads;
     profile.onDownload = [tell = std::move(tell)](const std::string& line) {
         tell(line);
         if (framework::Application::exists())
@@ -270,16 +248,16 @@ int runBatch(int argc, char** argv)
     vantrel::BatchRun batch(options, print);
     // The boxes the windows would show are the run's messages.
     application.unattendedOutput = [&batch](const std::string& text) { batch.report(text); };
-    useQtBrowsers(folder, [&batch](const std::string& line) { batch.report(line); });
+    // A batch run promises to write nothing but its results: a page that
+    // is a download fails its word instead.
+    useQtBrowsers(
+        folder, [&batch](const std::string& line) { batch.report(line); }, true);
     batch.onFinished = [] { QCoreApplication::exit(0); };
 
-    installSignalHandlers();
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&application, &batch] {
-        char byte;
-        [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
-        application.deliver(nullptr, [&batch] { batch.stop(); });
-    });
+    // A signal ends the run within a second: what waits (a page's answer)
+    // is cancelled, and the run ends once the handler in progress has.
+    const ui::QuitSignals quitSignals(
+        [&application, &batch](int number) { application.requestQuit([&batch, number] { batch.stop(number); }); });
 
     vantrel::createForms(application);
     bool started = false;
@@ -349,8 +327,9 @@ int main(int argc, char** argv)
     identifyApplication();
     ui::Binder binder(application);
     // Browsers come to life on first use, and their views go into their tabs.
-    useQtBrowsers(vantrel::dataFolder(),
-                  [](const std::string& line) { std::fprintf(stderr, "vantrel: %s\n", line.c_str()); });
+    useQtBrowsers(
+        vantrel::dataFolder(), [](const std::string& line) { std::fprintf(stderr, "vantrel: %s\n", line.c_str()); },
+        false);
     binder.setBrowserWidgetProvider([](framework::WebBrowserHost& host) -> QWidget* {
         auto* browser = host.browserIfCreated();
         return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;
@@ -361,23 +340,9 @@ int main(int argc, char** argv)
     // windows leave that decision to their forms.
     application.terminating.connect([] { QCoreApplication::exit(0); });
 
-    installSignalHandlers();
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    // Nobody watches a close the system asks for: it cancels what waits,
-    // dismisses open boxes, reports failed saves on standard error, and
-    // runs once the handler in progress has ended.
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&application] {
-        char byte;
-        [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
-        if (application.unattended())
-            return; // already closing
-        application.requestQuit([&application] {
-            if (FmMain)
-                FmMain->close();
-            else
-                application.terminate();
-        });
-    });
+    // SIGTERM, SIGINT and SIGHUP close the windows as the user does; failed
+    // saves are reported on standard error.
+    const auto quitSignals = ui::closeWindowsOnSignals(application);
 
     // make screenshots: every window as a picture, then the end. No box may
     // wait for an answer meanwhile.
