@@ -112,22 +112,17 @@ void BrowserTabs::navigateSubmission(TabRef tab, const browserctl::FormSubmissio
     host(tab).browser().navigateSubmission(submission);
 }
 
-runs::RunTabs::FormInput BrowserTabs::fill(TabRef tab, const std::string& text)
+runs::RunTabs::FormInput BrowserTabs::findSearchForm(browserctl::HtmlDocument& document)
 {
-    // Each call replaces the objects of the previous form input; a failing
-    // call ends the input there.
-    inputField_.reset();
-    inputForm_.reset();
-    inputDocument_ = host(tab).browser().Document();
     const std::string& formName = window_.FormName;
     const std::string& inputName = window_.InputName;
     FormInput input;
     if (!formName.empty() && !inputName.empty()) {
         // The site's own names, looked up as they always were.
         try {
-            inputForm_ = inputDocument_->form(formName);
+            inputForm_ = document.form(formName);
             inputField_ = inputForm_->element(inputName);
-            input.description = "#" + formName + ", field " + inputName;
+            input.description = "form \"" + formName + "\", field " + inputName;
         } catch (const browserctl::DocumentCallError&) {
             // The page has no such form or field (any more): the search
             // form is found as a person would find it.
@@ -136,12 +131,28 @@ runs::RunTabs::FormInput BrowserTabs::fill(TabRef tab, const std::string& text)
         }
     }
     if (!inputField_) {
-        browserctl::SearchForm found = inputDocument_->searchForm(formName, inputName);
+        browserctl::SearchForm found = document.searchForm(formName, inputName);
         inputForm_ = std::move(found.form);
         inputField_ = std::move(found.field);
         input.description = found.description;
         input.found = !found.named;
     }
+    return input;
+}
+
+runs::RunTabs::FormInput BrowserTabs::searchFormOf(TabRef tab)
+{
+    inputField_.reset();
+    inputForm_.reset();
+    inputDocument_ = host(tab).browser().Document();
+    return findSearchForm(*inputDocument_);
+}
+
+runs::RunTabs::FormInput BrowserTabs::fill(TabRef tab, const std::string& text)
+{
+    // Each call replaces the objects of the previous form input; a failing
+    // call ends the input there.
+    FormInput input = searchFormOf(tab);
     inputField_->setValue(text);
     // A POST result cannot be reopened by its address: what the form sends
     // is kept instead. Not knowing it costs nothing but that.

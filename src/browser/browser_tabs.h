@@ -30,6 +30,7 @@ public:
     void navigate(runs::TabRef tab, const std::string& address) override;
     void navigateSubmission(runs::TabRef tab, const browserctl::FormSubmission& submission) override;
     FormInput fill(runs::TabRef tab, const std::string& text) override;
+    FormInput searchFormOf(runs::TabRef tab) override;
     std::string address(runs::TabRef tab) override;
     std::string title(runs::TabRef tab) override;
     int status(runs::TabRef tab) override;
@@ -53,6 +54,9 @@ private:
     // The opened browser of a tab, or null.
     browserctl::WebBrowser* openedBrowser(runs::TabRef tab);
     static void setUpForRun(browserctl::WebBrowser& browser, bool run);
+    // The search form of the document, as fill finds it, into the kept
+    // objects.
+    FormInput findSearchForm(browserctl::HtmlDocument& document);
 
     TFmCpp& window_;
     std::array<framework::WebBrowserHost*, runs::PageCount * runs::TabCount> hosts_{};

@@ -73,7 +73,8 @@ TFmCpp::TFmCpp()
       ToolBarFree(make<ToolBar>("ToolBarFree", &GroupBoxFree)),
       ToolButtonFreeSave(make<ToolButton>("ToolButtonFreeSave", &ToolBarFree)),
       Timer1(makeTimer("Timer1", 1000, false)), TimerXY(makeTimer("TimerXY", 100, false)),
-      TimerQuick(makeTimer("TimerQuick", 100, false))
+      TimerQuick(makeTimer("TimerQuick", 100, false)), TimerSiteTest(makeTimer("TimerSiteTest", 500, false)),
+      LabelFreeKind(make<Label>("LabelFreeKind", &GroupBoxFree))
 {
     setBounds(250, 120, 720, 560);
     setCaption("Base : ");
@@ -192,10 +193,16 @@ TFmCpp::TFmCpp()
     ToolButtonFreeSave.setCaption("Save");
     ToolButtonFreeSave.dropDown = true;
     ToolButtonFreeSave.onClick = [this] { ToolButtonFreeSaveClick(); };
+    LabelFreeKind.setBounds(350, 42, 170, 16);
+    LabelFreeKind.setFontColor(0x808000);
+    LabelFreeKind.handCursor = true;
+    LabelFreeKind.setHint("How the site is searched; click to test it in the current tab");
+    LabelFreeKind.onClick = [this] { PMFreeTTestClick(); };
 
     Timer1.onTimer = [this] { Timer1Timer(); };
     TimerXY.onTimer = [this] { TimerXYTimer(); };
     TimerQuick.onTimer = [this] { TimerQuickTimer(); };
+    TimerSiteTest.onTimer = [this] { run_.siteTestTick(); };
 
     buildPagePool();
     PageControlMain.setActivePage(&TabSheetMBase);
@@ -306,6 +313,7 @@ void TFmCpp::buildMenus()
     makeCommand("PMFreeEFWrite", freeEditFile, "Write", &TFmCpp::PMFreeEFWriteClick);
     MenuItem& freeTool = makeCommand("PMFreeTool", free, "Tool", nullptr);
     makeCommand("Save1", freeTool, "Save", &TFmCpp::PMFreeCFSaveClick);
+    makeCommand("PMFreeTTest", freeTool, "Test", &TFmCpp::PMFreeTTestClick);
 
     MenuItem& manip = makeCommand("PMManip", popup, "Manipulates", nullptr);
     MenuItem& manipCombo = makeCommand("PMManipCombo", manip, "ComboBox", nullptr);
@@ -345,7 +353,7 @@ void TFmCpp::readCaptions()
                           {"GroupBoxThema", "PMAcssTSerch", "PMAcssTSSingle", "PMAcssTSList", "PMACStop",
                            "PMACGoForward", "PMACGoBack", "PMAcssTRefresh", "TabSheetMManipulates",
                            "GroupBoxManipulates", "LabelManipulatesSite", "TabSheetMFree", "GroupBoxFree",
-                           "LabelFreeSite"});
+                           "LabelFreeSite", "PMFreeTTest"});
 }
 
 // ------------------------------------------------------------- lookups
@@ -508,6 +516,28 @@ void TFmCpp::PMFormTSFReadClick()
         SiteURL += FmMain->LangName + "/";
     FmMain->ComboBoxURL.setText(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
+}
+
+void TFmCpp::testSite(std::function<void(const std::string&)> tell)
+{
+    run_.testSite(std::move(tell));
+}
+
+void TFmCpp::testBaseSite(std::function<void(const std::string&)> tell)
+{
+    if (MainPage != runs::pageIndex(runs::Page::Base)) {
+        activateBasePage();
+        PageControlMainChange();
+    }
+    PMFormTSFReadClick();
+    testSite(std::move(tell));
+}
+
+std::string TFmCpp::siteKindText(runs::SiteKind kind)
+{
+    static const char* const keys[] = {"NamedForm", "FoundForm", "SearchAddress"};
+    platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    return hlp.readString("LabelSiteKind", keys[static_cast<int>(kind)], runs::siteKindName(kind));
 }
 
 // --------------------------------------------------------- navigation

@@ -147,6 +147,8 @@ void RunEngine::begin()
     parallel_ = quick_ && pageOf(w.PageName) == Page::Manip ? 1 : options.parallel;
     paused_ = false;
     blockedEntry_ = -1;
+    siteTest_.reset();
+    w.TimerSiteTest.setEnabled(false);
     settling_.clear();
     seedEntryClosed_ = false;
     siteProblemShown_ = false;
@@ -475,6 +477,27 @@ void RunEngine::finish(bool stopped, bool closing)
 void RunEngine::documentComplete(TabRef tab, const std::string& url)
 {
     TFmCpp& w = window_;
+    if (siteTest_ && siteTest_->tab == tab && url == tabs_.address(tab)) {
+        w.ActionDocumentComplete(false);
+        const PageCheck check = loadCheck(-1, tab);
+        if (check.verdict == Verdict::Failed) {
+            endSiteTest("could not open " + url + ": " + check.reason);
+        } else if (check.verdict == Verdict::Blocked) {
+            endSiteTest("the site answered with a block page (" + check.reason + ")");
+        } else if (searchAddress()) {
+            endSiteTest(std::string(siteKindName(SiteKind::SearchAddress)) + ": the result page came, \"" +
+                        tabs_.title(tab) + "\"");
+        } else {
+            try {
+                const RunTabs::FormInput found = tabs_.searchFormOf(tab);
+                endSiteTest(std::string(siteKindName(found.found ? SiteKind::FoundForm : SiteKind::NamedForm)) + ": " +
+                            found.description);
+            } catch (const std::exception& e) {
+                endSiteTest(e.what());
+            }
+        }
+        return;
+    }
     // A result page waiting to settle that a script sent on: the new page
     // is the one to watch (within the first one's time).
     for (const Settling& waiting : settling_)
@@ -782,6 +805,45 @@ void RunEngine::pageDialog(TabRef tab, const browserctl::PageDialog& dialog)
         text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
     FmMemo->MemoLog.addLine("tab " + std::to_string(tab.tab) + ": " + browserctl::pageDialogKindName(dialog.kind) +
                             (text.empty() ? "" : " \"" + text + "\""));
+}
+
+// ------------------------------------------------------ the site test
+
+void RunEngine::testSite(std::function<void(const std::string&)> tell)
+{
+    TFmCpp& w = window_;
+    if (running())
+        throw Error("The site can be tested when the run has ended.");
+    const TabRef tab{w.MainPage, w.CurrentTab};
+    siteTest_ = SiteTest{tab, app().clock().tickCount(), std::move(tell)};
+    tabs_.setActiveBrowser(tab);
+    // A search address is tried with the theme, as a run would search it.
+    const std::string theme = w.EditThemas.text();
+    const std::string address =
+        searchAddress() ? searchAddressFor(w.SiteURL, theme.empty() ? std::string("test") : theme) : w.SiteURL;
+    const std::string opening = "opening " + address;
+    FmMemo->MemoLog.addLine("Site test: " + opening);
+    siteTest_->tell(opening);
+    w.TimerSiteTest.setEnabled(true);
+    tabs_.navigate(tab, address);
+}
+
+void RunEngine::siteTestTick()
+{
+    if (siteTest_ && app().clock().tickCount() - siteTest_->started >= static_cast<uint64_t>(FmSys->tryTime()) * 1000)
+        endSiteTest("the page did not come in " + std::to_string(FmSys->tryTime()) + " s");
+}
+
+void RunEngine::endSiteTest(const std::string& finding)
+{
+    window_.TimerSiteTest.setEnabled(false);
+    if (!siteTest_)
+        return;
+    const auto tell = std::move(siteTest_->tell);
+    siteTest_.reset();
+    FmMemo->MemoLog.addLine("Site test: " + finding);
+    if (tell)
+        tell(finding);
 }
 
 // -------------------------------------------------------- the settle

@@ -10,7 +10,9 @@
 // run_record.cpp (the record); the tabs' rest is tab_lifecycle.
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -122,6 +124,15 @@ public:
     const results::RunRecord& record() const { return record_; }
     // Where the last run's results were saved (empty: not saved).
     const platform::fs::path& resultsFile() const { return resultsFile_; }
+    // The site test: opens the current site's page in the current tab and
+    // tells how the site would be searched (its form and field, or why it
+    // cannot be) in the log and through `tell`, once the page has come or
+    // the try time has passed (siteTestTick, with the window's timer).
+    // Throws framework::Error while a run goes.
+    void testSite(std::function<void(const std::string&)> tell);
+    void siteTestTick();
+    bool testingSite() const { return siteTest_.has_value(); }
+
     // Shows the tab of entry i of the last run and brings the window up;
     // opens an address there.
     void showEntryTab(int entry);
@@ -218,6 +229,13 @@ private:
     std::vector<Slot> slots_;
     int nextEntry_ = 0;
     std::vector<Settling> settling_;
+    struct SiteTest {
+        TabRef tab;
+        uint64_t started = 0;
+        std::function<void(const std::string&)> tell;
+    };
+    std::optional<SiteTest> siteTest_;
+    void endSiteTest(const std::string& finding);
     // The timer's current entry has failed in this try: its later pages
     // do not make it done.
     bool seedEntryClosed_ = false;

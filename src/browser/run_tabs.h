@@ -52,6 +52,8 @@ public:
     // has them, else the search form found on the page. Throws
     // browserctl::DocumentCallError naming the call that failed.
     virtual FormInput fill(TabRef tab, const std::string& text) = 0;
+    // The form and field fill would use on the tab's page, untouched.
+    virtual FormInput searchFormOf(TabRef tab) = 0;
 
     virtual std::string address(TabRef tab) = 0;
     virtual std::string title(TabRef tab) = 0;

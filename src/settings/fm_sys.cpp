@@ -38,6 +38,7 @@ TFmSys::TFmSys()
       LabelInputName(make<Label>("LabelInputName", &GroupBoxConnectSite)),
       LabelConnectSiteCnt(make<Label>("LabelConnectSiteCnt", &GroupBoxConnectSite)),
       UpDownConnectSite(make<UpDown>("UpDownConnectSite", &GroupBoxConnectSite)),
+      LabelSiteKind(make<Label>("LabelSiteKind", &GroupBoxConnectSite)),
       GroupBoxQuick(make<GroupBox>("GroupBoxQuick", &TabSheetMSCpp)),
       LabelParallel(make<Label>("LabelParallel", &GroupBoxQuick)),
       EditParallel(make<Edit>("EditParallel", &GroupBoxQuick)),
@@ -198,6 +199,11 @@ TFmSys::TFmSys()
     UpDownConnectSite.setPosition(20);
     UpDownConnectSite.wrap = true;
     UpDownConnectSite.onUpDownClick = [this](UpDownButton) { UpDownConnectSiteClick(); };
+    LabelSiteKind.setBounds(91, 78, 75, 16);
+    LabelSiteKind.setFontColor(0x808000);
+    LabelSiteKind.handCursor = true;
+    LabelSiteKind.setHint("How the site is searched; click to test it in the browser window's current tab");
+    LabelSiteKind.onClick = [this] { LabelSiteKindClick(); };
 
     // ---- Exp page
     TabSheetMSExp.setCaption("Exp");
@@ -332,6 +338,24 @@ void TFmSys::FormShow()
     // Every show reads the stored settings again, so an unsaved change of
     // an up-down is undone.
     readRunSettings();
+    showSiteKind();
+}
+
+void TFmSys::showSiteKind()
+{
+    platform::IniFile base(FmMain->exePath("0Base.INI"));
+    LabelSiteKind.setCaption(TFmCpp::siteKindText(runs::siteKindOf(base.readString("Base", "URL", ""),
+                                                                   base.readString("Base", "FormName", ""),
+                                                                   base.readString("Base", "InputName", ""))));
+}
+
+void TFmSys::LabelSiteKindClick()
+{
+    // The finding may be longer than the label: its hint holds it whole.
+    FmCpp->testBaseSite([this](const std::string& finding) {
+        LabelRunState.setCaption(finding);
+        LabelRunState.setHint(finding);
+    });
 }
 
 void TFmSys::FormDestroy()
@@ -395,6 +419,7 @@ void TFmSys::UpDownConnectSiteClick()
         base.writeString("Base", "InputName", inputName);
         base.flush();
     }
+    showSiteKind();
     FmCpp->activateBasePage();
 }
 

@@ -24,6 +24,7 @@ public:
     framework::Label& LabelInputName;
     framework::Label& LabelConnectSiteCnt;
     framework::UpDown& UpDownConnectSite;
+    framework::Label& LabelSiteKind;
     framework::GroupBox& GroupBoxQuick;
     framework::Label& LabelParallel;
     framework::Edit& EditParallel;
@@ -94,9 +95,13 @@ public:
     void CheckBoxUseThemaClick();
     void BitBtnResumeClick();
     void CheckBoxPrivateBrowsingClick();
+    // Tests the base search site in the browser window's current tab.
+    void LabelSiteKindClick();
     // Shows what the run is waiting for (a block page), or nothing.
     void showRunState(const std::string& text);
 
 private:
     void readRunSettings();
+    // How the base search site is searched, as 0Base.INI names it.
+    void showSiteKind();
 };

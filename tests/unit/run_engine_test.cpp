@@ -50,6 +50,7 @@ public:
     void navigate(TabRef, const std::string&) override {}
     void navigateSubmission(TabRef, const browserctl::FormSubmission&) override {}
     FormInput fill(TabRef, const std::string&) override { return {}; }
+    FormInput searchFormOf(TabRef) override { return {}; }
     std::string address(TabRef) override { return ""; }
     std::string title(TabRef) override { return ""; }
     int status(TabRef) override { return 0; }

@@ -350,4 +350,42 @@ TEST_F(RunOutcomeTest, AnInvalidResultLinksSelectorStartsNoRun)
     EXPECT_TRUE(browsers.empty());
 }
 
+// The settings window and the Free band tell how their site is searched,
+// and their test opens its page in the current tab and says what it found
+// there, or why nothing.
+TEST_F(RunOutcomeTest, TheSiteTestTellsHowTheSiteWouldBeSearched)
+{
+    startWith(NamedSite);
+    FmSys->show();
+    EXPECT_EQ(FmSys->LabelSiteKind.caption(), "named form");
+    const auto testBase = [&] {
+        FmSys->LabelSiteKindClick();
+        runFor(11000, [] { return !FmCpp->run().testingSite(); });
+        return FmSys->LabelRunState.caption();
+    };
+    EXPECT_EQ(testBase(), "named form: form \"f\", field q");
+    EXPECT_EQ(tab(0).navigations.back(), Site);
+    EXPECT_EQ(logCount("Site test: named form: form \"f\", field q"), 1);
+
+    writeRaw(data() / "0Base.INI", "[Base]\r\nURL=http://site.example/\r\n");
+    EXPECT_EQ(testBase(), "found form: form[action=\"/s\"], field q");
+    answer = [](ScriptedWebBrowser& browser, const std::string& url) { browser.fail(url, "connection refused"); };
+    EXPECT_EQ(testBase(), "could not open " + Site + ": connection refused");
+    answer = [](ScriptedWebBrowser&, const std::string&) {};
+    EXPECT_EQ(testBase(), "the page did not come in 10 s");
+
+    // A free site given by a search address is tried with the theme.
+    writeRaw(data() / "USA" / "Base.INI", "[Set]\r\nTryTime=10\r\n[Wiki]\r\nURL=http://wiki.example/?s={query}\r\n");
+    answer = nullptr;
+    FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMFree);
+    FmCpp->PageControlMainChange();
+    FmCpp->ComboBoxFreeSite.setText("Wiki");
+    FmCpp->ComboBoxFreeSiteClick();
+    EXPECT_EQ(FmCpp->LabelFreeKind.caption(), "search address");
+    FmCpp->EditThemas.setText("草津");
+    FmCpp->PMFreeTTestClick();
+    EXPECT_EQ(FmCpp->LabelFreeKind.caption(), "search address: the result page came, \"Result\"");
+    EXPECT_EQ(browser("CppWebBrowser2_0")->navigations.back(), "http://wiki.example/?s=%E8%8D%89%E6%B4%A5");
+}
+
 } // namespace
