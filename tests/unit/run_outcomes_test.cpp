@@ -145,7 +145,8 @@ TEST_F(RunOutcomeTest, AFoundFormIsFilledAndItsChoiceLoggedOncePerRun)
 // A result page is recorded once it has settled (results a script draws
 // after the load are whole), while its place in flight goes to the next
 // word. A page that never says so is recorded as it is at its deadline,
-// and the run's end waits for it.
+// and the run's end waits for it. Links that cannot be read are an error
+// of the record, not an empty list.
 TEST_F(RunOutcomeTest, AResultPageIsRecordedWhenItHasSettled)
 {
     settleAtOnce = false;
@@ -165,11 +166,16 @@ TEST_F(RunOutcomeTest, AResultPageIsRecordedWhenItHasSettled)
     EXPECT_EQ(entry(0).links.size(), 2u);
 
     ASSERT_TRUE(runFor(1000, [&] { return tab(1).settleWatch.has_value(); }));
+    tab(1).linksFor = [](const std::string&, const std::string&) -> std::vector<browserctl::PageLink> {
+        throw browserctl::DocumentCallError("Links(\"ol a\"): the page is too large to read in time");
+    };
     const uint64_t completed = scripted.clock->tickCount();
     EXPECT_FALSE(runFor(9800, [&] { return entry(1).state == EntryState::Done; }));
     EXPECT_TRUE(run().running());
     ASSERT_TRUE(runToTheEnd());
     EXPECT_EQ(entry(1).state, EntryState::Done);
+    EXPECT_EQ(entry(1).reason,
+              "the result links could not be read: Links(\"ol a\"): the page is too large to read in time");
     // Its try time after its completion: less than its settle time and the
     // margin.
     EXPECT_LE(scripted.clock->tickCount() - completed, 10100u);
