@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QWidget>
 
 #include <fcntl.h>
 
@@ -47,19 +48,28 @@ const char* usage = "Usage: vantrel [--data-dir DIR] [--help] [--version]\n"
                     "holds 0Language.txt, otherwise $XDG_DATA_HOME/vantrel, seeded on first\n"
                     "start from the installed data set.\n";
 
+// A common desktop browser window's page.
+constexpr int BatchViewWidth = 1280;
+constexpr int BatchViewHeight = 800;
+
 std::string envText(const char* name)
 {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
 
-void prepareBrowserEngine()
+void prepareBrowserEngine(bool batch)
 {
     // One renderer process per site: 51 tabs of one search site share one
     // renderer. Chromium refuses its sandbox when run as root.
     std::string flags = envText("QTWEBENGINE_CHROMIUM_FLAGS");
     if (flags.find("--process-per-site") == std::string::npos)
         flags += " --process-per-site";
+    // A batch run shows none of its pages, and a page out of sight gets its
+    // timers once a second: results a script draws one by one would take a
+    // second each, and a page would settle a second late.
+    if (batch && flags.find("--disable-background-timer-throttling") == std::string::npos)
+        flags += " --disable-background-timer-throttling";
     if (::geteuid() == 0 && flags.find("--no-sandbox") == std::string::npos)
         flags += " --no-sandbox";
     ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
@@ -110,8 +120,12 @@ void identifyApplication()
     QApplication::setWindowIcon(icon);
 }
 
-void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(const std::string&)> tell,
-                   bool refuseDownloads)
+// The browsers of the windows, or of a batch run: those refuse downloads
+// (the run writes nothing but its results) and lay their pages out as on
+// a desktop screen, since nobody sizes their views (a page narrower than
+// its layout's breakpoint hides what a person would use, such as a
+// sidebar's search box).
+void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(const std::string&)> tell, bool batch)
 {
     // One profile for every tab, kept in the data folder unless the user
     // chose private browsing.
@@ -121,7 +135,7 @@ void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(cons
         const platform::IniFile base(dataFolder / "0Base.INI");
         profile.privateBrowsing = base.readBool("Begin", "PrivateBrowsing", false);
     }
-    profile.refuseDownloads = refuseDownloads;
+    profile.refuseDownloads = batch;
     profile.onDownload = [tell = std::move(tell)](const std::string& line) {
         tell(line);
         if (framework::Application::exists())
@@ -131,7 +145,12 @@ void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(cons
             });
     };
     browserctl::configureBrowserProfile(std::move(profile));
-    framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+    framework::WebBrowserHost::setFactory([batch](framework::WebBrowserHost&) {
+        std::shared_ptr<browserctl::WebBrowser> browser = browserctl::makeQtWebBrowser();
+        if (QWidget* view = batch ? browserctl::qtWebBrowserWidget(*browser) : nullptr)
+            view->resize(BatchViewWidth, BatchViewHeight);
+        return browser;
+    });
 }
 
 // The batch run's standard error holds its own lines. Chromium's processes
@@ -234,7 +253,7 @@ int runBatch(int argc, char** argv)
     // report on the graphics it could not find is noise in a script's log.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;qt.qpa.*=false", 0);
-    prepareBrowserEngine();
+    prepareBrowserEngine(true);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
     identifyApplication();
@@ -308,7 +327,7 @@ int main(int argc, char** argv)
         }
     }
 
-    prepareBrowserEngine();
+    prepareBrowserEngine(false);
     // The browser engine shares its OpenGL contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     platform::fs::path folder;

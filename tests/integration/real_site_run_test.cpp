@@ -200,7 +200,8 @@ protected:
 };
 
 // Forms without a name or id are found as a person finds them: the only
-// form of a page, a form with role=search beside a newsletter form, a
+// form of a page (shown on a desktop's width), a form with role=search
+// beside a newsletter form, a
 // search field beside a login form. Results a script draws after the load
 // (300 ms after it, or from a request that takes 1.5 s) are recorded whole;
 // a list on the site's own host is the result among its header and footer
@@ -208,7 +209,10 @@ protected:
 TEST_F(RealSiteRunTest, FoundFormsAreSearchedAndTheirResultListsRecordedWhole)
 {
     server.handle("/plain/", [](const HttpRequest&) {
-        return HttpResponse::html(page("Plain docs", Header +
+        // Laid out for a desktop's width: narrower, the search box goes.
+        return HttpResponse::html(page("Plain docs", "<style>@media (max-width: 1000px) { main { display: none } }"
+                                                     "</style>" +
+                                                         Header +
                                                          "<main><h1>Docs</h1><form action=\"/plain/search.html\">"
                                                          "<input type=\"text\" name=\"q\"> <input type=\"submit\" "
                                                          "value=\"Go\"></form></main>" +
