@@ -110,7 +110,20 @@ void RunEngine::quickPump()
     const uint64_t timeOut = static_cast<uint64_t>(FmSys->tryTime()) * 1000;
     // An entry whose pages do not come in the try time waits for the next
     // pass. The time counts the site's part: waiting for our own turn to
-    // search (the site's gap, its pause) is not the site's delay.
+    // search (the site's gap, its pause) is not the site's delay, and
+    // neither is the browser's own queue: it keeps SiteConnections
+    // connections to a host, and a page beyond them has not reached the
+    // site yet. Its time starts when one before it is through.
+    {
+        std::vector<Slot*> atSite;
+        for (Slot& slot : slots_)
+            if (slot.stage == SlotStage::Search || slot.stage == SlotStage::Result)
+                atSite.push_back(&slot);
+        std::stable_sort(atSite.begin(), atSite.end(),
+                         [](const Slot* a, const Slot* b) { return a->since < b->since; });
+        for (size_t i = SiteConnections; i < atSite.size(); ++i)
+            atSite[i]->since = now;
+    }
     for (size_t i = 0; i < slots_.size();) {
         const Slot& slot = slots_[i];
         const bool sitesTurn = slot.stage == SlotStage::Search || slot.stage == SlotStage::Result;

@@ -147,6 +147,10 @@ public:
 
 private:
     // An entry of a Quick run in flight, in its own tab.
+    // The connections the browser engine opens to one host at most; more
+    // requests to it wait in the engine.
+    static constexpr size_t SiteConnections = 6;
+
     struct Slot {
         int entry = 0;
         SlotStage stage = SlotStage::Search;

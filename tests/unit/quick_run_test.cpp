@@ -117,6 +117,27 @@ TEST_F(QuickRunTest, AnEntryWhosePagesNeverComeWaitsForTheNextPassAfterTheTryTim
     EXPECT_EQ(entry(0).state, results::EntryState::Done);
 }
 
+TEST_F(QuickRunTest, PagesWaitingForTheBrowsersConnectionsToTheSiteKeepTheirTryTime)
+{
+    // Eight in flight to one site that answers nothing: the browser sends
+    // six requests, the other two wait in it and are not timed yet.
+    completeAtOnce = false;
+    run().options.fromWindow = false;
+    run().options.pacing = runs::Pacing::Quick;
+    run().options.parallel = 8;
+    run().options.maxPasses = 2;
+    listRun({"a", "b", "c", "d", "e", "f", "g", "h"});
+    runFor(20500, [] { return false; });
+    // The six are through (the pass goes on); the two that waited have
+    // their whole try time from there.
+    tab(6).load(Site, "Search");
+    tab(6).load(Site + "result?q=g", "Result: g");
+    EXPECT_EQ(entry(6).state, results::EntryState::Done);
+    ASSERT_TRUE(runFor(25000, [&] { return tab(0).navigations.size() == 2; }));
+    // The next pass began when the last one (h) had its try time out.
+    EXPECT_GE(scripted.clock->tickCount(), 40000u);
+}
+
 TEST_F(QuickRunTest, SearchesOnOneHostKeepTheirIntervalAndA429PausesTheHost)
 {
     FmSys->UpDownParallel.setPosition(4);
