@@ -74,7 +74,9 @@ TFmCpp::TFmCpp()
       ToolButtonFreeSave(make<ToolButton>("ToolButtonFreeSave", &ToolBarFree)),
       Timer1(makeTimer("Timer1", 1000, false)), TimerXY(makeTimer("TimerXY", 100, false)),
       TimerQuick(makeTimer("TimerQuick", 100, false)), TimerSiteTest(makeTimer("TimerSiteTest", 500, false)),
-      LabelFreeKind(make<Label>("LabelFreeKind", &GroupBoxFree))
+      LabelFreeKind(make<Label>("LabelFreeKind", &GroupBoxFree)), PanelBlock(make<Panel>("PanelBlock", nullptr)),
+      LabelBlock(make<Label>("LabelBlock", &PanelBlock)),
+      ButtonBlockResume(make<Button>("ButtonBlockResume", &PanelBlock))
 {
     setBounds(250, 120, 720, 560);
     setCaption("Base : ");
@@ -198,6 +200,19 @@ TFmCpp::TFmCpp()
     LabelFreeKind.handCursor = true;
     LabelFreeKind.setHint("How the site is searched; click to test it in the current tab");
     LabelFreeKind.onClick = [this] { PMFreeTTestClick(); };
+
+    // Below the theme band, above the tabs; the text wraps beside the button.
+    PanelBlock.setAlign(Align::Top);
+    PanelBlock.setHeight(30);
+    PanelBlock.setColor(0x00C0FFFF);
+    PanelBlock.setVisible(false);
+    ButtonBlockResume.setAlign(Align::Right);
+    ButtonBlockResume.setWidth(75);
+    ButtonBlockResume.setCaption("Resume");
+    ButtonBlockResume.onClick = [this] { PMACResumeClick(); };
+    LabelBlock.setAlign(Align::Client);
+    LabelBlock.wordWrap = true;
+    LabelBlock.setFontColor(0x000080);
 
     Timer1.onTimer = [this] { Timer1Timer(); };
     TimerXY.onTimer = [this] { TimerXYTimer(); };
