@@ -537,7 +537,7 @@ void TFmCpp::PMFormTSFReadClick()
     // in the language's folder.
     if (!runs::isSearchAddress(SiteURL))
         SiteURL += FmMain->LangName + "/";
-    FmMain->ComboBoxURL.setText(SiteURL);
+    FmMain->showAddress(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
 }
 
@@ -594,7 +594,7 @@ void TFmCpp::ActionDocumentComplete(bool fromRunBrowser)
 void TFmCpp::PMPSiteOpenClick()
 {
     ActiveBrowser = &browserHost(MainPage, CurrentTab);
-    ActiveBrowser->browser().Navigate(FmMain->ComboBoxURL.text());
+    ActiveBrowser->browser().Navigate(FmMain->boxAddress());
 }
 
 void TFmCpp::PMPTAddClick()
@@ -630,7 +630,7 @@ void TFmCpp::PMAcssTLocationURLClick()
 {
     if (!ActiveBrowser || !ActiveBrowser->created())
         return;
-    FmMain->ComboBoxURL.setText(ActiveBrowser->browser().LocationURL());
+    FmMain->showAddress(ActiveBrowser->browser().LocationURL());
     GroupBoxThema.setCaption(ActiveBrowser->browser().LocationName());
 }
 

@@ -44,7 +44,7 @@ void TFmCpp::PMFreeEFReadClick()
     EditFreeInputName.setText(InputName);
     EditFreeURL.setText(SiteURL);
     LabelFreeKind.setCaption(siteKindText(runs::siteKindOf(SiteURL, FormName, InputName)));
-    FmMain->ComboBoxURL.setText(SiteURL);
+    FmMain->showAddress(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
 }
 

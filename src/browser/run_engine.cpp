@@ -385,13 +385,15 @@ void RunEngine::selectEntry()
                 FmMemo->MemoLog.addLine("Not a mail address, not opened: " + address);
         } else {
             // The address box keeps a record of the addresses opened, the
-            // newest first; the tab bookkeeping below shows the first one.
+            // newest first, as they read; the tab bookkeeping below shows
+            // the first one.
             ComboBox& box = FmMain->ComboBoxURL;
+            const std::string shown = vantrel::readableAddress(address);
             std::vector<std::string> record = box.items();
-            record.erase(std::remove(record.begin(), record.end(), address), record.end());
-            record.insert(record.begin(), address);
+            record.erase(std::remove(record.begin(), record.end(), shown), record.end());
+            record.insert(record.begin(), shown);
             box.setItems(record);
-            box.setText(address);
+            box.setText(shown);
         }
     }
     tabs_.show(tab);

@@ -600,6 +600,21 @@ TEST_F(AccessRunTest, TheFreePageRunsTheSiteSavedOrPickedOnIt)
     EXPECT_EQ(run().record().site, "http://mine.example/");
 }
 
+// The main window's address box shows an address as it reads; it is opened
+// as the page had it. A host beyond ASCII stays for the browser to convert.
+TEST_F(AccessRunTest, TheAddressBoxShowsAddressesReadableAndOpensThemEscaped)
+{
+    const std::string escaped = "http://site.example/wiki/%E5%8C%97%E6%B5%B7%E9%81%93?q=a%20b";
+    FmCpp->PMPSiteOpenClick();
+    browser("CppWebBrowser0_0")->load(escaped, "Hokkaido");
+    FmCpp->PMAcssTLocationURLClick();
+    EXPECT_EQ(FmMain->ComboBoxURL.text(), "http://site.example/wiki/北海道?q=a%20b");
+    FmMain->ComboBoxURLClick();
+    EXPECT_EQ(browser("CppWebBrowser0_0")->navigations.back(), escaped);
+    FmMain->ComboBoxURL.setText("http://例え.jp/パス");
+    EXPECT_EQ(FmMain->boxAddress(), "http://例え.jp/%E3%83%91%E3%82%B9");
+}
+
 class MissingFreeListTest : public testsupport::AppFixture {};
 
 TEST_F(MissingFreeListTest, MissingFreeSiteListIsReportedAndTheWindowStillShows)
