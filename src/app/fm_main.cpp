@@ -512,7 +512,7 @@ void TFmMain::MMDAlignmentClick()
 void TFmMain::MMFURLMemoClick()
 {
     const std::string name = app().dialogs().inputBox("Favorites", "FavoritesName", FmCpp->EditThemas.text());
-    FmCtrl->NewNodeName = name + "=" + ComboBoxURL.text();
+    FmCtrl->NewNodeName = name + "=" + boxAddress();
     FmCtrl->PMTANAChildClick();
 }
 
@@ -605,6 +605,16 @@ void TFmMain::MMHHPClick()
 void TFmMain::LabelTitleClick()
 {
     openWebAddress(InfoURL);
+}
+
+void TFmMain::showAddress(const std::string& address)
+{
+    ComboBoxURL.setText(vantrel::readableAddress(address));
+}
+
+std::string TFmMain::boxAddress() const
+{
+    return vantrel::addressOfReadable(ComboBoxURL.text());
 }
 
 void TFmMain::ComboBoxURLClick()

@@ -110,6 +110,11 @@ public:
     void MMHHPClick();
     void LabelTitleClick();
     void ComboBoxURLClick();
+    // The address box shows an address as a person reads it (escapes of
+    // characters beyond ASCII decoded); boxAddress gives it back escaped,
+    // as it is navigated to and stored.
+    void showAddress(const std::string& address);
+    std::string boxAddress() const;
     void ComboBoxURLKeyDown(framework::KeyEvent& key);
     void ComboBoxUbrithsChange();
     void ComboBoxLanguageChange();

@@ -138,4 +138,27 @@ std::string readableAddress(std::string_view address)
     return out;
 }
 
+std::string addressOfReadable(std::string_view readable)
+{
+    size_t from = 0;
+    if (const size_t scheme = readable.find("://"); scheme != std::string_view::npos) {
+        from = readable.find_first_of("/?#", scheme + 3);
+        if (from == std::string_view::npos)
+            return std::string(readable);
+    }
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out(readable.substr(0, from));
+    for (const char c : readable.substr(from)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += '%';
+            out += hex[byte >> 4];
+            out += hex[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
 } // namespace vantrel

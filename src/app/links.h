@@ -26,4 +26,10 @@ bool isMailAddress(std::string_view text);
 // showing: the address itself stays as it is.
 std::string readableAddress(std::string_view address);
 
+// The address a readable one stands for: after the host, every byte beyond
+// ASCII is percent-escaped again (the host stays, for the browser to turn a
+// name beyond ASCII into its ASCII form). For an address readableAddress
+// gave, that is the address it was given (escapes in capitals).
+std::string addressOfReadable(std::string_view readable);
+
 } // namespace vantrel

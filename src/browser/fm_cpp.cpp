@@ -74,7 +74,9 @@ TFmCpp::TFmCpp()
       ToolButtonFreeSave(make<ToolButton>("ToolButtonFreeSave", &ToolBarFree)),
       Timer1(makeTimer("Timer1", 1000, false)), TimerXY(makeTimer("TimerXY", 100, false)),
       TimerQuick(makeTimer("TimerQuick", 100, false)), TimerSiteTest(makeTimer("TimerSiteTest", 500, false)),
-      LabelFreeKind(make<Label>("LabelFreeKind", &GroupBoxFree))
+      LabelFreeKind(make<Label>("LabelFreeKind", &GroupBoxFree)), PanelBlock(make<Panel>("PanelBlock", nullptr)),
+      LabelBlock(make<Label>("LabelBlock", &PanelBlock)),
+      ButtonBlockResume(make<Button>("ButtonBlockResume", &PanelBlock))
 {
     setBounds(250, 120, 720, 560);
     setCaption("Base : ");
@@ -198,6 +200,19 @@ TFmCpp::TFmCpp()
     LabelFreeKind.handCursor = true;
     LabelFreeKind.setHint("How the site is searched; click to test it in the current tab");
     LabelFreeKind.onClick = [this] { PMFreeTTestClick(); };
+
+    // Below the theme band, above the tabs; the text wraps beside the button.
+    PanelBlock.setAlign(Align::Top);
+    PanelBlock.setHeight(30);
+    PanelBlock.setColor(0x00C0FFFF);
+    PanelBlock.setVisible(false);
+    ButtonBlockResume.setAlign(Align::Right);
+    ButtonBlockResume.setWidth(75);
+    ButtonBlockResume.setCaption("Resume");
+    ButtonBlockResume.onClick = [this] { PMACResumeClick(); };
+    LabelBlock.setAlign(Align::Client);
+    LabelBlock.wordWrap = true;
+    LabelBlock.setFontColor(0x000080);
 
     Timer1.onTimer = [this] { Timer1Timer(); };
     TimerXY.onTimer = [this] { TimerXYTimer(); };
@@ -522,7 +537,7 @@ void TFmCpp::PMFormTSFReadClick()
     // in the language's folder.
     if (!runs::isSearchAddress(SiteURL))
         SiteURL += FmMain->LangName + "/";
-    FmMain->ComboBoxURL.setText(SiteURL);
+    FmMain->showAddress(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
 }
 
@@ -579,7 +594,7 @@ void TFmCpp::ActionDocumentComplete(bool fromRunBrowser)
 void TFmCpp::PMPSiteOpenClick()
 {
     ActiveBrowser = &browserHost(MainPage, CurrentTab);
-    ActiveBrowser->browser().Navigate(FmMain->ComboBoxURL.text());
+    ActiveBrowser->browser().Navigate(FmMain->boxAddress());
 }
 
 void TFmCpp::PMPTAddClick()
@@ -615,7 +630,7 @@ void TFmCpp::PMAcssTLocationURLClick()
 {
     if (!ActiveBrowser || !ActiveBrowser->created())
         return;
-    FmMain->ComboBoxURL.setText(ActiveBrowser->browser().LocationURL());
+    FmMain->showAddress(ActiveBrowser->browser().LocationURL());
     GroupBoxThema.setCaption(ActiveBrowser->browser().LocationName());
 }
 

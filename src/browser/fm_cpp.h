@@ -102,6 +102,11 @@ public:
     framework::Timer& TimerSiteTest; // the site test's time-out (500 ms)
     // How the Free site is searched, and what its test found.
     framework::Label& LabelFreeKind;
+    // The bar above the tabs that tells of a block page (which tab, what to
+    // do) and resumes the run; hidden but while a block holds the run.
+    framework::Panel& PanelBlock;
+    framework::Label& LabelBlock;
+    framework::Button& ButtonBlockResume;
 
     // ---- lookups by built name, and helpers of the other windows
     framework::PageControl& pagesOf(int page);

@@ -28,6 +28,10 @@ void TFmCpp::PMFreeEFReadClick()
     ComboBoxFreeSite.setVisible(true);
     FreeFolded = true;
     GroupBoxFreeClick();
+    // On the Free page the site read is the one searched: the title and
+    // the run's record name it.
+    if (runs::pageOf(PageName) == runs::Page::Free)
+        SiteTitle = ComboBoxFreeSite.text();
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         const std::string site = ComboBoxFreeSite.text();
@@ -40,7 +44,7 @@ void TFmCpp::PMFreeEFReadClick()
     EditFreeInputName.setText(InputName);
     EditFreeURL.setText(SiteURL);
     LabelFreeKind.setCaption(siteKindText(runs::siteKindOf(SiteURL, FormName, InputName)));
-    FmMain->ComboBoxURL.setText(SiteURL);
+    FmMain->showAddress(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
 }
 
@@ -52,6 +56,10 @@ void TFmCpp::PMFreeCFSaveClick()
         platform::saveLines(FmMain->langPath("FreeSerchSite.txt"), ComboBoxFreeSite.items());
     }
     PMFreeEFWriteClick();
+    // The site saved on the Free page is the one its next run searches (the
+    // main window's Save, on another page, leaves that page's site alone).
+    if (runs::pageOf(PageName) == runs::Page::Free)
+        PMFreeEFReadClick();
 }
 
 void TFmCpp::PMFreeEFWriteClick()

@@ -87,7 +87,7 @@ void TFmCpp::PMManipT1DeleteClick()
 
 void TFmCpp::PMManipT1AccessClick()
 {
-    FmMain->ComboBoxURL.setText(EditManipURL.text());
+    FmMain->showAddress(EditManipURL.text());
     PMPSiteOpenClick();
 }
 
@@ -139,7 +139,7 @@ void TFmCpp::PMManipSFReadClick()
     SiteURL = manip.readString(site, "URL", "");
     run_.site = runs::readSiteOptions(manip, site);
     EditManipURL.setText(SiteURL);
-    FmMain->ComboBoxURL.setText(SiteURL);
+    FmMain->showAddress(SiteURL);
     for (int c = 1; c < ManipCols; ++c)
         for (int r = 1; r < ManipRows; ++r)
             StringGridManip.setCell(c, r, manip.readString(site, cellKey(c, r), ""));

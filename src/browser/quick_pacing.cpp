@@ -52,14 +52,14 @@ void RunEngine::quickStartEntry(int entry)
     if (searchAddress()) {
         // Nothing to load before the search: the entry waits for the
         // site's gap, then opens its search address.
-        showProgress(entry, "waiting for its turn");
+        showProgress(entry, texts_.waiting);
         slots_.push_back({entry, SlotStage::Ready, now});
         return;
     }
     w.RunStage = stageText(Stage::Navi);
     FmSys->LabelCppPrg.setCaption(w.RunStage);
     recordNavigation();
-    showProgress(entry, "opening the search page");
+    showProgress(entry, texts_.opening);
     slots_.push_back({entry, SlotStage::Search, now});
     tabs_.navigate(entryTab(entry), w.SiteURL);
 }
@@ -83,7 +83,7 @@ void RunEngine::quickSearch(size_t index)
     tabs_.show(tab);
     if (searchAddress())
         recordNavigation();
-    showProgress(entry, "searching");
+    showProgress(entry, texts_.searching);
     try {
         // The operation program's wait lets this tab's pages in, which may
         // move the slots: the slot is not used after the call.
@@ -188,10 +188,10 @@ void RunEngine::quickFinish(size_t index, bool done)
         // Its place goes to the next entry now; the record follows once the
         // page has settled.
         FmMemo->MemoLog.addLine(std::to_string(entry) + "=Comp");
-        showProgress(entry, "done");
+        showProgress(entry, texts_.done);
         return;
     }
-    showProgress(entry, "no result page, tried again in the next pass");
+    showProgress(entry, texts_.retry);
     if (results::EntryRecord* record = recordEntry(entry); record && record->state == results::EntryState::Running) {
         record->state = results::EntryState::Waiting;
         FmMemo->showResultEntry(entry);

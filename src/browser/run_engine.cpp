@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/captions.h"
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/links.h"
@@ -67,14 +68,46 @@ bool RunEngine::isRunTab(TabRef tab)
     return tab == entryTab(window_.ListPos) && tabs_.activeBrowser() == tab;
 }
 
+void RunEngine::readTexts()
+{
+    const platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    const auto text = [&hlp](const char* key, const char* fallback) {
+        return vantrel::messageText(hlp, key, fallback);
+    };
+    texts_.progress = text("RunProgress", "entry %1 of %2: %3, %4");
+    texts_.waiting = text("StateWaiting", "waiting");
+    texts_.opening = text("RunOpening", "opening the search page");
+    texts_.searching = text("RunSearching", "searching");
+    texts_.done = text("RunDone", "done");
+    texts_.retry = text("RunRetry", "no result page, tried again in the next pass");
+    texts_.failed = text("RunFailed", "failed: %1");
+    texts_.blocked = text("RunBlocked", "blocked");
+    texts_.blockBar = text("BlockBar", "The site asks for a human check in tab %1. Solve it there, then Resume.");
+    texts_.blockResume = text("BlockResume", "Resume");
+    texts_.tabsAsk = text("TabsAsk", "%1 words do not fit after tab %2. Start at tab 0?");
+    texts_.tabsAskCaption = text("TabsAskCaption", "Tabs");
+    texts_.tabsLeftOut = text("TabsLeftOut", "Left out, past the last tab: %1");
+}
+
+std::string RunEngine::query(const std::string& line) const
+{
+    return queryFor(window_.EditThemas.text(), window_.ComboBoxLike.text(), line);
+}
+
 void RunEngine::showProgress(int entry, const std::string& state)
 {
     if (!progressShown_) {
         captionBeforeRun_ = window_.caption();
         progressShown_ = true;
     }
-    window_.setCaption(captionBeforeRun_ + " — entry " + std::to_string(entry + 1) + " of " +
-                       std::to_string(window_.ListCount) + ": " + FmMemo->MemoList.line(entry) + ", " + state);
+    // A block holds the title until Resume: the entries still in flight
+    // meanwhile do not hide it.
+    const bool blocked = paused_ && blockedEntry_ >= 0;
+    const int shown = blocked ? blockedEntry_ : entry;
+    window_.setCaption(
+        captionBeforeRun_ + " — " +
+        vantrel::formatText(texts_.progress, {std::to_string(shown + 1), std::to_string(window_.ListCount),
+                                              FmMemo->MemoList.line(shown), blocked ? texts_.blocked : state}));
 }
 
 void RunEngine::restTabs()
@@ -106,6 +139,7 @@ std::string RunEngine::siteProblem() const
 
 void RunEngine::search()
 {
+    readTexts();
     // A wrong selector would fail every result page after the run had
     // spent its time on them.
     if (const std::string problem = siteProblem(); !problem.empty()) {
@@ -120,13 +154,39 @@ void RunEngine::search()
         else
             FmCtrl->PMBunchTListUpClick();
     }
+    if (!chooseStartTab())
+        return;
     begin();
+}
+
+bool RunEngine::chooseStartTab()
+{
+    TFmCpp& w = window_;
+    const int entries = FmMemo->MemoList.lineCount();
+    const int fit = TabCount - w.CurrentTab;
+    // From tab 0 there is nothing better to offer.
+    if (modeOf(w.AccessMode) == Mode::Single || w.CurrentTab <= 0 || entries <= fit)
+        return true;
+    const std::string question =
+        vantrel::formatText(texts_.tabsAsk, {std::to_string(entries - fit), std::to_string(w.CurrentTab)});
+    switch (app().dialogs().askYesNoCancel(question, texts_.tabsAskCaption)) {
+    case Answer::Yes:
+        w.pagesOf(w.MainPage).setActivePageIndex(0);
+        w.PageControlMCPP0Change();
+        return true;
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void RunEngine::startList(const std::vector<std::string>& words)
 {
     if (const std::string problem = siteProblem(); !problem.empty())
         throw Error(problem);
+    readTexts();
     window_.AccessMode = "List";
     FmMemo->MemoList.setLines(words);
     begin();
@@ -154,18 +214,23 @@ void RunEngine::begin()
     siteProblemShown_ = false;
     formChoicesLogged_.clear();
     FmSys->showRunState("");
+    hideBlockBar();
     w.offerStop(true);
     reset();
     beginPass();
     w.StartTab = w.CurrentTab;
     FmSys->LabelBginPos.setCaption(std::to_string(w.StartTab));
     // A page has 51 tabs: entries past the last tab are left out, and the
-    // log says so.
-    const int entries = FmMemo->MemoList.lineCount();
+    // log names them (the record has them as left out).
+    const std::vector<std::string> lines = FmMemo->MemoList.lines();
+    const int entries = static_cast<int>(lines.size());
     w.ListCount = std::min(entries, tabsLeft());
-    if (mode != Mode::Single && entries > tabsLeft())
-        FmMemo->MemoLog.addLine(std::to_string(entries - tabsLeft()) + " entries left out: tabs " +
-                                std::to_string(w.StartTab) + " to 50 hold " + std::to_string(tabsLeft()));
+    if (mode != Mode::Single && entries > tabsLeft()) {
+        std::string words;
+        for (size_t i = static_cast<size_t>(tabsLeft()); i < lines.size(); ++i)
+            words += (words.empty() ? "" : ", ") + lines[i];
+        FmMemo->MemoLog.addLine(vantrel::formatText(texts_.tabsLeftOut, {words}));
+    }
     if (FmMain->LectureName == "Serch") {
         FmMemo->MemoLog.setText(FmMain->LectureTexts[6]);
         FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
@@ -258,10 +323,10 @@ void RunEngine::seedTick()
             FmSys->LabelCppPrg.setCaption(w.RunStage);
             recordNavigation();
             if (direct) {
-                showProgress(w.ListPos, "searching");
+                showProgress(w.ListPos, texts_.searching);
                 formInput();
             } else {
-                showProgress(w.ListPos, "opening the search page");
+                showProgress(w.ListPos, texts_.opening);
                 tabs_.navigate(*tab, w.SiteURL);
             }
         }
@@ -275,7 +340,7 @@ void RunEngine::seedTick()
         // A search address was searched when it was opened; an entry whose
         // search page failed has no form to fill.
         if (w.ListPos < w.ListCount && !searchAddress() && !seedEntryClosed_) {
-            showProgress(w.ListPos, "searching");
+            showProgress(w.ListPos, texts_.searching);
             try {
                 formInput();
             } catch (const std::exception& e) {
@@ -288,7 +353,7 @@ void RunEngine::seedTick()
     }
     if (w.Tick == 2 * FmSys->tryTime()) {
         if (w.ListPos < w.ListCount && !w.DoneFlags[static_cast<size_t>(w.ListPos)])
-            showProgress(w.ListPos, "no result page, tried again in the next pass");
+            showProgress(w.ListPos, texts_.retry);
         ++w.ListPos;
         w.Tick = 1;
     }
@@ -323,13 +388,15 @@ void RunEngine::selectEntry()
                 FmMemo->MemoLog.addLine("Not a mail address, not opened: " + address);
         } else {
             // The address box keeps a record of the addresses opened, the
-            // newest first; the tab bookkeeping below shows the first one.
+            // newest first, as they read; the tab bookkeeping below shows
+            // the first one.
             ComboBox& box = FmMain->ComboBoxURL;
+            const std::string shown = vantrel::readableAddress(address);
             std::vector<std::string> record = box.items();
-            record.erase(std::remove(record.begin(), record.end(), address), record.end());
-            record.insert(record.begin(), address);
+            record.erase(std::remove(record.begin(), record.end(), shown), record.end());
+            record.insert(record.begin(), shown);
             box.setItems(record);
-            box.setText(address);
+            box.setText(shown);
         }
     }
     tabs_.show(tab);
@@ -341,7 +408,7 @@ void RunEngine::selectEntry()
 void RunEngine::formInput()
 {
     TFmCpp& w = window_;
-    w.InputText = w.EditThemas.text() + w.CurrentEntry;
+    w.InputText = query(w.CurrentEntry);
     switch (pageOf(w.PageName)) {
     case Page::Manip:
         // The operation table is replayed with real keys and clicks instead.
@@ -429,6 +496,7 @@ void RunEngine::finish(bool stopped, bool closing)
     quick_ = false;
     paused_ = false;
     FmSys->showRunState("");
+    hideBlockBar();
     w.ListPos = 0;
     if (modeOf(w.AccessMode) == Mode::Single) {
         // A single search names its tab after the result page.
@@ -573,7 +641,7 @@ void RunEngine::pageCompleted(bool fromRunBrowser)
         if (w.ListPos >= 0 && w.ListPos < TabCount)
             w.DoneFlags[static_cast<size_t>(w.ListPos)] = true;
         if (w.ListPos >= 0 && w.ListPos < w.ListCount)
-            showProgress(w.ListPos, "done");
+            showProgress(w.ListPos, texts_.done);
         break;
     case Stage::None:
         break;
@@ -606,7 +674,7 @@ std::string RunEngine::contentBlock(int entry, TabRef tab)
         omit = {record->query, record->entry};
     } else if (entry >= 0) {
         const std::string line = FmMemo->MemoList.line(entry);
-        omit = {window_.EditThemas.text() + line, line};
+        omit = {query(line), line};
     }
     browserctl::BlockCheckText read;
     try {
@@ -660,7 +728,11 @@ void RunEngine::block(int index, const std::string& reason)
     }
     FmSys->LabelCppPrg.setCaption("blocked");
     FmSys->showRunState("blocked: " + std::to_string(index + 1) + " " + reason);
+    // The settings window may be hidden: the browser window, where the
+    // check is solved, says so above its tabs and in its title.
     showEntryTab(index);
+    showProgress(index, texts_.blocked);
+    showBlockBar(entryTab(index));
     app().sound().beep(BeepKind::Warning);
     runBlocked.emit(index);
 }
@@ -674,6 +746,7 @@ void RunEngine::resume()
     const int index = blockedEntry_;
     blockedEntry_ = -1;
     FmSys->showRunState("");
+    hideBlockBar();
     FmMemo->MemoLog.addLine(std::to_string(index) + "=Resume");
     // Solved in its tab: the page it shows now is the entry's result.
     bool solved = false;
@@ -707,6 +780,21 @@ void RunEngine::resume()
     restartEntry();
 }
 
+void RunEngine::showBlockBar(TabRef tab)
+{
+    TFmCpp& w = window_;
+    const std::string text = vantrel::formatText(texts_.blockBar, {std::to_string(tab.tab)});
+    w.LabelBlock.setCaption(text);
+    w.LabelBlock.setHint(text);
+    w.ButtonBlockResume.setCaption(texts_.blockResume);
+    w.PanelBlock.setVisible(true);
+}
+
+void RunEngine::hideBlockBar()
+{
+    window_.PanelBlock.setVisible(false);
+}
+
 // ------------------------------------------------------------ failures
 
 void RunEngine::failEntry(int index, const std::string& reason)
@@ -725,7 +813,7 @@ void RunEngine::failEntry(int index, const std::string& reason)
         query = " (" + entry->query + ")";
         FmMemo->showResultEntry(index);
     }
-    showProgress(index, "failed: " + reason);
+    showProgress(index, vantrel::formatText(texts_.failed, {reason}));
     reportSiteProblem("Entry " + std::to_string(index + 1) + query + " failed: " + reason);
 }
 

@@ -173,6 +173,32 @@ private:
         std::string reason;
     };
 
+    // The run's texts in the user's language (the caption table's
+    // [Message] rows), read once when a run starts.
+    struct Texts {
+        std::string progress;
+        std::string waiting;
+        std::string opening;
+        std::string searching;
+        std::string done;
+        std::string retry;
+        std::string failed;
+        std::string blocked;
+        std::string blockBar;
+        std::string blockResume;
+        std::string tabsAsk;
+        std::string tabsAskCaption;
+        std::string tabsLeftOut;
+    };
+    void readTexts();
+    // The text typed for a list line: the theme box's text joined to the
+    // line (queryFor).
+    std::string query(const std::string& line) const;
+
+    // A list longer than the tabs after the tab showing: asks once whether
+    // the run starts at tab 0 (Yes), runs what fits (No) or does not start
+    // (Cancel: false).
+    bool chooseStartTab();
     void begin();
     void finish(bool stopped, bool closing);
     int tabsLeft() const;
@@ -188,6 +214,9 @@ private:
     // the query, the entry and the result list, or a human check), or empty.
     std::string contentBlock(int entry, TabRef tab);
     void block(int entry, const std::string& reason);
+    // The browser window's bar about the block page in this tab, or none.
+    void showBlockBar(TabRef tab);
+    void hideBlockBar();
     // The entry's page failed: not done, told, retried in the next pass.
     void failEntry(int entry, const std::string& reason);
     // The run's one box about its site (later ones go to the log only).
@@ -229,6 +258,7 @@ private:
     bool paused_ = false;
     int blockedEntry_ = -1;
     int passCount_ = 0;
+    Texts texts_;
     // The caption the window had before the run wrote its progress there.
     std::string captionBeforeRun_;
     bool progressShown_ = false;

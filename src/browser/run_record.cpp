@@ -48,7 +48,7 @@ void RunEngine::beginRecord()
         results::EntryRecord entry;
         entry.number = static_cast<int>(i) + 1;
         entry.entry = lines[i];
-        entry.query = run.theme + lines[i];
+        entry.query = query(lines[i]);
         entry.state = static_cast<int>(i) < tabsLeft() ? results::EntryState::Waiting : results::EntryState::LeftOut;
         run.entries.push_back(std::move(entry));
     }

@@ -108,6 +108,17 @@ bool isSearchAddress(std::string_view siteUrl)
     return siteUrl.find(QueryMark) != std::string_view::npos;
 }
 
+std::string queryFor(std::string_view theme, std::string_view likeWord, std::string_view entry)
+{
+    std::string text(theme);
+    const bool joined = theme.empty() || entry.empty() || theme.ends_with(' ') || theme.ends_with('\t') ||
+                        theme.ends_with("\u3000") || (!likeWord.empty() && theme.ends_with(likeWord));
+    if (!joined)
+        text += likeWord.empty() ? std::string_view(" ") : likeWord;
+    text += entry;
+    return text;
+}
+
 std::string searchAddressFor(std::string_view siteUrl, std::string_view query)
 {
     static const char hex[] = "0123456789ABCDEF";

@@ -75,6 +75,13 @@ bool isSearchAddress(std::string_view siteUrl);
 // percent-encoded: unreserved characters stay, a blank is %20.
 std::string searchAddressFor(std::string_view siteUrl, std::string_view query);
 
+// The text typed for an entry: the theme and the entry. A theme picked from
+// the tree ends in the like word, one typed into the theme box may not: a
+// theme that does not end in the like word or a blank (U+3000 too) gets the
+// like word, or a blank when there is none, so "Jazz" and "New York" never
+// become "JazzNew York". An empty theme or entry is joined as it is.
+std::string queryFor(std::string_view theme, std::string_view likeWord, std::string_view entry);
+
 // What a run needs to know of its site beyond the form: the site's own
 // choice of result links (a CSS selector, ResultLinks), how many are kept
 // (ResultLinkCount, 10 by default, at most 100), the words of its block

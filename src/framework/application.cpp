@@ -48,6 +48,16 @@ public:
         }
         return real_->askYesNo(text, caption);
     }
+    Answer askYesNoCancel(const std::string& text, const std::string& caption) override
+    {
+        // No is the answer that changes least for the questions asked this
+        // way (a run then does what it can, as it was asked to).
+        if (app_.unattended()) {
+            toStandardError(app_, caption + ": " + text + " (answered No)");
+            return Answer::No;
+        }
+        return real_->askYesNoCancel(text, caption);
+    }
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override
     {
         if (app_.unattended())

@@ -16,6 +16,16 @@ bool ScriptedDialogs::askYesNo(const std::string& text, const std::string& capti
     return answer;
 }
 
+Answer ScriptedDialogs::askYesNoCancel(const std::string& text, const std::string& caption)
+{
+    questions.push_back(caption + ": " + text);
+    if (yesNoCancelAnswers.empty())
+        return Answer::Yes;
+    const Answer answer = yesNoCancelAnswers.front();
+    yesNoCancelAnswers.pop_front();
+    return answer;
+}
+
 bool ScriptedDialogs::inputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     prompts.push_back(caption + ": " + prompt);

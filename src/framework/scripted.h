@@ -23,6 +23,7 @@ public:
             onError(text);
     }
     bool askYesNo(const std::string& text, const std::string& caption) override;
+    Answer askYesNoCancel(const std::string& text, const std::string& caption) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool saveFileName(const std::string& caption, const std::string& filter, std::string& path) override;
 
@@ -33,6 +34,9 @@ public:
     std::vector<std::string> questions; // "caption: text"
     std::vector<std::string> prompts;   // "caption: prompt"
     std::deque<bool> yesNoAnswers;      // empty: answer Yes
+    // Answers of Yes/No/Cancel questions (recorded in questions too).
+    // Empty: answer Yes.
+    std::deque<Answer> yesNoCancelAnswers;
     // Answers of input dialogs; std::nullopt cancels. Empty: cancel.
     std::deque<std::optional<std::string>> inputAnswers;
     // Answers of save dialogs, likewise; the proposals are recorded.

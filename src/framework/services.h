@@ -11,6 +11,9 @@
 
 namespace framework {
 
+// The answer of a Yes/No/Cancel question.
+enum class Answer { Yes, No, Cancel };
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -20,6 +23,8 @@ public:
     virtual void showError(const std::string& text) = 0;
     // Yes/No question; true for Yes.
     virtual bool askYesNo(const std::string& text, const std::string& caption) = 0;
+    // Yes/No/Cancel question; closing the box is Cancel.
+    virtual Answer askYesNoCancel(const std::string& text, const std::string& caption) = 0;
     // Input dialog: value holds the proposal and receives the answer;
     // false (value unchanged) when cancelled.
     virtual bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;

@@ -499,7 +499,7 @@ void TFmSys::ComboBoxHttp1ParameterChange()
     case 0:
         FmMemo->MemoSource.clear();
         FmMemo->PageControlMain.setActivePage(&FmMemo->TabSheetMMulti);
-        FmCtrl->httpTestGet(FmMain->ComboBoxURL.text());
+        FmCtrl->httpTestGet(FmMain->boxAddress());
         break;
     // Each item shows what its name says.
     case 1:

@@ -119,7 +119,7 @@ void TFmCtrl::ToolButtonSiteDontClick()
 
 void TFmCtrl::ToolButtonPageCopyClick()
 {
-    CppWebBrowserAssist.browser().Navigate(FmMain->ComboBoxURL.text());
+    CppWebBrowserAssist.browser().Navigate(FmMain->boxAddress());
 }
 
 void TFmCtrl::GroupBoxSTSharingClick()

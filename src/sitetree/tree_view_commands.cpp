@@ -170,7 +170,7 @@ void TFmCtrl::TreeViewEdd1DblClick()
     FmCpp->useCurrentBrowser();
     FmMemo->MemoList.setText(CurrentNodeText);
     FmCpp->PMPLstClick();
-    FmCpp->navigateActiveBrowser(FmMain->ComboBoxURL.text());
+    FmCpp->navigateActiveBrowser(FmMain->boxAddress());
 }
 
 void TFmCtrl::TreeViewEdd1Enter()

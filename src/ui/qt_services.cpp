@@ -109,6 +109,17 @@ bool QtDialogs::askYesNo(const std::string& text, const std::string& caption)
     return answer == QMessageBox::Yes;
 }
 
+framework::Answer QtDialogs::askYesNoCancel(const std::string& text, const std::string& caption)
+{
+    // Escape and the window's close button are Cancel.
+    const auto answer =
+        QMessageBox::question(dialogParent(), caption.empty() ? boxTitle() : qs(caption), qs(text),
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        return framework::Answer::Yes;
+    return answer == QMessageBox::No ? framework::Answer::No : framework::Answer::Cancel;
+}
+
 bool QtDialogs::saveFileName(const std::string& caption, const std::string& filter, std::string& path)
 {
     const QString chosen = QFileDialog::getSaveFileName(dialogParent(), qs(caption), qs(path), qs(filter));

@@ -24,6 +24,7 @@ public:
     void showMessage(const std::string& text) override;
     void showError(const std::string& text) override;
     bool askYesNo(const std::string& text, const std::string& caption) override;
+    framework::Answer askYesNoCancel(const std::string& text, const std::string& caption) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool saveFileName(const std::string& caption, const std::string& filter, std::string& path) override;
     void dismissAll() override;

@@ -158,6 +158,30 @@ TEST(QtDialogs, BoxesCarryTheProgramsName)
     EXPECT_EQ(titles, (std::vector<QString>{QStringLiteral("Vantrel"), QStringLiteral("Vantrel")}));
 }
 
+// Yes, No and Cancel are three answers; closing the box cancels.
+TEST(QtDialogs, TheThreeWayQuestionTellsWhichButtonWasPressed)
+{
+    ui::QtDialogs dialogs;
+    QMessageBox::StandardButton press = QMessageBox::No;
+    QTimer presser;
+    presser.setInterval(10);
+    QObject::connect(&presser, &QTimer::timeout, [&press] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (press == QMessageBox::NoButton)
+            box->close();
+        else
+            box->button(press)->click();
+    });
+    presser.start();
+    EXPECT_EQ(dialogs.askYesNoCancel("Start at tab 0?", "Tabs"), Answer::No);
+    press = QMessageBox::Yes;
+    EXPECT_EQ(dialogs.askYesNoCancel("Start at tab 0?", "Tabs"), Answer::Yes);
+    press = QMessageBox::NoButton;
+    EXPECT_EQ(dialogs.askYesNoCancel("Start at tab 0?", "Tabs"), Answer::Cancel);
+}
+
 TEST(QtDialogs, TheButtonsSpeakTheProgramsLanguage)
 {
     ui::setDialogButtonTexts("はい", "いいえ", "", "キャンセル");

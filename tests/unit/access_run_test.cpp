@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app_fixture.h"
@@ -140,6 +142,8 @@ TEST_F(AccessRunTest, RunKeepsARecordOfEveryEntry)
     FmCpp->pagesOf(0).setActivePageIndex(49);
     FmCpp->ActionPageNum();
     run().options.maxPasses = 2;
+    // Run what fits after tab 49.
+    scripted.dialogs->yesNoCancelAnswers = {Answer::No};
     FmCpp->EditThemas.setText("Hot springs ");
     std::vector<std::string> settled;
     run().entrySettled.connect([&](int i) {
@@ -384,22 +388,44 @@ TEST_F(AccessRunTest, ShortTryTimesCannotBeSet)
     EXPECT_EQ(submitted, std::vector<std::string>{"x a"});
 }
 
-TEST_F(AccessRunTest, ListLongerThanTheTabsLeftIsCut)
+// A list longer than the tabs after the tab showing asks once: Yes starts
+// at tab 0, No runs what fits and names the words left out in the log and
+// the record, Cancel starts nothing.
+TEST_F(AccessRunTest, AListThatDoesNotFitAsksWhereToStart)
 {
     std::vector<std::string> words;
     for (int i = 0; i < 12; ++i)
         words.push_back("w" + std::to_string(i));
-    FmCpp->pagesOf(0).setActivePageIndex(45);
-    FmCpp->ActionPageNum();
+    const auto showTab = [](int tab) {
+        FmCpp->pagesOf(0).setActivePageIndex(tab);
+        FmCpp->ActionPageNum();
+    };
+    showTab(45);
+    scripted.dialogs->yesNoCancelAnswers = {Answer::Cancel, Answer::No, Answer::Yes};
     listRun(words);
-    EXPECT_TRUE(logHas("6 entries left out: tabs 45 to 50 hold 6"));
+    const std::string question = "Tabs: 6 words do not fit after tab 45. Start at tab 0?";
+    EXPECT_EQ(scripted.dialogs->questions.back(), question);
+    EXPECT_FALSE(running());
+
+    listRun(words);
+    EXPECT_EQ(FmCpp->StartTab, 45);
+    EXPECT_TRUE(logHas("Left out, past the last tab: w6, w7, w8, w9, w10, w11"));
     ASSERT_GT(ticksUntil([this] { return !running(); }, 2000), 0);
     EXPECT_EQ(submitted.size(), 6u);
     const results::Tally tally = results::tally(run().record());
     EXPECT_EQ(tally.done, 6);
     EXPECT_EQ(tally.leftOut, 6);
+    EXPECT_EQ(run().record().entries[6].entry, "w6");
     EXPECT_EQ(FmCpp->tabSheet(0, 50).caption(), "w5");
     EXPECT_TRUE(scripted.dialogs->errors.empty());
+
+    showTab(45);
+    scripted.dialogs->questions.clear();
+    listRun(words);
+    EXPECT_EQ(scripted.dialogs->questions.back(), question);
+    EXPECT_EQ(FmCpp->StartTab, 0);
+    EXPECT_EQ(FmCpp->ListCount, 12);
+    EXPECT_EQ(results::tally(run().record()).leftOut, 0);
 }
 
 TEST_F(AccessRunTest, OuterPageChangeEmptiesTheListAndTheAddressItems)
@@ -481,14 +507,31 @@ TEST_F(AccessRunTest, FormInputFindsTheSearchFormWhenTheNamesAreNotOnThePage)
     EXPECT_EQ(scripted.dialogs->errors.back(), "no search form found on " + Site);
 }
 
-TEST_F(AccessRunTest, ThemeTextAndEntryReachTheFieldWithNothingBetween)
+// A theme from the tree ends in the like word (or a blank) and reaches the
+// field as it is; a typed one without it gets the like word, or a blank
+// when the like word is empty, before the entry. The record's query is the
+// text typed.
+TEST_F(AccessRunTest, ATypedThemeGetsTheLikeWordBeforeTheEntry)
 {
     FmCpp->PMPSiteOpenClick();
-    FmCpp->EditThemas.setText("旅行 ");
+    FmCpp->ComboBoxLike.setText("&");
     FmCpp->CurrentEntry = "京都";
-    FmCpp->PMPFormInputClick();
-    EXPECT_EQ(FmCpp->InputText, "旅行 京都");
-    EXPECT_EQ(submitted, std::vector<std::string>{"旅行 京都"});
+    const std::pair<const char*, const char*> cases[] = {{"旅行 ", "旅行 京都"},
+                                                         {"旅行\u3000", "旅行\u3000京都"},
+                                                         {"旅行&", "旅行&京都"},
+                                                         {"旅行", "旅行&京都"},
+                                                         {"", "京都"}};
+    for (const auto& [theme, typed] : cases) {
+        FmCpp->EditThemas.setText(theme);
+        FmCpp->PMPFormInputClick();
+        EXPECT_EQ(submitted.back(), typed) << theme;
+    }
+    FmCpp->ComboBoxLike.setText("");
+    FmCpp->EditThemas.setText("Jazz");
+    listRun({"New York"});
+    EXPECT_EQ(run().record().entries[0].query, "Jazz New York");
+    ASSERT_GT(ticksUntil([this] { return !running(); }), 0);
+    EXPECT_EQ(submitted.back(), "Jazz New York");
 }
 
 TEST_F(AccessRunTest, LikeWordIsStoredAndSharedWithTheSiteTree)
@@ -527,6 +570,49 @@ TEST_F(AccessRunTest, FreeSitesReadSaveAndFold)
     // An unsaved edit of the form id is not used until the site is read.
     FmCpp->EditFreeFormName.setText("other");
     EXPECT_EQ(FmCpp->FormName, "f");
+}
+
+// On the Free page a site saved is the chosen one, and the run searches the
+// site the band shows; the title and the record name it.
+TEST_F(AccessRunTest, TheFreePageRunsTheSiteSavedOrPickedOnIt)
+{
+    FmCpp->PageControlMain.setActivePage(&FmCpp->TabSheetMFree);
+    FmCpp->PageControlMainChange();
+    const auto save = [](const std::string& name, const std::string& url) {
+        FmCpp->ComboBoxFreeSite.setText(name);
+        FmCpp->EditFreeURL.setText(url);
+        FmCpp->EditFreeFormName.setText("cse-search-box");
+        FmCpp->EditFreeInputName.setText("q");
+        FmCpp->ToolButtonFreeSaveClick();
+    };
+    save("Old", "http://old.example/");
+    save("Mine", "http://mine.example/");
+    EXPECT_EQ(FmCpp->caption(), "Mine : http://mine.example/");
+    FmCpp->ComboBoxFreeSite.setText("Old");
+    FmCpp->ComboBoxFreeSiteClick();
+    EXPECT_EQ(FmCpp->caption(), "Old : http://old.example/");
+    FmCpp->ComboBoxFreeSite.setText("Mine");
+    FmCpp->ComboBoxFreeSiteClick();
+    listRun({"a"});
+    ASSERT_GT(ticksUntil([this] { return !running(); }), 0);
+    EXPECT_EQ(browser("CppWebBrowser2_0")->navigations.front(), "http://mine.example/");
+    EXPECT_EQ(run().record().siteName, "Mine");
+    EXPECT_EQ(run().record().site, "http://mine.example/");
+}
+
+// The main window's address box shows an address as it reads; it is opened
+// as the page had it. A host beyond ASCII stays for the browser to convert.
+TEST_F(AccessRunTest, TheAddressBoxShowsAddressesReadableAndOpensThemEscaped)
+{
+    const std::string escaped = "http://site.example/wiki/%E5%8C%97%E6%B5%B7%E9%81%93?q=a%20b";
+    FmCpp->PMPSiteOpenClick();
+    browser("CppWebBrowser0_0")->load(escaped, "Hokkaido");
+    FmCpp->PMAcssTLocationURLClick();
+    EXPECT_EQ(FmMain->ComboBoxURL.text(), "http://site.example/wiki/北海道?q=a%20b");
+    FmMain->ComboBoxURLClick();
+    EXPECT_EQ(browser("CppWebBrowser0_0")->navigations.back(), escaped);
+    FmMain->ComboBoxURL.setText("http://例え.jp/パス");
+    EXPECT_EQ(FmMain->boxAddress(), "http://例え.jp/%E3%83%91%E3%82%B9");
 }
 
 class MissingFreeListTest : public testsupport::AppFixture {};
@@ -571,6 +657,16 @@ TEST_F(AccessRunTest, RunKeepsTheMemoWindowMinimisedAndTellsItsProgressInTheTitl
     // Afterwards the workspace shows itself again when asked.
     FmMemo->showPage(FmMemo->TabSheetMList);
     EXPECT_EQ(FmMemo->windowState(), WindowState::Normal);
+}
+
+// The progress in the title speaks the user's language.
+TEST_F(AccessRunTest, TheProgressInTheTitleIsInTheUsersLanguage)
+{
+    std::filesystem::copy_file(std::filesystem::path(VANTREL_SOURCE_DIR) / "data" / "JPN" / "Hlp.INI",
+                               data() / "USA" / "Hlp.INI", std::filesystem::copy_options::overwrite_existing);
+    listRun({"東京"});
+    EXPECT_GT(ticksUntil([] { return FmCpp->caption().ends_with("項目 1/1：東京、検索ページを開いています"); }), 0);
+    EXPECT_GT(ticksUntil([] { return FmCpp->caption().ends_with("項目 1/1：東京、完了"); }), 0);
 }
 
 TEST_F(AccessRunTest, StopIsOfferedOnlyWhileARunGoes)

@@ -167,11 +167,18 @@ TEST_F(QuickRunTest, SearchesOnOneHostKeepTheirIntervalAndA429PausesTheHost)
     EXPECT_EQ(submitted.size(), 1u); // e, ready meanwhile, goes first
 }
 
+// The browser window tells of the block itself (the settings window may be
+// hidden): a bar above the tabs with Resume, "blocked" in the title, a beep.
 TEST_F(QuickRunTest, ABlockPagePausesTheRunAndResumeGoesOnFromThatEntry)
 {
     FmSys->UpDownParallel.setPosition(1);
     listRun({"a", "blocked", "c"});
+    EXPECT_FALSE(FmCpp->PanelBlock.visible());
     ASSERT_TRUE(runFor(2000, [&] { return run().paused(); }));
+    EXPECT_TRUE(FmCpp->PanelBlock.visible());
+    EXPECT_EQ(FmCpp->LabelBlock.caption(), "The site asks for a human check in tab 1. Solve it there, then Resume.");
+    EXPECT_TRUE(FmCpp->caption().ends_with("entry 2 of 3: blocked, blocked"));
+    EXPECT_EQ(scripted.sound->beeps, std::vector<BeepKind>{BeepKind::Warning});
     EXPECT_EQ(run().blockedEntry(), 1);
     EXPECT_EQ(entry(1).state, results::EntryState::Blocked);
     EXPECT_EQ(FmSys->LabelRunState.caption(), "blocked: 2 the page says \"captcha\"");
@@ -182,10 +189,12 @@ TEST_F(QuickRunTest, ABlockPagePausesTheRunAndResumeGoesOnFromThatEntry)
     // (its block words were read once it settled), searches nothing.
     runFor(5000, [] { return false; });
     EXPECT_EQ(submitted.size(), 2u);
+    EXPECT_TRUE(FmCpp->caption().ends_with("entry 2 of 3: blocked, blocked"));
 
     // The user solves it in the tab; Resume takes that page as the result.
     tab(1).load(Site + "result?q=blocked", "Result: blocked");
-    FmSys->BitBtnResumeClick();
+    FmCpp->ButtonBlockResume.onClick();
+    EXPECT_FALSE(FmCpp->PanelBlock.visible());
     ASSERT_TRUE(runFor(2000, [&] { return !run().running(); }));
     EXPECT_EQ(results::tally(run().record()).done, 3);
     EXPECT_FALSE(FmSys->BitBtnResume.enabled());
