@@ -300,7 +300,6 @@ private:
     // refused reply keeps the old file.
     void fetchAndSave(const std::string& url, const platform::fs::path& path);
     bool lastFetchSucceeded_ = false;
-    void buildOperationMenu(framework::MenuItem& root);
     // The three steps every operation command runs: its log lines, the
     // recording into the operation table, the replay action.
     void operationCommand(const std::string& name, const std::vector<std::string>& logLines,

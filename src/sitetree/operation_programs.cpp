@@ -38,47 +38,6 @@ void log(const std::string& line)
 
 } // namespace
 
-void TFmCtrl::buildOperationMenu(MenuItem& root)
-{
-    MenuItem& keys = makeCommand("PMMKeyEvent", root, "1 KeyEvent", nullptr);
-    MenuItem& base = makeCommand("PMMKBase", keys, "Base 1100", nullptr);
-    makeCommand("PMMKBReturn", base, "Return", &TFmCtrl::PMMKBReturnClick);
-    makeCommand("PMMKBDelete", base, "Delete", &TFmCtrl::PMMKBDeleteClick);
-    makeCommand("PMMKBBackSpace", base, "BackSpace", &TFmCtrl::PMMKBBackSpaceClick);
-    makeCommand("PMMKBSpace", base, "Space", &TFmCtrl::PMMKBSpaceClick);
-    MenuItem& ctrl = makeCommand("PMMKCtrl", keys, "Ctrl 1200", nullptr);
-    makeCommand("PMMKCCopy", ctrl, "Copy", &TFmCtrl::PMMKCCopyClick);
-    makeCommand("PMMKCPast", ctrl, "Past", &TFmCtrl::PMMKCPastClick);
-    makeCommand("PMMKCChoosingCompletely", ctrl, "ChoosingCompletely", &TFmCtrl::PMMKCChoosingCompletelyClick);
-    makeCommand("PMMKAlt", keys, "Alt=1300", &TFmCtrl::PMMKAltClick);
-    MenuItem& fanc = makeCommand("PMMKFanc", keys, "Fanc 1400", nullptr);
-    makeCommand("PMMKFCapsLock", fanc, "CapsLock", &TFmCtrl::PMMKFCapsLockClick);
-    MenuItem& move = makeCommand("PMMKMove", keys, "Move 1500", nullptr);
-    makeCommand("PMMKMTab", move, "Tab", &TFmCtrl::PMMKMTabClick);
-    makeCommand("PMMKMTabBack", move, "TabBack", &TFmCtrl::PMMKMTabBackClick);
-    makeCommand("PMMKMUp", move, "Up", &TFmCtrl::PMMKMUpClick);
-    makeCommand("PMMKMDown", move, "Down", &TFmCtrl::PMMKMDownClick);
-    makeCommand("PMMKMLeft", move, "Left", &TFmCtrl::PMMKMLeftClick);
-    makeCommand("PMMKMRight", move, "Right", &TFmCtrl::PMMKMRightClick);
-    makeCommand("PMMKSet", keys, "Set", &TFmCtrl::PMMKSetClick).setVisible(false);
-    MenuItem& mouse = makeCommand("PMMMouse", root, "2 Mouse", nullptr);
-    MenuItem& pos = makeCommand("PMMMPos", mouse, "Pos", nullptr);
-    makeCommand("PMMMPMemory", pos, "Memory", &TFmCtrl::PMMMPMemoryClick);
-    makeCommand("PMMMPReturns", pos, "Returns.", &TFmCtrl::PMMMPReturnsClick).setVisible(false);
-    makeCommand("PMMMBrowsXY", mouse, "BrowsXY", &TFmCtrl::PMMMBrowsXYClick);
-    makeCommand("PMMMScreenXY", mouse, "ScreenXY", &TFmCtrl::PMMMScreenXYClick);
-    MenuItem& click = makeCommand("PMMMClick", mouse, "Click", nullptr);
-    makeCommand("PMMMClickSngle", click, "ClickSngle", &TFmCtrl::PMMMClickSngleClick);
-    makeCommand("PMMMClickW", click, "ClickW", &TFmCtrl::PMMMClickWClick);
-    MenuItem& sys = makeCommand("PMMSys", root, "4 Sys", nullptr);
-    makeCommand("PMMSReadStr", sys, "ReadStr", &TFmCtrl::PMMSReadStrClick);
-    makeCommand("PMMSWait", sys, "Wait", &TFmCtrl::PMMSWaitClick);
-    MenuItem& section = makeCommand("PMMSection", sys, "Section", nullptr);
-    makeCommand("PMMSEnd", section, "End", &TFmCtrl::PMMSEndClick);
-    makeCommand("PMMS0", section, "0", &TFmCtrl::PMMS0Click);
-    makeCommand("PMMRun", root, "Run", &TFmCtrl::PMMSrcRunClick);
-}
-
 void TFmCtrl::operationCommand(const std::string& name, const std::vector<std::string>& logLines,
                                const std::function<void()>& action)
 {
