@@ -10,6 +10,7 @@
 #include "browserctl/web_browser.h"
 #include "docedit/fm_doc_edi.h"
 #include "framework/application.h"
+#include "framework/keys.h"
 #include "memo/fm_memo.h"
 #include "platform/data_folder.h"
 #include "platform/ini_file.h"
@@ -613,7 +614,7 @@ void TFmMain::ComboBoxURLClick()
 
 void TFmMain::ComboBoxURLKeyDown(KeyEvent& key)
 {
-    if (key.key != 13)
+    if (key.key != vk::Return)
         return;
     FmCpp->AccessMode = "Single";
     FmCpp->PMPSiteOpenClick();

@@ -6,6 +6,7 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "framework/application.h"
+#include "framework/keys.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
@@ -346,7 +347,7 @@ void TFmDocEdi::TreeViewMojiDblClick()
 
 void TFmDocEdi::TreeViewMojiKeyDown(KeyEvent& key)
 {
-    if (key.key != 13)
+    if (key.key != vk::Return)
         return;
     const TreeNode* node = TreeViewMoji.selected();
     if (!node || !node->parent() || !node->parent()->parent())

@@ -9,27 +9,13 @@
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "framework/convert.h"
+#include "framework/keys.h"
 #include "memo/fm_memo.h"
 #include "sitetree/fm_ctrl.h"
 
 using namespace framework;
 
 namespace {
-
-// Windows virtual-key codes.
-constexpr int VkReturn = 0x0D;
-constexpr int VkDelete = 0x2E;
-constexpr int VkBack = 0x08;
-constexpr int VkSpace = 0x20;
-constexpr int VkControl = 0x11;
-constexpr int VkShift = 0x10;
-constexpr int VkMenu = 0x12;
-constexpr int VkCapital = 0x14;
-constexpr int VkTab = 0x09;
-constexpr int VkLeft = 0x25;
-constexpr int VkUp = 0x26;
-constexpr int VkRight = 0x27;
-constexpr int VkDown = 0x28;
 
 void log(const std::string& line)
 {
@@ -76,64 +62,64 @@ void TFmCtrl::sendKey(int key, int modifier)
 
 void TFmCtrl::PMMKBReturnClick()
 {
-    operationCommand("Return", {"OpePrg->Return"}, [this] { sendKey(VkReturn); });
+    operationCommand("Return", {"OpePrg->Return"}, [this] { sendKey(vk::Return); });
 }
 void TFmCtrl::PMMKBDeleteClick()
 {
-    operationCommand("Delete", {"OpePrg->Delete"}, [this] { sendKey(VkDelete); });
+    operationCommand("Delete", {"OpePrg->Delete"}, [this] { sendKey(vk::Delete); });
 }
 void TFmCtrl::PMMKBBackSpaceClick()
 {
-    operationCommand("BackSpace", {"OpePrg->BackSpace"}, [this] { sendKey(VkBack); });
+    operationCommand("BackSpace", {"OpePrg->BackSpace"}, [this] { sendKey(vk::Back); });
 }
 void TFmCtrl::PMMKBSpaceClick()
 {
-    operationCommand("Space", {"OpePrg->Space"}, [this] { sendKey(VkSpace); });
+    operationCommand("Space", {"OpePrg->Space"}, [this] { sendKey(vk::Space); });
 }
 void TFmCtrl::PMMKCCopyClick()
 {
     operationCommand("Copy", {"OpePrg->Copy", "wrd = " + app().clipboard().text()},
-                     [this] { sendKey(0x43, VkControl); });
+                     [this] { sendKey(0x43, vk::Control); });
 }
 void TFmCtrl::PMMKCPastClick()
 {
-    operationCommand("Past", {"wrd = " + app().clipboard().text()}, [this] { sendKey(0x56, VkControl); });
+    operationCommand("Past", {"wrd = " + app().clipboard().text()}, [this] { sendKey(0x56, vk::Control); });
 }
 void TFmCtrl::PMMKCChoosingCompletelyClick()
 {
-    operationCommand("ChoosComp", {"OpePrg->ChoosComp"}, [this] { sendKey(0x41, VkControl); });
+    operationCommand("ChoosComp", {"OpePrg->ChoosComp"}, [this] { sendKey(0x41, vk::Control); });
 }
 void TFmCtrl::PMMKFCapsLockClick()
 {
-    operationCommand("CapsLock", {"OpePrg->CapsLock"}, [this] { sendKey(VkCapital); });
+    operationCommand("CapsLock", {"OpePrg->CapsLock"}, [this] { sendKey(vk::Capital); });
 }
 void TFmCtrl::PMMKMTabClick()
 {
-    operationCommand("Tab", {"OpePrg->Tab"}, [this] { sendKey(VkTab); });
+    operationCommand("Tab", {"OpePrg->Tab"}, [this] { sendKey(vk::Tab); });
 }
 void TFmCtrl::PMMKMTabBackClick()
 {
-    operationCommand("TabBack", {"OpePrg->TabBack"}, [this] { sendKey(VkTab, VkShift); });
+    operationCommand("TabBack", {"OpePrg->TabBack"}, [this] { sendKey(vk::Tab, vk::Shift); });
 }
 void TFmCtrl::PMMKMUpClick()
 {
-    operationCommand("Up", {"OpePrg->Up"}, [this] { sendKey(VkUp); });
+    operationCommand("Up", {"OpePrg->Up"}, [this] { sendKey(vk::Up); });
 }
 void TFmCtrl::PMMKMDownClick()
 {
-    operationCommand("Down", {"OpePrg->Down"}, [this] { sendKey(VkDown); });
+    operationCommand("Down", {"OpePrg->Down"}, [this] { sendKey(vk::Down); });
 }
 void TFmCtrl::PMMKMLeftClick()
 {
-    operationCommand("Left", {"OpePrg->Left"}, [this] { sendKey(VkLeft); });
+    operationCommand("Left", {"OpePrg->Left"}, [this] { sendKey(vk::Left); });
 }
 void TFmCtrl::PMMKMRightClick()
 {
-    operationCommand("Right", {"OpePrg->Right"}, [this] { sendKey(VkRight); });
+    operationCommand("Right", {"OpePrg->Right"}, [this] { sendKey(vk::Right); });
 }
 void TFmCtrl::PMMKAltClick()
 {
-    operationCommand("Alt", {"OpePrg->Alt"}, [this] { sendKey(0x46, VkMenu); });
+    operationCommand("Alt", {"OpePrg->Alt"}, [this] { sendKey(0x46, vk::Menu); });
 }
 
 void TFmCtrl::PMMMPMemoryClick()

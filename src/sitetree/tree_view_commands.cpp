@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
+#include "framework/keys.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
@@ -196,7 +197,7 @@ void TFmCtrl::MemoEdd1KeyDown(KeyEvent& key)
 {
     // The key is left to the memo: the write-back sees the lines as they
     // were before the line break.
-    if (key.key == 13)
+    if (key.key == vk::Return)
         PMTANAListClick();
 }
 
