@@ -5,33 +5,11 @@
 #include "framework/application.h"
 #include "framework/convert.h"
 #include "framework/errors.h"
+#include "framework/text_util.h"
 
 namespace framework {
 
 // ---------------------------------------------------------------- Memo
-
-std::vector<std::string> splitTextLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.emplace_back(text, start, i - start);
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-                ++i;
-            ++i;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n)
-        lines.emplace_back(text, start, n - start);
-    return lines;
-}
 
 std::string Memo::line(int index) const
 {
@@ -58,7 +36,7 @@ void Memo::setLines(std::vector<std::string> lines)
         if (!hasLineBreak(line)) {
             flat.push_back(std::move(line));
         } else {
-            for (auto& part : splitTextLines(line))
+            for (auto& part : splitLines(line))
                 flat.push_back(std::move(part));
         }
     }
@@ -68,7 +46,7 @@ void Memo::setLines(std::vector<std::string> lines)
 void Memo::addLine(const std::string& line)
 {
     if (hasLineBreak(line)) {
-        for (const auto& part : splitTextLines(line))
+        for (const auto& part : splitLines(line))
             lines_.push_back(part);
     } else {
         lines_.push_back(line);
@@ -79,7 +57,7 @@ void Memo::addLine(const std::string& line)
 void Memo::insertLine(int index, const std::string& line)
 {
     index = std::clamp(index, 0, lineCount());
-    auto parts = !hasLineBreak(line) ? std::vector<std::string>{line} : splitTextLines(line);
+    auto parts = !hasLineBreak(line) ? std::vector<std::string>{line} : splitLines(line);
     lines_.insert(lines_.begin() + index, parts.begin(), parts.end());
     notify(Prop::Lines);
 }
@@ -115,21 +93,12 @@ int Memo::textSize() const
 
 std::string Memo::text() const
 {
-    size_t size = 0;
-    for (const auto& line : lines_)
-        size += line.size() + 2;
-    std::string out;
-    out.reserve(size);
-    for (const auto& line : lines_) {
-        out += line;
-        out += "\r\n";
-    }
-    return out;
+    return joinLines(lines_);
 }
 
 void Memo::setText(const std::string& value)
 {
-    replaceLines(splitTextLines(value));
+    replaceLines(splitLines(value));
 }
 
 std::string Memo::selText() const

@@ -32,9 +32,6 @@ public:
     bool readOnly = false;
 };
 
-// Splits a text at CR LF, CR or LF; a final line break ends the last line
-// and adds no empty line after it.
-std::vector<std::string> splitTextLines(const std::string& text);
 // Whether the text holds a CR or LF. Two memchr passes: a set search
 // (find_first_of) tests the set once per character, which made it the
 // bulk of filling a memo.
