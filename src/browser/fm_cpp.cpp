@@ -401,7 +401,7 @@ void TFmCpp::FormCreate()
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         setBounds(base.readInteger("FmCpp", "Left", 250), base.readInteger("FmCpp", "Top", 120), width(), height());
-        ComboBoxFreeSite.setText(base.readString("FreeSerchSite", "Category", ""));
+        freeSites_.readChoice(base);
     }
     PageControlMainChange();
     // A missing list file ends the creation here, reported; the window
@@ -433,7 +433,7 @@ void TFmCpp::FormDestroy()
     platform::IniFile base(FmMain->langPath("Base.INI"));
     base.writeInteger("FmCpp", "Left", left());
     base.writeInteger("FmCpp", "Top", top());
-    base.writeString("FreeSerchSite", "Category", ComboBoxFreeSite.text());
+    freeSites_.writeChoice(base);
     base.flush();
 }
 

@@ -503,9 +503,20 @@ void TFmCtrl::FormDestroy()
 
 // ---------------------------------------------------------------- helpers
 
-bool TFmCtrl::mayReplace(bool loaded, const platform::fs::path& path)
+void TFmCtrl::loadNames(platform::ListFile& names, const std::string& file)
 {
-    return loaded || !platform::fileExists(path);
+    names.loadOrCreate(dataFile(file));
+    platform::IniFile base(dataFile("Base.INI"));
+    names.readChoice(base);
+}
+
+void TFmCtrl::saveNames(platform::ListFile& names, const std::string& file)
+{
+    if (!names.save(dataFile(file)))
+        return;
+    platform::IniFile base(dataFile("Base.INI"));
+    names.writeChoice(base);
+    base.flush();
 }
 
 platform::fs::path TFmCtrl::dataFile(const std::string& name)

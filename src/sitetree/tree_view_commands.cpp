@@ -25,24 +25,24 @@ platform::fs::path TFmCtrl::treeFilePath()
 
 void TFmCtrl::PMTrVwFELoadClick()
 {
-    // A tree read only in part (a malformed line) stays unsaved, so its
-    // file keeps the lines after the fault.
-    treeLoaded_ = false;
     // Another tree: a deletion in the last one is not undone in this one.
     ++treeLoads_;
-    const auto path = treeFilePath();
-    // A category without a file starts as a copy of the tree shown.
-    if (platform::fileExists(path))
-        sitetree::loadTvfFile(*ActiveTreeView, path);
-    else
-        sitetree::saveTvfFile(*ActiveTreeView, path);
-    treeLoaded_ = true;
+    // A tree read only in part (a malformed line) stays unsaved, so its
+    // file keeps the lines after the fault.
+    treeFile_.load([this] {
+        const auto path = treeFilePath();
+        // A category without a file starts as a copy of the tree shown.
+        if (platform::fileExists(path))
+            sitetree::loadTvfFile(*ActiveTreeView, path);
+        else
+            sitetree::saveTvfFile(*ActiveTreeView, path);
+    });
 }
 
 void TFmCtrl::PMTrVwFESaveClick()
 {
     const auto path = treeFilePath();
-    if (mayReplace(treeLoaded_, path))
+    if (treeFile_.mayReplace(path))
         sitetree::saveTvfFile(*ActiveTreeView, path);
 }
 
@@ -50,17 +50,16 @@ void TFmCtrl::PMTrVwTBackUPClick()
 {
     const auto path = treeFilePath();
     const auto backup = dataFile("BU_" + platform::pathText(path.filename()));
-    if (mayReplace(treeLoaded_, backup))
+    if (treeFile_.mayReplace(backup))
         sitetree::saveTvfFile(*ActiveTreeView, backup);
 }
 
 void TFmCtrl::PMTrVwTTRestorationClick()
 {
     const auto path = treeFilePath();
-    treeLoaded_ = false;
     ++treeLoads_;
-    sitetree::loadTvfFile(*ActiveTreeView, dataFile("BU_" + platform::pathText(path.filename())));
-    treeLoaded_ = true;
+    treeFile_.load(
+        [&] { sitetree::loadTvfFile(*ActiveTreeView, dataFile("BU_" + platform::pathText(path.filename()))); });
     if (app().dialogs().askYesNo("Does it save?", "Restoration"))
         sitetree::saveTvfFile(*ActiveTreeView, treeFilePath());
 }
