@@ -289,8 +289,11 @@ int runChild(const Options& options)
 // ---------------------------------------------------------------------------
 // Driver: one child per configuration
 
-std::string runSelf(const std::string& mode, const Options& options)
+// The child's RESULT line (empty when it printed none); finished tells
+// whether every tab reached its result page.
+std::string runSelf(const std::string& mode, const Options& options, bool& finished)
 {
+    finished = false;
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         return {};
@@ -320,7 +323,8 @@ std::string runSelf(const std::string& mode, const Options& options)
     ::close(pipeFds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!finished)
         std::fprintf(stderr, "bench: the %s run did not finish every tab (status %d)\n", mode.c_str(), status);
     const size_t at = output.find("RESULT ");
     return at == std::string::npos ? std::string() : output.substr(at, output.find('\n', at) - at);
@@ -335,10 +339,11 @@ int runDriver(const Options& options)
     bool complete = true;
     std::istringstream modes(options.modes);
     for (std::string mode; std::getline(modes, mode, ',');) {
-        const std::string result = runSelf(mode, options);
+        bool finished = false;
+        const std::string result = runSelf(mode, options, finished);
         std::printf("%s\n", result.empty() ? (std::string("no result for ") + mode).c_str() : result.c_str());
         std::fflush(stdout);
-        complete = complete && !result.empty();
+        complete = complete && finished && !result.empty();
     }
     return complete ? 0 : 1;
 }

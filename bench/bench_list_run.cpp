@@ -118,5 +118,6 @@ int main(int argc, char** argv)
     application.destroyForms();
     vantrel::forgetForms();
     framework::WebBrowserHost::setFactory(nullptr);
-    return 0;
+    // Fewer result pages than words: the figures are of a run that failed.
+    return done == words && dialogs->errors.empty() ? 0 : 1;
 }

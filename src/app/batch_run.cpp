@@ -90,10 +90,12 @@ const char* batchUsage()
            "One line per word goes to standard error as the word ends, numbered as\n"
            "in the list, and a summary at the end; the results are saved under the\n"
            "data folder's Results/ as CSV and JSON. Nothing else is written.\n"
-           "A page that looks like a block (HTTP 403, 429 or 503, or a captcha)\n"
-           "stops the run there.\n"
-           "Exit status: 0 every word done, 2 some given up or left out, 3 the site\n"
-           "blocked the run, 1 an error.\n";
+           "A page that looks like a block (HTTP 429 or 503, a challenge, a captcha)\n"
+           "stops the run there. A page that fails (no reply, an HTTP error, a\n"
+           "download) fails its word, which the next pass tries again.\n"
+           "Exit status: 0 every word done, 2 some failed, given up or left out,\n"
+           "3 the site blocked the run, 1 an error, 128 + N ended by signal N\n"
+           "(SIGTERM, SIGINT, SIGHUP: the words done so far are saved).\n";
 }
 
 BatchOptions parseBatchOptions(const std::vector<std::string>& args)
@@ -207,6 +209,8 @@ std::string entryLine(const results::EntryRecord& entry, size_t total)
                        results::stateName(entry.state);
     if (entry.state == results::EntryState::Done)
         line += " " + results::secondsText(entry.seconds) + " s";
+    else if (!entry.reason.empty())
+        line += ": " + entry.reason;
     return line;
 }
 
@@ -369,6 +373,8 @@ void BatchRun::start()
     if (FmCpp->SiteURL.empty() || FmCpp->SiteURL == FmMain->LangName + "/")
         throw BatchError("the search site has no address: set it in the settings window, or as [Base] URL= in " +
                          platform::pathText(FmMain->exePath("0Base.INI")));
+    if (const std::string problem = FmCpp->run().siteProblem(); !problem.empty())
+        throw BatchError(problem);
     if (options_.tryTime > 0)
         FmSys->UpDownTryTime.setPosition(options_.tryTime);
     FmCpp->EditThemas.setText(options_.theme + FmCtrl->LikeWord);
@@ -387,11 +393,14 @@ void BatchRun::start()
     run.startList(list);
 }
 
-void BatchRun::stop()
+void BatchRun::stop(int signal)
 {
+    if (finished_ || signal_ != 0)
+        return;
+    signal_ = signal;
     // Whatever drives the run: the timer, the pages (Quick pacing), or
     // nothing while a block page holds it.
-    if (!finished_ && FmCpp && FmCpp->run().running())
+    if (FmCpp && FmCpp->run().running())
         FmCpp->PMPEndClick();
 }
 
@@ -409,9 +418,8 @@ void BatchRun::ended()
     run.runEnded.disconnect(endedId_);
     run.runBlocked.disconnect(blockedId_);
     const results::Tally counts = results::tally(run.record());
-    exitCode_ = counts.blocked > 0                                        ? BatchBlocked
-                : counts.givenUp + counts.leftOut > 0 || counts.other > 0 ? BatchSomeNotDone
-                                                                          : BatchAllDone;
+    const int notDone = counts.givenUp + counts.leftOut + counts.failed + counts.stopped + counts.other;
+    exitCode_ = counts.blocked > 0 ? BatchBlocked : notDone > 0 ? BatchSomeNotDone : BatchAllDone;
     std::string summary = runSummary(run.record());
     if (run.resultsFile().empty()) {
         summary += "; the results could not be saved under " + platform::pathText(FmMain->exePath("Results"));
@@ -432,6 +440,9 @@ void BatchRun::ended()
             exitCode_ = BatchFailed;
         }
     }
+    // A signal's status tells the shell why the run ended, whatever it did.
+    if (signal_ != 0)
+        exitCode_ = BatchSignalled + signal_;
     print(summary);
     finished_ = true;
     if (onFinished)

@@ -56,7 +56,8 @@ void makePathsAbsolute(BatchOptions& options, const platform::fs::path& workingD
 void checkDataFolder(const platform::fs::path& folder);
 
 // "3/12 Weather March done 2.0 s": the entry's number in the list (1-based),
-// its query, its state, and the time of a done one.
+// its query, its state, and the time of a done one; a failed, blocked or
+// given-up one's reason ("7/12 Weather May failed: HTTP 401").
 std::string entryLine(const results::EntryRecord& entry, size_t total);
 
 // "12 words: 10 done, 1 given up, 1 left out": the count of each state
@@ -68,11 +69,13 @@ std::string runSummary(const results::RunRecord& run);
 // input. Throws BatchError when the file cannot be read.
 std::vector<std::string> readWordsFile(const std::string& path);
 
-// Exit codes.
+// Exit codes. A run ended by a signal exits with 128 + its number, as
+// shells expect.
 constexpr int BatchAllDone = 0;
 constexpr int BatchFailed = 1;
 constexpr int BatchSomeNotDone = 2;
 constexpr int BatchBlocked = 3;
+constexpr int BatchSignalled = 128;
 
 class BatchRun {
 public:
@@ -85,8 +88,10 @@ public:
     // With the six windows created: reads the words, sets the windows up
     // and starts the run. Throws BatchError, and then nothing has started.
     void start();
-    // Ends the run now (SIGTERM): the entries not done are given up.
-    void stop();
+    // Ends the run now for the signal (SIGTERM, SIGINT, SIGHUP): the
+    // records of the words done so far are saved, the others stopped, and
+    // the exit status is 128 + the signal's number.
+    void stop(int signal);
 
     // A message of the program during the run (an error the windows would
     // have shown in a box): "vantrel run: " + text, unless quiet.
@@ -107,6 +112,7 @@ private:
     std::function<void(const std::string&)> output_;
     bool finished_ = false;
     int exitCode_ = BatchFailed;
+    int signal_ = 0;
     int settledId_ = 0;
     int endedId_ = 0;
     int blockedId_ = 0;

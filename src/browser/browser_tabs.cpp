@@ -1,6 +1,7 @@
 #include "browser/browser_tabs.h"
 
 #include "browser/fm_cpp.h"
+#include "framework/text_util.h"
 
 using namespace framework;
 using runs::TabRef;
@@ -106,17 +107,63 @@ void BrowserTabs::navigate(TabRef tab, const std::string& address)
     host(tab).browser().Navigate(address);
 }
 
-void BrowserTabs::fill(TabRef tab, const std::string& text)
+void BrowserTabs::navigateSubmission(TabRef tab, const browserctl::FormSubmission& submission)
 {
-    // Each call replaces the objects of the previous form input; a failing
-    // call ends the input there.
+    host(tab).browser().navigateSubmission(submission);
+}
+
+runs::RunTabs::FormInput BrowserTabs::findSearchForm(browserctl::HtmlDocument& document)
+{
+    const std::string& formName = window_.FormName;
+    const std::string& inputName = window_.InputName;
+    FormInput input;
+    if (!formName.empty() && !inputName.empty()) {
+        // The site's own names, looked up as they always were.
+        try {
+            inputForm_ = document.form(formName);
+            inputField_ = inputForm_->element(inputName);
+            input.description = "form \"" + formName + "\", field " + inputName;
+        } catch (const browserctl::DocumentCallError&) {
+            // The page has no such form or field (any more): the search
+            // form is found as a person would find it.
+            inputField_.reset();
+            inputForm_.reset();
+        }
+    }
+    if (!inputField_) {
+        browserctl::SearchForm found = document.searchForm(formName, inputName);
+        inputForm_ = std::move(found.form);
+        inputField_ = std::move(found.field);
+        input.description = found.description;
+        input.found = !found.named;
+    }
+    return input;
+}
+
+runs::RunTabs::FormInput BrowserTabs::searchFormOf(TabRef tab)
+{
     inputField_.reset();
     inputForm_.reset();
     inputDocument_ = host(tab).browser().Document();
-    inputForm_ = inputDocument_->form(window_.FormName);
-    inputField_ = inputForm_->element(window_.InputName);
+    return findSearchForm(*inputDocument_);
+}
+
+runs::RunTabs::FormInput BrowserTabs::fill(TabRef tab, const std::string& text)
+{
+    // Each call replaces the objects of the previous form input; a failing
+    // call ends the input there.
+    FormInput input = searchFormOf(tab);
     inputField_->setValue(text);
+    // A POST result cannot be reopened by its address: what the form sends
+    // is kept instead. Not knowing it costs nothing but that.
+    try {
+        browserctl::FormSubmission sent = inputForm_->submission();
+        if (framework::equalsIgnoringAsciiCase(sent.method, "POST"))
+            input.post = std::move(sent);
+    } catch (const browserctl::DocumentCallError&) {
+    }
     inputForm_->submit();
+    return input;
 }
 
 std::string BrowserTabs::address(TabRef tab)
@@ -137,14 +184,53 @@ int BrowserTabs::status(TabRef tab)
     return browser ? browser->LocationStatus() : 0;
 }
 
-std::vector<browserctl::PageLink> BrowserTabs::links(TabRef tab, const std::string& selector)
+std::string BrowserTabs::loadError(TabRef tab)
 {
-    return host(tab).browser().Document()->links(selector);
+    browserctl::WebBrowser* browser = openedBrowser(tab);
+    return browser ? browser->loadError() : "";
 }
 
-std::string BrowserTabs::text(TabRef tab, size_t maxBytes)
+std::vector<browserctl::PageLink> BrowserTabs::resultLinks(TabRef tab, const std::string& selector)
 {
-    return host(tab).browser().Document()->text(maxBytes);
+    return host(tab).browser().Document()->resultLinks(selector);
+}
+
+browserctl::BlockCheckText BrowserTabs::blockCheckText(TabRef tab, const std::string& selector,
+                                                       const std::vector<std::string>& omit, size_t maxBytes)
+{
+    return host(tab).browser().Document()->blockCheckText(selector, omit, maxBytes);
+}
+
+void BrowserTabs::watchSettle(TabRef tab, int quietMs, const std::string& selector)
+{
+    if (browserctl::WebBrowser* browser = openedBrowser(tab))
+        browser->watchSettle(quietMs, selector);
+}
+
+void BrowserTabs::setUpForRun(browserctl::WebBrowser& browser, bool run)
+{
+    browser.setFreshLoads(run);
+    browser.setDialogPolicy(run ? browserctl::DialogPolicy::Answer : browserctl::DialogPolicy::Ask);
+}
+
+void BrowserTabs::setRunPage(std::optional<int> page)
+{
+    if (page == runPage_)
+        return;
+    for (const std::optional<int> changed : {runPage_, page}) {
+        if (!changed)
+            continue;
+        for (int n = 0; n < runs::TabCount; ++n)
+            if (browserctl::WebBrowser* browser = openedBrowser({*changed, n}))
+                setUpForRun(*browser, changed == page);
+    }
+    runPage_ = page;
+}
+
+void BrowserTabs::browserCreated(TabRef tab)
+{
+    if (runPage_ == tab.page)
+        setUpForRun(host(tab).browser(), true);
 }
 
 browserctl::Lifecycle BrowserTabs::lifecycle(TabRef tab)

@@ -73,7 +73,8 @@ TFmCpp::TFmCpp()
       ToolBarFree(make<ToolBar>("ToolBarFree", &GroupBoxFree)),
       ToolButtonFreeSave(make<ToolButton>("ToolButtonFreeSave", &ToolBarFree)),
       Timer1(makeTimer("Timer1", 1000, false)), TimerXY(makeTimer("TimerXY", 100, false)),
-      TimerQuick(makeTimer("TimerQuick", 100, false))
+      TimerQuick(makeTimer("TimerQuick", 100, false)), TimerSiteTest(makeTimer("TimerSiteTest", 500, false)),
+      LabelFreeKind(make<Label>("LabelFreeKind", &GroupBoxFree))
 {
     setBounds(250, 120, 720, 560);
     setCaption("Base : ");
@@ -192,10 +193,16 @@ TFmCpp::TFmCpp()
     ToolButtonFreeSave.setCaption("Save");
     ToolButtonFreeSave.dropDown = true;
     ToolButtonFreeSave.onClick = [this] { ToolButtonFreeSaveClick(); };
+    LabelFreeKind.setBounds(350, 42, 170, 16);
+    LabelFreeKind.setFontColor(0x808000);
+    LabelFreeKind.handCursor = true;
+    LabelFreeKind.setHint("How the site is searched; click to test it in the current tab");
+    LabelFreeKind.onClick = [this] { PMFreeTTestClick(); };
 
     Timer1.onTimer = [this] { Timer1Timer(); };
     TimerXY.onTimer = [this] { TimerXYTimer(); };
     TimerQuick.onTimer = [this] { TimerQuickTimer(); };
+    TimerSiteTest.onTimer = [this] { run_.siteTestTick(); };
 
     buildPagePool();
     PageControlMain.setActivePage(&TabSheetMBase);
@@ -238,6 +245,15 @@ void TFmCpp::wireBrowser(WebBrowserHost& host, int page, int tab)
         [this, page, tab](const std::string& url) { BrowserBeforeNavigate2(page, tab, url); });
     browser.DocumentComplete.connect(
         [this, page, tab](const std::string& url) { BrowserDocumentComplete(page, tab, url); });
+    browser.DocumentSettled.connect([this, page, tab](const std::string&) { run_.documentSettled({page, tab}); });
+    browser.PageFailed.connect([this, page, tab](const browserctl::PageFailure& failure) {
+        run_.pageFailed({page, tab}, failure);
+    });
+    browser.PageDialogAnswered.connect([this, page, tab](const browserctl::PageDialog& dialog) {
+        run_.pageDialog({page, tab}, dialog);
+    });
+    // A tab of a running run loads and answers dialogs as the run's tabs.
+    tabs_.browserCreated({page, tab});
 }
 
 void TFmCpp::buildMenus()
@@ -293,6 +309,7 @@ void TFmCpp::buildMenus()
         {3, "PMFreeEFWrite", "Write", &TFmCpp::PMFreeEFWriteClick},
         {1, "PMFreeTool", "Tool"},
         {2, "Save1", "Save", &TFmCpp::PMFreeCFSaveClick},
+        {2, "PMFreeTTest", "Test", &TFmCpp::PMFreeTTestClick},
         {0, "PMManip", "Manipulates"},
         {1, "PMManipCombo", "ComboBox"},
         {2, "PMManipCFile", "File"},
@@ -335,12 +352,12 @@ void TFmCpp::readCaptions()
                            "LabelFreeSite"});
     // The rows of what this program adds, and the hints.
     vantrel::readCaptions(hlp, *this,
-                          {"ToolButtonAccessSele", "TabSheetMBase", "ToolButtonManipSave", "LabelManipURL",
-                           "ToolButtonSelect", "ToolButtonToolReturn", "Label3", "LabelFForm", "Label5",
-                           "ToolButtonFreeSave", "PMACResume"});
+                          {"PMFreeTTest", "ToolButtonAccessSele", "TabSheetMBase", "ToolButtonManipSave",
+                           "LabelManipURL", "ToolButtonSelect", "ToolButtonToolReturn", "Label3", "LabelFForm",
+                           "Label5", "ToolButtonFreeSave", "PMACResume"});
     vantrel::readHints(hlp, *this,
                        {"ComboBoxLike", "EditThemas", "ComboBoxManipSite", "EditManipURL", "StringGridManip",
-                        "ComboBoxFreeSite", "EditFreeURL", "EditFreeFormName", "EditFreeInputName"});
+                        "ComboBoxFreeSite", "EditFreeURL", "EditFreeFormName", "EditFreeInputName", "LabelFreeKind"});
 }
 
 // ------------------------------------------------------------- lookups
@@ -428,6 +445,9 @@ void TFmCpp::FormShow()
 
 void TFmCpp::FormDestroy()
 {
+    // A close during a run (the user's, or a signal's) keeps what the run
+    // found so far.
+    run_.endForClose();
     Timer1.setEnabled(false);
     TimerXY.setEnabled(false);
     platform::IniFile base(FmMain->langPath("Base.INI"));
@@ -494,9 +514,33 @@ void TFmCpp::PMFormTSFReadClick()
         SiteURL = base.readString(PageName, "URL", "");
         run_.site = runs::readSiteOptions(base, PageName);
     }
-    SiteURL += FmMain->LangName + "/";
+    // A search address is complete as it is; a search page's address ends
+    // in the language's folder.
+    if (!runs::isSearchAddress(SiteURL))
+        SiteURL += FmMain->LangName + "/";
     FmMain->ComboBoxURL.setText(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
+}
+
+void TFmCpp::testSite(std::function<void(const std::string&)> tell)
+{
+    run_.testSite(std::move(tell));
+}
+
+void TFmCpp::testBaseSite(std::function<void(const std::string&)> tell)
+{
+    if (MainPage != runs::pageIndex(runs::Page::Base)) {
+        activateBasePage();
+        PageControlMainChange();
+    }
+    PMFormTSFReadClick();
+    testSite(std::move(tell));
+}
+
+std::string TFmCpp::siteKindText(runs::SiteKind kind)
+{
+    static const char* const keys[] = {"SiteKindNamedForm", "SiteKindFoundForm", "SiteKindSearchAddress"};
+    return vantrel::programText(keys[static_cast<int>(kind)], runs::siteKindName(kind));
 }
 
 // --------------------------------------------------------- navigation

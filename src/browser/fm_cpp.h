@@ -3,6 +3,7 @@
 // runs (driven by runs::RunEngine), the operation table, the free sites.
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "browser/browser_tabs.h"
@@ -98,7 +99,10 @@ public:
     framework::ToolButton& ToolButtonFreeSave;
     framework::Timer& Timer1;
     framework::Timer& TimerXY;
-    framework::Timer& TimerQuick; // Quick pacing's clock (100 ms)
+    framework::Timer& TimerQuick;    // Quick pacing's clock (100 ms)
+    framework::Timer& TimerSiteTest; // the site test's time-out (500 ms)
+    // How the Free site is searched, and what its test found.
+    framework::Label& LabelFreeKind;
 
     // ---- lookups by built name, and helpers of the other windows
     framework::PageControl& pagesOf(int page);
@@ -126,6 +130,13 @@ public:
     void BrowserBeforeNavigate2(int page, int tab, const std::string& url);
     void BrowserDocumentComplete(int page, int tab, const std::string& url);
     void PMFormTSFReadClick();
+    // Tests the current page's site in the current tab; what it finds goes
+    // to the log and to tell.
+    void testSite(std::function<void(const std::string&)> tell);
+    // The same for the Base site, as the settings window has it now.
+    void testBaseSite(std::function<void(const std::string&)> tell);
+    // The text for a kind of site, from the caption table.
+    static std::string siteKindText(runs::SiteKind kind);
     void PMPSiteOpenClick();
     void PMPTAddClick();
     void PMPTSetClick();
@@ -161,6 +172,7 @@ public:
     void ComboBoxFreeSiteClick();
     void ToolButtonFreeSaveClick();
     void GroupBoxFreeClick();
+    void PMFreeTTestClick();
 
     // ---- operation table (manip_table.cpp)
     void TabSheetMManipulatesShow();

@@ -39,6 +39,7 @@ void TFmCpp::PMFreeEFReadClick()
     EditFreeFormName.setText(FormName);
     EditFreeInputName.setText(InputName);
     EditFreeURL.setText(SiteURL);
+    LabelFreeKind.setCaption(siteKindText(runs::siteKindOf(SiteURL, FormName, InputName)));
     FmMain->ComboBoxURL.setText(SiteURL);
     setCaption(SiteTitle + " : " + SiteURL);
 }
@@ -69,6 +70,18 @@ void TFmCpp::ComboBoxFreeSiteClick()
 void TFmCpp::ToolButtonFreeSaveClick()
 {
     PMFreeCFSaveClick();
+}
+
+void TFmCpp::PMFreeTTestClick()
+{
+    // The site as read last (an unsaved edit counts once it is saved and
+    // read, as for a run), in the current tab of the Free page, where the
+    // band is.
+    // The finding may be longer than the band: its hint holds it whole.
+    testSite([this](const std::string& finding) {
+        LabelFreeKind.setCaption(finding);
+        LabelFreeKind.setHint(finding);
+    });
 }
 
 void TFmCpp::GroupBoxFreeClick()

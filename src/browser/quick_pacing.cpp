@@ -1,10 +1,12 @@
 // Quick pacing: a list run driven by the pages themselves. Up to the
 // parallel count of entries are in flight, each in its own tab, started in
 // list order. An entry's form is filled as soon as its search page's top
-// document has completed (and the site's gap allows another search), and
-// the entry is done as soon as its result page has completed; a page that
-// never completes gives the entry up for this pass after the try time.
-// Passes, the open check, the log lines and the records are those of the
+// document has completed (and the site's gap allows another search; a
+// search address is opened when the gap allows), and the entry is done as
+// soon as its result page has completed: its place goes to the next entry
+// while its record waits for the page to settle. A page that never
+// completes gives the entry up for this pass after the try time. Passes,
+// the open check, the log lines and the records are those of the
 // timer-paced run.
 
 #include <algorithm>
@@ -36,6 +38,7 @@ void RunEngine::quickStartPass()
 void RunEngine::quickTick()
 {
     ++window_.Tick;
+    settleDue();
     quickPump();
 }
 
@@ -45,12 +48,54 @@ void RunEngine::quickStartEntry(int entry)
     w.ListPos = entry;
     selectEntry();
     FmSys->LabelCppLstNm.setCaption(std::to_string(entry) + "/" + std::to_string(w.ListCount));
+    const uint64_t now = app().clock().tickCount();
+    if (searchAddress()) {
+        // Nothing to load before the search: the entry waits for the
+        // site's gap, then opens its search address.
+        showProgress(entry, "waiting for its turn");
+        slots_.push_back({entry, SlotStage::Ready, now});
+        return;
+    }
     w.RunStage = stageText(Stage::Navi);
     FmSys->LabelCppPrg.setCaption(w.RunStage);
     recordNavigation();
     showProgress(entry, "opening the search page");
-    slots_.push_back({entry, SlotStage::Search, app().clock().tickCount()});
+    slots_.push_back({entry, SlotStage::Search, now});
     tabs_.navigate(entryTab(entry), w.SiteURL);
+}
+
+void RunEngine::quickSearch(size_t index)
+{
+    TFmCpp& w = window_;
+    Slot& slot = slots_[index];
+    const TabRef tab = entryTab(slot.entry);
+    const uint64_t now = app().clock().tickCount();
+    hostNextSubmit_[hostOf(w.SiteURL).site()] = now + static_cast<uint64_t>(std::max(0, options.hostInterval));
+    slot.stage = SlotStage::Result;
+    slot.since = now;
+    const int entry = slot.entry;
+    w.ListPos = entry;
+    w.CurrentEntry = FmMemo->MemoList.line(entry);
+    w.RunStage = stageText(Stage::ListSrch);
+    FmSys->LabelCppPrg.setCaption(w.RunStage);
+    tabs_.setActiveBrowser(tab);
+    // The tab being searched is the one in front.
+    tabs_.show(tab);
+    if (searchAddress())
+        recordNavigation();
+    showProgress(entry, "searching");
+    try {
+        // The operation program's wait lets this tab's pages in, which may
+        // move the slots: the slot is not used after the call.
+        formInput();
+    } catch (const std::exception& e) {
+        // A page without a search form: the entry waits for the next pass,
+        // and the reason is told.
+        const auto failed = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return s.entry == entry; });
+        if (failed != slots_.end())
+            quickFinish(static_cast<size_t>(failed - slots_.begin()), false);
+        formInputFailed(entry, e.what());
+    }
 }
 
 void RunEngine::quickPump()
@@ -73,56 +118,46 @@ void RunEngine::quickPump()
         }
         ++i;
     }
-    const bool sitePaused = now < hostPausedUntil_[host];
-    for (size_t i = 0; i < slots_.size() && !sitePaused; ++i) {
-        Slot& slot = slots_[i];
-        const TabRef tab = entryTab(slot.entry);
-        if (slot.stage == SlotStage::Retry) {
+    // Each step may change the slots (a search that fails ends its slot,
+    // the operation program's wait lets pages in): the next one is looked
+    // for afresh. Each step moves its slot on, so this ends.
+    for (;;) {
+        if (!quick_ || paused_ || app().clock().tickCount() < hostPausedUntil_[host])
+            break;
+        const auto next = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) {
+            return s.stage == SlotStage::Retry ||
+                   (s.stage == SlotStage::Ready && app().clock().tickCount() >= hostNextSubmit_[host]);
+        });
+        if (next == slots_.end())
+            break;
+        if (next->stage == SlotStage::Retry) {
             // The site's pause is over: the entry opens its search page
             // again.
-            slot.stage = SlotStage::Search;
-            slot.since = now;
-            tabs_.navigate(tab, w.SiteURL);
-        } else if (slot.stage == SlotStage::Ready && now >= hostNextSubmit_[host]) {
-            hostNextSubmit_[host] = now + static_cast<uint64_t>(std::max(0, options.hostInterval));
-            slot.stage = SlotStage::Result;
-            slot.since = now;
-            w.ListPos = slot.entry;
-            w.CurrentEntry = FmMemo->MemoList.line(slot.entry);
-            w.RunStage = stageText(Stage::ListSrch);
-            FmSys->LabelCppPrg.setCaption(w.RunStage);
-            tabs_.setActiveBrowser(tab);
-            // The tab being searched is the one in front.
-            tabs_.show(tab);
-            const int entry = slot.entry;
-            showProgress(entry, "searching");
-            try {
-                // The operation program's wait lets this tab's pages in,
-                // which may move the slots: the slot is found again below.
-                formInput();
-            } catch (const std::exception& e) {
-                // A page without the form: the entry waits for the next
-                // pass, and the user hears why, as from a timer tick.
-                const auto failed =
-                    std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return s.entry == entry; });
-                if (failed != slots_.end())
-                    quickFinish(static_cast<size_t>(failed - slots_.begin()), false);
-                app().dispatch([message = std::string(e.what()), entry] {
-                    throw Error("Entry " + std::to_string(entry) + ": " + message);
-                });
-                return quickPump();
-            }
+            next->stage = SlotStage::Search;
+            next->since = app().clock().tickCount();
+            tabs_.navigate(entryTab(next->entry), w.SiteURL);
+        } else {
+            quickSearch(static_cast<size_t>(next - slots_.begin()));
         }
     }
+    if (!quick_ || paused_)
+        return;
     // New entries, in list order, while there is room.
+    const bool sitePaused = app().clock().tickCount() < hostPausedUntil_[host];
+    bool started = false;
     while (!sitePaused && static_cast<int>(slots_.size()) < std::clamp(parallel_, 1, TabCount) &&
            nextEntry_ < w.ListCount) {
         const int entry = nextEntry_++;
         if (w.DoneFlags[static_cast<size_t>(entry)])
             continue;
         quickStartEntry(entry);
+        started = true;
     }
-    if (slots_.empty() && nextEntry_ >= w.ListCount) {
+    // A search address's entry may search at once.
+    if (started && searchAddress())
+        return quickPump();
+    // The pass ends when nothing is in flight and no record is being taken.
+    if (slots_.empty() && nextEntry_ >= w.ListCount && settling_.empty()) {
         w.TimerQuick.setEnabled(false);
         FmMemo->MemoLog.addLine("LstNm>=MaxCnt");
         openCheck();
@@ -134,22 +169,30 @@ void RunEngine::quickFinish(size_t index, bool done)
     const int entry = slots_[index].entry;
     slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(index));
     window_.DoneFlags[static_cast<size_t>(entry)] = done;
-    showProgress(entry, done ? "done" : "no result page, tried again in the next pass");
     if (done) {
+        // Its place goes to the next entry now; the record follows once the
+        // page has settled.
         FmMemo->MemoLog.addLine(std::to_string(entry) + "=Comp");
-        restTabs();
-    } else if (results::EntryRecord* record = recordEntry(entry);
-               record && record->state == results::EntryState::Running) {
+        showProgress(entry, "done");
+        return;
+    }
+    showProgress(entry, "no result page, tried again in the next pass");
+    if (results::EntryRecord* record = recordEntry(entry); record && record->state == results::EntryState::Running) {
         record->state = results::EntryState::Waiting;
         FmMemo->showResultEntry(entry);
     }
 }
 
+void RunEngine::quickRelease(int entry)
+{
+    std::erase_if(slots_, [&](const Slot& s) { return s.entry == entry; });
+}
+
 void RunEngine::quickDocumentComplete(TabRef tab, const std::string& url)
 {
     TFmCpp& w = window_;
-    if (paused_)
-        return;
+    // While a block page waits for the user nothing is sent to the site,
+    // but the pages already asked for are taken as they come.
     const auto slot =
         std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return entryTab(s.entry) == tab; });
     if (slot == slots_.end())
@@ -171,6 +214,16 @@ void RunEngine::quickDocumentComplete(TabRef tab, const std::string& url)
             slot->stage = SlotStage::Retry;
             return;
         }
+        // The search page itself failed: there is no form to look for.
+        if (const PageCheck check = loadCheck(entry, tab); check.verdict != Verdict::Fine) {
+            quickRelease(entry);
+            if (check.verdict == Verdict::Blocked)
+                block(entry, check.reason);
+            else
+                failEntry(entry, "could not open " + w.SiteURL + ": " + check.reason);
+            quickPump();
+            return;
+        }
         slot->stage = SlotStage::Ready;
         quickPump();
         return;
@@ -183,13 +236,17 @@ void RunEngine::quickDocumentComplete(TabRef tab, const std::string& url)
         quickPump();
         return;
     }
-    if (const std::string reason = blockReason(tab); !reason.empty()) {
-        slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(index));
-        block(entry, reason);
+    if (const PageCheck check = loadCheck(entry, tab); check.verdict != Verdict::Fine) {
+        quickRelease(entry);
+        if (check.verdict == Verdict::Blocked)
+            block(entry, check.reason);
+        else
+            failEntry(entry, check.reason);
+        quickPump();
         return;
     }
-    recordResultPage(entry, tab, url);
     quickFinish(index, true);
+    beginSettle(entry, tab);
     quickPump();
 }
 

@@ -2,7 +2,9 @@
 // current page, opening the search site, filling the form and checking the
 // result pages (Quick pacing lets the pages drive instead, see
 // quick_pacing.cpp); the open check repeats the pass until every entry is
-// done. A block page pauses the run until the user has solved it.
+// done. A result page is recorded once it has settled; a block page pauses
+// the run until the user has solved it; a page that failed fails its entry,
+// which the next pass tries again.
 
 #include "browser/run_engine.h"
 
@@ -12,6 +14,7 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/links.h"
+#include "browser/css_selector.h"
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "framework/text_util.h"
@@ -40,6 +43,20 @@ int RunEngine::tabsLeft() const
 TabRef RunEngine::entryTab(int entry) const
 {
     return {window_.MainPage, window_.StartTab + entry};
+}
+
+int RunEngine::entryOfTab(TabRef tab) const
+{
+    const int entry = tab.tab - window_.StartTab;
+    if (tab.page != window_.MainPage || entry < 0 || entry >= window_.ListCount)
+        return -1;
+    return entry;
+}
+
+bool RunEngine::searchAddress() const
+{
+    const Page page = pageOf(window_.PageName);
+    return (page == Page::Base || page == Page::Free) && isSearchAddress(window_.SiteURL);
 }
 
 bool RunEngine::isRunTab(TabRef tab)
@@ -76,8 +93,27 @@ void RunEngine::restTabs()
 
 // ---------------------------------------------------------------- start
 
+std::string RunEngine::siteProblem() const
+{
+    if (site.resultLinks.empty())
+        return "";
+    const std::string why = selectorProblem(site.resultLinks);
+    if (why.empty())
+        return "";
+    return "the ResultLinks selector \"" + site.resultLinks + "\" of the site \"" + window_.SiteTitle +
+           "\" is not valid: " + why;
+}
+
 void RunEngine::search()
 {
+    // A wrong selector would fail every result page after the run had
+    // spent its time on them.
+    if (const std::string problem = siteProblem(); !problem.empty()) {
+        const std::string text = "The run did not start: " + problem;
+        FmMemo->MemoLog.addLine(text);
+        FmMemo->showResultsNote(text);
+        throw Error(text);
+    }
     if (modeOf(window_.AccessMode) != Mode::Single) {
         if (FmCtrl->ListSuffix == "Edd1")
             FmCtrl->PMTrVwMTListUpClick();
@@ -89,6 +125,8 @@ void RunEngine::search()
 
 void RunEngine::startList(const std::vector<std::string>& words)
 {
+    if (const std::string problem = siteProblem(); !problem.empty())
+        throw Error(problem);
     window_.AccessMode = "List";
     FmMemo->MemoList.setLines(words);
     begin();
@@ -109,6 +147,12 @@ void RunEngine::begin()
     parallel_ = quick_ && pageOf(w.PageName) == Page::Manip ? 1 : options.parallel;
     paused_ = false;
     blockedEntry_ = -1;
+    siteTest_.reset();
+    w.TimerSiteTest.setEnabled(false);
+    settling_.clear();
+    seedEntryClosed_ = false;
+    siteProblemShown_ = false;
+    formChoicesLogged_.clear();
     FmSys->showRunState("");
     w.offerStop(true);
     reset();
@@ -127,6 +171,10 @@ void RunEngine::begin()
         FmMain->PageControlMain.setActivePage(&FmMain->TabSheetMBase);
         FmMemo->setBounds(580, 280, 240, 400);
     }
+    // The run's tabs load afresh and answer their pages' dialogs.
+    tabs_.setRunPage(w.MainPage);
+    if (searchAddress())
+        FmMemo->MemoLog.addLine("search address: " + w.SiteURL);
     beginRecord();
     record_.pacing = quick_ ? Pacing::Quick : Pacing::Seed;
 }
@@ -170,6 +218,10 @@ void RunEngine::seedTick()
     TFmCpp& w = window_;
     ++w.Tick;
     FmSys->LabelTime1.setCaption(std::to_string(w.Tick));
+    // Result pages that never said they settled are recorded as they are.
+    settleDue();
+    if (paused_)
+        return;
     if (modeOf(w.AccessMode) == Mode::Single)
         FmMemo->MemoList.setText(" ");
     w.ListCount = std::min(FmMemo->MemoList.lineCount(), tabsLeft());
@@ -180,6 +232,10 @@ void RunEngine::seedTick()
         restartEntry();
     }
     if (w.ListPos >= w.ListCount) {
+        // The pass waits for the records still being taken (each no longer
+        // than its try time).
+        if (!settling_.empty())
+            return;
         FmMemo->MemoLog.addLine("LstNm>=MaxCnt");
         openCheck();
     }
@@ -193,13 +249,21 @@ void RunEngine::seedTick()
         break;
     case 4:
         if (const auto tab = tabs_.activeBrowser(); tab && w.ListPos < w.ListCount) {
+            seedEntryClosed_ = false;
             // The stage is set before the call, so a page that completes
-            // inside the call already counts as the search site.
-            w.RunStage = stageText(Stage::Navi);
+            // inside the call already counts as the search site (or, for a
+            // search address, as the result page: there is no form).
+            const bool direct = searchAddress();
+            w.RunStage = stageText(direct ? Stage::ListSrch : Stage::Navi);
             FmSys->LabelCppPrg.setCaption(w.RunStage);
             recordNavigation();
-            showProgress(w.ListPos, "opening the search page");
-            tabs_.navigate(*tab, w.SiteURL);
+            if (direct) {
+                showProgress(w.ListPos, "searching");
+                formInput();
+            } else {
+                showProgress(w.ListPos, "opening the search page");
+                tabs_.navigate(*tab, w.SiteURL);
+            }
         }
         break;
     default:
@@ -208,9 +272,15 @@ void RunEngine::seedTick()
     if (w.Tick == FmSys->tryTime()) {
         w.RunStage = stageText(Stage::ListSrch);
         FmSys->LabelCppPrg.setCaption(w.RunStage);
-        if (w.ListPos < w.ListCount) {
+        // A search address was searched when it was opened; an entry whose
+        // search page failed has no form to fill.
+        if (w.ListPos < w.ListCount && !searchAddress() && !seedEntryClosed_) {
             showProgress(w.ListPos, "searching");
-            formInput();
+            try {
+                formInput();
+            } catch (const std::exception& e) {
+                formInputFailed(w.ListPos, e.what());
+            }
         }
     }
     if (w.Tick == 2 * FmSys->tryTime()) {
@@ -275,10 +345,21 @@ void RunEngine::formInput()
         FmCtrl->PMMSrcRunClick();
         return;
     case Page::Base:
-    case Page::Free:
-        if (const auto tab = tabs_.activeBrowser())
-            return tabs_.fill(*tab, w.InputText);
-        throw browserctl::DocumentCallError("Document: no browser is active");
+    case Page::Free: {
+        const auto tab = tabs_.activeBrowser();
+        if (!tab)
+            throw browserctl::DocumentCallError("Document: no browser is active");
+        if (searchAddress()) {
+            // The address is the search: no form to fill.
+            tabs_.navigate(*tab, searchAddressFor(w.SiteURL, w.InputText));
+            return;
+        }
+        const RunTabs::FormInput input = tabs_.fill(*tab, w.InputText);
+        logFormChoice(input);
+        if (results::EntryRecord* entry = recording_ ? recordEntry(w.ListPos) : nullptr)
+            entry->submission = input.post;
+        return;
+    }
     case Page::Other:
         return;
     }
@@ -321,10 +402,21 @@ void RunEngine::openCheck()
     if (w.RetryNeeded && (options.maxPasses <= 0 || passCount_ < options.maxPasses))
         beginPass();
     else
-        end();
+        finish(false, false);
 }
 
 void RunEngine::end()
+{
+    finish(true, false);
+}
+
+void RunEngine::endForClose()
+{
+    if (running() || recording_)
+        finish(true, true);
+}
+
+void RunEngine::finish(bool stopped, bool closing)
 {
     TFmCpp& w = window_;
     FmMemo->MemoLog.addLine("PMPEndClick");
@@ -349,7 +441,13 @@ void RunEngine::end()
         progressShown_ = false;
     }
     const bool recorded = recording_;
-    endRecord();
+    endRecord(stopped);
+    settling_.clear();
+    tabs_.setRunPage(std::nullopt);
+    if (closing) {
+        FmMemo->StayInBackground = false;
+        return;
+    }
     app().sound().beep(BeepKind::Information);
     // The results are ready once everything the end does is done; from
     // then on the workspace shows itself again when asked to.
@@ -379,6 +477,32 @@ void RunEngine::end()
 void RunEngine::documentComplete(TabRef tab, const std::string& url)
 {
     TFmCpp& w = window_;
+    if (siteTest_ && siteTest_->tab == tab && url == tabs_.address(tab)) {
+        w.ActionDocumentComplete(false);
+        const PageCheck check = loadCheck(-1, tab);
+        if (check.verdict == Verdict::Failed) {
+            endSiteTest("could not open " + url + ": " + check.reason);
+        } else if (check.verdict == Verdict::Blocked) {
+            endSiteTest("the site answered with a block page (" + check.reason + ")");
+        } else if (searchAddress()) {
+            endSiteTest(std::string(siteKindName(SiteKind::SearchAddress)) + ": the result page came, \"" +
+                        tabs_.title(tab) + "\"");
+        } else {
+            try {
+                const RunTabs::FormInput found = tabs_.searchFormOf(tab);
+                endSiteTest(std::string(siteKindName(found.found ? SiteKind::FoundForm : SiteKind::NamedForm)) + ": " +
+                            found.description);
+            } catch (const std::exception& e) {
+                endSiteTest(e.what());
+            }
+        }
+        return;
+    }
+    // A result page waiting to settle that a script sent on: the new page
+    // is the one to watch (within the first one's time).
+    for (const Settling& waiting : settling_)
+        if (waiting.tab == tab && url == tabs_.address(tab))
+            tabs_.watchSettle(tab, site.settleMs, site.resultLinks);
     if (quick_) {
         // Quick pacing follows each tab's own pages; the timer's stages
         // play no part.
@@ -387,23 +511,42 @@ void RunEngine::documentComplete(TabRef tab, const std::string& url)
             quickDocumentComplete(tab, url);
         return;
     }
-    const bool fromRunBrowser = isRunTab(tab) && !paused_;
+    // An entry that failed in this try is not made done by its later
+    // pages.
+    const bool fromRunBrowser = isRunTab(tab) && !paused_ && !seedEntryClosed_;
+    const bool list = modeOf(w.AccessMode) == Mode::List;
+    const bool topDocument = url == tabs_.address(tab);
+    const Stage stage = stageOf(w.RunStage);
+    if (list && fromRunBrowser && topDocument && stage == Stage::Navi) {
+        // The search page itself failed: there is no form to look for.
+        const PageCheck check = loadCheck(w.ListPos, tab);
+        if (check.verdict != Verdict::Fine) {
+            w.ActionDocumentComplete(false);
+            if (check.verdict == Verdict::Blocked)
+                block(w.ListPos, check.reason);
+            else
+                seedFail(w.ListPos, "could not open " + w.SiteURL + ": " + check.reason);
+            return;
+        }
+    }
     // The result page itself (not one of its frames), not the search site
     // answering on its own address.
-    const bool resultPage = modeOf(w.AccessMode) == Mode::List && fromRunBrowser &&
-                            stageOf(w.RunStage) == Stage::ListSrch && url == tabs_.address(tab) && url != w.SiteURL;
+    const bool resultPage = list && fromRunBrowser && stage == Stage::ListSrch && topDocument && url != w.SiteURL;
     if (resultPage) {
-        if (const std::string reason = blockReason(tab); !reason.empty()) {
+        const PageCheck check = loadCheck(w.ListPos, tab);
+        if (check.verdict != Verdict::Fine) {
             w.ActionDocumentComplete(false);
-            block(w.ListPos, reason);
+            if (check.verdict == Verdict::Blocked)
+                block(w.ListPos, check.reason);
+            else
+                seedFail(w.ListPos, check.reason);
             return;
         }
     }
     w.ActionDocumentComplete(fromRunBrowser);
-    if (resultPage) {
-        recordResultPage(w.ListPos, tab, url);
-        restTabs();
-    }
+    // Done by the timer's rule; recorded once the page has settled.
+    if (resultPage)
+        beginSettle(w.ListPos, tab);
 }
 
 void RunEngine::pageCompleted(bool fromRunBrowser)
@@ -436,19 +579,41 @@ void RunEngine::pageCompleted(bool fromRunBrowser)
 
 // ------------------------------------------------------ block and resume
 
-std::string RunEngine::blockReason(TabRef tab)
+RunEngine::PageCheck RunEngine::loadCheck(int entry, TabRef tab)
 {
+    if (std::string error = tabs_.loadError(tab); !error.empty())
+        return {Verdict::Failed, std::move(error)};
     const int status = tabs_.status(tab);
-    if (status == 403 || status == 429 || status == 503)
-        return "HTTP " + std::to_string(status);
-    if (site.blockWords.empty())
-        return "";
-    std::string text;
+    if (status < 400)
+        return {};
+    const std::string reason = "HTTP " + std::to_string(status);
+    // 429 and 503 are a site asking for a pause; a 403 is a block only
+    // when it comes with a challenge, else the page is refused.
+    if (status == 429 || status == 503 || (status == 403 && !contentBlock(entry, tab).empty()))
+        return {Verdict::Blocked, reason};
+    return {Verdict::Failed, reason};
+}
+
+std::string RunEngine::contentBlock(int entry, TabRef tab)
+{
+    // The typed query and the entry are the user's words, not the site's:
+    // a search for "captcha" shows them on its result page.
+    std::vector<std::string> omit;
+    if (const results::EntryRecord* record = recordEntry(entry)) {
+        omit = {record->query, record->entry};
+    } else if (entry >= 0) {
+        const std::string line = FmMemo->MemoList.line(entry);
+        omit = {window_.EditThemas.text() + line, line};
+    }
+    browserctl::BlockCheckText read;
     try {
-        text = lowerAscii(tabs_.text(tab, 64 * 1024));
+        read = tabs_.blockCheckText(tab, site.resultLinks, omit, 64 * 1024);
     } catch (const std::exception&) {
         return "";
     }
+    if (!read.humanCheck.empty())
+        return "the page shows " + read.humanCheck;
+    const std::string text = lowerAscii(read.text);
     for (const std::string& word : site.blockWords)
         if (!word.empty() && text.find(lowerAscii(word)) != std::string::npos)
             return "the page says \"" + word + "\"";
@@ -457,6 +622,22 @@ std::string RunEngine::blockReason(TabRef tab)
 
 void RunEngine::block(int index, const std::string& reason)
 {
+    if (paused_) {
+        // The run already waits on a block page: this entry keeps its
+        // block page as what it got, and the next pass tries it again.
+        if (index >= 0 && index < TabCount)
+            window_.DoneFlags[static_cast<size_t>(index)] = false;
+        FmMemo->MemoLog.addLine(std::to_string(index) + "=Blocked " + reason);
+        if (results::EntryRecord* entry = recordEntry(index)) {
+            const TabRef tab = entryTab(index);
+            entry->state = results::EntryState::Waiting;
+            entry->reason = reason;
+            entry->finalAddress = tabs_.address(tab);
+            entry->title = tabs_.title(tab);
+            FmMemo->showResultEntry(index);
+        }
+        return;
+    }
     paused_ = true;
     blockedEntry_ = index;
     window_.Timer1.setEnabled(false);
@@ -464,7 +645,14 @@ void RunEngine::block(int index, const std::string& reason)
         window_.DoneFlags[static_cast<size_t>(index)] = false;
     FmMemo->MemoLog.addLine(std::to_string(index) + "=Blocked " + reason);
     if (results::EntryRecord* entry = recordEntry(index)) {
+        // The block page is what the entry got: its address and title tell
+        // which check it was.
+        const TabRef tab = entryTab(index);
         entry->state = results::EntryState::Blocked;
+        entry->reason = reason;
+        entry->finalAddress = tabs_.address(tab);
+        entry->title = tabs_.title(tab);
+        entry->links.clear();
         FmMemo->showResultEntry(index);
     }
     FmSys->LabelCppPrg.setCaption("blocked");
@@ -488,9 +676,10 @@ void RunEngine::resume()
     bool solved = false;
     if (const TabRef tab = entryTab(index); index >= 0 && tab.tab < TabCount && tabs_.opened(tab)) {
         const std::string url = tabs_.address(tab);
-        solved = !url.empty() && url != w.SiteURL && blockReason(tab).empty();
+        solved = !url.empty() && url != w.SiteURL && loadCheck(index, tab).verdict == Verdict::Fine &&
+                 contentBlock(index, tab).empty();
         if (solved)
-            recordResultPage(index, tab, url);
+            recordResultPage(index, tab, app().clock().tickCount());
     }
     if (results::EntryRecord* entry = recordEntry(index); entry && !solved) {
         entry->state = results::EntryState::Waiting;
@@ -515,6 +704,214 @@ void RunEngine::resume()
     restartEntry();
 }
 
+// ------------------------------------------------------------ failures
+
+void RunEngine::failEntry(int index, const std::string& reason)
+{
+    if (index >= 0 && index < TabCount)
+        window_.DoneFlags[static_cast<size_t>(index)] = false;
+    FmMemo->MemoLog.addLine(std::to_string(index) + "=Failed " + reason);
+    std::string query;
+    if (results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr) {
+        const TabRef tab = entryTab(index);
+        entry->state = results::EntryState::Failed;
+        entry->reason = reason;
+        entry->finalAddress = tabs_.address(tab);
+        entry->title = tabs_.title(tab);
+        entry->links.clear();
+        query = " (" + entry->query + ")";
+        FmMemo->showResultEntry(index);
+    }
+    showProgress(index, "failed: " + reason);
+    reportSiteProblem("Entry " + std::to_string(index + 1) + query + " failed: " + reason);
+}
+
+void RunEngine::seedFail(int index, const std::string& reason)
+{
+    // The run goes on as after a result page, without the entry being done.
+    seedEntryClosed_ = true;
+    window_.Tick = 2 * FmSys->tryTime() - 3;
+    failEntry(index, reason);
+}
+
+void RunEngine::reportSiteProblem(const std::string& message)
+{
+    // A site that fails fails every entry: one box tells the user, the log
+    // and the results tell the rest.
+    if (siteProblemShown_)
+        return;
+    siteProblemShown_ = true;
+    app().dispatch([message] { throw Error(message); });
+}
+
+void RunEngine::formInputFailed(int index, const std::string& message)
+{
+    const std::string text = "Entry " + std::to_string(index + 1) + ": " + message;
+    FmMemo->MemoLog.addLine(text);
+    if (results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr) {
+        entry->reason = message;
+        FmMemo->showResultEntry(index);
+    }
+    reportSiteProblem(text);
+}
+
+void RunEngine::logFormChoice(const RunTabs::FormInput& input)
+{
+    // The form a run found is worth knowing once, not once per entry.
+    if (!input.found || !formChoicesLogged_.insert(input.description).second)
+        return;
+    FmMemo->MemoLog.addLine("search form: " + input.description);
+}
+
+void RunEngine::pageFailed(TabRef tab, const browserctl::PageFailure& failure)
+{
+    TFmCpp& w = window_;
+    const int entry = entryOfTab(tab);
+    if (!running() || entry < 0)
+        return;
+    std::string reason = failure.reason;
+    const auto waiting =
+        std::find_if(settling_.begin(), settling_.end(), [&](const Settling& s) { return s.tab == tab; });
+    if (waiting != settling_.end()) {
+        // Its result page went before it was recorded.
+        settling_.erase(waiting);
+        failEntry(entry, reason);
+        if (quick_)
+            quickPump();
+        return;
+    }
+    if (quick_) {
+        const auto slot = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return s.entry == entry; });
+        if (slot == slots_.end() || slot->stage == SlotStage::Retry)
+            return;
+        if (slot->stage != SlotStage::Result)
+            reason = "could not open " + w.SiteURL + ": " + reason;
+        quickRelease(entry);
+        failEntry(entry, reason);
+        quickPump();
+        return;
+    }
+    const Stage stage = stageOf(w.RunStage);
+    if (!isRunTab(tab) || seedEntryClosed_ || w.DoneFlags[static_cast<size_t>(entry)] || stage == Stage::None)
+        return;
+    seedFail(entry, stage == Stage::Navi ? "could not open " + w.SiteURL + ": " + reason : reason);
+}
+
+void RunEngine::pageDialog(TabRef tab, const browserctl::PageDialog& dialog)
+{
+    // One line, and not a page's worth of it.
+    std::string text = dialog.text.substr(0, 200);
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
+    FmMemo->MemoLog.addLine("tab " + std::to_string(tab.tab) + ": " + browserctl::pageDialogKindName(dialog.kind) +
+                            (text.empty() ? "" : " \"" + text + "\""));
+}
+
+// ------------------------------------------------------ the site test
+
+void RunEngine::testSite(std::function<void(const std::string&)> tell)
+{
+    TFmCpp& w = window_;
+    if (running())
+        throw Error("The site can be tested when the run has ended.");
+    const TabRef tab{w.MainPage, w.CurrentTab};
+    siteTest_ = SiteTest{tab, app().clock().tickCount(), std::move(tell)};
+    tabs_.setActiveBrowser(tab);
+    // A search address is tried with the theme, as a run would search it.
+    const std::string theme = w.EditThemas.text();
+    const std::string address =
+        searchAddress() ? searchAddressFor(w.SiteURL, theme.empty() ? std::string("test") : theme) : w.SiteURL;
+    const std::string opening = "opening " + address;
+    FmMemo->MemoLog.addLine("Site test: " + opening);
+    siteTest_->tell(opening);
+    w.TimerSiteTest.setEnabled(true);
+    tabs_.navigate(tab, address);
+}
+
+void RunEngine::siteTestTick()
+{
+    if (siteTest_ && app().clock().tickCount() - siteTest_->started >= static_cast<uint64_t>(FmSys->tryTime()) * 1000)
+        endSiteTest("the page did not come in " + std::to_string(FmSys->tryTime()) + " s");
+}
+
+void RunEngine::endSiteTest(const std::string& finding)
+{
+    window_.TimerSiteTest.setEnabled(false);
+    if (!siteTest_)
+        return;
+    const auto tell = std::move(siteTest_->tell);
+    siteTest_.reset();
+    FmMemo->MemoLog.addLine("Site test: " + finding);
+    if (tell)
+        tell(finding);
+}
+
+// -------------------------------------------------------- the settle
+
+void RunEngine::beginSettle(int entry, TabRef tab)
+{
+    std::erase_if(settling_, [&](const Settling& s) { return s.entry == entry || s.tab == tab; });
+    const uint64_t now = app().clock().tickCount();
+    // A page that never says it settled (it changes for ever) is recorded
+    // as it is: after its settle time and the margin, never later than the
+    // try time after its completion.
+    const uint64_t wait = std::min<uint64_t>(static_cast<uint64_t>(FmSys->tryTime()) * 1000,
+                                             static_cast<uint64_t>(std::max(0, site.settleMs)) + SettleMarginMs);
+    settling_.push_back({entry, tab, now, now + wait});
+    tabs_.watchSettle(tab, site.settleMs, site.resultLinks);
+}
+
+void RunEngine::documentSettled(TabRef tab)
+{
+    const auto waiting =
+        std::find_if(settling_.begin(), settling_.end(), [&](const Settling& s) { return s.tab == tab; });
+    if (waiting != settling_.end())
+        finishSettle(static_cast<size_t>(waiting - settling_.begin()), false);
+}
+
+void RunEngine::settleDue()
+{
+    for (;;) {
+        const uint64_t now = app().clock().tickCount();
+        const auto due =
+            std::find_if(settling_.begin(), settling_.end(), [&](const Settling& s) { return now >= s.deadline; });
+        if (due == settling_.end())
+            return;
+        finishSettle(static_cast<size_t>(due - settling_.begin()), false);
+    }
+}
+
+void RunEngine::finishSettle(size_t index, bool atEnd)
+{
+    const Settling settled = settling_[index];
+    settling_.erase(settling_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!recording_)
+        return;
+    const int entry = settled.entry;
+    if (const std::string reason = contentBlock(entry, settled.tab); !reason.empty()) {
+        // What the page drew after its load was a block page after all.
+        if (!atEnd) {
+            block(entry, reason);
+            return;
+        }
+        // The run ends: the entry keeps its block page as its result.
+        window_.DoneFlags[static_cast<size_t>(entry)] = false;
+        FmMemo->MemoLog.addLine(std::to_string(entry) + "=Blocked " + reason);
+        if (results::EntryRecord* record = recordEntry(entry)) {
+            record->state = results::EntryState::Blocked;
+            record->reason = reason;
+            record->finalAddress = tabs_.address(settled.tab);
+            record->title = tabs_.title(settled.tab);
+            FmMemo->showResultEntry(entry);
+        }
+        return;
+    }
+    recordResultPage(entry, settled.tab, settled.completedAt);
+    restTabs();
+    if (quick_ && !atEnd)
+        quickPump();
+}
+
 // ------------------------------------------------------- the entry's tab
 
 void RunEngine::showEntryTab(int entry)
@@ -525,6 +922,30 @@ void RunEngine::showEntryTab(int entry)
     if (tab < 0 || tab >= TabCount)
         return;
     tabs_.bringUp({pageIndex(pageOf(record_.page)), tab});
+}
+
+void RunEngine::showEntryResult(int entry)
+{
+    const results::EntryRecord* record = recordEntry(entry);
+    const TabRef tab{pageIndex(pageOf(record_.page)), record_.startTab + entry};
+    if (!record || tab.tab >= TabCount) {
+        showEntryTab(entry);
+        return;
+    }
+    // Before the tab is shown: showing a discarded tab reloads it, and a
+    // reloaded POST result is the browser's question whether to send it
+    // again, not the result.
+    const bool discarded = tabs_.opened(tab) && tabs_.lifecycle(tab) == browserctl::Lifecycle::Discarded;
+    const bool showsIt =
+        tabs_.opened(tab) && tabs_.address(tab) == record->finalAddress && !(record->submission && discarded);
+    showEntryTab(entry);
+    if (running() || record->state != results::EntryState::Done || showsIt)
+        return;
+    tabs_.setActiveBrowser(tab);
+    if (record->submission)
+        tabs_.navigateSubmission(tab, *record->submission);
+    else if (!record->finalAddress.empty())
+        tabs_.navigate(tab, record->finalAddress);
 }
 
 void RunEngine::openInEntryTab(int entry, const std::string& address)

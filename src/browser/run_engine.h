@@ -10,7 +10,10 @@
 // run_record.cpp (the record); the tabs' rest is tab_lifecycle.
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,11 @@ public:
     SiteOptions site;
     // How long a site that answered 429 or 503 is left alone.
     static constexpr int HostPauseMs = 30000;
+    // How long past its settle time a result page may take to report that
+    // it settled before it is recorded as it is (never beyond the try time
+    // after its completion): a request still pending that long no longer
+    // counts for the page either.
+    static constexpr int SettleMarginMs = browserctl::WebBrowser::kSettleStaleMs;
 
     // An entry reached a final state (its index); a run ended, its results
     // written; a run met a block page (the entry) and waits for resume.
@@ -60,10 +68,18 @@ public:
     framework::Signal<> runEnded;
     framework::Signal<int> runBlocked;
 
+    // What keeps the current site from being searched at all (its
+    // ResultLinks selector is not a selector), naming the site; empty when
+    // nothing does.
+    std::string siteProblem() const;
+
     // ---- the steps, behind the window's handlers
-    // A search from the site tree window's list (PMASSerchClick).
+    // A search from the site tree window's list (PMASSerchClick). A site
+    // with a problem is told in the log and the results view, and nothing
+    // starts.
     void search();
-    // A list run of these words, without the site tree window (a batch run).
+    // A list run of these words, without the site tree window (a batch
+    // run). Throws framework::Error for a site with a problem.
     void startList(const std::vector<std::string>& words);
     void reset();        // PMPReSetClick
     void beginPass();    // PMPSaleClick
@@ -73,7 +89,12 @@ public:
     void selectEntry();  // PMPLstClick
     void formInput();    // PMPFormInputClick
     void openCheck();    // PMPOpenCheckClick
-    void end();          // PMPEndClick
+    // PMPEndClick: the run ends; the entries not done by then are stopped.
+    void end();
+    // Ends a running run as the program closes: the records are saved (the
+    // entries not done stopped), without the end's sound, results page or
+    // operator file.
+    void endForClose();
     // Goes on from the blocked entry once the user has solved it in its tab.
     void resume();
     // A completed document or frame of a tab, after the window's own
@@ -82,6 +103,11 @@ public:
     // The run's part of ActionDocumentComplete: a completion in the run's
     // own browser moves the timer's tick and finishes the entry.
     void pageCompleted(bool fromRunBrowser);
+    // A tab's result page settled, failed without a completion (a download,
+    // a dead renderer), or had a dialog answered.
+    void documentSettled(TabRef tab);
+    void pageFailed(TabRef tab, const browserctl::PageFailure& failure);
+    void pageDialog(TabRef tab, const browserctl::PageDialog& dialog);
     // Freezes the finished tabs that are not shown, discards the oldest
     // past the live-tab limit, wakes the shown one.
     void restTabs();
@@ -101,10 +127,23 @@ public:
     void adoptRecord(results::RunRecord record);
     // Where the last run's results were saved (empty: not saved).
     const platform::fs::path& resultsFile() const { return resultsFile_; }
+    // The site test: opens the current site's page in the current tab and
+    // tells how the site would be searched (its form and field, or why it
+    // cannot be) in the log and through `tell`, once the page has come or
+    // the try time has passed (siteTestTick, with the window's timer).
+    // Throws framework::Error while a run goes.
+    void testSite(std::function<void(const std::string&)> tell);
+    void siteTestTick();
+    bool testingSite() const { return siteTest_.has_value(); }
+
     // Shows the tab of entry i of the last run and brings the window up;
     // opens an address there.
     void showEntryTab(int entry);
     void openInEntryTab(int entry, const std::string& address);
+    // Shows the entry's tab; when it no longer shows the entry's result
+    // page (and no run goes), opens it again: its address, or a POST's
+    // submission sent again.
+    void showEntryResult(int entry);
 
 private:
     // An entry of a Quick run in flight, in its own tab.
@@ -115,28 +154,67 @@ private:
         uint64_t since = 0;
     };
 
+    // A result page that completed and is waited for until it settles.
+    struct Settling {
+        int entry = 0;
+        TabRef tab;
+        uint64_t completedAt = 0;
+        uint64_t deadline = 0;
+    };
+    // What a completed page is: fine, failed (an error page, an HTTP
+    // error) or a block page, and why.
+    enum class Verdict { Fine, Failed, Blocked };
+    struct PageCheck {
+        Verdict verdict = Verdict::Fine;
+        std::string reason;
+    };
+
     void begin();
+    void finish(bool stopped, bool closing);
     int tabsLeft() const;
     TabRef entryTab(int entry) const;
+    // The entry whose tab this is in the current run, or -1.
+    int entryOfTab(TabRef tab) const;
     bool isRunTab(TabRef tab);
     void showProgress(int entry, const std::string& state);
-    // Why the tab's page looks like a block page ("HTTP 429", "the page
-    // says \"captcha\""), or empty.
-    std::string blockReason(TabRef tab);
+    // What the tab's page is by its load: no reply, an HTTP error, a block
+    // status (429, 503, 403 with a challenge).
+    PageCheck loadCheck(int entry, TabRef tab);
+    // Why the page's content says it is a block page (a block word outside
+    // the query, the entry and the result list, or a human check), or empty.
+    std::string contentBlock(int entry, TabRef tab);
     void block(int entry, const std::string& reason);
+    // The entry's page failed: not done, told, retried in the next pass.
+    void failEntry(int entry, const std::string& reason);
+    // The run's one box about its site (later ones go to the log only).
+    void reportSiteProblem(const std::string& message);
+    // A form input of the run that threw: told, the entry not done.
+    void formInputFailed(int entry, const std::string& message);
+    void logFormChoice(const RunTabs::FormInput& input);
+    // The search page of the current kind of site: the site's address, or
+    // the search address with the query in it.
+    bool searchAddress() const;
+
+    void beginSettle(int entry, TabRef tab);
+    void settleDue();
+    void finishSettle(size_t index, bool atEnd);
+
+    void seedFail(int entry, const std::string& reason);
 
     void quickStartPass();
     void quickPump();
     void quickStartEntry(int entry);
+    void quickSearch(size_t slot);
     void quickDocumentComplete(TabRef tab, const std::string& url);
     void quickFinish(size_t slot, bool done);
+    void quickRelease(int entry);
 
     void beginRecord();
     results::EntryRecord* recordEntry(int index);
     void recordNavigation();
-    void recordResultPage(int index, TabRef tab, const std::string& url);
+    void recordResultPage(int index, TabRef tab, uint64_t completedAt);
     void recordRetry(int index);
-    void endRecord();
+    void endRecord(bool stopped);
 
     TFmCpp& window_;
     RunTabs& tabs_;
@@ -153,6 +231,21 @@ private:
 
     std::vector<Slot> slots_;
     int nextEntry_ = 0;
+    std::vector<Settling> settling_;
+    struct SiteTest {
+        TabRef tab;
+        uint64_t started = 0;
+        std::function<void(const std::string&)> tell;
+    };
+    std::optional<SiteTest> siteTest_;
+    void endSiteTest(const std::string& finding);
+    // The timer's current entry has failed in this try: its later pages
+    // do not make it done.
+    bool seedEntryClosed_ = false;
+    // The run has shown its box about the site; the form choices it has
+    // logged.
+    bool siteProblemShown_ = false;
+    std::set<std::string> formChoicesLogged_;
     // Per site (Host::site): the time of its next search and the end of its
     // pause.
     std::map<std::string, uint64_t> hostNextSubmit_;

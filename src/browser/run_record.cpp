@@ -1,7 +1,7 @@
 // What a run found: one record per entry, kept as the run goes, shown live
 // in the memo window's results page and saved under Results/ when the run
 // ends. Keeping it costs the run no tick: the links of a result page are
-// read in the handler of its completion.
+// read in the handler that sees it settled.
 
 #include <exception>
 
@@ -72,27 +72,46 @@ void RunEngine::recordNavigation()
         return;
     ++entry->passes;
     entry->state = results::EntryState::Running;
+    // What an earlier pass found out no longer holds.
+    entry->reason.clear();
+    entry->submission.reset();
     navigatedAt_[static_cast<size_t>(index)] = app().clock().tickCount();
     FmMemo->showResultEntry(index);
 }
 
-void RunEngine::recordResultPage(int index, TabRef tab, const std::string& url)
+namespace {
+
+// The result links of the tab's page, or why they could not be read.
+std::string readLinks(RunTabs& tabs, TabRef tab, const SiteOptions& site, results::EntryRecord& entry)
+{
+    try {
+        entry.links = results::selectResultLinks(tabs.resultLinks(tab, site.resultLinks), entry.finalAddress,
+                                                 site.resultLinkCount);
+        return "";
+    } catch (const std::exception& e) {
+        // The page is too large to read, the site's selector is one the
+        // page refuses, or the page went on meanwhile: the entry is done,
+        // and its record says that its links are missing.
+        entry.links.clear();
+        return std::string("the result links could not be read: ") + e.what();
+    }
+}
+
+} // namespace
+
+void RunEngine::recordResultPage(int index, TabRef tab, uint64_t completedAt)
 {
     results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr;
     if (!entry || !tabs_.opened(tab))
         return;
-    entry->finalAddress = url;
+    // As the page is now: a script may have moved it on after its load.
+    entry->finalAddress = tabs_.address(tab);
     entry->title = tabs_.title(tab);
-    entry->seconds = static_cast<double>(app().clock().tickCount() - navigatedAt_[static_cast<size_t>(index)]) / 1000;
+    entry->seconds = static_cast<double>(completedAt - navigatedAt_[static_cast<size_t>(index)]) / 1000;
     entry->state = results::EntryState::Done;
-    try {
-        entry->links = results::selectResultLinks(tabs_.links(tab, site.resultLinks), window_.SiteURL, url,
-                                                  !site.resultLinks.empty(), site.resultLinkCount);
-    } catch (const std::exception& e) {
-        // The page went on meanwhile, or the site's selector is wrong: the
-        // entry is done all the same.
-        FmMemo->MemoLog.addLine(std::string("Links: ") + e.what());
-    }
+    entry->reason = readLinks(tabs_, tab, site, *entry);
+    if (!entry->reason.empty())
+        FmMemo->MemoLog.addLine("Entry " + std::to_string(index + 1) + ": " + entry->reason);
     FmMemo->showResultEntry(index);
     entrySettled.emit(index);
 }
@@ -106,40 +125,52 @@ void RunEngine::recordRetry(int index)
     FmMemo->showResultEntry(index);
 }
 
-void RunEngine::endRecord()
+void RunEngine::endRecord(bool stopped)
 {
     if (!recording_)
         return;
+    // The records still waiting for their pages to settle are taken as the
+    // pages are now.
+    while (!settling_.empty())
+        finishSettle(0, true);
     recording_ = false;
     const TFmCpp& w = window_;
     const bool single = modeOf(record_.mode) == Mode::Single;
+    using results::EntryState;
     for (size_t i = 0; i < record_.entries.size(); ++i) {
         results::EntryRecord& entry = record_.entries[i];
-        if (entry.state == results::EntryState::LeftOut || entry.state == results::EntryState::Blocked)
+        if (entry.state == EntryState::LeftOut)
             continue;
+        const EntryState before = entry.state;
         const TabRef tab = entryTab(static_cast<int>(i));
         const bool hasTab = i < static_cast<size_t>(tabsLeft());
         const std::string address = hasTab ? tabs_.address(tab) : "";
-        const bool done = !hasTab  ? false
-                          : single ? tabs_.opened(tab) && !address.empty() && address != w.SiteURL
-                                   : w.DoneFlags[i];
-        if (done && entry.state != results::EntryState::Done) {
+        bool done = hasTab && before != EntryState::Blocked &&
+                    (single ? tabs_.opened(tab) && !address.empty() && address != w.SiteURL : w.DoneFlags[i]);
+        if (done && single) {
+            // A single search has no completion of its own: its page is
+            // judged now.
+            if (const PageCheck check = loadCheck(static_cast<int>(i), tab); check.verdict != Verdict::Fine) {
+                done = false;
+                entry.state = check.verdict == Verdict::Blocked ? EntryState::Blocked : EntryState::Failed;
+                entry.reason = check.reason;
+                entry.finalAddress = address;
+                entry.title = tabs_.title(tab);
+            }
+        }
+        if (done && before != EntryState::Done) {
             // Done by its flag (frames only, or a single search): what its
             // tab shows now is its result.
             entry.finalAddress = address;
             entry.title = tabs_.title(tab);
-            try {
-                entry.links =
-                    results::selectResultLinks(tabs_.links(tab, site.resultLinks), w.SiteURL, entry.finalAddress,
-                                               !site.resultLinks.empty(), site.resultLinkCount);
-            } catch (const std::exception& e) {
-                FmMemo->MemoLog.addLine(std::string("Links: ") + e.what());
-            }
+            entry.reason = readLinks(tabs_, tab, site, entry);
         }
-        const results::EntryState before = entry.state;
-        entry.state = done ? results::EntryState::Done : results::EntryState::GivenUp;
+        if (done)
+            entry.state = EntryState::Done;
+        else if (entry.state != EntryState::Blocked && entry.state != EntryState::Failed)
+            entry.state = stopped ? EntryState::Stopped : EntryState::GivenUp;
         FmMemo->showResultEntry(static_cast<int>(i));
-        if (before != results::EntryState::Done || !done)
+        if (before != EntryState::Done || !done)
             entrySettled.emit(static_cast<int>(i));
     }
     resultsFile_.clear();

@@ -5,7 +5,6 @@
 
 #include "browser/run_results.h"
 
-#include "browser/url_host.h"
 #include "framework/text_util.h"
 
 #include <algorithm>
@@ -222,11 +221,6 @@ std::string schemeOf(std::string_view address)
     return lowerAscii(address.substr(0, colon));
 }
 
-bool isWebScheme(const std::string& scheme)
-{
-    return scheme == "http" || scheme == "https";
-}
-
 std::string_view withoutFragment(std::string_view address)
 {
     return address.substr(0, address.find('#'));
@@ -311,6 +305,10 @@ const char* stateName(EntryState state)
         return "left out";
     case EntryState::Blocked:
         return "blocked";
+    case EntryState::Failed:
+        return "failed";
+    case EntryState::Stopped:
+        return "stopped";
     }
     return "waiting";
 }
@@ -340,6 +338,12 @@ Tally tally(const RunRecord& run)
         case EntryState::Blocked:
             ++result.blocked;
             break;
+        case EntryState::Failed:
+            ++result.failed;
+            break;
+        case EntryState::Stopped:
+            ++result.stopped;
+            break;
         case EntryState::Waiting:
         case EntryState::Running:
             ++result.other;
@@ -352,7 +356,8 @@ Tally tally(const RunRecord& run)
 std::string toCsv(const RunRecord& run)
 {
     std::string out = "\xEF\xBB\xBF"
-                      "number,entry,query,state,passes,seconds,final address,title,links,link texts\r\n";
+                      "number,entry,query,state,passes,seconds,final address,title,links,link texts,reason,"
+                      "form method,form action,form fields\r\n";
     for (const EntryRecord& entry : run.entries) {
         std::string texts;
         for (size_t i = 0; i < entry.links.size(); ++i) {
@@ -364,7 +369,17 @@ std::string toCsv(const RunRecord& run)
         out += std::to_string(entry.number) + ',' + csvField(entry.entry) + ',' + csvField(entry.query) + ',' +
                stateName(entry.state) + ',' + std::to_string(entry.passes) + ',' + oneDecimal(entry.seconds) + ',' +
                csvField(entry.finalAddress) + ',' + csvField(guardFormula(cellText(entry.title))) + ',' +
-               csvField(linkAddressLines(entry.links, "\n")) + ',' + csvField(guardFormula(texts)) + "\r\n";
+               csvField(linkAddressLines(entry.links, "\n")) + ',' + csvField(guardFormula(texts)) + ',' +
+               csvField(guardFormula(cellText(entry.reason)));
+        if (entry.submission) {
+            // The action and the fields are the page's.
+            out += ',' + csvField(entry.submission->method) + ',' +
+                   csvField(guardFormula(cellText(entry.submission->action))) + ',' +
+                   csvField(guardFormula(cellText(browserctl::encodeFormFields(entry.submission->fields))));
+        } else {
+            out += ",,,";
+        }
+        out += "\r\n";
     }
     return out;
 }
@@ -409,7 +424,20 @@ std::string toJson(const RunRecord& run)
             out += "        {\"address\": " + jsonString(entry.links[i].address) +
                    ", \"text\": " + jsonString(entry.links[i].text) + "}";
         }
-        out += entry.links.empty() ? "]\n" : "\n      ]\n";
+        out += entry.links.empty() ? "],\n" : "\n      ],\n";
+        member("      ", "reason", jsonString(entry.reason), false);
+        out += "      \"submission\": ";
+        if (const auto& sent = entry.submission) {
+            out += "{\"method\": " + jsonString(sent->method) + ", \"action\": " + jsonString(sent->action) +
+                   ", \"enctype\": " + jsonString(sent->enctype) + ", \"charset\": " + jsonString(sent->charset) +
+                   ", \"fields\": [";
+            for (size_t i = 0; i < sent->fields.size(); ++i)
+                out += (i == 0 ? "[" : ", [") + jsonString(sent->fields[i].first) + ", " +
+                       jsonString(sent->fields[i].second) + "]";
+            out += "]}\n";
+        } else {
+            out += "null\n";
+        }
         out += "    }";
     }
     out += run.entries.empty() ? "]\n}\n" : "\n  ]\n}\n";
@@ -485,45 +513,33 @@ std::string toTabSeparated(const RunRecord& run)
             out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
         return out;
     };
-    std::string out = "number\tentry\tquery\tstate\tpasses\tseconds\tfinal address\ttitle\tlinks\n";
+    std::string out = "number\tentry\tquery\tstate\tpasses\tseconds\tfinal address\ttitle\tlinks\treason\n";
     for (const EntryRecord& entry : run.entries) {
         out += std::to_string(entry.number) + '\t' + field(entry.entry) + '\t' + field(entry.query) + '\t' +
                stateName(entry.state) + '\t' + std::to_string(entry.passes) + '\t' + oneDecimal(entry.seconds) + '\t' +
                field(entry.finalAddress) + '\t' + guardFormula(field(entry.title)) + '\t' +
-               field(linkAddressLines(entry.links, " ")) + '\n';
+               field(linkAddressLines(entry.links, " ")) + '\t' + guardFormula(field(entry.reason)) + '\n';
     }
     return out;
 }
 
-std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& siteAddress,
-                                    const std::string& pageAddress, bool customSelector, int max)
+std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& pageAddress, int max)
 {
     std::vector<Link> chosen;
     if (max <= 0) {
         return chosen;
     }
-    const std::string siteHost = runs::hostOf(siteAddress).name;
     const std::string_view page = withoutFragment(pageAddress);
     for (const Link& link : all) {
         if (static_cast<int>(chosen.size()) >= max) {
             break;
         }
-        const std::string scheme = schemeOf(link.address);
-        if (link.address.empty() || scheme == "javascript") {
+        if (link.address.empty() || schemeOf(link.address) == "javascript") {
             continue;
         }
         // A place in the page, or the page itself: never a result.
         if (withoutFragment(link.address) == page) {
             continue;
-        }
-        if (!customSelector) {
-            // The host alone decides, not the port or the scheme: a site's
-            // own links move between http and https and explicit ports, and
-            // its results lead to other hosts.
-            const std::string host = runs::hostOf(link.address).name;
-            if (!isWebScheme(scheme) || host.empty() || host == siteHost) {
-                continue;
-            }
         }
         const bool seen =
             std::any_of(chosen.begin(), chosen.end(), [&](const Link& other) { return other.address == link.address; });

@@ -3,6 +3,7 @@
 // CSV and JSON files under the data folder's Results/, and what a batch
 // run prints. Pure data and formats; the browser window fills the records.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,12 @@ enum class EntryState {
     GivenUp, // the run ended (its passes, or the user stopped it) before it was done
     LeftOut, // past the last tab: a page has 51 tabs
     Blocked, // the site answered with a block page (captcha, 429, ...)
+    Failed,  // its page failed: no reply, an HTTP error, a download, a dead renderer
+    Stopped, // the run was ended (Stop, a signal) before it was done
 };
 
-// "waiting", "running", "done", "given up", "left out", "blocked".
+// "waiting", "running", "done", "given up", "left out", "blocked",
+// "failed", "stopped".
 const char* stateName(EntryState state);
 
 using Link = browserctl::PageLink;
@@ -37,6 +41,13 @@ struct EntryRecord {
     int passes = 0;          // navigations made for it (one per pass that tried it)
     double seconds = 0;      // from its last navigation to its result page's completion
     std::vector<Link> links; // the first result links, in document order
+    // Why it failed, was blocked or given up ("HTTP 401", "connection
+    // refused", "no search form found on ..."), or what went wrong with a
+    // done one's record (links that could not be read). Empty otherwise.
+    std::string reason;
+    // A result that came from a POST form: what was sent, so that it can be
+    // sent again (its address alone does not reopen it).
+    std::optional<browserctl::FormSubmission> submission;
 };
 
 // Local wall-clock time of the run's start.
@@ -77,6 +88,8 @@ struct Tally {
     int givenUp = 0;
     int leftOut = 0;
     int blocked = 0;
+    int failed = 0;
+    int stopped = 0;
     int other = 0; // waiting or running: the run has not ended
 };
 Tally tally(const RunRecord& run);
@@ -84,16 +97,20 @@ Tally tally(const RunRecord& run);
 // RFC 4180 CSV: UTF-8 with a byte-order mark, CR LF line ends, a header
 // row, one row per entry; fields with a comma, quote, CR or LF are quoted
 // and their quotes doubled. Columns: number, entry, query, state, passes,
-// seconds ("7.0"), final address, title, links, link texts. The links go
-// into one column, one per line ("address" only), and their texts into the
-// next, line for line. Bytes that are not UTF-8 become U+FFFD, control
+// seconds ("7.0"), final address, title, links, link texts, reason, form
+// method, form action, form fields. The links go into one column, one per
+// line ("address" only), and their texts into the next, line for line. The
+// form columns are filled for a POST result only (its fields
+// form-encoded). Bytes that are not UTF-8 become U+FFFD, control
 // characters other than tab, CR and LF are dropped; a title or link text
 // that a spreadsheet would take for a formula (it begins with = + - @)
 // gets a leading apostrophe, since those come from the pages.
 std::string toCsv(const RunRecord& run);
 
 // One JSON object: the run's settings and an array of entries with their
-// links as arrays of {"address", "text"} objects. UTF-8, no BOM; bytes
+// links as arrays of {"address", "text"} objects, their reason, and for a
+// POST result its "submission" ({"method", "action", "enctype", "charset",
+// "fields": [[name, value], ...]}, null otherwise). UTF-8, no BOM; bytes
 // that are not UTF-8 become U+FFFD, so the file always parses.
 std::string toJson(const RunRecord& run);
 
@@ -116,21 +133,16 @@ platform::fs::path saveRun(const RunRecord& run, const platform::fs::path& folde
 void exportRun(const RunRecord& run, const platform::fs::path& path);
 
 // The table as tab-separated text for the clipboard: the header row and
-// one row per entry (links joined by blanks; the link texts stay in the
-// files); tabs and line breaks inside fields become blanks, other control
+// one row per entry (links joined by blanks, then the reason; the link
+// texts stay in the files); tabs and line breaks inside fields become blanks, other control
 // characters are dropped.
 std::string toTabSeparated(const RunRecord& run);
 
-// The result links of a page (pageAddress), from its links in document
-// order: with a site's own selection (customSelector true: the links the
-// site's CSS selector picked) every one of them; otherwise only links that
-// lead away from the search site's host (the host of siteAddress): http or
-// https links to another host, compared without regard to case, port or
-// scheme (a site's own links switch between http and https). Either way
-// without duplicates (same address), without "javascript:" links and
-// links to a place in the page itself (pageAddress + "#...", or the page
-// itself), and at most max of them (none when max <= 0).
-std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& siteAddress,
-                                    const std::string& pageAddress, bool customSelector, int max);
+// The result links of a page (pageAddress), from the links the page's
+// result list (or the site's own selector) gave, in document order: without
+// duplicates (same address), "javascript:" links and links to a place in
+// the page itself (pageAddress + "#...", or the page itself), and at most
+// max of them (none when max <= 0).
+std::vector<Link> selectResultLinks(const std::vector<Link>& all, const std::string& pageAddress, int max);
 
 } // namespace results

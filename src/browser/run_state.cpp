@@ -7,6 +7,10 @@
 
 namespace runs {
 
+namespace {
+constexpr std::string_view QueryMark = "{query}";
+} // namespace
+
 const char* pacingName(Pacing pacing)
 {
     return pacing == Pacing::Quick ? "Quick" : "Seed";
@@ -79,11 +83,64 @@ const char* stageText(Stage stage)
     }
 }
 
+SiteKind siteKindOf(std::string_view siteUrl, std::string_view formName, std::string_view inputName)
+{
+    if (isSearchAddress(siteUrl))
+        return SiteKind::SearchAddress;
+    return formName.empty() || inputName.empty() ? SiteKind::FoundForm : SiteKind::NamedForm;
+}
+
+const char* siteKindName(SiteKind kind)
+{
+    switch (kind) {
+    case SiteKind::NamedForm:
+        return "named form";
+    case SiteKind::FoundForm:
+        return "found form";
+    case SiteKind::SearchAddress:
+        return "search address";
+    }
+    return "";
+}
+
+bool isSearchAddress(std::string_view siteUrl)
+{
+    return siteUrl.find(QueryMark) != std::string_view::npos;
+}
+
+std::string searchAddressFor(std::string_view siteUrl, std::string_view query)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : query) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved) {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += hex[byte >> 4];
+            encoded += hex[byte & 0x0F];
+        }
+    }
+    std::string address;
+    size_t from = 0;
+    for (size_t at = siteUrl.find(QueryMark); at != std::string_view::npos; at = siteUrl.find(QueryMark, from)) {
+        address.append(siteUrl.substr(from, at - from));
+        address += encoded;
+        from = at + QueryMark.size();
+    }
+    address.append(siteUrl.substr(from));
+    return address;
+}
+
 SiteOptions readSiteOptions(const platform::IniFile& ini, const std::string& section)
 {
     SiteOptions site;
     site.resultLinks = ini.readString(section, "ResultLinks", "");
     site.resultLinkCount = std::clamp(ini.readInteger(section, "ResultLinkCount", 10), 0, 100);
+    site.settleMs = std::clamp(ini.readInteger(section, "SettleMs", 500), 0, 10000);
     if (!ini.valueExists(section, "BlockWords")) {
         // The defaults serve the common search sites in both languages.
         site.blockWords = {"captcha",

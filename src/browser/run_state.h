@@ -61,14 +61,31 @@ const char* stageText(Stage stage);
 // afterwards.
 enum class SlotStage { Search, Ready, Result, Retry };
 
+// How a site is searched: the form its FormName and InputName name, a form
+// found on its page as a person would find it (no names, or names the page
+// does not have), or its address itself, which holds "{query}".
+enum class SiteKind { NamedForm, FoundForm, SearchAddress };
+// From the site's address and names (a named site whose page lacks the
+// names is searched through the form found there all the same).
+SiteKind siteKindOf(std::string_view siteUrl, std::string_view formName, std::string_view inputName);
+// "named form", "found form", "search address".
+const char* siteKindName(SiteKind kind);
+bool isSearchAddress(std::string_view siteUrl);
+// The search address with every "{query}" replaced by the query as UTF-8,
+// percent-encoded: unreserved characters stay, a blank is %20.
+std::string searchAddressFor(std::string_view siteUrl, std::string_view query);
+
 // What a run needs to know of its site beyond the form: the site's own
 // choice of result links (a CSS selector, ResultLinks), how many are kept
-// (ResultLinkCount, 10 by default, at most 100), and the words of its block
-// page (BlockWords, comma-separated; common ones by default).
+// (ResultLinkCount, 10 by default, at most 100), the words of its block
+// page (BlockWords, comma-separated; common ones by default), and how long
+// a result page must stay quiet before it is recorded (SettleMs, 500 by
+// default, at most 10000).
 struct SiteOptions {
     std::string resultLinks;
     int resultLinkCount = 10;
     std::vector<std::string> blockWords;
+    int settleMs = 500;
 };
 // From the site's section of a settings file.
 SiteOptions readSiteOptions(const platform::IniFile& ini, const std::string& section);

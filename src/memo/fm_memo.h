@@ -87,6 +87,8 @@ public:
     std::map<std::string, std::string> ResultStateTexts;
     // Fills the view from the browser window's run record.
     void showResults();
+    // A note above the results (why a run did not start); empty hides it.
+    void showResultsNote(const std::string& text);
     // Shows one entry's row again (its state changed).
     void showResultEntry(int entry);
     // Shows the workspace on its results page.

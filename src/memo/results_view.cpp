@@ -121,6 +121,12 @@ void TFmMemo::buildResultsView()
     // in column 1 would scroll the number (and the link's text) away.
     StringGridResults.setCurrentCell(0, 1);
     StringGridResultLinks.setCurrentCell(0, 1);
+    // Why a run did not start, above the table.
+    Label& note = make<Label>("LabelResultsNote", &TabSheetMResults);
+    note.setAlign(Align::Top);
+    note.setHeight(18);
+    note.setFontColor(0x0000C0);
+    note.setVisible(false);
     TabSheetMResults.onShow = [this] { TabSheetMResultsShow(); };
 }
 
@@ -168,7 +174,12 @@ void TFmMemo::fillResultRow(int row, int entry)
     const results::EntryRecord& record = runEntries()[static_cast<size_t>(entry)];
     StringGridResults.setCell(ColNumber, row, std::to_string(record.number));
     StringGridResults.setCell(ColEntry, row, record.entry);
-    StringGridResults.setCell(ColState, row, resultStateText(results::stateName(record.state)));
+    // Why an entry failed, was blocked or lacks its links is part of its
+    // state.
+    std::string state = resultStateText(results::stateName(record.state));
+    if (!record.reason.empty())
+        state += ": " + record.reason;
+    StringGridResults.setCell(ColState, row, state);
     StringGridResults.setCell(ColPasses, row, std::to_string(record.passes));
     StringGridResults.setCell(ColSeconds, row, secondsText(record));
     StringGridResults.setCell(ColTitle, row, record.title);
@@ -176,8 +187,19 @@ void TFmMemo::fillResultRow(int row, int entry)
     StringGridResults.setCell(ColAddress, row, vantrel::readableAddress(record.finalAddress));
 }
 
+void TFmMemo::showResultsNote(const std::string& text)
+{
+    Label& note = find<Label>("LabelResultsNote");
+    note.setCaption(text);
+    note.setVisible(!text.empty());
+    if (!text.empty())
+        showResultsPage();
+}
+
 void TFmMemo::showResults()
 {
+    // A new run: the note of one that did not start has done its work.
+    find<Label>("LabelResultsNote").setVisible(false);
     const auto& entries = runEntries();
     ResultOrder.resize(entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
@@ -257,7 +279,7 @@ void TFmMemo::StringGridResultsDblClick()
 {
     const int entry = selectedResultEntry();
     if (entry >= 0)
-        FmCpp->run().showEntryTab(entry);
+        FmCpp->run().showEntryResult(entry);
 }
 
 void TFmMemo::StringGridResultLinksDblClick()

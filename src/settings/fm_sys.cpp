@@ -38,6 +38,7 @@ TFmSys::TFmSys()
       LabelInputName(make<Label>("LabelInputName", &GroupBoxConnectSite)),
       LabelConnectSiteCnt(make<Label>("LabelConnectSiteCnt", &GroupBoxConnectSite)),
       UpDownConnectSite(make<UpDown>("UpDownConnectSite", &GroupBoxConnectSite)),
+      LabelSiteKind(make<Label>("LabelSiteKind", &GroupBoxConnectSite)),
       GroupBoxQuick(make<GroupBox>("GroupBoxQuick", &TabSheetMSCpp)),
       LabelParallel(make<Label>("LabelParallel", &GroupBoxQuick)),
       EditParallel(make<Edit>("EditParallel", &GroupBoxQuick)),
@@ -208,6 +209,11 @@ TFmSys::TFmSys()
     UpDownConnectSite.setPosition(20);
     UpDownConnectSite.wrap = true;
     UpDownConnectSite.onUpDownClick = [this](UpDownButton) { UpDownConnectSiteClick(); };
+    LabelSiteKind.setBounds(91, 78, 75, 16);
+    LabelSiteKind.setFontColor(0x808000);
+    LabelSiteKind.handCursor = true;
+    LabelSiteKind.setHint("How the site is searched; click to test it in the browser window's current tab");
+    LabelSiteKind.onClick = [this] { LabelSiteKindClick(); };
 
     // ---- Exp page
     TabSheetMSExp.setCaption("Exp");
@@ -323,7 +329,8 @@ void TFmSys::readCaptions()
                         "EditParallel",    "EditHostInterval", "EditLiveTabs",        "LabelAllCnt",
                         "LabelTVFRootNum", "LabelAbs",         "LabelParent",         "LabelChildCnt",
                         "LabelCppPrg",     "LabelCppAccess",   "LabelCppLstNm",       "LabelTime1",
-                        "LabelBginPos",    "EditPageWatch",    "UpDownPageWatch",     "ComboBoxHttp1Parameter"});
+                        "LabelBginPos",    "EditPageWatch",    "UpDownPageWatch",     "ComboBoxHttp1Parameter",
+                        "LabelSiteKind"});
     // The pacing's names in the user's language; the choice stays.
     const int chosen = pacing() == runs::Pacing::Quick ? 1 : 0;
     ComboBoxPacing.setItems(
@@ -365,6 +372,24 @@ void TFmSys::FormShow()
     // Every show reads the stored settings again, so an unsaved change of
     // the try time is undone; the others were stored when they changed.
     readRunSettings();
+    showSiteKind();
+}
+
+void TFmSys::showSiteKind()
+{
+    platform::IniFile base(FmMain->exePath("0Base.INI"));
+    LabelSiteKind.setCaption(TFmCpp::siteKindText(runs::siteKindOf(base.readString("Base", "URL", ""),
+                                                                   base.readString("Base", "FormName", ""),
+                                                                   base.readString("Base", "InputName", ""))));
+}
+
+void TFmSys::LabelSiteKindClick()
+{
+    // The finding may be longer than the label: its hint holds it whole.
+    FmCpp->testBaseSite([this](const std::string& finding) {
+        LabelRunState.setCaption(finding);
+        LabelRunState.setHint(finding);
+    });
 }
 
 void TFmSys::saveRunSettings()
@@ -441,6 +466,7 @@ void TFmSys::UpDownConnectSiteClick()
         base.writeString("Base", "InputName", inputName);
         base.flush();
     }
+    showSiteKind();
     FmCpp->activateBasePage();
 }
 

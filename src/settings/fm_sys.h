@@ -24,6 +24,7 @@ public:
     framework::Label& LabelInputName;
     framework::Label& LabelConnectSiteCnt;
     framework::UpDown& UpDownConnectSite;
+    framework::Label& LabelSiteKind;
     framework::GroupBox& GroupBoxQuick;
     framework::Label& LabelParallel;
     framework::Edit& EditParallel;
@@ -101,6 +102,8 @@ public:
     void CheckBoxUseThemaClick();
     void BitBtnResumeClick();
     void CheckBoxPrivateBrowsingClick();
+    // Tests the base search site in the browser window's current tab.
+    void LabelSiteKindClick();
     // Shows what the run is waiting for (a block page), or nothing.
     void showRunState(const std::string& text);
 
@@ -109,4 +112,6 @@ private:
     void readRunSettings();
     // Stores the pacing, tabs in flight, gap and live tabs.
     void saveRunSettings();
+    // How the base search site is searched, as 0Base.INI names it.
+    void showSiteKind();
 };

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QSocketNotifier>
+#include <QWidget>
 
 #include <fcntl.h>
 
@@ -14,7 +14,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,6 +29,7 @@
 #include "platform/ini_file.h"
 #include "ui/binder.h"
 #include "ui/qt_services.h"
+#include "ui/quit_signals.h"
 #include "ui/screenshots.h"
 
 namespace {
@@ -49,28 +49,9 @@ const char* usage = "Usage: vantrel [--data-dir DIR] [--help] [--version]\n"
                     "holds 0Language.txt, otherwise $XDG_DATA_HOME/vantrel, seeded on first\n"
                     "start from the installed data set.\n";
 
-// SIGTERM and SIGINT close the main window the normal way, so the
-// close-time saves run. The handler only writes a byte; the event loop
-// does the rest.
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-void installSignalHandlers()
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
+// A common desktop browser window's page.
+constexpr int BatchViewWidth = 1280;
+constexpr int BatchViewHeight = 800;
 
 std::string envText(const char* name)
 {
@@ -78,13 +59,18 @@ std::string envText(const char* name)
     return value ? value : "";
 }
 
-void prepareBrowserEngine()
+void prepareBrowserEngine(bool batch)
 {
     // One renderer process per site: 51 tabs of one search site share one
     // renderer. Chromium refuses its sandbox when run as root.
     std::string flags = envText("QTWEBENGINE_CHROMIUM_FLAGS");
     if (flags.find("--process-per-site") == std::string::npos)
         flags += " --process-per-site";
+    // A batch run shows none of its pages, and a page out of sight gets its
+    // timers once a second: results a script draws one by one would take a
+    // second each, and a page would settle a second late.
+    if (batch && flags.find("--disable-background-timer-throttling") == std::string::npos)
+        flags += " --disable-background-timer-throttling";
     if (::geteuid() == 0 && flags.find("--no-sandbox") == std::string::npos)
         flags += " --no-sandbox";
     ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
@@ -135,7 +121,12 @@ void identifyApplication()
     QApplication::setWindowIcon(icon);
 }
 
-void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(const std::string&)> tell)
+// The browsers of the windows, or of a batch run: those refuse downloads
+// (the run writes nothing but its results) and lay their pages out as on
+// a desktop screen, since nobody sizes their views (a page narrower than
+// its layout's breakpoint hides what a person would use, such as a
+// sidebar's search box).
+void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(const std::string&)> tell, bool batch)
 {
     // One profile for every tab, kept in the data folder unless the user
     // chose private browsing.
@@ -145,6 +136,7 @@ void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(cons
         const platform::IniFile base(dataFolder / "0Base.INI");
         profile.privateBrowsing = base.readBool("Begin", "PrivateBrowsing", false);
     }
+    profile.refuseDownloads = batch;
     profile.onDownload = [tell = std::move(tell)](const std::string& line) {
         tell(line);
         if (framework::Application::exists())
@@ -154,7 +146,12 @@ void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(cons
             });
     };
     browserctl::configureBrowserProfile(std::move(profile));
-    framework::WebBrowserHost::setFactory([](framework::WebBrowserHost&) { return browserctl::makeQtWebBrowser(); });
+    framework::WebBrowserHost::setFactory([batch](framework::WebBrowserHost&) {
+        std::shared_ptr<browserctl::WebBrowser> browser = browserctl::makeQtWebBrowser();
+        if (QWidget* view = batch ? browserctl::qtWebBrowserWidget(*browser) : nullptr)
+            view->resize(BatchViewWidth, BatchViewHeight);
+        return browser;
+    });
 }
 
 // The batch run's standard error holds its own lines. Chromium's processes
@@ -257,7 +254,7 @@ int runBatch(int argc, char** argv)
     // report on the graphics it could not find is noise in a script's log.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;qt.qpa.*=false", 0);
-    prepareBrowserEngine();
+    prepareBrowserEngine(true);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
     identifyApplication();
@@ -271,16 +268,16 @@ int runBatch(int argc, char** argv)
     vantrel::BatchRun batch(options, print);
     // The boxes the windows would show are the run's messages.
     application.unattendedOutput = [&batch](const std::string& text) { batch.report(text); };
-    useQtBrowsers(folder, [&batch](const std::string& line) { batch.report(line); });
+    // A batch run promises to write nothing but its results: a page that
+    // is a download fails its word instead.
+    useQtBrowsers(
+        folder, [&batch](const std::string& line) { batch.report(line); }, true);
     batch.onFinished = [] { QCoreApplication::exit(0); };
 
-    installSignalHandlers();
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&application, &batch] {
-        char byte;
-        [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
-        application.deliver(nullptr, [&batch] { batch.stop(); });
-    });
+    // A signal ends the run within a second: what waits (a page's answer)
+    // is cancelled, and the run ends once the handler in progress has.
+    const ui::QuitSignals quitSignals(
+        [&application, &batch](int number) { application.requestQuit([&batch, number] { batch.stop(number); }); });
 
     vantrel::createForms(application);
     bool started = false;
@@ -331,7 +328,7 @@ int main(int argc, char** argv)
         }
     }
 
-    prepareBrowserEngine();
+    prepareBrowserEngine(false);
     // The browser engine shares its OpenGL contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     platform::fs::path folder;
@@ -350,8 +347,9 @@ int main(int argc, char** argv)
     identifyApplication();
     ui::Binder binder(application);
     // Browsers come to life on first use, and their views go into their tabs.
-    useQtBrowsers(vantrel::dataFolder(),
-                  [](const std::string& line) { std::fprintf(stderr, "vantrel: %s\n", line.c_str()); });
+    useQtBrowsers(
+        vantrel::dataFolder(), [](const std::string& line) { std::fprintf(stderr, "vantrel: %s\n", line.c_str()); },
+        false);
     binder.setBrowserWidgetProvider([](framework::WebBrowserHost& host) -> QWidget* {
         auto* browser = host.browserIfCreated();
         return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;
@@ -362,23 +360,9 @@ int main(int argc, char** argv)
     // windows leave that decision to their forms.
     application.terminating.connect([] { QCoreApplication::exit(0); });
 
-    installSignalHandlers();
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    // Nobody watches a close the system asks for: it cancels what waits,
-    // dismisses open boxes, reports failed saves on standard error, and
-    // runs once the handler in progress has ended.
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&application] {
-        char byte;
-        [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
-        if (application.unattended())
-            return; // already closing
-        application.requestQuit([&application] {
-            if (FmMain)
-                FmMain->close();
-            else
-                application.terminate();
-        });
-    });
+    // SIGTERM, SIGINT and SIGHUP close the windows as the user does; failed
+    // saves are reported on standard error.
+    const auto quitSignals = ui::closeWindowsOnSignals(application);
 
     // make screenshots: every window as a picture, then the end. No box may
     // wait for an answer meanwhile.

@@ -144,6 +144,12 @@ TEST_F(AccessRunIntegrationTest, AResultPageServedWith429PausesTheRun)
     }
     ASSERT_TRUE(run.paused());
     EXPECT_EQ(run.blockedEntry(), 1);
+    // The word before it is recorded once its page has settled, pause or
+    // not.
+    for (int turns = 0; run.record().entries[0].state != results::EntryState::Done && turns < 100; ++turns) {
+        scripted.clock->advance(100);
+        pump(50);
+    }
     EXPECT_EQ(run.record().entries[0].state, results::EntryState::Done);
     EXPECT_EQ(run.record().entries[1].state, results::EntryState::Blocked);
     EXPECT_EQ(FmSys->LabelRunState.caption(), "blocked: 2 HTTP 429");

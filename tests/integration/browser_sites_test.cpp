@@ -325,6 +325,16 @@ TEST_F(BrowserSitesTest, ResultListIsFoundByItsStructureOnCommonPages)
                                                "<td>" +
                                                snippet + "</td></tr></table>" + footer),
               (std::vector<PageLink>{{"http://c.example/x", "Charlie x"}, {"http://c.example/y", "Charlie y"}}));
+    // Rows that lead with cells of their own (a score, a date, a check
+    // box) before the result's cell, as a search engine's CGI draws them.
+    std::string scored = "<table>";
+    for (const char* n : {"x", "y", "z"})
+        scored += std::string("<tr><td>62% Modified: 2023-01-22 Size: 117K <input type=\"checkbox\"></td>"
+                              "<td><b><a href=\"/docs/") +
+                  n + ".html\">Doc " + n + "</a></b><br>" + snippet + "</td></tr>";
+    EXPECT_EQ(resultLinksOf("/scored.html", header + scored + "</table>" + footer),
+              (std::vector<PageLink>{own("/docs/x.html", "Doc x"), own("/docs/y.html", "Doc y"),
+                                     own("/docs/z.html", "Doc z")}));
 
     // A wiki's own pages, among its header, side bar and footer links.
     std::string wiki = "<div id=\"header\"><a href=\"/wiki/Main\">Main page</a><a href=\"/wiki/Random\">Random</a>"

@@ -45,9 +45,12 @@ TEST(RunResultsJson, AwkwardTextReadsBack)
     done.passes = 2;
     done.seconds = 7.26;
     done.links = {{"http://example.org/\"x\"", "Text \xC3\x28 cut"}, {"https://example.net/", ""}};
+    done.submission = browserctl::FormSubmission{
+        "POST", "http://127.0.0.1:8080/search", "multipart/form-data", "Shift_JIS", {{"q", "草津 \"a\""}, {"", "x"}}};
     results::EntryRecord blocked;
     blocked.number = 2;
     blocked.state = results::EntryState::Blocked;
+    blocked.reason = "the page says \"captcha\"";
     run.entries = {done, blocked};
 
     const std::string json = results::toJson(run);
@@ -87,8 +90,20 @@ TEST(RunResultsJson, AwkwardTextReadsBack)
     EXPECT_EQ(links[0].toObject()["text"].toString(), QString::fromUtf8("Text \uFFFD( cut"));
     EXPECT_EQ(links[1].toObject()["address"].toString(), "https://example.net/");
     EXPECT_EQ(links[1].toObject()["text"].toString(), "");
+    EXPECT_EQ(e["reason"].toString(), "");
+    const QJsonObject sent = e["submission"].toObject();
+    EXPECT_EQ(sent["method"].toString(), "POST");
+    EXPECT_EQ(sent["action"].toString(), "http://127.0.0.1:8080/search");
+    EXPECT_EQ(sent["enctype"].toString(), "multipart/form-data");
+    EXPECT_EQ(sent["charset"].toString(), "Shift_JIS");
+    const QJsonArray fields = sent["fields"].toArray();
+    ASSERT_EQ(fields.size(), 2);
+    EXPECT_EQ(fields[0].toArray()[1].toString(), q("草津 \"a\""));
+    EXPECT_EQ(fields[1].toArray()[0].toString(), "");
     const QJsonObject b = entries[1].toObject();
     EXPECT_EQ(b["state"].toString(), "blocked");
+    EXPECT_EQ(b["reason"].toString(), q(blocked.reason));
+    EXPECT_TRUE(b["submission"].isNull());
     EXPECT_EQ(b["entry"].toString(), "");
     EXPECT_TRUE(b["links"].isArray());
     EXPECT_EQ(b["links"].toArray().size(), 0);

@@ -32,8 +32,9 @@ protected:
         // its form; submitting loads the result page.
         onBrowserCreated = [this](ScriptedWebBrowser& b) {
             b.completeAtOnce = completeAtOnce;
+            b.settleAtOnce = true;
             b.forms["cse-search-box"].fields = {"q"};
-            b.pageLinks = {{"http://example.org/first", "First"}, {"http://example.net/second", "Second"}};
+            b.resultList = {{"http://example.org/first", "First"}, {"http://example.net/second", "Second"}};
             b.onSubmit = [this](ScriptedWebBrowser& browser, const std::string&, ScriptedWebBrowser::Form& form) {
                 submitted.push_back(form.values["q"]);
                 if (form.values["q"].find("never") != std::string::npos)
@@ -457,16 +458,27 @@ TEST_F(AccessRunTest, HideUpperTabsOnlyHidesTenToThirtyNine)
     EXPECT_EQ(FmCpp->tabSheet(2, 50).caption(), "50");
 }
 
-TEST_F(AccessRunTest, FormInputFailuresNameTheCall)
+// Names the page does not have (or none) leave the search form to be found
+// as a person would; a page without one fails the input with a reason.
+TEST_F(AccessRunTest, FormInputFindsTheSearchFormWhenTheNamesAreNotOnThePage)
 {
     FmCpp->PMPSiteOpenClick();
-    FmCpp->FormName = "missing";
+    auto* page = browser("CppWebBrowser0_0");
+    page->foundForm = "cse-search-box";
+    page->foundFormDescription = "form[action=\"/search\"], field q";
+    FmCpp->EditThemas.setText("x ");
+    for (const auto& [formName, inputName] :
+         std::vector<std::pair<std::string, std::string>>{{"missing", "q"}, {"cse-search-box", "nothing"}, {"", ""}}) {
+        FmCpp->FormName = formName;
+        FmCpp->InputName = inputName;
+        page->load(Site, "Search");
+        FmCpp->PMPFormInputClick();
+    }
+    EXPECT_EQ(submitted, (std::vector<std::string>{"x ", "x ", "x "}));
+    page->foundForm.clear();
+    page->load(Site, "Search");
     EXPECT_FALSE(application->dispatch([] { FmCpp->PMPFormInputClick(); }));
-    EXPECT_NE(scripted.dialogs->errors.back().find("NamedItem(\"missing\")"), std::string::npos);
-    FmCpp->FormName = "cse-search-box";
-    FmCpp->InputName = "nothing";
-    EXPECT_FALSE(application->dispatch([] { FmCpp->PMPFormInputClick(); }));
-    EXPECT_NE(scripted.dialogs->errors.back().find("NamedItem(\"nothing\")"), std::string::npos);
+    EXPECT_EQ(scripted.dialogs->errors.back(), "no search form found on " + Site);
 }
 
 TEST_F(AccessRunTest, ThemeTextAndEntryReachTheFieldWithNothingBetween)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <filesystem>
 #include <map>
 
@@ -105,6 +107,7 @@ protected:
                                        "FormName=cse-search-box\r\nInputName=q\r\n");
         onBrowserCreated = [](ScriptedWebBrowser& b) {
             b.completeAtOnce = true;
+            b.settleAtOnce = true;
             b.forms["cse-search-box"].fields = {"q"};
             b.onSubmit = [](ScriptedWebBrowser& browser, const std::string&, ScriptedWebBrowser::Form& form) {
                 if (form.values["q"].find("never") == std::string::npos)
@@ -172,9 +175,9 @@ TEST_F(BatchRunTest, AWordNeverDoneIsGivenUpAfterItsPassesAndExitsTwo)
     EXPECT_EQ(FmCpp->run().record().entries[1].passes, 2);
 }
 
-// SIGTERM stops the run however it is paced: the words not done are
-// given up and the results written.
-TEST_F(BatchRunTest, StopEndsAQuickRunAndGivesUpTheWordsNotDone)
+// A signal stops the run however it is paced: the words done so far are
+// saved, the others stopped, and the status is 128 + the signal.
+TEST_F(BatchRunTest, ASignalEndsAQuickRunAndStopsTheWordsNotDone)
 {
     vantrel::BatchRun batch(
         parseBatchOptions({"--theme", "Weather", "--words", "Tokyo,never", "--pacing", "quick", "--interval", "0"}),
@@ -183,11 +186,12 @@ TEST_F(BatchRunTest, StopEndsAQuickRunAndGivesUpTheWordsNotDone)
     for (int i = 0; i < 50 && lines.empty(); ++i)
         scripted.clock->advance(100);
     ASSERT_EQ(lines, std::vector<std::string>{"1/2 Weather Tokyo done 0.0 s"});
-    batch.stop();
+    batch.stop(SIGHUP);
     EXPECT_TRUE(batch.finished());
-    EXPECT_EQ(batch.exitCode(), vantrel::BatchSomeNotDone);
+    EXPECT_EQ(batch.exitCode(), 128 + SIGHUP);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], "2/2 Weather never given up");
+    EXPECT_EQ(lines[1], "2/2 Weather never stopped");
+    EXPECT_EQ(lines[2].rfind("2 words: 1 done, 1 stopped; results: ", 0), 0u) << lines[2];
 }
 
 TEST_F(BatchRunTest, QuietTellsTheSummaryOnly)
@@ -217,6 +221,13 @@ TEST_F(BatchRunTest, UnknownListsSitesAndCategoriesStartNothing)
               "there is no category \"Nowhere\"; the categories are: Economic, Hobby, X");
     EXPECT_EQ(refused({"--theme", "x", "--words-file", (data() / "missing.txt").string()}),
               "the words file \"" + (data() / "missing.txt").string() + "\" does not exist");
+    // A result-link selector that is none would fail every word.
+    const std::string base = readRaw(data() / "0Base.INI");
+    writeRaw(data() / "0Base.INI", base + "ResultLinks=a:hovr\r\n");
+    FmCpp->PMFormTSFReadClick();
+    EXPECT_EQ(refused({"--theme", "x", "--words", "a"}),
+              "the ResultLinks selector \"a:hovr\" of the site \"Base\" is not valid: unknown pseudo-class :hovr");
+    writeRaw(data() / "0Base.INI", base);
     EXPECT_FALSE(FmCpp->run().running());
 }
 

@@ -512,10 +512,11 @@ TEST_F(SocketClientTest, NamesAreLookedUpOffTheWindowsThreadUnderTheTimeOut)
     client.Disconnect();
 
     // A resolver that hangs: the windows go on being served and the
-    // time-out ends the lookup.
-    std::atomic<bool> release{false};
-    setNameResolver([&](const std::string&, int&) -> uint32_t {
-        while (!release)
+    // time-out ends the lookup. The given-up lookup thread outlives this
+    // test, so the flag it polls must too.
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    setNameResolver([release](const std::string&, int&) -> uint32_t {
+        while (!*release)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return 0x7f000001;
     });
@@ -526,7 +527,7 @@ TEST_F(SocketClientTest, NamesAreLookedUpOffTheWindowsThreadUnderTheTimeOut)
     EXPECT_GE(now() - start, 3000u);
     EXPECT_GT(pump->pumped - turnsBefore, 10);
     EXPECT_EQ(resolved, 1);
-    release = true;
+    *release = true;
     setNameResolver(nullptr);
 }
 

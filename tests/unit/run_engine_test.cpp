@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "browser/css_selector.h"
 #include "browser/run_state.h"
 #include "browser/tab_lifecycle.h"
 #include "browser/url_host.h"
@@ -47,12 +48,21 @@ public:
     std::string caption(TabRef) override { return ""; }
     void setCaption(TabRef, const std::string&) override {}
     void navigate(TabRef, const std::string&) override {}
-    void fill(TabRef, const std::string&) override {}
+    void navigateSubmission(TabRef, const browserctl::FormSubmission&) override {}
+    FormInput fill(TabRef, const std::string&) override { return {}; }
+    FormInput searchFormOf(TabRef) override { return {}; }
     std::string address(TabRef) override { return ""; }
     std::string title(TabRef) override { return ""; }
     int status(TabRef) override { return 0; }
-    std::vector<browserctl::PageLink> links(TabRef, const std::string&) override { return {}; }
-    std::string text(TabRef, size_t) override { return ""; }
+    std::string loadError(TabRef) override { return ""; }
+    std::vector<browserctl::PageLink> resultLinks(TabRef, const std::string&) override { return {}; }
+    browserctl::BlockCheckText blockCheckText(TabRef, const std::string&, const std::vector<std::string>&,
+                                              size_t) override
+    {
+        return {};
+    }
+    void watchSettle(TabRef, int, const std::string&) override {}
+    void setRunPage(std::optional<int>) override {}
 
 private:
     static int key(TabRef t) { return t.page * runs::TabCount + t.tab; }
@@ -119,6 +129,77 @@ TEST(RunStateTest, PacingReadsEitherSpellingAndTheModeTestsOnlySingleAndList)
     for (const char* mode : {"URLs", "Smpl", "", "list"})
         EXPECT_EQ(runs::modeOf(mode), runs::Mode::Other);
     EXPECT_EQ(runs::modeOf("List"), runs::Mode::List);
+}
+
+// A site is searched by its address when it holds {query}, by its named form
+// when it names one, else by the form found on its page. The query goes
+// into the address as UTF-8, a blank as %20, at every {query}.
+TEST(RunStateTest, SiteKindsAndTheSearchAddress)
+{
+    using runs::SiteKind;
+    EXPECT_EQ(runs::siteKindOf("http://w.example/?search={query}", "f", "q"), SiteKind::SearchAddress);
+    EXPECT_EQ(runs::siteKindOf("http://w.example/USA/", "cse-search-box", "q"), SiteKind::NamedForm);
+    EXPECT_EQ(runs::siteKindOf("http://w.example/", "", "q"), SiteKind::FoundForm);
+    EXPECT_EQ(runs::siteKindOf("http://w.example/", "searchform", ""), SiteKind::FoundForm);
+    EXPECT_EQ(runs::searchAddressFor("http://w.example/s?q={query}&again={query}#r", "天気 a+b/c~d_e.f-g&h=i"),
+              "http://w.example/s?q=%E5%A4%A9%E6%B0%97%20a%2Bb%2Fc~d_e.f-g%26h%3Di"
+              "&again=%E5%A4%A9%E6%B0%97%20a%2Bb%2Fc~d_e.f-g%26h%3Di#r");
+    EXPECT_EQ(runs::searchAddressFor("http://w.example/{query", "x"), "http://w.example/{query");
+}
+
+// The ResultLinks selector is checked before a run: what the browser's
+// selector engine takes passes, the rest is refused with its reason.
+TEST(SelectorCheckTest, ValidSelectorsPassAndInvalidOnesSayWhy)
+{
+    for (const char* valid : {"a",
+                              "*",
+                              "#results > li a.title",
+                              "ul.search li > a",
+                              "div, p + a ~ span",
+                              "a[href]",
+                              "a[href^='http' i]",
+                              "a[ data-x |= \"en\" s ]",
+                              "svg|a",
+                              "*|a",
+                              "li:nth-child(2n + 1 of .hit) > a",
+                              "li:nth-last-of-type(-n+3)",
+                              "a:not(.ad, [rel])",
+                              "div:has(> h3) a",
+                              "a:is(:unknown-but-forgiven, b)",
+                              "p::before",
+                              "p:first-line",
+                              "a:where()",
+                              "a:lang(en, \"ja\")",
+                              "div:-webkit-any(a, b)",
+                              ".a\\:b",
+                              "#\\31 23",
+                              "a /* note */ > b",
+                              "p.search-summary:not(:empty) + ul.search li > a",
+                              "ul.mw-search-results:last-of-type .mw-search-result-heading > a"})
+        EXPECT_EQ(runs::selectorProblem(valid), "") << valid;
+    const std::pair<const char*, const char*> invalid[] = {
+        {"a[href", "unbalanced bracket '['"},
+        {"a]", "unbalanced bracket ']'"},
+        {"a:not(.x", "unbalanced parenthesis '('"},
+        {"a)", "unbalanced parenthesis ')'"},
+        {"a[title='x]", "unclosed quote '"},
+        {"", "an empty selector"},
+        {"a,,b", "an empty selector before ','"},
+        {"a >", "nothing after the combinator '>'"},
+        {"> a", "nothing before the combinator '>'"},
+        {"a:hovr", "unknown pseudo-class :hovr"},
+        {"a:matches-nothing(b)", "unknown pseudo-class :matches-nothing()"},
+        {"p::befor", "unknown pseudo-element ::befor"},
+        {"a[href=]", "an attribute selector without a value"},
+        {"a[href='x' q]", "unknown attribute flag 'q'"},
+        {"li:nth-child(x)", "a bad An+B argument"},
+        {"#", "'#' without an id"},
+        {"a.", "'.' without a class name"},
+        {"a $b", "unexpected '$' at character 3"},
+        {"a /* open", "unclosed comment"},
+    };
+    for (const auto& [selector, why] : invalid)
+        EXPECT_EQ(runs::selectorProblem(selector), why) << selector;
 }
 
 } // namespace

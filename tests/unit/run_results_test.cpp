@@ -108,19 +108,26 @@ RunRecord sampleRun()
     done.seconds = 7;
     done.links = {{"http://example.org/a,b", "First, \"one\""},
                   {"https://example.net/wiki/草津", "草津 at example.net"}};
-    EntryRecord givenUp;
-    givenUp.number = 2;
-    givenUp.entry = "line\nbreak";
-    givenUp.query = "草津 line\nbreak";
-    givenUp.state = EntryState::GivenUp;
-    givenUp.passes = 3;
-    givenUp.seconds = 12.34;
+    // A POST result: what was sent reopens it.
+    done.submission = browserctl::FormSubmission{"POST",
+                                                 "http://127.0.0.1:8080/search",
+                                                 "application/x-www-form-urlencoded",
+                                                 "UTF-8",
+                                                 {{"q", "草津 温泉"}, {"p", "1"}}};
+    EntryRecord failed;
+    failed.number = 2;
+    failed.entry = "line\nbreak";
+    failed.query = "草津 line\nbreak";
+    failed.state = EntryState::Failed;
+    failed.reason = "HTTP 401";
+    failed.passes = 3;
+    failed.seconds = 12.34;
     EntryRecord leftOut;
     leftOut.number = 52;
     leftOut.entry = "最後";
     leftOut.query = "草津 最後";
     leftOut.state = EntryState::LeftOut;
-    run.entries = {done, givenUp, leftOut};
+    run.entries = {done, failed, leftOut};
     return run;
 }
 
@@ -132,17 +139,23 @@ TEST(RunResultsCsv, ReadsBackAsTheSameRecords)
     const Rows rows = parseCsv(csv.substr(3));
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"number", "entry", "query", "state", "passes", "seconds",
-                                                 "final address", "title", "links", "link texts"}));
+                                                 "final address", "title", "links", "link texts", "reason",
+                                                 "form method", "form action", "form fields"}));
     const char* const seconds[] = {"7.0", "12.3", "0.0"};
     for (size_t i = 0; i < run.entries.size(); ++i) {
         const EntryRecord& e = run.entries[i];
+        const auto& sent = e.submission;
         EXPECT_EQ(rows[i + 1],
                   (std::vector<std::string>{std::to_string(e.number), e.entry, e.query, results::stateName(e.state),
                                             std::to_string(e.passes), seconds[i], e.finalAddress, e.title,
-                                            joinLines(e.links, false), joinLines(e.links, true)}))
+                                            joinLines(e.links, false), joinLines(e.links, true), e.reason,
+                                            sent ? sent->method : "", sent ? sent->action : "",
+                                            sent ? browserctl::encodeFormFields(sent->fields) : ""}))
             << "row " << i + 1;
     }
-    EXPECT_EQ(rows[2][3], "given up");
+    EXPECT_EQ(rows[2][3], "failed");
+    EXPECT_EQ(rows[2][10], "HTTP 401");
+    EXPECT_EQ(rows[1][13], "q=%E8%8D%89%E6%B4%A5+%E6%B8%A9%E6%B3%89&p=1");
     EXPECT_EQ(rows[3][3], "left out");
 }
 
@@ -298,9 +311,11 @@ TEST(RunResultsFiles, RunsInRacingProcessesNeverShareAName)
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2 * Processes * Rounds);
 }
 
+// The page's result list, or what the site's selector chose, is kept as it
+// comes (same-host results too: a wiki's results are its own pages) but
+// for scripts, places in the page and repeats.
 TEST(RunResultsLinks, OnlyResultsOfThePageAreHarvested)
 {
-    const std::string site = "http://127.0.0.1:8080/";
     const std::string page = "http://127.0.0.1:8080/search?q=x#top";
     const std::vector<Link> all = {
         {"http://127.0.0.1:8080/", "Search again"},          {"http://example.org/search/x", "First"},
@@ -310,27 +325,24 @@ TEST(RunResultsLinks, OnlyResultsOfThePageAreHarvested)
         {"http://127.0.0.1:8080/next", "Next page"},         {"http://example.com/a?q=x", "Third"},
     };
     using V = std::vector<Link>;
-    EXPECT_EQ(results::selectResultLinks(all, site, page, false, 10), (V{all[1], all[7], all[9]}));
-    EXPECT_EQ(results::selectResultLinks(all, site, page, false, 2), (V{all[1], all[7]}));
-    EXPECT_EQ(results::selectResultLinks(all, site, page, false, 0), V{});
-    EXPECT_EQ(results::selectResultLinks(all, site, page, false, -1), V{});
-    // The site's selector already chose: only scripts, places in the page
-    // and repeats are dropped.
-    EXPECT_EQ(results::selectResultLinks(all, site, page, true, 10),
-              (V{all[0], all[1], all[4], all[5], all[7], all[8], all[9]}));
+    EXPECT_EQ(results::selectResultLinks(all, page, 10), (V{all[0], all[1], all[4], all[5], all[7], all[8], all[9]}));
+    EXPECT_EQ(results::selectResultLinks(all, page, 2), (V{all[0], all[1]}));
+    EXPECT_EQ(results::selectResultLinks(all, page, 0), V{});
+    EXPECT_EQ(results::selectResultLinks(all, page, -1), V{});
 }
 
 TEST(RunResultsClipboard, TabSeparatedRowsHoldNoBreaks)
 {
     const RunRecord run = sampleRun();
     EXPECT_EQ(results::toTabSeparated(run),
-              "number\tentry\tquery\tstate\tpasses\tseconds\tfinal address\ttitle\tlinks\n"
+              "number\tentry\tquery\tstate\tpasses\tseconds\tfinal address\ttitle\tlinks\treason\n"
               "1\t温泉, \"湯畑\"\t草津 温泉, \"湯畑\"\tdone\t1\t7.0\thttp://127.0.0.1:8080/search?q=%E8%8D%89,x\t"
-              "Results  for \"草津\"\thttp://example.org/a,b https://example.net/wiki/草津\n"
-              "2\tline break\t草津 line break\tgiven up\t3\t12.3\t\t\t\n"
-              "52\t最後\t草津 最後\tleft out\t0\t0.0\t\t\t\n");
+              "Results  for \"草津\"\thttp://example.org/a,b https://example.net/wiki/草津\t\n"
+              "2\tline break\t草津 line break\tfailed\t3\t12.3\t\t\t\tHTTP 401\n"
+              "52\t最後\t草津 最後\tleft out\t0\t0.0\t\t\t\t\n");
     const results::Tally t = results::tally(run);
-    EXPECT_EQ((std::vector<int>{t.done, t.givenUp, t.leftOut, t.blocked, t.other}), (std::vector<int>{1, 1, 1, 0, 0}));
+    EXPECT_EQ((std::vector<int>{t.done, t.givenUp, t.leftOut, t.blocked, t.failed, t.stopped, t.other}),
+              (std::vector<int>{1, 0, 1, 0, 1, 0, 0}));
 }
 
 } // namespace

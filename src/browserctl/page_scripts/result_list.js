@@ -103,8 +103,13 @@ function findResultList() {
       firstLink.set(block, link);
       // Text of the block before the link: in the siblings before the path
       // down to it.
-      for (var before = child.previousSibling; before && lead <= MAX_LEAD_TEXT; before = before.previousSibling)
+      for (var before = child.previousSibling; before && lead <= MAX_LEAD_TEXT; before = before.previousSibling) {
+        // A table row may lead with cells of its own (a score, a date, a
+        // check box) before the cell that holds its result.
+        if ((before.nodeName === 'TD' || before.nodeName === 'TH') && all(before, 'a[href], area[href]').length === 0)
+          continue;
         lead += collapsed(before.textContent).length;
+      }
       var parent = parentOf.call(block);
       if (lead <= MAX_LEAD_TEXT && parent && !isOutside(block)) {
         var shape = block.tagName + '>' + path;
