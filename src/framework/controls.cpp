@@ -62,22 +62,6 @@ void Memo::insertLine(int index, const std::string& line)
     notify(Prop::Lines);
 }
 
-void Memo::setLine(int index, const std::string& line)
-{
-    if (index < 0 || index >= lineCount())
-        return;
-    lines_[static_cast<size_t>(index)] = line;
-    notify(Prop::Lines);
-}
-
-void Memo::deleteLine(int index)
-{
-    if (index < 0 || index >= lineCount())
-        return;
-    lines_.erase(lines_.begin() + index);
-    notify(Prop::Lines);
-}
-
 void Memo::clear()
 {
     replaceLines({});
@@ -358,14 +342,6 @@ void StringGrid::setCell(int col, int row, const std::string& value)
     notify(Prop::Cells);
 }
 
-void StringGrid::clearCells()
-{
-    for (auto& column : cells_)
-        for (auto& cell : column)
-            cell.clear();
-    notify(Prop::Cells);
-}
-
 void StringGrid::setDefaultColWidth(int value)
 {
     defaultColWidth_ = value;
@@ -428,28 +404,6 @@ void StringGrid::mouseToCell(int x, int y, int& col, int& row) const
         col = locate(x, fixedCols, leftCol, colCount_, [this](int c) { return colWidth(c); });
     if (y >= 0)
         row = locate(y, fixedRows, topRow, rowCount_, [this](int) { return defaultRowHeight_; });
-}
-
-void StringGrid::moveRow(int from, int to)
-{
-    if (from < 0 || to < 0 || from >= rowCount_ || to >= rowCount_ || from == to)
-        return;
-    for (auto& column : cells_) {
-        auto value = std::move(column[static_cast<size_t>(from)]);
-        column.erase(column.begin() + from);
-        column.insert(column.begin() + to, std::move(value));
-    }
-    notify(Prop::Cells);
-}
-
-void StringGrid::moveCol(int from, int to)
-{
-    if (from < 0 || to < 0 || from >= colCount_ || to >= colCount_ || from == to)
-        return;
-    auto column = std::move(cells_[static_cast<size_t>(from)]);
-    cells_.erase(cells_.begin() + from);
-    cells_.insert(cells_.begin() + to, std::move(column));
-    notify(Prop::Cells);
 }
 
 // ---------------------------------------------------------- PageControl

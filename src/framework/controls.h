@@ -51,8 +51,6 @@ public:
     void setLines(std::vector<std::string> lines);
     void addLine(const std::string& line);
     void insertLine(int index, const std::string& line);
-    void setLine(int index, const std::string& line);
-    void deleteLine(int index);
     void clear();
 
     // Every line followed by CR LF, as the original string list gives it.
@@ -176,7 +174,6 @@ public:
     // nothing, so no loop can store cells that the table does not have.
     std::string cell(int col, int row) const;
     void setCell(int col, int row, const std::string& value);
-    void clearCells();
 
     int defaultColWidth() const { return defaultColWidth_; }
     void setDefaultColWidth(int value);
@@ -204,11 +201,6 @@ public:
     bool rangeSelect = false;
     bool tabs = false;
     bool alwaysShowEditor = false;
-
-    // Called by the binding when the user drags a row or column to another
-    // place: the cells move like the grid moves them.
-    void moveRow(int from, int to);
-    void moveCol(int from, int to);
 
 private:
     int colCount_ = 5;
