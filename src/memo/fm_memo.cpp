@@ -56,28 +56,27 @@ TFmMemo::TFmMemo()
     GroupBoxSource.setCaption("Source");
     GroupBoxSource.setAlign(Align::Left);
     GroupBoxSource.setWidth(180);
-    MemoSource.setAlign(Align::Client);
-    MemoSource.setFontColor(0x80FF80);
-    MemoSource.scrollHorizontal = true;
-    MemoSource.scrollVertical = true;
-    MemoSource.wordWrap = false;
+    // Source and log: unwrapped text that scrolls both ways.
+    const auto textPane = [this](Memo& memo, int fontColor) {
+        memo.setAlign(Align::Client);
+        memo.setFontColor(fontColor);
+        memo.scrollHorizontal = true;
+        memo.scrollVertical = true;
+        memo.wordWrap = false;
+        memo.onKeyDown = [this, &memo](KeyEvent& key) { memoKeyDown(memo, key); };
+    };
+    textPane(MemoSource, 0x80FF80);
     MemoSource.onEnter = [this] { MemoSourceEnter(); };
-    MemoSource.onKeyDown = [this](KeyEvent& key) { memoKeyDown(MemoSource, key); };
     MemoSource.onMouseUp = [this](const MouseEvent&) { MemoSourceMouseUp(); };
     Splitter1.setAlign(Align::Left);
     Splitter1.setWidth(3);
     GroupBoxLog.setCaption("Log");
     GroupBoxLog.setAlign(Align::Client);
-    MemoLog.setAlign(Align::Client);
+    textPane(MemoLog, 0x00FFFF);
     MemoLog.setColor(ColorBlack);
-    MemoLog.setFontColor(0x00FFFF);
-    MemoLog.scrollHorizontal = true;
-    MemoLog.scrollVertical = true;
-    MemoLog.wordWrap = false;
     // The log shows its newest line; a run's end is seen without scrolling.
     MemoLog.followEnd = true;
     MemoLog.onEnter = [this] { MemoLogEnter(); };
-    MemoLog.onKeyDown = [this](KeyEvent& key) { memoKeyDown(MemoLog, key); };
     MemoLog.onMouseUp = [this](const MouseEvent&) { MemoLogMouseUp(); };
 
     TabSheetMGrid.setCaption("Grid");

@@ -27,6 +27,19 @@ std::string cellKey(int col, int row)
     return std::to_string(col) + "," + std::to_string(row);
 }
 
+// A row edit of the word list goes through the memo window's grid, which
+// copies the list, edits the copy and returns it.
+void editBunchRow(int row, void (TFmMemo::*edit)())
+{
+    FmMemo->GridTarget = "Bunch";
+    FmMemo->TargetRow = row;
+    FmMemo->showPage(FmMemo->TabSheetMGrid);
+    FmMemo->MMSSSSynchroClick();
+    FmMemo->MMSSSClearClick();
+    (FmMemo->*edit)();
+    FmMemo->MMSSDReturnClick();
+}
+
 } // namespace
 
 // --------------------------------------------------------------- the grid
@@ -171,13 +184,7 @@ void TFmCtrl::PMBunchTSRowInsertClick()
                                     " words. Delete a row first.");
         return;
     }
-    FmMemo->GridTarget = "Bunch";
-    FmMemo->TargetRow = PressedRow;
-    FmMemo->showPage(FmMemo->TabSheetMGrid);
-    FmMemo->MMSSSSynchroClick();
-    FmMemo->MMSSSClearClick();
-    FmMemo->MMSSDRowInsertClick();
-    FmMemo->MMSSDReturnClick();
+    editBunchRow(PressedRow, &TFmMemo::MMSSDRowInsertClick);
     // The spare row pushed past the end held nothing.
     if (StringGridBunch.rowCount() > MaxRows) {
         StringGridBunch.setRowCount(MaxRows);
@@ -193,13 +200,7 @@ void TFmCtrl::PMBunchTSRowInsertClick()
 
 void TFmCtrl::PMBunchTSRowDeleteClick()
 {
-    FmMemo->GridTarget = "Bunch";
-    FmMemo->TargetRow = PressedRow;
-    FmMemo->showPage(FmMemo->TabSheetMGrid);
-    FmMemo->MMSSSSynchroClick();
-    FmMemo->MMSSSClearClick();
-    FmMemo->MMSSDRowDeleteClick();
-    FmMemo->MMSSDReturnClick();
+    editBunchRow(PressedRow, &TFmMemo::MMSSDRowDeleteClick);
     // The list keeps its 49 word rows; the last one comes back empty.
     if (StringGridBunch.rowCount() < MaxRows) {
         StringGridBunch.setRowCount(MaxRows);
