@@ -89,6 +89,8 @@ void RunEngine::quickSearch(size_t index)
         // move the slots: the slot is not used after the call.
         formInput();
     } catch (const std::exception& e) {
+        if (app().quitRequested())
+            return; // cancelled by a quit: the stop that follows records it
         // A page without a search form: the entry waits for the next pass,
         // and the reason is told.
         const auto failed = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return s.entry == entry; });

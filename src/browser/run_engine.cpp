@@ -279,7 +279,10 @@ void RunEngine::seedTick()
             try {
                 formInput();
             } catch (const std::exception& e) {
-                formInputFailed(w.ListPos, e.what());
+                // A quit cancelled the fill: the stop that follows records
+                // the entry as stopped, not as tried.
+                if (!app().quitRequested())
+                    formInputFailed(w.ListPos, e.what());
             }
         }
     }

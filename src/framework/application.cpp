@@ -214,6 +214,7 @@ void Application::deliverHeld()
 void Application::requestQuit(std::function<void()> close)
 {
     unattended_ = true;
+    quitRequested_ = true;
     for (WaitRecord* record : waits_) {
         if (record->cancelled)
             continue;

@@ -137,6 +137,9 @@ public:
     // messages go to standard error, and close runs as soon as no handler
     // runs.
     void requestQuit(std::function<void()> close);
+    // Whether a quit was asked for: a wait that ends now was cancelled by
+    // it, and what failed for that reason did not fail on its own.
+    bool quitRequested() const { return quitRequested_; }
     bool unattended() const { return unattended_; }
     void setUnattended(bool value) { unattended_ = value; }
     // Where the messages of unattended mode go: standard error when unset
@@ -176,6 +179,7 @@ private:
     std::vector<std::unique_ptr<Form>> forms_;
     bool terminated_ = false;
     bool unattended_ = false;
+    bool quitRequested_ = false;
     int depth_ = 0;
     int busyScopes_ = 0;
     bool delivering_ = false;

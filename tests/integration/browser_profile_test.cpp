@@ -95,7 +95,7 @@ protected:
     }
 
     ::testing::AssertionResult visit(const std::string& path,
-        std::chrono::milliseconds limit = std::chrono::seconds(30))
+                                     std::chrono::milliseconds limit = std::chrono::seconds(30))
     {
         const std::string url = server.url(path);
         bool complete = false;

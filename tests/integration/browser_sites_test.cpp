@@ -255,11 +255,22 @@ TEST_F(BrowserSitesTest, ResultsDrawnAfterTheLoadAreWholeOnceThePageSettles)
     ASSERT_TRUE(load(server.url("/late.html")));
     ASSERT_TRUE(settle(600000, "#results li"));
     EXPECT_EQ(browser->Document()->resultLinks("#results li").size(), 2u);
+
+    // So does a page where nothing can run: it cannot change after its load.
+    serve("/static.html", page("Static", "<ol><li><a href=\"http://example.org/a\">A</a></li></ol>"));
+    ASSERT_TRUE(load(server.url("/static.html")));
+    ASSERT_TRUE(settle(600000));
+    // A handler attribute can: that page waits.
+    serve("/handler.html", page("Handler", "<img src=\"/none.png\" onerror=\"this.alt='x'\">"));
+    ASSERT_TRUE(load(server.url("/handler.html")));
+    const size_t before = settled.size();
+    browser->watchSettle(600000, "");
+    EXPECT_FALSE(spinUntil([&] { return settled.size() > before; }, 1s));
 }
 
 TEST_F(BrowserSitesTest, ANavigationEndsTheWatchOfThePageBefore)
 {
-    serve("/first.html", page("First", "first"));
+    serve("/first.html", page("First", "first<script>let first = 1;</script>"));
     serve("/second.html", page("Second", "second"));
     ASSERT_TRUE(load(server.url("/first.html")));
     browser->watchSettle(200, "");

@@ -125,9 +125,33 @@
     timer = setTimeout(check, Math.max(0, due - now) + 5);
   }
 
+  // A page with nothing that runs (no script, no handler attribute, no
+  // frame or plug-in) cannot change after its load: it has settled. Most
+  // static result pages are such, and need not wait out the quiet time.
+  function inert() {
+    if (net.pending > 0 ||
+        Document.prototype.querySelector.call(document, 'script, iframe, frame, object, embed') !== null)
+      return false;
+    var all = Document.prototype.getElementsByTagName.call(document, '*');
+    if (all.length > 5000)
+      return false;  // not worth the look: wait as for any other page
+    for (var i = 0; i < all.length; ++i) {
+      var names = Element.prototype.getAttributeNames.call(all[i]);
+      for (var j = 0; j < names.length; ++j) {
+        if (names[j].length > 2 && names[j].slice(0, 2).toLowerCase() === 'on')
+          return false;
+      }
+    }
+    return true;
+  }
+
   function start() {
     if (stopped)
       return;
+    if (inert()) {
+      report();
+      return;
+    }
     observer = new MutationObserver(added);
     observer.observe(document, { childList: true, subtree: true, characterData: true });
     net.onchange = check;
