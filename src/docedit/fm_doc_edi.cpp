@@ -6,6 +6,7 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "framework/application.h"
+#include "framework/flag_scope.h"
 #include "framework/keys.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
@@ -300,11 +301,7 @@ void TFmDocEdi::FormCreate()
         MMSEditSaveClick();
     }
     MMSChangCFLoadClick();
-    startingUp_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{startingUp_};
+    const framework::FlagScope startingUp(startingUp_);
     ComboBoxChangClick();
 }
 

@@ -5,6 +5,7 @@
 #include "framework/application.h"
 #include "framework/convert.h"
 #include "framework/errors.h"
+#include "framework/flag_scope.h"
 #include "framework/text_util.h"
 
 namespace framework {
@@ -701,11 +702,7 @@ void Timer::fire()
     }
     if (running_)
         return;
-    running_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{running_};
+    const FlagScope running(running_);
     onTimer();
 }
 
