@@ -10,6 +10,7 @@
 #include "browserctl/web_browser.h"
 #include "docedit/fm_doc_edi.h"
 #include "framework/application.h"
+#include "framework/keys.h"
 #include "memo/fm_memo.h"
 #include "platform/data_folder.h"
 #include "platform/ini_file.h"
@@ -159,87 +160,86 @@ void TFmMain::buildMenus()
 {
     MenuItem& menu = makeMenu("MainMenu1", nullptr);
     mainMenu = &menu;
-
-    MenuItem& file = makeCommand("MMFile", menu, "File", nullptr);
-    makeCommand("MMFSave", file, "Save", &TFmMain::MMFSaveClick).shortcut = "Ctrl+S";
-    makeCommand("MMFUPDate", file, "UPDate", &TFmMain::MMFUPDateClick);
-    // Closing the strip ends the program; the menu says so with the usual
-    // key.
-    makeCommand("MMFN1", file, "-", nullptr);
-    makeCommand("MMFQuit", file, "Quit", &TFmMain::MMFQuitClick).shortcut = "Ctrl+Q";
-
-    MenuItem& disp = makeCommand("MMDisp", menu, "Disp", nullptr);
-    makeCommand("MMDCtrl1", disp, "Ctrl", &TFmMain::MMDCtrl1Click);
-    makeCommand("MMDBrowser", disp, "Browser", &TFmMain::MMDBrowserClick);
-    makeCommand("MMDSys", disp, "Sys", &TFmMain::MMDSysClick);
-    makeCommand("MMDDocEdit", disp, "DocEdit", &TFmMain::MMDDocEditClick);
-    MenuItem& memo = makeCommand("MMDMemo1", disp, "Memo", nullptr);
-    makeCommand("MMDMemoODefalt", memo, "Defalt", &TFmMain::MMDMemoODefaltClick);
-    makeCommand("MMDMemoOAgo", memo, "Ago", &TFmMain::MMDMemoOAgoClick);
-    makeCommand("All1", disp, "- All -", &TFmMain::All1Click);
-    makeCommand("N1", disp, "-", nullptr);
-    makeCommand("MMDAlignment", disp, "Alignment", &TFmMain::MMDAlignmentClick);
-
-    MenuItem& favorites = makeCommand("MMFavorites", menu, "Favorites", nullptr);
-    makeCommand("MMFURLMemo", favorites, "URLMemo", &TFmMain::MMFURLMemoClick);
-
-    MenuItem& tool = makeCommand("MMTool", menu, "Tool", nullptr);
-    makeCommand("MMTRestart", tool, "Restart", &TFmMain::MMTRestartClick);
-    makeCommand("MMSHaifu", tool, "配布", &TFmMain::MMSHaifuClick);
-    makeCommand("MMTClearBrowsing", tool, "Clear browsing data...", &TFmMain::MMTClearBrowsingClick);
-    makeCommand("MMTInfo", tool, "Info", &TFmMain::MMTInfoClick);
-
-    MenuItem& help = makeCommand("MMHelp", menu, "Help", nullptr);
-    MenuItem& lecture = makeCommand("MMHLectur", help, "Lecture", nullptr);
-    lecture.setHint("初めて使用される方は実施して下さい。");
-    makeCommand("MMHLecSerch", lecture, "Serch", &TFmMain::MMHLecSerchClick);
-    MenuItem& thema = makeCommand("MMHThema", lecture, "Thema", nullptr);
-    makeCommand("MMHTTreeView", thema, "TreeView", &TFmMain::MMHTTreeViewClick);
-    MenuItem& list = makeCommand("MMHList", lecture, "List", nullptr);
-    makeCommand("MMHLBunch", list, "Bunch", &TFmMain::MMHLBunchClick);
-    makeCommand("MMHLecN1", lecture, "-", nullptr);
-    MenuItem& end = makeCommand("MMHLecEnd", lecture, "End lecture", &TFmMain::MMHLecEndClick);
-    end.setEnabled(false);
-    makeCommand("MMHHelp", help, "Help", &TFmMain::MMHHelpClick).shortcut = "F1";
-    makeCommand("MMHHP", help, "HP", &TFmMain::MMHHPClick);
-    makeCommand("N2", help, "-", nullptr);
-    makeCommand("MMHVersion", help, "Version120703", nullptr);
-    makeCommand("N3", menu, " ", nullptr);
+    static const MenuRow<TFmMain> mainRows[] = {
+        {0, "MMFile", "File"},
+        {1, "MMFSave", "Save", &TFmMain::MMFSaveClick, 0, "Ctrl+S"},
+        {1, "MMFUPDate", "UPDate", &TFmMain::MMFUPDateClick},
+        // Closing the strip ends the program; the menu says so with the
+        // usual key.
+        {1, "MMFN1", "-"},
+        {1, "MMFQuit", "Quit", &TFmMain::MMFQuitClick, 0, "Ctrl+Q"},
+        {0, "MMDisp", "Disp"},
+        {1, "MMDCtrl1", "Ctrl", &TFmMain::MMDCtrl1Click},
+        {1, "MMDBrowser", "Browser", &TFmMain::MMDBrowserClick},
+        {1, "MMDSys", "Sys", &TFmMain::MMDSysClick},
+        {1, "MMDDocEdit", "DocEdit", &TFmMain::MMDDocEditClick},
+        {1, "MMDMemo1", "Memo"},
+        {2, "MMDMemoODefalt", "Defalt", &TFmMain::MMDMemoODefaltClick},
+        {2, "MMDMemoOAgo", "Ago", &TFmMain::MMDMemoOAgoClick},
+        {1, "All1", "- All -", &TFmMain::All1Click},
+        {1, "N1", "-"},
+        {1, "MMDAlignment", "Alignment", &TFmMain::MMDAlignmentClick},
+        {0, "MMFavorites", "Favorites"},
+        {1, "MMFURLMemo", "URLMemo", &TFmMain::MMFURLMemoClick},
+        {0, "MMTool", "Tool"},
+        {1, "MMTRestart", "Restart", &TFmMain::MMTRestartClick},
+        {1, "MMSHaifu", "配布", &TFmMain::MMSHaifuClick},
+        {1, "MMTClearBrowsing", "Clear browsing data...", &TFmMain::MMTClearBrowsingClick},
+        {1, "MMTInfo", "Info", &TFmMain::MMTInfoClick},
+        {0, "MMHelp", "Help"},
+        {1, "MMHLectur", "Lecture"},
+        {2, "MMHLecSerch", "Serch", &TFmMain::MMHLecSerchClick},
+        {2, "MMHThema", "Thema"},
+        {3, "MMHTTreeView", "TreeView", &TFmMain::MMHTTreeViewClick},
+        {2, "MMHList", "List"},
+        {3, "MMHLBunch", "Bunch", &TFmMain::MMHLBunchClick},
+        {2, "MMHLecN1", "-"},
+        {2, "MMHLecEnd", "End lecture", &TFmMain::MMHLecEndClick, MenuDisabled},
+        {1, "MMHHelp", "Help", &TFmMain::MMHHelpClick, 0, "F1"},
+        {1, "MMHHP", "HP", &TFmMain::MMHHPClick},
+        {1, "N2", "-"},
+        {1, "MMHVersion", "Version120703"},
+        {0, "N3", " "},
+    };
+    makeMenuRows(menu, mainRows);
 
     // The pop-up menu: hidden commands that other windows call, the
     // extraction tools and the info editor's editing commands.
     MenuItem& popup = makeMenu("PopupMenu", nullptr);
     popupMenus.push_back(&popup);
-    MenuItem& data = makeCommand("PPData", popup, "Data", nullptr);
-    data.setVisible(false);
-    makeCommand("PPDatas", data, "Datas", &TFmMain::PPDatasClick);
-    makeCommand("PDORead", data, "Read", &TFmMain::PDOReadClick);
-    makeCommand("PDOWrite", data, "Write", &TFmMain::PDOWriteClick);
-    makeCommand("PMBCFLoad1", data, "Load", &TFmMain::PMBCFLoad1Click);
-    makeCommand("MMHSStart", data, "Start", &TFmMain::MMHSStartClick);
-    makeCommand("MMHSEnd", data, "End", &TFmMain::MMHSEndClick);
-    MenuItem& cut = makeCommand("PFCLE", popup, "Cut", nullptr);
-    cut.setVisible(false);
-    makeCommand("PFCLEFront", cut, "Front", &TFmMain::PFCLEFrontClick);
-    makeCommand("PFCLERear", cut, "Rear", &TFmMain::PFCLERearClick).setHint("後方");
-    makeCommand("PFCLERange", cut, "Range", &TFmMain::PFCLERangeClick);
-    makeCommand("PFORMouseDown", cut, "MouseDown", &TFmMain::PFORMouseDownClick);
-    MenuItem& rich = makeCommand("PRD", popup, "RichEdit1 ", nullptr);
-    makeCommand("PRDCopy", rich, "ｺﾋﾟｰ", &TFmMain::PRDCopyClick);
-    makeCommand("PRDCut", rich, "切り取り", &TFmMain::PRDCutClick);
-    makeCommand("PRDPaste", rich, "貼付け", &TFmMain::PRDPasteClick);
-    makeCommand("PRDClear", rich, "ｸﾘｱ‐", &TFmMain::PRDClearClick);
-    makeCommand("PRDUndo", rich, "元に戻す", &TFmMain::PRDUndoClick);
-    makeCommand("PRDCopyToClipboard", rich, "全てコピー", &TFmMain::PRDCopyToClipboardClick);
-    makeCommand("PRDSelectAll", rich, "全て選択", nullptr);
-    makeCommand("PRDCutAll", rich, "全て切り取り", nullptr);
-    makeCommand("PRDClearPaste", rich, "ｸﾘｱ‐して貼付け", nullptr);
-    RichEdit1.popupMenu = &rich;
-    MenuItem& format = makeCommand("PRDF", rich, "Format", nullptr);
-    makeCommand("PRDFEncode", format, "エンコード", &TFmMain::PRDFEncodeClick);
-    makeCommand("PRDFNonEncode", format, "エンコード解除", &TFmMain::PRDFNonEncodeClick);
-    makeCommand("PRDFFBig", format, "文字拡大", &TFmMain::PRDFFBigClick);
-    makeCommand("PRDFFSml", format, "文字縮小", &TFmMain::PRDFFSmlClick);
+    static const MenuRow<TFmMain> popupRows[] = {
+        {0, "PPData", "Data", nullptr, MenuHidden},
+        {1, "PPDatas", "Datas", &TFmMain::PPDatasClick},
+        {1, "PDORead", "Read", &TFmMain::PDOReadClick},
+        {1, "PDOWrite", "Write", &TFmMain::PDOWriteClick},
+        {1, "PMBCFLoad1", "Load", &TFmMain::PMBCFLoad1Click},
+        {1, "MMHSStart", "Start", &TFmMain::MMHSStartClick},
+        {1, "MMHSEnd", "End", &TFmMain::MMHSEndClick},
+        {0, "PFCLE", "Cut", nullptr, MenuHidden},
+        {1, "PFCLEFront", "Front", &TFmMain::PFCLEFrontClick},
+        {1, "PFCLERear", "Rear", &TFmMain::PFCLERearClick},
+        {1, "PFCLERange", "Range", &TFmMain::PFCLERangeClick},
+        {1, "PFORMouseDown", "MouseDown", &TFmMain::PFORMouseDownClick},
+        {0, "PRD", "RichEdit1 "},
+        {1, "PRDCopy", "ｺﾋﾟｰ", &TFmMain::PRDCopyClick},
+        {1, "PRDCut", "切り取り", &TFmMain::PRDCutClick},
+        {1, "PRDPaste", "貼付け", &TFmMain::PRDPasteClick},
+        {1, "PRDClear", "ｸﾘｱ‐", &TFmMain::PRDClearClick},
+        {1, "PRDUndo", "元に戻す", &TFmMain::PRDUndoClick},
+        {1, "PRDCopyToClipboard", "全てコピー", &TFmMain::PRDCopyToClipboardClick},
+        {1, "PRDSelectAll", "全て選択"},
+        {1, "PRDCutAll", "全て切り取り"},
+        {1, "PRDClearPaste", "ｸﾘｱ‐して貼付け"},
+        {1, "PRDF", "Format"},
+        {2, "PRDFEncode", "エンコード", &TFmMain::PRDFEncodeClick},
+        {2, "PRDFNonEncode", "エンコード解除", &TFmMain::PRDFNonEncodeClick},
+        {2, "PRDFFBig", "文字拡大", &TFmMain::PRDFFBigClick},
+        {2, "PRDFFSml", "文字縮小", &TFmMain::PRDFFSmlClick},
+    };
+    makeMenuRows(popup, popupRows);
+    RichEdit1.popupMenu = &find<MenuItem>("PRD");
+    find<MenuItem>("MMHLectur").setHint("初めて使用される方は実施して下さい。");
+    find<MenuItem>("PFCLERear").setHint("後方");
 }
 
 // ------------------------------------------------------------------ paths
@@ -624,7 +624,7 @@ void TFmMain::ComboBoxURLClick()
 
 void TFmMain::ComboBoxURLKeyDown(KeyEvent& key)
 {
-    if (key.key != 13)
+    if (key.key != vk::Return)
         return;
     FmCpp->AccessMode = "Single";
     FmCpp->PMPSiteOpenClick();

@@ -20,58 +20,37 @@ namespace {
 struct Blink {
     const char* lecture;
     int step;
-    Control* (*control)();
+    const char* control;
     int32_t on;
     int32_t off;
 };
 
-Control* categoryBox()
+// A control of the site tree window or, failing that, the browser window.
+Control* controlNamed(const char* name)
 {
-    return &FmCtrl->ComboBoxTVFCategory;
-}
-Control* categoryBar()
-{
-    return &FmCtrl->ToolBarTVFCategory;
-}
-Control* tree()
-{
-    return &FmCtrl->TreeViewEdd1;
-}
-Control* treeBar()
-{
-    return &FmCtrl->ToolBarTreeVeiw;
-}
-Control* sharing()
-{
-    return &FmCtrl->CheckListBoxSharing;
-}
-Control* bunchBox()
-{
-    return &FmCtrl->ComboBoxBunch;
-}
-Control* bunchBar()
-{
-    return &FmCtrl->ToolBarBunch;
-}
-Control* bunchGrid()
-{
-    return &FmCtrl->StringGridBunch;
-}
-Control* runBar()
-{
-    return &FmCpp->ToolBarCpp;
+    if (auto* control = FmCtrl->tryFind<Control>(name))
+        return control;
+    return &FmCpp->find<Control>(name);
 }
 
 // The control each step makes blink, with its "on" and "off" colours.
 const Blink blinks[] = {
-    {"Serch", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},     {"Serch", 2, tree, 0xA6FFA6, 0x808080},
-    {"Serch", 3, sharing, 0xA6FFA6, 0x808080},         {"Serch", 4, bunchBox, 0xA6FFA6, 0x808080},
-    {"Serch", 5, runBar, 0xFFFFFF, 0x808080},          {"TTreeView", 1, categoryBox, 0xFFFFFF, 0xC0C0C0},
-    {"TTreeView", 2, categoryBar, 0xA6FFA6, 0x808080}, {"TTreeView", 3, tree, 0xA6FFA6, 0x808080},
-    {"TTreeView", 4, treeBar, 0xEEFFEE, 0x808080},     {"LBunch", 1, bunchBox, 0xFFFFFF, 0xC0C0C0},
-    {"LBunch", 2, bunchBar, 0xD5D5AA, 0x808080},       {"LBunch", 3, bunchBar, 0xD5D5AA, 0x808080},
-    {"LBunch", 4, bunchGrid, 0xFFFFD2, 0x808080},      {"LBunch", 5, bunchBar, 0xD5D5AA, 0x808080},
-    {"LBunch", 6, bunchGrid, 0xFFFFD2, 0x808080},      {"LBunch", 7, bunchBar, 0xD5D5AA, 0x808080},
+    {"Serch", 1, "ComboBoxTVFCategory", 0xFFFFFF, 0xC0C0C0},
+    {"Serch", 2, "TreeViewEdd1", 0xA6FFA6, 0x808080},
+    {"Serch", 3, "CheckListBoxSharing", 0xA6FFA6, 0x808080},
+    {"Serch", 4, "ComboBoxBunch", 0xA6FFA6, 0x808080},
+    {"Serch", 5, "ToolBarCpp", 0xFFFFFF, 0x808080},
+    {"TTreeView", 1, "ComboBoxTVFCategory", 0xFFFFFF, 0xC0C0C0},
+    {"TTreeView", 2, "ToolBarTVFCategory", 0xA6FFA6, 0x808080},
+    {"TTreeView", 3, "TreeViewEdd1", 0xA6FFA6, 0x808080},
+    {"TTreeView", 4, "ToolBarTreeVeiw", 0xEEFFEE, 0x808080},
+    {"LBunch", 1, "ComboBoxBunch", 0xFFFFFF, 0xC0C0C0},
+    {"LBunch", 2, "ToolBarBunch", 0xD5D5AA, 0x808080},
+    {"LBunch", 3, "ToolBarBunch", 0xD5D5AA, 0x808080},
+    {"LBunch", 4, "StringGridBunch", 0xFFFFD2, 0x808080},
+    {"LBunch", 5, "ToolBarBunch", 0xD5D5AA, 0x808080},
+    {"LBunch", 6, "StringGridBunch", 0xFFFFD2, 0x808080},
+    {"LBunch", 7, "ToolBarBunch", 0xD5D5AA, 0x808080},
 };
 
 // The control each step's note stands beside: the one that blinks, and for
@@ -80,9 +59,9 @@ Control* anchorOf(const std::string& lecture, int step)
 {
     for (const Blink& blink : blinks)
         if (lecture == blink.lecture && step == blink.step)
-            return blink.control();
+            return controlNamed(blink.control);
     if (lecture == "TTreeView" && step == 5)
-        return tree();
+        return controlNamed("TreeViewEdd1");
     return nullptr;
 }
 
@@ -222,7 +201,7 @@ void TFmMain::TimerBaseTimer()
         if (BlinkTick == 1 || BlinkTick == 5) {
             for (const Blink& blink : blinks)
                 if (LectureName == blink.lecture && LectureStep == blink.step)
-                    blink.control()->setColor(BlinkTick == 1 ? blink.on : blink.off);
+                    controlNamed(blink.control)->setColor(BlinkTick == 1 ? blink.on : blink.off);
         } else if (BlinkTick == 10) {
             BlinkTick = 0;
         }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/text_util.h"
+#include "platform/text_codec.h"
 
 namespace vantrel {
 
@@ -58,41 +59,6 @@ namespace vantrel {
 
 namespace {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// The code points of valid UTF-8, or nothing.
-bool decodeUtf8(const std::string& bytes, std::vector<char32_t>& out)
-{
-    for (size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + static_cast<size_t>(length) > bytes.size())
-            return false;
-        char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < least[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        out.push_back(cp);
-        i += static_cast<size_t>(length);
-    }
-    return true;
-}
-
 // Characters that do not show, or that turn the text around them.
 bool hiddenOrTurning(char32_t cp)
 {
@@ -114,8 +80,8 @@ std::string readableAddress(std::string_view address)
         std::string bytes;
         size_t end = i;
         while (end + 2 < address.size() && address[end] == '%') {
-            const int high = hexValue(address[end + 1]);
-            const int low = hexValue(address[end + 2]);
+            const int high = framework::hexDigitValue(address[end + 1]);
+            const int low = framework::hexDigitValue(address[end + 2]);
             if (high < 8 || low < 0)
                 break;
             bytes += static_cast<char>(high * 16 + low);
@@ -125,9 +91,9 @@ std::string readableAddress(std::string_view address)
             out += address[i++];
             continue;
         }
-        std::vector<char32_t> points;
-        bool readable = decodeUtf8(bytes, points);
-        for (char32_t cp : points)
+        const std::optional<std::u32string> points = platform::utf8CodePoints(bytes);
+        bool readable = points.has_value();
+        for (char32_t cp : points.value_or(std::u32string()))
             readable = readable && !hiddenOrTurning(cp);
         if (readable)
             out += bytes;

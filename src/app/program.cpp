@@ -24,6 +24,22 @@ namespace vantrel {
 namespace {
 void createFormsInOrder(framework::Application& application);
 
+template <class T> void forgetIf(T*& global, const framework::Form* form)
+{
+    if (global == form)
+        global = nullptr;
+}
+
+void forgetForm(const framework::Form* form)
+{
+    forgetIf(FmMain, form);
+    forgetIf(FmCtrl, form);
+    forgetIf(FmSys, form);
+    forgetIf(FmMemo, form);
+    forgetIf(FmCpp, form);
+    forgetIf(FmDocEdi, form);
+}
+
 platform::fs::path& folder()
 {
     static platform::fs::path path;
@@ -53,6 +69,9 @@ void createForms(framework::Application& application)
         }
         framework::app().deliver(nullptr, [text] { framework::app().dialogs().showError(text); });
     });
+    // A window's global goes with the window: the windows destroyed after
+    // it see none, not freed memory.
+    application.formDestroyed.connect([](const framework::Form* form) { forgetForm(form); });
     // The start-up is one handler: what arrives meanwhile (a close the
     // system asks for, a browser event) waits until every window exists
     // and has loaded its files.

@@ -21,7 +21,8 @@ const platform::fs::path& dataFolder();
 // FmDocEdi in this order; FmMain, FmCtrl and FmCpp are shown.
 void createForms(framework::Application& application);
 
-// Clears the global window pointers after the forms were destroyed.
+// Clears the global window pointers (each is cleared as its window is
+// destroyed; this also ends the failure reports that go to the windows).
 void forgetForms();
 
 } // namespace vantrel

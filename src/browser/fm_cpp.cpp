@@ -275,90 +275,86 @@ void TFmCpp::buildMenus()
 {
     MenuItem& popup = makeMenu("PopupMenu", nullptr);
     popupMenus.push_back(&popup);
-
-    MenuItem& prg = makeCommand("PMPrg", popup, "Prg", nullptr);
-    makeCommand("PMPSiteOpen", prg, "SiteOpen", &TFmCpp::PMPSiteOpenClick);
-    makeCommand("PMPReSet", prg, "ReSet", &TFmCpp::PMPReSetClick);
-    makeCommand("PMPSale", prg, "Sale", &TFmCpp::PMPSaleClick);
-    makeCommand("PMPRend", prg, "Rend", &TFmCpp::PMPRendClick);
-    makeCommand("PMPLst", prg, "Lst", &TFmCpp::PMPLstClick);
-    makeCommand("PMPFormInput", prg, "FormInput", &TFmCpp::PMPFormInputClick);
-    makeCommand("PMPOpenCheck", prg, "OpenCheck", &TFmCpp::PMPOpenCheckClick);
-    makeCommand("PMPEnd", prg, "End", &TFmCpp::PMPEndClick);
-
-    MenuItem& access = makeCommand("PMAccess", popup, "Access", nullptr);
-    MenuItem& sele = makeCommand("PMASele", access, "Sele", nullptr);
-    makeCommand("PMASSingle", sele, "Single", &TFmCpp::PMASSingleClick);
-    makeCommand("PMASList", sele, "List", &TFmCpp::PMASListClick);
-    makeCommand("PMASSerch", sele, "Serch", &TFmCpp::PMASSerchClick);
-    makeCommand("PMAControl", access, "Control", nullptr);
-    MenuItem& tool = makeCommand("PMAcssTool", access, "Tool", nullptr);
-    MenuItem& serch = makeCommand("PMAcssTSerch", tool, "Serch", nullptr);
-    makeCommand("PMAcssTSSingle", serch, "Single", &TFmCpp::PMASSingleClick);
-    makeCommand("PMAcssTSList", serch, "List", &TFmCpp::PMASListClick);
-    // The usual browser keys, while the browser window is active.
-    // Stop is there while a run goes: Escape belongs to the pages otherwise.
-    MenuItem& stop = makeCommand("PMACStop", tool, "Stop", &TFmCpp::PMACStopClick);
-    stop.shortcut = "Esc";
-    stop.setEnabled(false);
-    makeCommand("PMACResume", tool, "Resume", &TFmCpp::PMACResumeClick);
-    makeCommand("PMACGoForward", tool, "Forward", &TFmCpp::PMACGoForwardClick).shortcut = "Alt+Right";
-    makeCommand("PMACGoBack", tool, "Back", &TFmCpp::PMACGoBackClick).shortcut = "Alt+Left";
-    makeCommand("PMAcssTRefresh", tool, "Refresh", &TFmCpp::PMAcssTRefreshClick).shortcut = "F5";
-    makeCommand("PMAcssTLocationURL", tool, "LocationURL", &TFmCpp::PMAcssTLocationURLClick);
-    makeCommand("PMAcssTSource", tool, "Source", &TFmCpp::PMAcssTSourceClick).setVisible(false);
-
-    MenuItem& form = makeCommand("PMForm", popup, "Form", nullptr);
-    MenuItem& sheet = makeCommand("PMFormTabSheet", form, "TabSheet", nullptr);
-    MenuItem& site = makeCommand("PMFormTSerchSite", sheet, "SerchSite", nullptr);
-    MenuItem& siteFile = makeCommand("PMFormTSFile", site, "File", nullptr);
-    makeCommand("PMFormTSFRead", siteFile, "Read", &TFmCpp::PMFormTSFReadClick);
-    MenuItem& cpp = makeCommand("PMPTCpp", sheet, "CPP", nullptr);
-    makeCommand("PMPTAdd", cpp, "Add", &TFmCpp::PMPTAddClick);
-    makeCommand("PMPTSet", sheet, "Set", &TFmCpp::PMPTSetClick);
-
-    MenuItem& free = makeCommand("PMFree", popup, "Free", nullptr);
-    MenuItem& freeCombo = makeCommand("PMFreeCombo", free, "ComboBox", nullptr);
-    MenuItem& freeComboFile = makeCommand("PMFreeCFile", freeCombo, "File", nullptr);
-    makeCommand("PMFreeCFLoad", freeComboFile, "Load", &TFmCpp::PMFreeCFLoadClick);
-    makeCommand("PMFreeCFSave", freeComboFile, "Save", &TFmCpp::PMFreeCFSaveClick);
-    MenuItem& freeEdit = makeCommand("PMFreeEdit", free, "Edit", nullptr);
-    MenuItem& freeEditFile = makeCommand("PMFreeEFile", freeEdit, "File", nullptr);
-    makeCommand("PMFreeEFRead", freeEditFile, "Read", &TFmCpp::PMFreeEFReadClick);
-    makeCommand("PMFreeEFWrite", freeEditFile, "Write", &TFmCpp::PMFreeEFWriteClick);
-    MenuItem& freeTool = makeCommand("PMFreeTool", free, "Tool", nullptr);
-    makeCommand("Save1", freeTool, "Save", &TFmCpp::PMFreeCFSaveClick);
-    makeCommand("PMFreeTTest", freeTool, "Test", &TFmCpp::PMFreeTTestClick);
-
-    MenuItem& manip = makeCommand("PMManip", popup, "Manipulates", nullptr);
-    MenuItem& manipCombo = makeCommand("PMManipCombo", manip, "ComboBox", nullptr);
-    MenuItem& manipComboFile = makeCommand("PMManipCFile", manipCombo, "File", nullptr);
-    makeCommand("PMManipCFLoad", manipComboFile, "Load", &TFmCpp::PMManipCFLoadClick);
-    makeCommand("PMManipCFSave", manipComboFile, "Save", &TFmCpp::PMManipCFSaveClick);
-    MenuItem& manipGrid = makeCommand("PMManipGrid", manip, "StringGrid", nullptr);
-    MenuItem& manipGridFile = makeCommand("PMManipSFile", manipGrid, "File", nullptr);
-    makeCommand("PMManipSFRead", manipGridFile, "Read", &TFmCpp::PMManipSFReadClick);
-    makeCommand("PMManipSFWrite", manipGridFile, "Write", &TFmCpp::PMManipSFWriteClick);
-    MenuItem& manipEvent = makeCommand("PMManipSGEvent", manipGrid, "Event", nullptr);
-    makeCommand("PMMSGEClear", manipEvent, "Clear", &TFmCpp::PMMSGEClearClick);
-    MenuItem& manipValue = makeCommand("PMManipSGEValue", manipEvent, "Value", nullptr);
-    makeCommand("PMManipSGEVSet", manipValue, "Set", &TFmCpp::PMManipSGEVSetClick);
-    makeCommand("PMManipSGEVBigan", manipValue, "Bigan", &TFmCpp::PMManipSGEVBiganClick);
-    makeCommand("PMMSGEBrwsXY", manipEvent, "BrwsXY", &TFmCpp::PMMSGEBrwsXYClick);
-    MenuItem& manipTool = makeCommand("PMManipTool1", manip, "Tool1", nullptr);
-    makeCommand("PMManipT1Save", manipTool, "Save", &TFmCpp::ToolButtonManipSaveClick);
-    makeCommand("PMManipT1Delete", manipTool, "Delete", &TFmCpp::PMManipT1DeleteClick);
-    makeCommand("PMManipT1Access", manipTool, "Access", &TFmCpp::PMManipT1AccessClick);
-    makeCommand("PMManipT1Run", manipTool, "Run", &TFmCpp::PMManipT1RunClick);
-    MenuItem& manipTool2 = makeCommand("PMManipTool2", manip, "Tool2", nullptr);
-    makeCommand("ManipT2Close", manipTool2, "Close", &TFmCpp::ManipT2CloseClick);
-    makeCommand("PMManipTRowInsert", manipTool2, "RowInsert", &TFmCpp::PMManipTRowInsertClick);
-    makeCommand("PMManipTRowDelete", manipTool2, "RowDelete", &TFmCpp::PMManipTRowDeleteClick);
-    ToolButtonToolReturn.dropDownMenu = &manipTool2;
-
-    ToolButtonAccessSele.dropDownMenu = &tool;
-    ToolButtonFreeSave.dropDownMenu = &freeTool;
-    ToolButtonManipSave.dropDownMenu = &manipTool;
+    static const MenuRow<TFmCpp> popupRows[] = {
+        {0, "PMPrg", "Prg"},
+        {1, "PMPSiteOpen", "SiteOpen", &TFmCpp::PMPSiteOpenClick},
+        {1, "PMPReSet", "ReSet", &TFmCpp::PMPReSetClick},
+        {1, "PMPSale", "Sale", &TFmCpp::PMPSaleClick},
+        {1, "PMPRend", "Rend", &TFmCpp::PMPRendClick},
+        {1, "PMPLst", "Lst", &TFmCpp::PMPLstClick},
+        {1, "PMPFormInput", "FormInput", &TFmCpp::PMPFormInputClick},
+        {1, "PMPOpenCheck", "OpenCheck", &TFmCpp::PMPOpenCheckClick},
+        {1, "PMPEnd", "End", &TFmCpp::PMPEndClick},
+        {0, "PMAccess", "Access"},
+        {1, "PMASele", "Sele"},
+        {2, "PMASSingle", "Single", &TFmCpp::PMASSingleClick},
+        {2, "PMASList", "List", &TFmCpp::PMASListClick},
+        {2, "PMASSerch", "Serch", &TFmCpp::PMASSerchClick},
+        {1, "PMAControl", "Control"},
+        {1, "PMAcssTool", "Tool"},
+        {2, "PMAcssTSerch", "Serch"},
+        {3, "PMAcssTSSingle", "Single", &TFmCpp::PMASSingleClick},
+        {3, "PMAcssTSList", "List", &TFmCpp::PMASListClick},
+        // The usual browser keys, while the browser window is active.
+        // Stop is there while a run goes: Escape belongs to the pages
+        // otherwise.
+        {2, "PMACStop", "Stop", &TFmCpp::PMACStopClick, MenuDisabled, "Esc"},
+        {2, "PMACResume", "Resume", &TFmCpp::PMACResumeClick},
+        {2, "PMACGoForward", "Forward", &TFmCpp::PMACGoForwardClick, 0, "Alt+Right"},
+        {2, "PMACGoBack", "Back", &TFmCpp::PMACGoBackClick, 0, "Alt+Left"},
+        {2, "PMAcssTRefresh", "Refresh", &TFmCpp::PMAcssTRefreshClick, 0, "F5"},
+        {2, "PMAcssTLocationURL", "LocationURL", &TFmCpp::PMAcssTLocationURLClick},
+        {2, "PMAcssTSource", "Source", &TFmCpp::PMAcssTSourceClick, MenuHidden},
+        {0, "PMForm", "Form"},
+        {1, "PMFormTabSheet", "TabSheet"},
+        {2, "PMFormTSerchSite", "SerchSite"},
+        {3, "PMFormTSFile", "File"},
+        {4, "PMFormTSFRead", "Read", &TFmCpp::PMFormTSFReadClick},
+        {2, "PMPTCpp", "CPP"},
+        {3, "PMPTAdd", "Add", &TFmCpp::PMPTAddClick},
+        {2, "PMPTSet", "Set", &TFmCpp::PMPTSetClick},
+        {0, "PMFree", "Free"},
+        {1, "PMFreeCombo", "ComboBox"},
+        {2, "PMFreeCFile", "File"},
+        {3, "PMFreeCFLoad", "Load", &TFmCpp::PMFreeCFLoadClick},
+        {3, "PMFreeCFSave", "Save", &TFmCpp::PMFreeCFSaveClick},
+        {1, "PMFreeEdit", "Edit"},
+        {2, "PMFreeEFile", "File"},
+        {3, "PMFreeEFRead", "Read", &TFmCpp::PMFreeEFReadClick},
+        {3, "PMFreeEFWrite", "Write", &TFmCpp::PMFreeEFWriteClick},
+        {1, "PMFreeTool", "Tool"},
+        {2, "Save1", "Save", &TFmCpp::PMFreeCFSaveClick},
+        {2, "PMFreeTTest", "Test", &TFmCpp::PMFreeTTestClick},
+        {0, "PMManip", "Manipulates"},
+        {1, "PMManipCombo", "ComboBox"},
+        {2, "PMManipCFile", "File"},
+        {3, "PMManipCFLoad", "Load", &TFmCpp::PMManipCFLoadClick},
+        {3, "PMManipCFSave", "Save", &TFmCpp::PMManipCFSaveClick},
+        {1, "PMManipGrid", "StringGrid"},
+        {2, "PMManipSFile", "File"},
+        {3, "PMManipSFRead", "Read", &TFmCpp::PMManipSFReadClick},
+        {3, "PMManipSFWrite", "Write", &TFmCpp::PMManipSFWriteClick},
+        {2, "PMManipSGEvent", "Event"},
+        {3, "PMMSGEClear", "Clear", &TFmCpp::PMMSGEClearClick},
+        {3, "PMManipSGEValue", "Value"},
+        {4, "PMManipSGEVSet", "Set", &TFmCpp::PMManipSGEVSetClick},
+        {4, "PMManipSGEVBigan", "Bigan", &TFmCpp::PMManipSGEVBiganClick},
+        {3, "PMMSGEBrwsXY", "BrwsXY", &TFmCpp::PMMSGEBrwsXYClick},
+        {1, "PMManipTool1", "Tool1"},
+        {2, "PMManipT1Save", "Save", &TFmCpp::ToolButtonManipSaveClick},
+        {2, "PMManipT1Delete", "Delete", &TFmCpp::PMManipT1DeleteClick},
+        {2, "PMManipT1Access", "Access", &TFmCpp::PMManipT1AccessClick},
+        {2, "PMManipT1Run", "Run", &TFmCpp::PMManipT1RunClick},
+        {1, "PMManipTool2", "Tool2"},
+        {2, "ManipT2Close", "Close", &TFmCpp::ManipT2CloseClick},
+        {2, "PMManipTRowInsert", "RowInsert", &TFmCpp::PMManipTRowInsertClick},
+        {2, "PMManipTRowDelete", "RowDelete", &TFmCpp::PMManipTRowDeleteClick},
+    };
+    makeMenuRows(popup, popupRows);
+    ToolButtonToolReturn.dropDownMenu = &find<MenuItem>("PMManipTool2");
+    ToolButtonAccessSele.dropDownMenu = &find<MenuItem>("PMAcssTool");
+    ToolButtonFreeSave.dropDownMenu = &find<MenuItem>("PMFreeTool");
+    ToolButtonManipSave.dropDownMenu = &find<MenuItem>("PMManipTool1");
 }
 
 void TFmCpp::readCaptions()
@@ -437,7 +433,7 @@ void TFmCpp::FormCreate()
     {
         platform::IniFile base(FmMain->langPath("Base.INI"));
         setBounds(base.readInteger("FmCpp", "Left", 250), base.readInteger("FmCpp", "Top", 120), width(), height());
-        ComboBoxFreeSite.setText(base.readString("FreeSerchSite", "Category", ""));
+        freeSites_.readChoice(base);
     }
     PageControlMainChange();
     // A missing list file ends the creation here, reported; the window
@@ -472,7 +468,7 @@ void TFmCpp::FormDestroy()
     platform::IniFile base(FmMain->langPath("Base.INI"));
     base.writeInteger("FmCpp", "Left", left());
     base.writeInteger("FmCpp", "Top", top());
-    base.writeString("FreeSerchSite", "Category", ComboBoxFreeSite.text());
+    freeSites_.writeChoice(base);
     base.flush();
 }
 

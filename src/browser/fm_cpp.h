@@ -9,6 +9,7 @@
 #include "browser/browser_tabs.h"
 #include "browser/run_engine.h"
 #include "framework/form.h"
+#include "platform/list_file.h"
 
 class TFmCpp : public framework::Form {
 public:
@@ -213,4 +214,8 @@ private:
     void TimerQuickTimer();
     BrowserTabs tabs_{*this};
     runs::RunEngine run_{*this, tabs_};
+    // The site lists; the chosen free site is kept in Base.INI, the
+    // operation site in Manip.INI.
+    platform::ListFile freeSites_{ComboBoxFreeSite, "FreeSerchSite", "Category"};
+    platform::ListFile manipSites_{ComboBoxManipSite, "Info", "Site"};
 };

@@ -20,7 +20,7 @@ void TFmCpp::TabSheetMFreeShow()
 void TFmCpp::PMFreeCFLoadClick()
 {
     // A missing list is reported by the load; the list stays as it was.
-    ComboBoxFreeSite.setItems(platform::loadLines(FmMain->langPath("FreeSerchSite.txt")));
+    freeSites_.load(FmMain->langPath("FreeSerchSite.txt"));
 }
 
 void TFmCpp::PMFreeEFReadClick()
@@ -50,11 +50,8 @@ void TFmCpp::PMFreeEFReadClick()
 
 void TFmCpp::PMFreeCFSaveClick()
 {
-    const std::string site = ComboBoxFreeSite.text();
-    if (!anyContains(ComboBoxFreeSite.items(), site)) {
-        ComboBoxFreeSite.addItem(site);
-        platform::saveLines(FmMain->langPath("FreeSerchSite.txt"), ComboBoxFreeSite.items());
-    }
+    if (freeSites_.addChoice())
+        freeSites_.save(FmMain->langPath("FreeSerchSite.txt"));
     PMFreeEFWriteClick();
     // The site saved on the Free page is the one its next run searches (the
     // main window's Save, on another page, leaves that page's site alone).
@@ -66,7 +63,7 @@ void TFmCpp::PMFreeEFWriteClick()
 {
     platform::IniFile base(FmMain->langPath("Base.INI"));
     const std::string site = ComboBoxFreeSite.text();
-    base.writeString("FreeSerchSite", "Category", site);
+    freeSites_.writeChoice(base);
     base.writeString(site, "FormName", EditFreeFormName.text());
     base.writeString(site, "InputName", EditFreeInputName.text());
     base.writeString(site, "URL", EditFreeURL.text());

@@ -53,21 +53,16 @@ void TFmCpp::PMManipCFLoadClick()
     GroupBoxManipulatesClick();
     {
         platform::IniFile manip(FmMain->langPath("Manip.INI"));
-        ComboBoxManipSite.setText(manip.readString("Info", "Site", ""));
+        manipSites_.readChoice(manip);
     }
     // A missing list is reported here and leaves the list as it was.
-    const std::string text = ComboBoxManipSite.text();
-    ComboBoxManipSite.setItems(platform::loadLines(FmMain->langPath("ManipSite.txt")));
-    ComboBoxManipSite.setText(text);
+    manipSites_.load(FmMain->langPath("ManipSite.txt"));
 }
 
 void TFmCpp::PMManipCFSaveClick()
 {
-    const std::string site = ComboBoxManipSite.text();
-    if (!anyContains(ComboBoxManipSite.items(), site)) {
-        ComboBoxManipSite.addItem(site);
-        platform::saveLines(FmMain->langPath("ManipSite.txt"), ComboBoxManipSite.items());
-    }
+    if (manipSites_.addChoice())
+        manipSites_.save(FmMain->langPath("ManipSite.txt"));
     PMManipSFWriteClick();
 }
 
@@ -151,7 +146,7 @@ void TFmCpp::PMManipSFWriteClick()
     PMManipSGEVSetClick();
     platform::IniFile manip(FmMain->langPath("Manip.INI"));
     const std::string site = ComboBoxManipSite.text();
-    manip.writeString("Info", "Site", site);
+    manipSites_.writeChoice(manip);
     manip.writeString(site, "URL", EditManipURL.text());
     for (int c = 1; c < ManipCols; ++c) {
         for (int r = 1; r < ManipRows; ++r) {

@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
 #include "framework/errors.h"
@@ -292,25 +293,12 @@ std::string secondsText(double seconds)
 
 const char* stateName(EntryState state)
 {
-    switch (state) {
-    case EntryState::Waiting:
-        return "waiting";
-    case EntryState::Running:
-        return "running";
-    case EntryState::Done:
-        return "done";
-    case EntryState::GivenUp:
-        return "given up";
-    case EntryState::LeftOut:
-        return "left out";
-    case EntryState::Blocked:
-        return "blocked";
-    case EntryState::Failed:
-        return "failed";
-    case EntryState::Stopped:
-        return "stopped";
-    }
-    return "waiting";
+    // In the order of the states.
+    static const char* const names[] = {"waiting",  "running", "done",   "given up",
+                                        "left out", "blocked", "failed", "stopped"};
+    static_assert(std::size(names) == static_cast<size_t>(EntryState::Stopped) + 1);
+    const auto index = static_cast<size_t>(state);
+    return index < std::size(names) ? names[index] : names[0];
 }
 
 std::string isoTime(const DateTime& time)

@@ -48,6 +48,24 @@ QString json(const QJsonObject& object)
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
+// A script file that is one function, called with these arguments.
+QString callOf(const char* name, const QString& arguments)
+{
+    return resource(name) + QLatin1Char('(') + arguments + QStringLiteral(");\n");
+}
+
+// A script that runs as each document is created, before the page's own.
+QWebEngineScript creationScript(const char* name, quint32 world, bool subFrames, const QString& source)
+{
+    QWebEngineScript script;
+    script.setName(QLatin1String(name));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(world);
+    script.setRunsOnSubFrames(subFrames);
+    script.setSourceCode(source);
+    return script;
+}
+
 } // namespace
 
 const QString& documentCallsScript()
@@ -66,33 +84,22 @@ const QString& settleWatchScript()
 
 QWebEngineScript documentStartScript()
 {
-    QWebEngineScript script;
-    script.setName(QStringLiteral("vantrel-document-start"));
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(
-        resource("document_start.js") + QLatin1Char('(') +
-        json({{"frameTag", frameReportTag()}, {"startEvent", requestStartEvent()}, {"endEvent", requestEndEvent()}}) +
-        QStringLiteral(");\n"));
-    return script;
+    return creationScript("vantrel-document-start", QWebEngineScript::ApplicationWorld, true,
+                          callOf("document_start.js", json({{"frameTag", frameReportTag()},
+                                                            {"startEvent", requestStartEvent()},
+                                                            {"endEvent", requestEndEvent()}})));
 }
 
 QWebEngineScript requestCounterScript()
 {
-    QWebEngineScript script;
-    script.setName(QStringLiteral("vantrel-request-counter"));
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::MainWorld);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(
-        resource("request_counter.js") + QLatin1Char('(') +
+    // The page's own world: it counts the page's requests as they start.
+    const QString events =
         QString::fromUtf8(
             QJsonDocument(QJsonArray{requestStartEvent(), requestEndEvent()}).toJson(QJsonDocument::Compact))
             .mid(1)
-            .chopped(1) +
-        QStringLiteral(");\n"));
-    return script;
+            .chopped(1);
+    return creationScript("vantrel-request-counter", QWebEngineScript::MainWorld, false,
+                          callOf("request_counter.js", events));
 }
 
 const QString& frameReportTag()

@@ -1,5 +1,7 @@
 #include "browserctl/web_browser.h"
 
+#include <iterator>
+
 #include "framework/application.h"
 
 namespace browserctl {
@@ -75,17 +77,11 @@ std::string submissionAddress(const FormSubmission& submission)
 
 const char* pageDialogKindName(PageDialogKind kind)
 {
-    switch (kind) {
-    case PageDialogKind::Alert:
-        return "alert";
-    case PageDialogKind::Confirm:
-        return "confirm";
-    case PageDialogKind::Prompt:
-        return "prompt";
-    case PageDialogKind::LeavePage:
-        return "leave page";
-    }
-    return "dialog";
+    // In the order of the kinds.
+    static const char* const names[] = {"alert", "confirm", "prompt", "leave page"};
+    static_assert(std::size(names) == static_cast<size_t>(PageDialogKind::LeavePage) + 1);
+    const auto index = static_cast<size_t>(kind);
+    return index < std::size(names) ? names[index] : "dialog";
 }
 
 WebBrowser::~WebBrowser()

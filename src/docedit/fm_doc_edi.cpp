@@ -6,6 +6,8 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "framework/application.h"
+#include "framework/flag_scope.h"
+#include "framework/keys.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
@@ -125,46 +127,49 @@ void TFmDocEdi::buildMenus()
     // The commands sit in a hidden menu; the tool buttons open its parts.
     MenuItem& sys = makeMenu("MMSys", nullptr, "Sys");
     popupMenus.push_back(&sys);
-    MenuItem& edit = makeCommand("MMSEdit", sys, "Edit", nullptr);
-    MenuItem& file = makeCommand("MMSEditFile", edit, "File", nullptr);
-    makeCommand("MMSEditFLoad", file, "Load", &TFmDocEdi::MMSEditFLoadClick);
-    makeCommand("MMSEditSave", file, "Save", &TFmDocEdi::MMSEditSaveClick);
-    MenuItem& tool = makeCommand("MMSEditTool", sys, "Tool", nullptr);
-    makeCommand("MMSEditTSourceFromLog", tool, "SourceFromLog", &TFmDocEdi::MMSEditTSourceFromLogClick);
-    makeCommand("N1", tool, "-", nullptr);
-    makeCommand("MMSEditTRun", tool, "Run", &TFmDocEdi::MMSEditTRunClick).setVisible(false);
-    makeCommand("Save", tool, "Save", &TFmDocEdi::MMSEditSaveClick);
-    MenuItem& prg = makeCommand("MMSEditPrg", sys, "Prg", nullptr);
-    makeCommand("MMSEditPSelText", prg, "SelText", &TFmDocEdi::MMSEditPSelTextClick);
-
-    MenuItem& chang = makeCommand("MMSChang", sys, "Chang", nullptr);
-    MenuItem& combo = makeCommand("MMSChangCombo", chang, "ComboBox", nullptr);
-    MenuItem& comboFile = makeCommand("MMSChangCFile", combo, "File", nullptr);
-    makeCommand("MMSChangCFLoad", comboFile, "Load", &TFmDocEdi::MMSChangCFLoadClick);
-    makeCommand("MMSChangCFSave", comboFile, "Save", &TFmDocEdi::MMSChangCFSaveClick);
-    MenuItem& grid = makeCommand("MMSChangGrid", chang, "StringGrid", nullptr);
-    MenuItem& gridFile = makeCommand("MMSChangSFile", grid, "File", nullptr);
-    makeCommand("MMSChangSFRead", gridFile, "Read", &TFmDocEdi::MMSChangSFReadClick);
-    makeCommand("MMSChangSFWrite", gridFile, "Write", &TFmDocEdi::MMSChangSFWriteClick);
-    MenuItem& set = makeCommand("MMSChangSSet", grid, "Set", nullptr);
-    makeCommand("MMSChangSSCnt", set, "Cnt", &TFmDocEdi::MMSChangSSCntClick);
-    makeCommand("MMSChangSSCount", set, "Count", &TFmDocEdi::MMSChangSSCountClick);
-    makeCommand("MMSChangSSBase", set, "Bass", &TFmDocEdi::MMSChangSSBaseClick);
-    MenuItem& changTool = makeCommand("MMSChangTool", chang, "Tool", nullptr);
-    MenuItem& col = makeCommand("MMSChangTCol", changTool, "Col", nullptr);
-    makeCommand("MMSChangTColAdd", col, "Add", &TFmDocEdi::MMSChangTColAddClick);
-    makeCommand("MMSWToolColInsert", col, "Insert", &TFmDocEdi::MMSWToolColInsertClick);
-    makeCommand("MMSChangTColDelete", col, "Delete", &TFmDocEdi::MMSChangTColDeleteClick);
-    MenuItem& row = makeCommand("MMSChangTRow", changTool, "Row", nullptr);
-    makeCommand("MMSChangTRowAdd", row, "Add", &TFmDocEdi::MMSChangTRowAddClick);
-    makeCommand("MMSWTRowInsert", row, "Insert", &TFmDocEdi::MMSWTRowInsertClick);
-    makeCommand("MMSWTRowDelete", row, "Delete", &TFmDocEdi::MMSWTRowDeleteClick);
-    makeCommand("MMSWTRowChangFromMemo", row, "ChangFromMemo", &TFmDocEdi::MMSWTRowChangFromMemoClick);
-    makeCommand("N2", changTool, "-", nullptr);
-    makeCommand("MMSChangToolRun", changTool, "Run", &TFmDocEdi::MMSChangToolRunClick);
-    makeCommand("MMSChangTSave", changTool, "Save", &TFmDocEdi::MMSChangTSaveClick);
-    makeCommand("MMSChangTListUp", changTool, "ListUp", &TFmDocEdi::MMSChangTListUpClick);
-
+    static const MenuRow<TFmDocEdi> rows[] = {
+        {0, "MMSEdit", "Edit"},
+        {1, "MMSEditFile", "File"},
+        {2, "MMSEditFLoad", "Load", &TFmDocEdi::MMSEditFLoadClick},
+        {2, "MMSEditSave", "Save", &TFmDocEdi::MMSEditSaveClick},
+        {0, "MMSEditTool", "Tool"},
+        {1, "MMSEditTSourceFromLog", "SourceFromLog", &TFmDocEdi::MMSEditTSourceFromLogClick},
+        {1, "N1", "-"},
+        {1, "MMSEditTRun", "Run", &TFmDocEdi::MMSEditTRunClick, MenuHidden},
+        {1, "Save", "Save", &TFmDocEdi::MMSEditSaveClick},
+        {0, "MMSEditPrg", "Prg"},
+        {1, "MMSEditPSelText", "SelText", &TFmDocEdi::MMSEditPSelTextClick},
+        {0, "MMSChang", "Chang"},
+        {1, "MMSChangCombo", "ComboBox"},
+        {2, "MMSChangCFile", "File"},
+        {3, "MMSChangCFLoad", "Load", &TFmDocEdi::MMSChangCFLoadClick},
+        {3, "MMSChangCFSave", "Save", &TFmDocEdi::MMSChangCFSaveClick},
+        {1, "MMSChangGrid", "StringGrid"},
+        {2, "MMSChangSFile", "File"},
+        {3, "MMSChangSFRead", "Read", &TFmDocEdi::MMSChangSFReadClick},
+        {3, "MMSChangSFWrite", "Write", &TFmDocEdi::MMSChangSFWriteClick},
+        {2, "MMSChangSSet", "Set"},
+        {3, "MMSChangSSCnt", "Cnt", &TFmDocEdi::MMSChangSSCntClick},
+        {3, "MMSChangSSCount", "Count", &TFmDocEdi::MMSChangSSCountClick},
+        {3, "MMSChangSSBase", "Bass", &TFmDocEdi::MMSChangSSBaseClick},
+        {1, "MMSChangTool", "Tool"},
+        {2, "MMSChangTCol", "Col"},
+        {3, "MMSChangTColAdd", "Add", &TFmDocEdi::MMSChangTColAddClick},
+        {3, "MMSWToolColInsert", "Insert", &TFmDocEdi::MMSWToolColInsertClick},
+        {3, "MMSChangTColDelete", "Delete", &TFmDocEdi::MMSChangTColDeleteClick},
+        {2, "MMSChangTRow", "Row"},
+        {3, "MMSChangTRowAdd", "Add", &TFmDocEdi::MMSChangTRowAddClick},
+        {3, "MMSWTRowInsert", "Insert", &TFmDocEdi::MMSWTRowInsertClick},
+        {3, "MMSWTRowDelete", "Delete", &TFmDocEdi::MMSWTRowDeleteClick},
+        {3, "MMSWTRowChangFromMemo", "ChangFromMemo", &TFmDocEdi::MMSWTRowChangFromMemoClick},
+        {2, "N2", "-"},
+        {2, "MMSChangToolRun", "Run", &TFmDocEdi::MMSChangToolRunClick},
+        {2, "MMSChangTSave", "Save", &TFmDocEdi::MMSChangTSaveClick},
+        {2, "MMSChangTListUp", "ListUp", &TFmDocEdi::MMSChangTListUpClick},
+    };
+    makeMenuRows(sys, rows);
+    MenuItem& tool = find<MenuItem>("MMSEditTool");
+    MenuItem& changTool = find<MenuItem>("MMSChangTool");
     ToolButtonEdit.dropDownMenu = &tool;
     ToolButtonChang.dropDownMenu = &changTool;
     TreeViewMoji.popupMenu = &tool;
@@ -296,11 +301,7 @@ void TFmDocEdi::FormCreate()
         MMSEditSaveClick();
     }
     MMSChangCFLoadClick();
-    startingUp_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{startingUp_};
+    const framework::FlagScope startingUp(startingUp_);
     ComboBoxChangClick();
 }
 
@@ -343,7 +344,7 @@ void TFmDocEdi::TreeViewMojiDblClick()
 
 void TFmDocEdi::TreeViewMojiKeyDown(KeyEvent& key)
 {
-    if (key.key != 13)
+    if (key.key != vk::Return)
         return;
     const TreeNode* node = TreeViewMoji.selected();
     if (!node || !node->parent() || !node->parent()->parent())

@@ -116,7 +116,7 @@ private:
             put(text);
             return;
         }
-        for (auto& line : splitTextLines(text)) {
+        for (auto& line : splitLines(text)) {
             note(line);
             put(std::move(line));
         }

@@ -253,6 +253,7 @@ void Application::destroyForms()
         Form* form = forms_.back().get();
         dispatch([form] { form->FormDestroy(); });
         forms_.pop_back();
+        formDestroyed.emit(form);
     }
     held_.clear();
     destroying_ = false;

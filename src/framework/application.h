@@ -155,6 +155,9 @@ public:
 
     // Told when a form is added (the binding builds its window).
     Signal<Form&> formAdded;
+    // Told when a form is gone, after its destruction: the address only
+    // tells which one it was.
+    Signal<const Form*> formDestroyed;
     // Told when the program should end its event loop.
     Signal<> terminating;
 

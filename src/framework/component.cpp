@@ -117,12 +117,6 @@ void Control::click()
         onClick();
 }
 
-void Control::dblClick()
-{
-    if (onDblClick)
-        onDblClick();
-}
-
 void Control::enter()
 {
     if (onEnter)

@@ -151,7 +151,6 @@ public:
 
     // Helpers that run an event if it is bound (used by tests and the binding).
     void click();
-    void dblClick();
     void enter();
     void change();
 

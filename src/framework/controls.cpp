@@ -5,33 +5,12 @@
 #include "framework/application.h"
 #include "framework/convert.h"
 #include "framework/errors.h"
+#include "framework/flag_scope.h"
+#include "framework/text_util.h"
 
 namespace framework {
 
 // ---------------------------------------------------------------- Memo
-
-std::vector<std::string> splitTextLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.emplace_back(text, start, i - start);
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-                ++i;
-            ++i;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n)
-        lines.emplace_back(text, start, n - start);
-    return lines;
-}
 
 std::string Memo::line(int index) const
 {
@@ -58,7 +37,7 @@ void Memo::setLines(std::vector<std::string> lines)
         if (!hasLineBreak(line)) {
             flat.push_back(std::move(line));
         } else {
-            for (auto& part : splitTextLines(line))
+            for (auto& part : splitLines(line))
                 flat.push_back(std::move(part));
         }
     }
@@ -68,7 +47,7 @@ void Memo::setLines(std::vector<std::string> lines)
 void Memo::addLine(const std::string& line)
 {
     if (hasLineBreak(line)) {
-        for (const auto& part : splitTextLines(line))
+        for (const auto& part : splitLines(line))
             lines_.push_back(part);
     } else {
         lines_.push_back(line);
@@ -79,24 +58,8 @@ void Memo::addLine(const std::string& line)
 void Memo::insertLine(int index, const std::string& line)
 {
     index = std::clamp(index, 0, lineCount());
-    auto parts = !hasLineBreak(line) ? std::vector<std::string>{line} : splitTextLines(line);
+    auto parts = !hasLineBreak(line) ? std::vector<std::string>{line} : splitLines(line);
     lines_.insert(lines_.begin() + index, parts.begin(), parts.end());
-    notify(Prop::Lines);
-}
-
-void Memo::setLine(int index, const std::string& line)
-{
-    if (index < 0 || index >= lineCount())
-        return;
-    lines_[static_cast<size_t>(index)] = line;
-    notify(Prop::Lines);
-}
-
-void Memo::deleteLine(int index)
-{
-    if (index < 0 || index >= lineCount())
-        return;
-    lines_.erase(lines_.begin() + index);
     notify(Prop::Lines);
 }
 
@@ -115,21 +78,12 @@ int Memo::textSize() const
 
 std::string Memo::text() const
 {
-    size_t size = 0;
-    for (const auto& line : lines_)
-        size += line.size() + 2;
-    std::string out;
-    out.reserve(size);
-    for (const auto& line : lines_) {
-        out += line;
-        out += "\r\n";
-    }
-    return out;
+    return joinLines(lines_);
 }
 
 void Memo::setText(const std::string& value)
 {
-    replaceLines(splitTextLines(value));
+    replaceLines(splitLines(value));
 }
 
 std::string Memo::selText() const
@@ -389,14 +343,6 @@ void StringGrid::setCell(int col, int row, const std::string& value)
     notify(Prop::Cells);
 }
 
-void StringGrid::clearCells()
-{
-    for (auto& column : cells_)
-        for (auto& cell : column)
-            cell.clear();
-    notify(Prop::Cells);
-}
-
 void StringGrid::setDefaultColWidth(int value)
 {
     defaultColWidth_ = value;
@@ -459,28 +405,6 @@ void StringGrid::mouseToCell(int x, int y, int& col, int& row) const
         col = locate(x, fixedCols, leftCol, colCount_, [this](int c) { return colWidth(c); });
     if (y >= 0)
         row = locate(y, fixedRows, topRow, rowCount_, [this](int) { return defaultRowHeight_; });
-}
-
-void StringGrid::moveRow(int from, int to)
-{
-    if (from < 0 || to < 0 || from >= rowCount_ || to >= rowCount_ || from == to)
-        return;
-    for (auto& column : cells_) {
-        auto value = std::move(column[static_cast<size_t>(from)]);
-        column.erase(column.begin() + from);
-        column.insert(column.begin() + to, std::move(value));
-    }
-    notify(Prop::Cells);
-}
-
-void StringGrid::moveCol(int from, int to)
-{
-    if (from < 0 || to < 0 || from >= colCount_ || to >= colCount_ || from == to)
-        return;
-    auto column = std::move(cells_[static_cast<size_t>(from)]);
-    cells_.erase(cells_.begin() + from);
-    cells_.insert(cells_.begin() + to, std::move(column));
-    notify(Prop::Cells);
 }
 
 // ---------------------------------------------------------- PageControl
@@ -778,11 +702,7 @@ void Timer::fire()
     }
     if (running_)
         return;
-    running_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{running_};
+    const FlagScope running(running_);
     onTimer();
 }
 

@@ -32,9 +32,6 @@ public:
     bool readOnly = false;
 };
 
-// Splits a text at CR LF, CR or LF; a final line break ends the last line
-// and adds no empty line after it.
-std::vector<std::string> splitTextLines(const std::string& text);
 // Whether the text holds a CR or LF. Two memchr passes: a set search
 // (find_first_of) tests the set once per character, which made it the
 // bulk of filling a memo.
@@ -54,8 +51,6 @@ public:
     void setLines(std::vector<std::string> lines);
     void addLine(const std::string& line);
     void insertLine(int index, const std::string& line);
-    void setLine(int index, const std::string& line);
-    void deleteLine(int index);
     void clear();
 
     // Every line followed by CR LF, as the original string list gives it.
@@ -179,7 +174,6 @@ public:
     // nothing, so no loop can store cells that the table does not have.
     std::string cell(int col, int row) const;
     void setCell(int col, int row, const std::string& value);
-    void clearCells();
 
     int defaultColWidth() const { return defaultColWidth_; }
     void setDefaultColWidth(int value);
@@ -207,11 +201,6 @@ public:
     bool rangeSelect = false;
     bool tabs = false;
     bool alwaysShowEditor = false;
-
-    // Called by the binding when the user drags a row or column to another
-    // place: the cells move like the grid moves them.
-    void moveRow(int from, int to);
-    void moveCol(int from, int to);
 
 private:
     int colCount_ = 5;

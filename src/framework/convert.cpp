@@ -69,9 +69,4 @@ int StrToIntDef(const std::string& text, int fallback)
     return TryStrToInt(text, value) ? value : fallback;
 }
 
-std::string IntToStr(long long value)
-{
-    return std::to_string(value);
-}
-
 } // namespace framework

@@ -10,6 +10,5 @@ namespace framework {
 int StrToInt(const std::string& text);
 int StrToIntDef(const std::string& text, int fallback);
 bool TryStrToInt(const std::string& text, int& value);
-std::string IntToStr(long long value);
 
 } // namespace framework

@@ -31,6 +31,18 @@ MenuItem& Form::makeMenu(const std::string& name, MenuItem* parent, const std::s
     return ref;
 }
 
+void Form::applyMenuFlags(MenuItem& item, unsigned flags, const char* shortcut)
+{
+    if (flags & MenuHidden)
+        item.setVisible(false);
+    if (flags & MenuChecked)
+        item.setChecked(true);
+    if (flags & MenuDisabled)
+        item.setEnabled(false);
+    if (shortcut)
+        item.shortcut = shortcut;
+}
+
 Timer& Form::makeTimer(const std::string& name, int interval, bool enabled)
 {
     auto owned = std::make_unique<Timer>(this, name);

@@ -2,6 +2,7 @@
 // A window: owns its controls and menus, finds them by name, and carries the
 // window's own events (create, show, close, destroy).
 
+#include <algorithm>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -17,6 +18,27 @@ namespace framework {
 
 enum class WindowState { Normal, Minimized, Maximized };
 
+// What a menu row sets beside its caption and handler.
+enum MenuFlag : unsigned {
+    MenuHidden = 1,   // a named entry point other windows call
+    MenuChecked = 2,  // starts with its check mark
+    MenuDisabled = 4, // starts disabled
+};
+
+// One row of a menu definition: the item's depth below the menu's root (0
+// for the root's own items, one more for the items of a submenu, which
+// follow the row that opens it), component name, caption and the window's
+// handler it runs (none for a submenu or a separator, caption "-").
+template <class F> struct MenuRow {
+    int depth;
+    const char* name;
+    const char* caption;
+    void (F::*handler)() = nullptr;
+    unsigned flags = 0;
+    // The item's key in portable text ("Ctrl+S"), or null.
+    const char* shortcut = nullptr;
+};
+
 class Form : public Control {
 public:
     explicit Form(std::string name);
@@ -31,21 +53,23 @@ public:
         return ref;
     }
     MenuItem& makeMenu(const std::string& name, MenuItem* parent, const std::string& caption = {});
-    // A menu item that runs a handler of the window, or (nullptr) a submenu
-    // or a separator.
-    MenuItem& makeCommand(const std::string& name, MenuItem& parent, const std::string& caption, std::nullptr_t)
+    // Builds the items of a menu below root from its rows, in order; see
+    // MenuRow. Items are found by name afterwards.
+    template <class F, size_t N> void makeMenuRows(MenuItem& root, const MenuRow<F> (&rows)[N])
     {
-        return makeMenu(name, &parent, caption);
-    }
-    template <class F>
-    MenuItem& makeCommand(const std::string& name, MenuItem& parent, const std::string& caption, void (F::*handler)())
-    {
-        MenuItem& item = makeMenu(name, &parent, caption);
-        if (handler) {
-            F* self = static_cast<F*>(this);
-            item.onClick = [self, handler] { (self->*handler)(); };
+        F* self = static_cast<F*>(this);
+        std::vector<MenuItem*> parents{&root};
+        for (const MenuRow<F>& row : rows) {
+            // A row one level deeper than the last one starts that one's
+            // submenu; a shallower one goes back up.
+            const size_t depth = std::min(static_cast<size_t>(std::max(row.depth, 0)), parents.size() - 1);
+            parents.resize(depth + 1);
+            MenuItem& item = makeMenu(row.name, parents.back(), row.caption);
+            if (row.handler)
+                item.onClick = [self, handler = row.handler] { (self->*handler)(); };
+            applyMenuFlags(item, row.flags, row.shortcut);
+            parents.push_back(&item);
         }
-        return item;
     }
     Timer& makeTimer(const std::string& name, int interval, bool enabled);
 
@@ -103,6 +127,7 @@ public:
 
 private:
     void adopt(std::unique_ptr<Component> component);
+    static void applyMenuFlags(MenuItem& item, unsigned flags, const char* shortcut);
     std::vector<std::unique_ptr<Component>> components_;
     std::map<std::string, Component*> registry_;
     WindowState windowState_ = WindowState::Normal;

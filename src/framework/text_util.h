@@ -7,6 +7,24 @@
 
 namespace framework {
 
+// A text as lines: CR LF, CR or LF ends a line; a final line break ends the
+// last line and adds no empty line after it.
+std::vector<std::string> splitLines(std::string_view text);
+// Every line followed by CR LF.
+std::string joinLines(const std::vector<std::string>& lines);
+
+// The value of a hexadecimal digit (either case), or -1.
+inline int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Every occurrence of from replaced by to, left to right, in one pass over
 // the text (the replacement is not searched again). An empty from changes
 // nothing.

@@ -83,15 +83,6 @@ bool TreeNode::isDescendantOf(const TreeNode* other) const
     return false;
 }
 
-TreeNode* TreeNode::nextSibling() const
-{
-    const auto& siblings = parent_ ? parent_->children_ : tree_->roots_;
-    const int i = index();
-    if (i < 0 || i + 1 >= static_cast<int>(siblings.size()))
-        return nullptr;
-    return siblings[static_cast<size_t>(i + 1)].get();
-}
-
 // -------------------------------------------------------------- TreeView
 
 TreeView::TreeView(Form* owner, std::string name, Control* parent) : Control(owner, std::move(name), parent)

@@ -26,7 +26,6 @@ public:
     // Depth-first index in the whole tree.
     int absoluteIndex() const;
     bool isDescendantOf(const TreeNode* other) const;
-    TreeNode* nextSibling() const;
     bool expanded = true;
 
 private:

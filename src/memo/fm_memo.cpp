@@ -56,28 +56,27 @@ TFmMemo::TFmMemo()
     GroupBoxSource.setCaption("Source");
     GroupBoxSource.setAlign(Align::Left);
     GroupBoxSource.setWidth(180);
-    MemoSource.setAlign(Align::Client);
-    MemoSource.setFontColor(0x80FF80);
-    MemoSource.scrollHorizontal = true;
-    MemoSource.scrollVertical = true;
-    MemoSource.wordWrap = false;
+    // Source and log: unwrapped text that scrolls both ways.
+    const auto textPane = [this](Memo& memo, int fontColor) {
+        memo.setAlign(Align::Client);
+        memo.setFontColor(fontColor);
+        memo.scrollHorizontal = true;
+        memo.scrollVertical = true;
+        memo.wordWrap = false;
+        memo.onKeyDown = [this, &memo](KeyEvent& key) { memoKeyDown(memo, key); };
+    };
+    textPane(MemoSource, 0x80FF80);
     MemoSource.onEnter = [this] { MemoSourceEnter(); };
-    MemoSource.onKeyDown = [this](KeyEvent& key) { memoKeyDown(MemoSource, key); };
     MemoSource.onMouseUp = [this](const MouseEvent&) { MemoSourceMouseUp(); };
     Splitter1.setAlign(Align::Left);
     Splitter1.setWidth(3);
     GroupBoxLog.setCaption("Log");
     GroupBoxLog.setAlign(Align::Client);
-    MemoLog.setAlign(Align::Client);
+    textPane(MemoLog, 0x00FFFF);
     MemoLog.setColor(ColorBlack);
-    MemoLog.setFontColor(0x00FFFF);
-    MemoLog.scrollHorizontal = true;
-    MemoLog.scrollVertical = true;
-    MemoLog.wordWrap = false;
     // The log shows its newest line; a run's end is seen without scrolling.
     MemoLog.followEnd = true;
     MemoLog.onEnter = [this] { MemoLogEnter(); };
-    MemoLog.onKeyDown = [this](KeyEvent& key) { memoKeyDown(MemoLog, key); };
     MemoLog.onMouseUp = [this](const MouseEvent&) { MemoLogMouseUp(); };
 
     TabSheetMGrid.setCaption("Grid");
@@ -107,43 +106,41 @@ void TFmMemo::buildMenus()
 {
     MenuItem& menu = makeMenu("MainMenu1", nullptr);
     mainMenu = &menu;
-    makeCommand("MMClear", menu, "Clear", &TFmMemo::MMClearClick);
-    MenuItem& undo = makeCommand("MMUndoClear", menu, "Undo", &TFmMemo::MMUndoClearClick);
-    undo.shortcut = "Ctrl+Z";
-    undo.setEnabled(false);
-    MenuItem& multi = makeCommand("MMMulti", menu, "MMMulti", nullptr);
-    makeCommand("MMMSourceFromLog", multi, "Log -> Source", &TFmMemo::MMMSourceFromLogClick);
-    makeCommand("MMMListFromLog", multi, "Log -> List", &TFmMemo::MMMListFromLogClick);
-    MenuItem& brush = makeCommand("MMMultiWritingBrush", multi, "Writing with a brush", nullptr);
-    makeCommand("MMMultiWritingBrushBrushBunch", brush, "Bunch", &TFmMemo::MMMultiWritingBrushBrushBunchClick);
-    makeCommand("MMMultiWritingBrushChang", brush, "Chang", &TFmMemo::MMMultiWritingBrushChangClick);
-    makeCommand("MMMultiWritingBrushTreeView", brush, "TreeView", &TFmMemo::MMMultiWritingBrushTreeViewClick);
-    MenuItem& clip = makeCommand("MMMClip", multi, "Clip", nullptr);
-    MenuItem& copyPe = makeCommand("MMMCCopyPe1", clip, "CopyPe", nullptr);
-    makeCommand("MMClipCLine", copyPe, "Line", nullptr);
-    makeCommand("MMClipCSentences", copyPe, "Sentences", nullptr);
-    makeCommand("MMClipSelText", clip, "SelText", &TFmMemo::MMClipSelTextClick);
-    MenuItem& results = makeCommand("MMResults", menu, "Results", nullptr);
-    makeCommand("MMResultsExport", results, "Export...", &TFmMemo::MMResultsExportClick);
-    makeCommand("MMResultsCopy", results, "Copy table", &TFmMemo::MMResultsCopyClick);
-
-    // Grid commands that the other windows call directly.
-    MenuItem& sys = makeCommand("MMSys1", menu, "Sys", nullptr);
-    sys.setVisible(false);
-    MenuItem& grid = makeCommand("MMSStringGrid", sys, "StringGrid", nullptr);
-    MenuItem& set = makeCommand("MMSSSet", grid, "Set", nullptr);
-    makeCommand("MMSSSClear", set, "Clear", &TFmMemo::MMSSSClearClick);
-    makeCommand("MMSSSSynchro", set, "Synchro", &TFmMemo::MMSSSSynchroClick);
-    MenuItem& doc = makeCommand("MMSSDoc", grid, "Doc", nullptr);
-    makeCommand("MMSSDColDelete", doc, "ColDelete", &TFmMemo::MMSSDColDeleteClick);
-    makeCommand("MMSSDRowDelete", doc, "RowDelete", &TFmMemo::MMSSDRowDeleteClick);
-    makeCommand("MMSSDColAdd", doc, "ColAdd", &TFmMemo::MMSSDColAddClick);
-    makeCommand("MMSSDColInsert", doc, "ColInsert", &TFmMemo::MMSSDColInsertClick);
-    makeCommand("MMSSDRowAdd", doc, "RowAdd", &TFmMemo::MMSSDRowAddClick);
-    makeCommand("MMSSDRowInsert", doc, "RowInsert", &TFmMemo::MMSSDRowInsertClick);
-    makeCommand("MMSSDReturn", doc, "Return", &TFmMemo::MMSSDReturnClick);
-    MenuItem& prg = makeCommand("MMSPrg", sys, "Prg", nullptr);
-    makeCommand("MMSPWritingWithBrush", prg, "WritingWithBrush", &TFmMemo::MMSPWritingWithBrushClick);
+    static const MenuRow<TFmMemo> mainRows[] = {
+        {0, "MMClear", "Clear", &TFmMemo::MMClearClick},
+        {0, "MMUndoClear", "Undo", &TFmMemo::MMUndoClearClick, MenuDisabled, "Ctrl+Z"},
+        {0, "MMMulti", "MMMulti"},
+        {1, "MMMSourceFromLog", "Log -> Source", &TFmMemo::MMMSourceFromLogClick},
+        {1, "MMMListFromLog", "Log -> List", &TFmMemo::MMMListFromLogClick},
+        {1, "MMMultiWritingBrush", "Writing with a brush"},
+        {2, "MMMultiWritingBrushBrushBunch", "Bunch", &TFmMemo::MMMultiWritingBrushBrushBunchClick},
+        {2, "MMMultiWritingBrushChang", "Chang", &TFmMemo::MMMultiWritingBrushChangClick},
+        {2, "MMMultiWritingBrushTreeView", "TreeView", &TFmMemo::MMMultiWritingBrushTreeViewClick},
+        {1, "MMMClip", "Clip"},
+        {2, "MMMCCopyPe1", "CopyPe"},
+        {3, "MMClipCLine", "Line"},
+        {3, "MMClipCSentences", "Sentences"},
+        {2, "MMClipSelText", "SelText", &TFmMemo::MMClipSelTextClick},
+        {0, "MMResults", "Results"},
+        {1, "MMResultsExport", "Export...", &TFmMemo::MMResultsExportClick},
+        {1, "MMResultsCopy", "Copy table", &TFmMemo::MMResultsCopyClick},
+        {0, "MMSys1", "Sys", nullptr, MenuHidden},
+        {1, "MMSStringGrid", "StringGrid"},
+        {2, "MMSSSet", "Set"},
+        {3, "MMSSSClear", "Clear", &TFmMemo::MMSSSClearClick},
+        {3, "MMSSSSynchro", "Synchro", &TFmMemo::MMSSSSynchroClick},
+        {2, "MMSSDoc", "Doc"},
+        {3, "MMSSDColDelete", "ColDelete", &TFmMemo::MMSSDColDeleteClick},
+        {3, "MMSSDRowDelete", "RowDelete", &TFmMemo::MMSSDRowDeleteClick},
+        {3, "MMSSDColAdd", "ColAdd", &TFmMemo::MMSSDColAddClick},
+        {3, "MMSSDColInsert", "ColInsert", &TFmMemo::MMSSDColInsertClick},
+        {3, "MMSSDRowAdd", "RowAdd", &TFmMemo::MMSSDRowAddClick},
+        {3, "MMSSDRowInsert", "RowInsert", &TFmMemo::MMSSDRowInsertClick},
+        {3, "MMSSDReturn", "Return", &TFmMemo::MMSSDReturnClick},
+        {1, "MMSPrg", "Prg"},
+        {2, "MMSPWritingWithBrush", "WritingWithBrush", &TFmMemo::MMSPWritingWithBrushClick},
+    };
+    makeMenuRows(menu, mainRows);
 }
 
 // ------------------------------------------------------------ window

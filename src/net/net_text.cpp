@@ -1,6 +1,6 @@
 #include "net/net_text.h"
 
-#include <cctype>
+#include "framework/text_util.h"
 
 namespace net {
 
@@ -9,27 +9,6 @@ namespace {
 bool asciiAlnum(unsigned char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 } // namespace
@@ -62,8 +41,10 @@ std::string urlDecode(std::string_view text)
         const char c = text[i];
         if (c == '+') {
             result += ' ';
-        } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            result += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        } else if (c == '%' && i + 2 < text.size() && framework::hexDigitValue(text[i + 1]) >= 0 &&
+                   framework::hexDigitValue(text[i + 2]) >= 0) {
+            result +=
+                static_cast<char>(framework::hexDigitValue(text[i + 1]) * 16 + framework::hexDigitValue(text[i + 2]));
             i += 2;
         } else {
             result += c;
@@ -148,7 +129,7 @@ int HeaderList::IndexOfName(std::string_view name) const
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const std::string& line = lines_[i];
         const std::size_t pos = line.find(separator_);
-        if (pos != std::string::npos && equalNoCase(std::string_view(line).substr(0, pos), name))
+        if (pos != std::string::npos && framework::equalsIgnoringAsciiCase(std::string_view(line).substr(0, pos), name))
             return static_cast<int>(i);
     }
     return -1;

@@ -21,42 +21,6 @@ std::atomic<CodePage> g_writeCodePage{CodePage::Utf8};
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view ReplacementChar = "\xEF\xBF\xBD"; // U+FFFD
 
-// The length of the UTF-8 sequence starting at bytes[pos], or 0 when it is
-// not a well-formed one (overlong forms, surrogates and values above
-// U+10FFFF are refused, as in RFC 3629).
-inline size_t utf8SequenceLength(std::string_view bytes, size_t pos)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
-    const size_t left = bytes.size() - pos;
-    const unsigned b0 = p[0];
-    if (b0 < 0x80) {
-        return 1;
-    }
-    const auto cont = [p](size_t i) { return (p[i] & 0xC0) == 0x80; };
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        return left >= 2 && cont(1) ? 2 : 0;
-    }
-    if (b0 >= 0xE0 && b0 <= 0xEF) {
-        if (left < 3 || !cont(1) || !cont(2)) {
-            return 0;
-        }
-        if ((b0 == 0xE0 && p[1] < 0xA0) || (b0 == 0xED && p[1] >= 0xA0)) {
-            return 0; // overlong, or a UTF-16 surrogate
-        }
-        return 3;
-    }
-    if (b0 >= 0xF0 && b0 <= 0xF4) {
-        if (left < 4 || !cont(1) || !cont(2) || !cont(3)) {
-            return 0;
-        }
-        if ((b0 == 0xF0 && p[1] < 0x90) || (b0 == 0xF4 && p[1] >= 0x90)) {
-            return 0; // overlong, or above U+10FFFF
-        }
-        return 4;
-    }
-    return 0;
-}
-
 // One conversion descriptor per thread and direction: opening one costs
 // far more than converting a typical data file, and a descriptor carries
 // state so it cannot be shared between threads.
@@ -110,6 +74,39 @@ std::string hexByte(unsigned char byte)
 
 } // namespace
 
+size_t utf8SequenceLength(std::string_view bytes, size_t pos)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
+    const size_t left = bytes.size() - pos;
+    const unsigned b0 = p[0];
+    if (b0 < 0x80) {
+        return 1;
+    }
+    const auto cont = [p](size_t i) { return (p[i] & 0xC0) == 0x80; };
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        return left >= 2 && cont(1) ? 2 : 0;
+    }
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        if (left < 3 || !cont(1) || !cont(2)) {
+            return 0;
+        }
+        if ((b0 == 0xE0 && p[1] < 0xA0) || (b0 == 0xED && p[1] >= 0xA0)) {
+            return 0; // overlong, or a UTF-16 surrogate
+        }
+        return 3;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        if (left < 4 || !cont(1) || !cont(2) || !cont(3)) {
+            return 0;
+        }
+        if ((b0 == 0xF0 && p[1] < 0x90) || (b0 == 0xF4 && p[1] >= 0x90)) {
+            return 0; // overlong, or above U+10FFFF
+        }
+        return 4;
+    }
+    return 0;
+}
+
 bool isValidUtf8(std::string_view bytes)
 {
     size_t pos = 0;
@@ -137,6 +134,26 @@ bool isValidUtf8(std::string_view bytes)
         pos += length;
     }
     return true;
+}
+
+std::optional<std::u32string> utf8CodePoints(std::string_view bytes)
+{
+    std::u32string points;
+    points.reserve(bytes.size());
+    for (size_t pos = 0; pos < bytes.size();) {
+        const size_t length = utf8SequenceLength(bytes, pos);
+        if (length == 0) {
+            return std::nullopt;
+        }
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
+        char32_t point = length == 1 ? p[0] : p[0] & (0x7F >> length);
+        for (size_t i = 1; i < length; ++i) {
+            point = (point << 6) | (p[i] & 0x3F);
+        }
+        points.push_back(point);
+        pos += length;
+    }
+    return points;
 }
 
 namespace {

@@ -13,6 +13,12 @@ namespace platform {
 enum class CodePage { Utf8, Cp932 };
 
 bool isValidUtf8(std::string_view bytes);
+// The length of the UTF-8 sequence starting at bytes[pos], or 0 when it is
+// not a well-formed one (overlong forms, surrogates and values above
+// U+10FFFF are refused, as in RFC 3629).
+size_t utf8SequenceLength(std::string_view bytes, size_t pos);
+// The code points of valid UTF-8; nothing when the bytes are not valid.
+std::optional<std::u32string> utf8CodePoints(std::string_view bytes);
 
 // File bytes to UTF-8: valid UTF-8 stays as it is (a leading byte-order
 // mark is dropped), anything else is decoded as code page 932. Bytes that

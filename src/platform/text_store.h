@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/text_util.h"
 #include "platform/files.h"
 
 namespace platform {
 
-std::vector<std::string> splitLines(std::string_view text);
-// Every line followed by CR LF.
-std::string joinLines(const std::vector<std::string>& lines);
+using framework::joinLines;
+using framework::splitLines;
 
 // Throws framework::FileError "Cannot open file \"path\". No such file or
 // directory" when the file does not exist.

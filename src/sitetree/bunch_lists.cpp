@@ -27,6 +27,19 @@ std::string cellKey(int col, int row)
     return std::to_string(col) + "," + std::to_string(row);
 }
 
+// A row edit of the word list goes through the memo window's grid, which
+// copies the list, edits the copy and returns it.
+void editBunchRow(int row, void (TFmMemo::*edit)())
+{
+    FmMemo->GridTarget = "Bunch";
+    FmMemo->TargetRow = row;
+    FmMemo->showPage(FmMemo->TabSheetMGrid);
+    FmMemo->MMSSSSynchroClick();
+    FmMemo->MMSSSClearClick();
+    (FmMemo->*edit)();
+    FmMemo->MMSSDReturnClick();
+}
+
 } // namespace
 
 // --------------------------------------------------------------- the grid
@@ -61,24 +74,24 @@ void TFmCtrl::PMBunchSClearClick()
 
 void TFmCtrl::PMBunchSFReadClick()
 {
-    bunchGridLoaded_ = false;
-    const auto path = bunchFilePath();
-    PMBunchSClearClick();
-    PMBunchSVSetClick();
-    PMBunchSVBiganClick();
-    platform::IniFile ini(path);
-    const int rows = std::min(BunchRowCount, MaxRows);
-    for (int c = 0; c < BunchColCount; ++c)
-        for (int r = 1; r < rows; ++r)
-            StringGridBunch.setCell(c, r, ini.readString("Data", cellKey(c, r), ""));
-    bunchGridLoaded_ = true;
+    bunchGrid_.load([this] {
+        const auto path = bunchFilePath();
+        PMBunchSClearClick();
+        PMBunchSVSetClick();
+        PMBunchSVBiganClick();
+        platform::IniFile ini(path);
+        const int rows = std::min(BunchRowCount, MaxRows);
+        for (int c = 0; c < BunchColCount; ++c)
+            for (int r = 1; r < rows; ++r)
+                StringGridBunch.setCell(c, r, ini.readString("Data", cellKey(c, r), ""));
+    });
 }
 
 void TFmCtrl::PMBunchSFWriteClick()
 {
     PMBunchSVSetClick();
     const auto path = bunchFilePath();
-    if (!mayReplace(bunchGridLoaded_, path))
+    if (!bunchGrid_.mayReplace(path))
         return;
     const int rows = std::min(BunchRowCount, MaxRows);
     // A word without a mark is selected; a mark without a word goes.
@@ -99,54 +112,37 @@ void TFmCtrl::PMBunchSFWriteClick()
 
 void TFmCtrl::PMBCFLoadClick()
 {
-    bunchNamesLoaded_ = false;
-    const auto path = dataFile("SeleBunch.txt");
-    if (platform::fileExists(path)) {
-        ComboBoxBunch.setItems(platform::loadLines(path));
-    } else {
-        if (ComboBoxBunch.indexOf("Area") < 0)
-            ComboBoxBunch.addItem("Area");
-        platform::saveLines(path, ComboBoxBunch.items());
-    }
-    platform::IniFile base(dataFile("Base.INI"));
-    ComboBoxBunch.setText(base.readString("List", "Bunch", ""));
+    // A new list holds the form's names and "Area".
+    if (!platform::fileExists(dataFile("SeleBunch.txt")) && ComboBoxBunch.indexOf("Area") < 0)
+        ComboBoxBunch.addItem("Area");
+    loadNames(bunchNames_, "SeleBunch.txt");
     PanelList.setCaption(ComboBoxBunch.text());
-    bunchNamesLoaded_ = true;
 }
 
 void TFmCtrl::PMBunchCFSaveClick()
 {
-    const auto path = dataFile("SeleBunch.txt");
-    if (!mayReplace(bunchNamesLoaded_, path))
-        return;
-    platform::saveLines(path, ComboBoxBunch.items());
-    platform::IniFile base(dataFile("Base.INI"));
-    base.writeString("List", "Bunch", ComboBoxBunch.text());
-    base.flush();
+    saveNames(bunchNames_, "SeleBunch.txt");
 }
 
 void TFmCtrl::PMBCFOpen1Click()
 {
     const auto path = dataFile("SeleBunch.txt");
-    if (platform::fileExists(path))
-        ComboBoxBunch.setItems(platform::loadLines(path));
-    else
-        platform::saveLines(path, ComboBoxBunch.items());
-    bunchNamesLoaded_ = true;
+    bunchNames_.loadOrCreate(path);
     app().shell().open(platform::pathText(path));
 }
 
 void TFmCtrl::PMBunchCFReadClick()
 {
-    platform::IniFile base(dataFile("Base.INI"));
-    find<MenuItem>("PMBunchTThemaAdd").setChecked(base.readInteger("PMBunchTThemaAdd", "Checked", 1) == 1);
-    themaAddLoaded_ = true;
+    themaAdd_.load([this] {
+        platform::IniFile base(dataFile("Base.INI"));
+        find<MenuItem>("PMBunchTThemaAdd").setChecked(base.readInteger("PMBunchTThemaAdd", "Checked", 1) == 1);
+    });
 }
 
 void TFmCtrl::PMBunchCFWriteClick()
 {
     // The stored mark stays until it was read (or the user set one).
-    if (!themaAddLoaded_)
+    if (!themaAdd_.loaded())
         return;
     platform::IniFile base(dataFile("Base.INI"));
     base.writeInteger("PMBunchTThemaAdd", "Checked", find<MenuItem>("PMBunchTThemaAdd").checked() ? 1 : 0);
@@ -155,8 +151,7 @@ void TFmCtrl::PMBunchCFWriteClick()
 
 void TFmCtrl::PMBunchCAddClick()
 {
-    if (!anyContains(ComboBoxBunch.items(), ComboBoxBunch.text()))
-        ComboBoxBunch.addItem(ComboBoxBunch.text());
+    bunchNames_.addChoice();
 }
 
 void TFmCtrl::PMBunchTFSaveClick()
@@ -189,13 +184,7 @@ void TFmCtrl::PMBunchTSRowInsertClick()
                                     " words. Delete a row first.");
         return;
     }
-    FmMemo->GridTarget = "Bunch";
-    FmMemo->TargetRow = PressedRow;
-    FmMemo->showPage(FmMemo->TabSheetMGrid);
-    FmMemo->MMSSSSynchroClick();
-    FmMemo->MMSSSClearClick();
-    FmMemo->MMSSDRowInsertClick();
-    FmMemo->MMSSDReturnClick();
+    editBunchRow(PressedRow, &TFmMemo::MMSSDRowInsertClick);
     // The spare row pushed past the end held nothing.
     if (StringGridBunch.rowCount() > MaxRows) {
         StringGridBunch.setRowCount(MaxRows);
@@ -211,13 +200,7 @@ void TFmCtrl::PMBunchTSRowInsertClick()
 
 void TFmCtrl::PMBunchTSRowDeleteClick()
 {
-    FmMemo->GridTarget = "Bunch";
-    FmMemo->TargetRow = PressedRow;
-    FmMemo->showPage(FmMemo->TabSheetMGrid);
-    FmMemo->MMSSSSynchroClick();
-    FmMemo->MMSSSClearClick();
-    FmMemo->MMSSDRowDeleteClick();
-    FmMemo->MMSSDReturnClick();
+    editBunchRow(PressedRow, &TFmMemo::MMSSDRowDeleteClick);
     // The list keeps its 49 word rows; the last one comes back empty.
     if (StringGridBunch.rowCount() < MaxRows) {
         StringGridBunch.setRowCount(MaxRows);
@@ -261,7 +244,7 @@ void TFmCtrl::PMBunchTThemaAddClick()
 {
     MenuItem& item = find<MenuItem>("PMBunchTThemaAdd");
     item.setChecked(!item.checked());
-    themaAddLoaded_ = true;
+    themaAdd_.markLoaded();
     PMBunchCFWriteClick();
 }
 

@@ -20,26 +20,12 @@ using namespace framework;
 
 void TFmCtrl::PMTFCLoad1Click()
 {
-    categoriesLoaded_ = false;
-    const auto path = dataFile("TVFCategory.txt");
-    if (platform::fileExists(path))
-        ComboBoxTVFCategory.setItems(platform::loadLines(path));
-    else
-        platform::saveLines(path, ComboBoxTVFCategory.items());
-    platform::IniFile base(dataFile("Base.INI"));
-    ComboBoxTVFCategory.setText(base.readString("TVF", "Category", ""));
-    categoriesLoaded_ = true;
+    loadNames(categories_, "TVFCategory.txt");
 }
 
 void TFmCtrl::PMTrVwCFSaveClick()
 {
-    const auto path = dataFile("TVFCategory.txt");
-    if (!mayReplace(categoriesLoaded_, path))
-        return;
-    platform::saveLines(path, ComboBoxTVFCategory.items());
-    platform::IniFile base(dataFile("Base.INI"));
-    base.writeString("TVF", "Category", ComboBoxTVFCategory.text());
-    base.flush();
+    saveNames(categories_, "TVFCategory.txt");
 }
 
 void TFmCtrl::PMTFCOpenClick()
@@ -65,10 +51,8 @@ void TFmCtrl::ComboBoxTVFCategoryChange()
 
 void TFmCtrl::PMTTAdd1Click()
 {
-    if (anyContains(ComboBoxTVFCategory.items(), ComboBoxTVFCategory.text()))
+    if (!categories_.addChoice())
         PMTrVwFELoadClick();
-    else
-        ComboBoxTVFCategory.addItem(ComboBoxTVFCategory.text());
 }
 
 void TFmCtrl::FMTTrVwTSaveClick()

@@ -228,117 +228,142 @@ void TFmCtrl::buildMenus()
 {
     MenuItem& popup = makeMenu("PopupMenu", nullptr);
     popupMenus.push_back(&popup);
-    auto hidden = [](MenuItem& it) -> MenuItem& {
-        it.setVisible(false);
-        return it;
+    static const MenuRow<TFmCtrl> rows[] = {
+        {0, "PMSystem", "System", nullptr, MenuHidden},
+        {1, "PMSUniqu", "Uniqu", &TFmCtrl::PMSUniquClick},
+        {1, "PMSVisible1", "VisibleFalse", &TFmCtrl::PMSVisible1Click},
+        {0, "PMHttp", "Http", nullptr, MenuHidden},
+        {0, "PMTVF", "TreeViewFile"},
+        {1, "PMTCombBox", "CombBox"},
+        {2, "PMTCFile", "File"},
+        {3, "PMTFCLoad1", "Load", &TFmCtrl::PMTFCLoad1Click},
+        {3, "PMTrVwCFSave", "Save", &TFmCtrl::PMTrVwCFSaveClick, MenuHidden},
+        {3, "PMTFCOpen", "Open", &TFmCtrl::PMTFCOpenClick},
+        {2, "PMTCTool", "Tool"},
+        {3, "FMTTrVwTSave", "Save", &TFmCtrl::FMTTrVwTSaveClick},
+        {3, "FMTTrVwTDelete", "Delete", &TFmCtrl::FMTTrVwTDeleteClick},
+        {2, "PMTTAdd1", "Add", &TFmCtrl::PMTTAdd1Click, MenuHidden},
+        {1, "PMTrVwTreeView", "TreeView"},
+        {2, "PMTrVwFile", "File"},
+        {3, "PMTrVwFELoad", "Load", &TFmCtrl::PMTrVwFELoadClick},
+        {3, "PMTrVwFESave", "Save", &TFmCtrl::PMTrVwFESaveClick},
+        {3, "PMTrVwANOpen1", "Open", &TFmCtrl::PMTrVwANOpen1Click},
+        {3, "PMTrVwFESRead", "Read", &TFmCtrl::PMTrVwFESReadClick},
+        {3, "PMTrVwFESWrite", "Write", &TFmCtrl::PMTrVwFESWriteClick},
+        {3, "PMTFRMakeXML1", "MakeXML", &TFmCtrl::PMTFRMakeXML1Click, MenuHidden},
+        {2, "PMTrVwTool", "Tool"},
+        {3, "PMTrVwTBackUP", "BackUP", &TFmCtrl::PMTrVwTBackUPClick},
+        {3, "PMTrVwTTRestoration", "Restoration", &TFmCtrl::PMTrVwTTRestorationClick},
+        {3, "PMTrVwTTRootIn", "RootIn", &TFmCtrl::PMTrVwTTRootInClick, MenuChecked},
+        {3, "PMTrVwTTConnectedManiplates", "ConnectedManiplates", &TFmCtrl::PMTrVwTTConnectedManiplatesClick},
+        {3, "PMTrVwTTSave", "Save", &TFmCtrl::PMTrVwTTSaveClick},
+        {2, "PMTANAdd", "Add"},
+        {3, "PMTANARoot", "Root", &TFmCtrl::PMTANARootClick},
+        {3, "PMTANAChild", "Child", &TFmCtrl::PMTANAChildClick},
+        {3, "PMTANAList", "List", &TFmCtrl::PMTANAListClick, MenuHidden},
+        {3, "PMTANRenameChange", "Rename", &TFmCtrl::PMTANRenameChangeClick, MenuHidden},
+        {2, "PMTrVwTDelete", "Delete", &TFmCtrl::PMTrVwTDeleteClick},
+        {2, "PMTrVwTUndoDelete", "Undo delete", &TFmCtrl::PMTrVwTUndoDeleteClick, MenuDisabled, "Ctrl+Z"},
+        {1, "PMTrVwMemo", "Memo"},
+        {2, "PMTrVwMTool", "Tool"},
+        {3, "PMTrVwMTListUp", "ListUp", &TFmCtrl::PMTrVwMTListUpClick},
+        {1, "PMTSys", "Sys", nullptr, MenuHidden},
+        {0, "PMSharing", "Sharing"},
+        {1, "PMSCheckListBox", "CheckListBox"},
+        {2, "PMSCFile", "File"},
+        {3, "PMSCFLoad", "Load", &TFmCtrl::PMSCFLoadClick},
+        {3, "PMSharingCFSave", "Save", &TFmCtrl::PMSharingCFSaveClick, MenuHidden},
+        {3, "PMSCFOpen", "Open", &TFmCtrl::PMSCFOpenClick},
+        {3, "PMSCFOnClic1", "OnClic", &TFmCtrl::PMSCFOnClic1Click, MenuHidden},
+        {1, "PMCTool", "Tool"},
+        {2, "PMCAdd1", "Add", &TFmCtrl::PMCAdd1Click},
+        {2, "PMCDate", "date add", &TFmCtrl::PMCDateClick},
+        {2, "PMCDelete1", "Delete", &TFmCtrl::PMCDelete1Click},
+        {0, "PMBunch", "Bunch", nullptr, MenuHidden},
+        {1, "PMBunchS", "StringGrid"},
+        {2, "PMBunchSFile", "File"},
+        {3, "PMBunchSFRead", "Read", &TFmCtrl::PMBunchSFReadClick},
+        {3, "PMBunchSFWrite", "Write", &TFmCtrl::PMBunchSFWriteClick},
+        {2, "PMBunchSEvent", "Event"},
+        {3, "PMBunchSClear", "Clear", &TFmCtrl::PMBunchSClearClick},
+        {2, "PMBunchSValue", "Value"},
+        {3, "PMBunchSVSet", "Set", &TFmCtrl::PMBunchSVSetClick},
+        {3, "PMBunchSVBigan", "Bigan", &TFmCtrl::PMBunchSVBiganClick},
+        {1, "PMBunchC", "CombBox"},
+        {2, "PMBunchCFile", "File"},
+        {3, "PMBCFLoad", "Load", &TFmCtrl::PMBCFLoadClick},
+        {3, "PMBunchCFSave", "Save", &TFmCtrl::PMBunchCFSaveClick, MenuHidden},
+        {3, "PMBCFOpen1", "Open", &TFmCtrl::PMBCFOpen1Click},
+        {3, "PMBunchCFRead", "Read", &TFmCtrl::PMBunchCFReadClick},
+        {3, "PMBunchCFWrite", "Write", &TFmCtrl::PMBunchCFWriteClick},
+        {2, "PMBunchCAdd", "Add", &TFmCtrl::PMBunchCAddClick, MenuHidden},
+        {1, "PMBunchT", "Tool"},
+        {2, "PMBunchTFile", "File"},
+        {3, "PMBunchTFSave", "Save", &TFmCtrl::PMBunchTFSaveClick},
+        {3, "PMBunchTFDelete", "Delete", &TFmCtrl::PMBunchTFDeleteClick},
+        {2, "PMBunchTStringGrid", "Grid"},
+        {3, "PMBunchTSRowInsert", "Row insert", &TFmCtrl::PMBunchTSRowInsertClick},
+        {3, "PMBunchTSRowDelete", "Row delete", &TFmCtrl::PMBunchTSRowDeleteClick},
+        {3, "PMBunchTSRowBunchFromMemo", "RowBunchFromMemo", &TFmCtrl::PMBunchTSRowBunchFromMemoClick},
+        {3, "PMBunchTSAllYes", "All Yes", &TFmCtrl::PMBunchTSAllYesClick},
+        {3, "PMBunchTSAllNo", "All No", &TFmCtrl::PMBunchTSAllNoClick},
+        {3, "PMBunchTSClear", "Clear", &TFmCtrl::PMBunchTSClearClick},
+        {2, "PMBunchTThemaAdd", "ThemaAdd", &TFmCtrl::PMBunchTThemaAddClick, MenuChecked},
+        {2, "PMBunchTListUp", "ListUp", &TFmCtrl::PMBunchTListUpClick},
+        {0, "PMJoin", "Join", nullptr, MenuHidden},
+        {1, "PMJoinAccess", "Access"},
+        {2, "PMJoinAJoint", "Join", &TFmCtrl::PMJoinAJointClick},
+        {2, "PMJoinAOperator", "Operator", &TFmCtrl::PMJoinAOperatorClick},
+        {2, "PMJoinASet", "Set", &TFmCtrl::PMJoinASetClick},
+        {1, "PMBShow", "Show", &TFmCtrl::PMBShowClick},
+        // The operation-program commands (operation_programs.cpp).
+        {0, "PMManipulates", "Manipulates"},
+        {1, "PMMKeyEvent", "1 KeyEvent"},
+        {2, "PMMKBase", "Base 1100"},
+        {3, "PMMKBReturn", "Return", &TFmCtrl::PMMKBReturnClick},
+        {3, "PMMKBDelete", "Delete", &TFmCtrl::PMMKBDeleteClick},
+        {3, "PMMKBBackSpace", "BackSpace", &TFmCtrl::PMMKBBackSpaceClick},
+        {3, "PMMKBSpace", "Space", &TFmCtrl::PMMKBSpaceClick},
+        {2, "PMMKCtrl", "Ctrl 1200"},
+        {3, "PMMKCCopy", "Copy", &TFmCtrl::PMMKCCopyClick},
+        {3, "PMMKCPast", "Past", &TFmCtrl::PMMKCPastClick},
+        {3, "PMMKCChoosingCompletely", "ChoosingCompletely", &TFmCtrl::PMMKCChoosingCompletelyClick},
+        {2, "PMMKAlt", "Alt=1300", &TFmCtrl::PMMKAltClick},
+        {2, "PMMKFanc", "Fanc 1400"},
+        {3, "PMMKFCapsLock", "CapsLock", &TFmCtrl::PMMKFCapsLockClick},
+        {2, "PMMKMove", "Move 1500"},
+        {3, "PMMKMTab", "Tab", &TFmCtrl::PMMKMTabClick},
+        {3, "PMMKMTabBack", "TabBack", &TFmCtrl::PMMKMTabBackClick},
+        {3, "PMMKMUp", "Up", &TFmCtrl::PMMKMUpClick},
+        {3, "PMMKMDown", "Down", &TFmCtrl::PMMKMDownClick},
+        {3, "PMMKMLeft", "Left", &TFmCtrl::PMMKMLeftClick},
+        {3, "PMMKMRight", "Right", &TFmCtrl::PMMKMRightClick},
+        {2, "PMMKSet", "Set", &TFmCtrl::PMMKSetClick, MenuHidden},
+        {1, "PMMMouse", "2 Mouse"},
+        {2, "PMMMPos", "Pos"},
+        {3, "PMMMPMemory", "Memory", &TFmCtrl::PMMMPMemoryClick},
+        {3, "PMMMPReturns", "Returns.", &TFmCtrl::PMMMPReturnsClick, MenuHidden},
+        {2, "PMMMBrowsXY", "BrowsXY", &TFmCtrl::PMMMBrowsXYClick},
+        {2, "PMMMScreenXY", "ScreenXY", &TFmCtrl::PMMMScreenXYClick},
+        {2, "PMMMClick", "Click"},
+        {3, "PMMMClickSngle", "ClickSngle", &TFmCtrl::PMMMClickSngleClick},
+        {3, "PMMMClickW", "ClickW", &TFmCtrl::PMMMClickWClick},
+        {1, "PMMSys", "4 Sys"},
+        {2, "PMMSReadStr", "ReadStr", &TFmCtrl::PMMSReadStrClick},
+        {2, "PMMSWait", "Wait", &TFmCtrl::PMMSWaitClick},
+        {2, "PMMSection", "Section"},
+        {3, "PMMSEnd", "End", &TFmCtrl::PMMSEndClick},
+        {3, "PMMS0", "0", &TFmCtrl::PMMS0Click},
+        {1, "PMMRun", "Run", &TFmCtrl::PMMSrcRunClick},
     };
-
-    MenuItem& system = hidden(makeCommand("PMSystem", popup, "System", nullptr));
-    makeCommand("PMSUniqu", system, "Uniqu", &TFmCtrl::PMSUniquClick);
-    makeCommand("PMSVisible1", system, "VisibleFalse", &TFmCtrl::PMSVisible1Click);
-    hidden(makeCommand("PMHttp", popup, "Http", nullptr));
-
-    MenuItem& tvf = makeCommand("PMTVF", popup, "TreeViewFile", nullptr);
-    MenuItem& comb = makeCommand("PMTCombBox", tvf, "CombBox", nullptr);
-    MenuItem& combFile = makeCommand("PMTCFile", comb, "File", nullptr);
-    makeCommand("PMTFCLoad1", combFile, "Load", &TFmCtrl::PMTFCLoad1Click);
-    hidden(makeCommand("PMTrVwCFSave", combFile, "Save", &TFmCtrl::PMTrVwCFSaveClick));
-    makeCommand("PMTFCOpen", combFile, "Open", &TFmCtrl::PMTFCOpenClick);
-    MenuItem& combTool = makeCommand("PMTCTool", comb, "Tool", nullptr);
-    makeCommand("FMTTrVwTSave", combTool, "Save", &TFmCtrl::FMTTrVwTSaveClick);
-    makeCommand("FMTTrVwTDelete", combTool, "Delete", &TFmCtrl::FMTTrVwTDeleteClick);
-    hidden(makeCommand("PMTTAdd1", comb, "Add", &TFmCtrl::PMTTAdd1Click));
-
-    MenuItem& tree = makeCommand("PMTrVwTreeView", tvf, "TreeView", nullptr);
-    MenuItem& treeFile = makeCommand("PMTrVwFile", tree, "File", nullptr);
-    makeCommand("PMTrVwFELoad", treeFile, "Load", &TFmCtrl::PMTrVwFELoadClick);
-    makeCommand("PMTrVwFESave", treeFile, "Save", &TFmCtrl::PMTrVwFESaveClick);
-    makeCommand("PMTrVwANOpen1", treeFile, "Open", &TFmCtrl::PMTrVwANOpen1Click);
-    makeCommand("PMTrVwFESRead", treeFile, "Read", &TFmCtrl::PMTrVwFESReadClick);
-    makeCommand("PMTrVwFESWrite", treeFile, "Write", &TFmCtrl::PMTrVwFESWriteClick);
-    hidden(makeCommand("PMTFRMakeXML1", treeFile, "MakeXML", &TFmCtrl::PMTFRMakeXML1Click));
-    MenuItem& treeTool = makeCommand("PMTrVwTool", tree, "Tool", nullptr);
-    makeCommand("PMTrVwTBackUP", treeTool, "BackUP", &TFmCtrl::PMTrVwTBackUPClick);
-    makeCommand("PMTrVwTTRestoration", treeTool, "Restoration", &TFmCtrl::PMTrVwTTRestorationClick);
-    MenuItem& rootIn = makeCommand("PMTrVwTTRootIn", treeTool, "RootIn", &TFmCtrl::PMTrVwTTRootInClick);
-    rootIn.setChecked(true);
-    makeCommand("PMTrVwTTConnectedManiplates", treeTool, "ConnectedManiplates",
-                &TFmCtrl::PMTrVwTTConnectedManiplatesClick);
-    makeCommand("PMTrVwTTSave", treeTool, "Save", &TFmCtrl::PMTrVwTTSaveClick);
-    MenuItem& add = makeCommand("PMTANAdd", tree, "Add", nullptr);
-    makeCommand("PMTANARoot", add, "Root", &TFmCtrl::PMTANARootClick);
-    makeCommand("PMTANAChild", add, "Child", &TFmCtrl::PMTANAChildClick);
-    hidden(makeCommand("PMTANAList", add, "List", &TFmCtrl::PMTANAListClick));
-    hidden(makeCommand("PMTANRenameChange", add, "Rename", &TFmCtrl::PMTANRenameChangeClick));
-    makeCommand("PMTrVwTDelete", tree, "Delete", &TFmCtrl::PMTrVwTDeleteClick);
-    MenuItem& undo = makeCommand("PMTrVwTUndoDelete", tree, "Undo delete", &TFmCtrl::PMTrVwTUndoDeleteClick);
-    undo.shortcut = "Ctrl+Z";
-    undo.setEnabled(false);
-
-    MenuItem& memo = makeCommand("PMTrVwMemo", tvf, "Memo", nullptr);
-    MenuItem& memoTool = makeCommand("PMTrVwMTool", memo, "Tool", nullptr);
-    makeCommand("PMTrVwMTListUp", memoTool, "ListUp", &TFmCtrl::PMTrVwMTListUpClick);
-    hidden(makeCommand("PMTSys", tvf, "Sys", nullptr));
-
-    MenuItem& sharing = makeCommand("PMSharing", popup, "Sharing", nullptr);
-    MenuItem& list = makeCommand("PMSCheckListBox", sharing, "CheckListBox", nullptr);
-    MenuItem& listFile = makeCommand("PMSCFile", list, "File", nullptr);
-    makeCommand("PMSCFLoad", listFile, "Load", &TFmCtrl::PMSCFLoadClick);
-    hidden(makeCommand("PMSharingCFSave", listFile, "Save", &TFmCtrl::PMSharingCFSaveClick));
-    makeCommand("PMSCFOpen", listFile, "Open", &TFmCtrl::PMSCFOpenClick);
-    hidden(makeCommand("PMSCFOnClic1", listFile, "OnClic", &TFmCtrl::PMSCFOnClic1Click));
-    MenuItem& sharingTool = makeCommand("PMCTool", sharing, "Tool", nullptr);
-    makeCommand("PMCAdd1", sharingTool, "Add", &TFmCtrl::PMCAdd1Click);
-    makeCommand("PMCDate", sharingTool, "date add", &TFmCtrl::PMCDateClick);
-    makeCommand("PMCDelete1", sharingTool, "Delete", &TFmCtrl::PMCDelete1Click);
-
-    MenuItem& bunch = hidden(makeCommand("PMBunch", popup, "Bunch", nullptr));
-    MenuItem& grid = makeCommand("PMBunchS", bunch, "StringGrid", nullptr);
-    MenuItem& gridFile = makeCommand("PMBunchSFile", grid, "File", nullptr);
-    makeCommand("PMBunchSFRead", gridFile, "Read", &TFmCtrl::PMBunchSFReadClick);
-    makeCommand("PMBunchSFWrite", gridFile, "Write", &TFmCtrl::PMBunchSFWriteClick);
-    MenuItem& gridEvent = makeCommand("PMBunchSEvent", grid, "Event", nullptr);
-    makeCommand("PMBunchSClear", gridEvent, "Clear", &TFmCtrl::PMBunchSClearClick);
-    MenuItem& value = makeCommand("PMBunchSValue", grid, "Value", nullptr);
-    makeCommand("PMBunchSVSet", value, "Set", &TFmCtrl::PMBunchSVSetClick);
-    makeCommand("PMBunchSVBigan", value, "Bigan", &TFmCtrl::PMBunchSVBiganClick);
-    MenuItem& bunchComb = makeCommand("PMBunchC", bunch, "CombBox", nullptr);
-    MenuItem& bunchCombFile = makeCommand("PMBunchCFile", bunchComb, "File", nullptr);
-    makeCommand("PMBCFLoad", bunchCombFile, "Load", &TFmCtrl::PMBCFLoadClick);
-    hidden(makeCommand("PMBunchCFSave", bunchCombFile, "Save", &TFmCtrl::PMBunchCFSaveClick));
-    makeCommand("PMBCFOpen1", bunchCombFile, "Open", &TFmCtrl::PMBCFOpen1Click);
-    makeCommand("PMBunchCFRead", bunchCombFile, "Read", &TFmCtrl::PMBunchCFReadClick);
-    makeCommand("PMBunchCFWrite", bunchCombFile, "Write", &TFmCtrl::PMBunchCFWriteClick);
-    hidden(makeCommand("PMBunchCAdd", bunchComb, "Add", &TFmCtrl::PMBunchCAddClick));
-    MenuItem& bunchTool = makeCommand("PMBunchT", bunch, "Tool", nullptr);
-    MenuItem& bunchToolFile = makeCommand("PMBunchTFile", bunchTool, "File", nullptr);
-    makeCommand("PMBunchTFSave", bunchToolFile, "Save", &TFmCtrl::PMBunchTFSaveClick);
-    makeCommand("PMBunchTFDelete", bunchToolFile, "Delete", &TFmCtrl::PMBunchTFDeleteClick);
-    MenuItem& bunchGrid = makeCommand("PMBunchTStringGrid", bunchTool, "Grid", nullptr);
-    makeCommand("PMBunchTSRowInsert", bunchGrid, "Row insert", &TFmCtrl::PMBunchTSRowInsertClick);
-    makeCommand("PMBunchTSRowDelete", bunchGrid, "Row delete", &TFmCtrl::PMBunchTSRowDeleteClick);
-    makeCommand("PMBunchTSRowBunchFromMemo", bunchGrid, "RowBunchFromMemo", &TFmCtrl::PMBunchTSRowBunchFromMemoClick);
-    makeCommand("PMBunchTSAllYes", bunchGrid, "All Yes", &TFmCtrl::PMBunchTSAllYesClick);
-    makeCommand("PMBunchTSAllNo", bunchGrid, "All No", &TFmCtrl::PMBunchTSAllNoClick);
-    makeCommand("PMBunchTSClear", bunchGrid, "Clear", &TFmCtrl::PMBunchTSClearClick);
-    makeCommand("PMBunchTThemaAdd", bunchTool, "ThemaAdd", &TFmCtrl::PMBunchTThemaAddClick).setChecked(true);
-    makeCommand("PMBunchTListUp", bunchTool, "ListUp", &TFmCtrl::PMBunchTListUpClick);
-
-    MenuItem& join = hidden(makeCommand("PMJoin", popup, "Join", nullptr));
-    MenuItem& access = makeCommand("PMJoinAccess", join, "Access", nullptr);
-    makeCommand("PMJoinAJoint", access, "Join", &TFmCtrl::PMJoinAJointClick);
-    makeCommand("PMJoinAOperator", access, "Operator", &TFmCtrl::PMJoinAOperatorClick);
-    makeCommand("PMJoinASet", access, "Set", &TFmCtrl::PMJoinASetClick);
-    makeCommand("PMBShow", join, "Show", &TFmCtrl::PMBShowClick);
-
-    buildOperationMenu(makeCommand("PMManipulates", popup, "Manipulates", nullptr));
+    makeMenuRows(popup, rows);
 
     // Tool buttons open their group of the window's one pop-up menu.
-    ToolButtonTVFFunc.dropDownMenu = &comb;
-    ToolButtonTrVwTool.dropDownMenu = &tree;
-    ToolButtonBunchTool.dropDownMenu = &bunchTool;
-    ToolButtonMemoTool.dropDownMenu = &memo;
-    ToolButtonSharing.dropDownMenu = &sharing;
+    ToolButtonTVFFunc.dropDownMenu = &find<MenuItem>("PMTCombBox");
+    ToolButtonTrVwTool.dropDownMenu = &find<MenuItem>("PMTrVwTreeView");
+    ToolButtonBunchTool.dropDownMenu = &find<MenuItem>("PMBunchT");
+    ToolButtonMemoTool.dropDownMenu = &find<MenuItem>("PMTrVwMemo");
+    ToolButtonSharing.dropDownMenu = &find<MenuItem>("PMSharing");
     // The window's one pop-up menu, on every control that offers one.
     for (Control* control : std::initializer_list<Control*>{&TreeViewEdd1, &CheckListBoxSharing, &MemoEdd1,
                                                             &StringGridBunch, &TabSheetMAssist, &ComboBoxTVFCategory})
@@ -478,9 +503,20 @@ void TFmCtrl::FormDestroy()
 
 // ---------------------------------------------------------------- helpers
 
-bool TFmCtrl::mayReplace(bool loaded, const platform::fs::path& path)
+void TFmCtrl::loadNames(platform::ListFile& names, const std::string& file)
 {
-    return loaded || !platform::fileExists(path);
+    names.loadOrCreate(dataFile(file));
+    platform::IniFile base(dataFile("Base.INI"));
+    names.readChoice(base);
+}
+
+void TFmCtrl::saveNames(platform::ListFile& names, const std::string& file)
+{
+    if (!names.save(dataFile(file)))
+        return;
+    platform::IniFile base(dataFile("Base.INI"));
+    names.writeChoice(base);
+    base.flush();
 }
 
 platform::fs::path TFmCtrl::dataFile(const std::string& name)

@@ -12,6 +12,7 @@
 #include "framework/form.h"
 #include "net/http_client.h"
 #include "platform/files.h"
+#include "platform/list_file.h"
 
 class TFmCtrl : public framework::Form {
 public:
@@ -279,15 +280,17 @@ private:
     std::optional<DeletedNode> deleted_;
     int treeLoads_ = 0;
 
-    // What the window read from its files. A list whose load failed, or
-    // that was never loaded (the window never showed), is never saved over
-    // the file it came from: a missing file may still be created.
-    bool categoriesLoaded_ = false;
-    bool treeLoaded_ = false;
-    bool bunchNamesLoaded_ = false;
-    bool bunchGridLoaded_ = false;
-    bool themaAddLoaded_ = false;
-    static bool mayReplace(bool loaded, const platform::fs::path& path);
+    // What the window read from its files; see LoadGuard. The name lists
+    // keep their chosen name in Base.INI.
+    platform::ListFile categories_{ComboBoxTVFCategory, "TVF", "Category"};
+    platform::ListFile bunchNames_{ComboBoxBunch, "List", "Bunch"};
+    platform::LoadGuard treeFile_;
+    platform::LoadGuard bunchGrid_;
+    platform::LoadGuard themaAdd_;
+    // A name list from its file (created when missing) with its chosen
+    // name, and back.
+    void loadNames(platform::ListFile& names, const std::string& file);
+    void saveNames(platform::ListFile& names, const std::string& file);
 
     void buildMenus();
     void setUpHttpClients();
@@ -300,7 +303,6 @@ private:
     // refused reply keeps the old file.
     void fetchAndSave(const std::string& url, const platform::fs::path& path);
     bool lastFetchSucceeded_ = false;
-    void buildOperationMenu(framework::MenuItem& root);
     // The three steps every operation command runs: its log lines, the
     // recording into the operation table, the replay action.
     void operationCommand(const std::string& name, const std::vector<std::string>& logLines,

@@ -9,6 +9,7 @@
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
 #include "framework/convert.h"
+#include "framework/keys.h"
 #include "memo/fm_memo.h"
 #include "sitetree/fm_ctrl.h"
 
@@ -16,68 +17,12 @@ using namespace framework;
 
 namespace {
 
-// Windows virtual-key codes.
-constexpr int VkReturn = 0x0D;
-constexpr int VkDelete = 0x2E;
-constexpr int VkBack = 0x08;
-constexpr int VkSpace = 0x20;
-constexpr int VkControl = 0x11;
-constexpr int VkShift = 0x10;
-constexpr int VkMenu = 0x12;
-constexpr int VkCapital = 0x14;
-constexpr int VkTab = 0x09;
-constexpr int VkLeft = 0x25;
-constexpr int VkUp = 0x26;
-constexpr int VkRight = 0x27;
-constexpr int VkDown = 0x28;
-
 void log(const std::string& line)
 {
     FmMemo->MemoLog.addLine(line);
 }
 
 } // namespace
-
-void TFmCtrl::buildOperationMenu(MenuItem& root)
-{
-    MenuItem& keys = makeCommand("PMMKeyEvent", root, "1 KeyEvent", nullptr);
-    MenuItem& base = makeCommand("PMMKBase", keys, "Base 1100", nullptr);
-    makeCommand("PMMKBReturn", base, "Return", &TFmCtrl::PMMKBReturnClick);
-    makeCommand("PMMKBDelete", base, "Delete", &TFmCtrl::PMMKBDeleteClick);
-    makeCommand("PMMKBBackSpace", base, "BackSpace", &TFmCtrl::PMMKBBackSpaceClick);
-    makeCommand("PMMKBSpace", base, "Space", &TFmCtrl::PMMKBSpaceClick);
-    MenuItem& ctrl = makeCommand("PMMKCtrl", keys, "Ctrl 1200", nullptr);
-    makeCommand("PMMKCCopy", ctrl, "Copy", &TFmCtrl::PMMKCCopyClick);
-    makeCommand("PMMKCPast", ctrl, "Past", &TFmCtrl::PMMKCPastClick);
-    makeCommand("PMMKCChoosingCompletely", ctrl, "ChoosingCompletely", &TFmCtrl::PMMKCChoosingCompletelyClick);
-    makeCommand("PMMKAlt", keys, "Alt=1300", &TFmCtrl::PMMKAltClick);
-    MenuItem& fanc = makeCommand("PMMKFanc", keys, "Fanc 1400", nullptr);
-    makeCommand("PMMKFCapsLock", fanc, "CapsLock", &TFmCtrl::PMMKFCapsLockClick);
-    MenuItem& move = makeCommand("PMMKMove", keys, "Move 1500", nullptr);
-    makeCommand("PMMKMTab", move, "Tab", &TFmCtrl::PMMKMTabClick);
-    makeCommand("PMMKMTabBack", move, "TabBack", &TFmCtrl::PMMKMTabBackClick);
-    makeCommand("PMMKMUp", move, "Up", &TFmCtrl::PMMKMUpClick);
-    makeCommand("PMMKMDown", move, "Down", &TFmCtrl::PMMKMDownClick);
-    makeCommand("PMMKMLeft", move, "Left", &TFmCtrl::PMMKMLeftClick);
-    makeCommand("PMMKMRight", move, "Right", &TFmCtrl::PMMKMRightClick);
-    makeCommand("PMMKSet", keys, "Set", &TFmCtrl::PMMKSetClick).setVisible(false);
-    MenuItem& mouse = makeCommand("PMMMouse", root, "2 Mouse", nullptr);
-    MenuItem& pos = makeCommand("PMMMPos", mouse, "Pos", nullptr);
-    makeCommand("PMMMPMemory", pos, "Memory", &TFmCtrl::PMMMPMemoryClick);
-    makeCommand("PMMMPReturns", pos, "Returns.", &TFmCtrl::PMMMPReturnsClick).setVisible(false);
-    makeCommand("PMMMBrowsXY", mouse, "BrowsXY", &TFmCtrl::PMMMBrowsXYClick);
-    makeCommand("PMMMScreenXY", mouse, "ScreenXY", &TFmCtrl::PMMMScreenXYClick);
-    MenuItem& click = makeCommand("PMMMClick", mouse, "Click", nullptr);
-    makeCommand("PMMMClickSngle", click, "ClickSngle", &TFmCtrl::PMMMClickSngleClick);
-    makeCommand("PMMMClickW", click, "ClickW", &TFmCtrl::PMMMClickWClick);
-    MenuItem& sys = makeCommand("PMMSys", root, "4 Sys", nullptr);
-    makeCommand("PMMSReadStr", sys, "ReadStr", &TFmCtrl::PMMSReadStrClick);
-    makeCommand("PMMSWait", sys, "Wait", &TFmCtrl::PMMSWaitClick);
-    MenuItem& section = makeCommand("PMMSection", sys, "Section", nullptr);
-    makeCommand("PMMSEnd", section, "End", &TFmCtrl::PMMSEndClick);
-    makeCommand("PMMS0", section, "0", &TFmCtrl::PMMS0Click);
-    makeCommand("PMMRun", root, "Run", &TFmCtrl::PMMSrcRunClick);
-}
 
 void TFmCtrl::operationCommand(const std::string& name, const std::vector<std::string>& logLines,
                                const std::function<void()>& action)
@@ -117,64 +62,64 @@ void TFmCtrl::sendKey(int key, int modifier)
 
 void TFmCtrl::PMMKBReturnClick()
 {
-    operationCommand("Return", {"OpePrg->Return"}, [this] { sendKey(VkReturn); });
+    operationCommand("Return", {"OpePrg->Return"}, [this] { sendKey(vk::Return); });
 }
 void TFmCtrl::PMMKBDeleteClick()
 {
-    operationCommand("Delete", {"OpePrg->Delete"}, [this] { sendKey(VkDelete); });
+    operationCommand("Delete", {"OpePrg->Delete"}, [this] { sendKey(vk::Delete); });
 }
 void TFmCtrl::PMMKBBackSpaceClick()
 {
-    operationCommand("BackSpace", {"OpePrg->BackSpace"}, [this] { sendKey(VkBack); });
+    operationCommand("BackSpace", {"OpePrg->BackSpace"}, [this] { sendKey(vk::Back); });
 }
 void TFmCtrl::PMMKBSpaceClick()
 {
-    operationCommand("Space", {"OpePrg->Space"}, [this] { sendKey(VkSpace); });
+    operationCommand("Space", {"OpePrg->Space"}, [this] { sendKey(vk::Space); });
 }
 void TFmCtrl::PMMKCCopyClick()
 {
     operationCommand("Copy", {"OpePrg->Copy", "wrd = " + app().clipboard().text()},
-                     [this] { sendKey(0x43, VkControl); });
+                     [this] { sendKey(0x43, vk::Control); });
 }
 void TFmCtrl::PMMKCPastClick()
 {
-    operationCommand("Past", {"wrd = " + app().clipboard().text()}, [this] { sendKey(0x56, VkControl); });
+    operationCommand("Past", {"wrd = " + app().clipboard().text()}, [this] { sendKey(0x56, vk::Control); });
 }
 void TFmCtrl::PMMKCChoosingCompletelyClick()
 {
-    operationCommand("ChoosComp", {"OpePrg->ChoosComp"}, [this] { sendKey(0x41, VkControl); });
+    operationCommand("ChoosComp", {"OpePrg->ChoosComp"}, [this] { sendKey(0x41, vk::Control); });
 }
 void TFmCtrl::PMMKFCapsLockClick()
 {
-    operationCommand("CapsLock", {"OpePrg->CapsLock"}, [this] { sendKey(VkCapital); });
+    operationCommand("CapsLock", {"OpePrg->CapsLock"}, [this] { sendKey(vk::Capital); });
 }
 void TFmCtrl::PMMKMTabClick()
 {
-    operationCommand("Tab", {"OpePrg->Tab"}, [this] { sendKey(VkTab); });
+    operationCommand("Tab", {"OpePrg->Tab"}, [this] { sendKey(vk::Tab); });
 }
 void TFmCtrl::PMMKMTabBackClick()
 {
-    operationCommand("TabBack", {"OpePrg->TabBack"}, [this] { sendKey(VkTab, VkShift); });
+    operationCommand("TabBack", {"OpePrg->TabBack"}, [this] { sendKey(vk::Tab, vk::Shift); });
 }
 void TFmCtrl::PMMKMUpClick()
 {
-    operationCommand("Up", {"OpePrg->Up"}, [this] { sendKey(VkUp); });
+    operationCommand("Up", {"OpePrg->Up"}, [this] { sendKey(vk::Up); });
 }
 void TFmCtrl::PMMKMDownClick()
 {
-    operationCommand("Down", {"OpePrg->Down"}, [this] { sendKey(VkDown); });
+    operationCommand("Down", {"OpePrg->Down"}, [this] { sendKey(vk::Down); });
 }
 void TFmCtrl::PMMKMLeftClick()
 {
-    operationCommand("Left", {"OpePrg->Left"}, [this] { sendKey(VkLeft); });
+    operationCommand("Left", {"OpePrg->Left"}, [this] { sendKey(vk::Left); });
 }
 void TFmCtrl::PMMKMRightClick()
 {
-    operationCommand("Right", {"OpePrg->Right"}, [this] { sendKey(VkRight); });
+    operationCommand("Right", {"OpePrg->Right"}, [this] { sendKey(vk::Right); });
 }
 void TFmCtrl::PMMKAltClick()
 {
-    operationCommand("Alt", {"OpePrg->Alt"}, [this] { sendKey(0x46, VkMenu); });
+    operationCommand("Alt", {"OpePrg->Alt"}, [this] { sendKey(0x46, vk::Menu); });
 }
 
 void TFmCtrl::PMMMPMemoryClick()

@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "browser/fm_cpp.h"
 #include "framework/application.h"
+#include "framework/keys.h"
 #include "framework/text_util.h"
 #include "memo/fm_memo.h"
 #include "platform/ini_file.h"
@@ -24,24 +25,24 @@ platform::fs::path TFmCtrl::treeFilePath()
 
 void TFmCtrl::PMTrVwFELoadClick()
 {
-    // A tree read only in part (a malformed line) stays unsaved, so its
-    // file keeps the lines after the fault.
-    treeLoaded_ = false;
     // Another tree: a deletion in the last one is not undone in this one.
     ++treeLoads_;
-    const auto path = treeFilePath();
-    // A category without a file starts as a copy of the tree shown.
-    if (platform::fileExists(path))
-        sitetree::loadTvfFile(*ActiveTreeView, path);
-    else
-        sitetree::saveTvfFile(*ActiveTreeView, path);
-    treeLoaded_ = true;
+    // A tree read only in part (a malformed line) stays unsaved, so its
+    // file keeps the lines after the fault.
+    treeFile_.load([this] {
+        const auto path = treeFilePath();
+        // A category without a file starts as a copy of the tree shown.
+        if (platform::fileExists(path))
+            sitetree::loadTvfFile(*ActiveTreeView, path);
+        else
+            sitetree::saveTvfFile(*ActiveTreeView, path);
+    });
 }
 
 void TFmCtrl::PMTrVwFESaveClick()
 {
     const auto path = treeFilePath();
-    if (mayReplace(treeLoaded_, path))
+    if (treeFile_.mayReplace(path))
         sitetree::saveTvfFile(*ActiveTreeView, path);
 }
 
@@ -49,17 +50,16 @@ void TFmCtrl::PMTrVwTBackUPClick()
 {
     const auto path = treeFilePath();
     const auto backup = dataFile("BU_" + platform::pathText(path.filename()));
-    if (mayReplace(treeLoaded_, backup))
+    if (treeFile_.mayReplace(backup))
         sitetree::saveTvfFile(*ActiveTreeView, backup);
 }
 
 void TFmCtrl::PMTrVwTTRestorationClick()
 {
     const auto path = treeFilePath();
-    treeLoaded_ = false;
     ++treeLoads_;
-    sitetree::loadTvfFile(*ActiveTreeView, dataFile("BU_" + platform::pathText(path.filename())));
-    treeLoaded_ = true;
+    treeFile_.load(
+        [&] { sitetree::loadTvfFile(*ActiveTreeView, dataFile("BU_" + platform::pathText(path.filename()))); });
     if (app().dialogs().askYesNo("Does it save?", "Restoration"))
         sitetree::saveTvfFile(*ActiveTreeView, treeFilePath());
 }
@@ -196,7 +196,7 @@ void TFmCtrl::MemoEdd1KeyDown(KeyEvent& key)
 {
     // The key is left to the memo: the write-back sees the lines as they
     // were before the line break.
-    if (key.key == 13)
+    if (key.key == vk::Return)
         PMTANAListClick();
 }
 

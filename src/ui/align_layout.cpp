@@ -93,16 +93,6 @@ void AlignLayout::addControl(QWidget* widget, framework::Control* model)
     invalidate();
 }
 
-void AlignLayout::removeWidgetOf(framework::Control* model)
-{
-    auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == model; });
-    if (it == entries_.end())
-        return;
-    delete it->item;
-    entries_.erase(it);
-    invalidate();
-}
-
 void AlignLayout::addItem(QLayoutItem* item)
 {
     // Items added through the plain QLayout interface have no model; they

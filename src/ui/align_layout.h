@@ -45,7 +45,6 @@ public:
 
     // Appends a child widget and the model that says where it goes.
     void addControl(QWidget* widget, framework::Control* model);
-    void removeWidgetOf(framework::Control* model);
 
     void setFlow(bool flow) { flow_ = flow; }
     bool flow() const { return flow_; }

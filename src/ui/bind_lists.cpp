@@ -770,15 +770,11 @@ void TreeWidget::endDrag()
 
 } // namespace
 
-std::unique_ptr<ControlBinding> createListBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+void addListBindings(BindingFactories& table)
 {
-    if (auto* list = dynamic_cast<framework::CheckListBox*>(&model))
-        return std::make_unique<CheckListBinding>(impl, *list, parent);
-    if (auto* grid = dynamic_cast<framework::StringGrid*>(&model))
-        return std::make_unique<GridBinding>(impl, *grid, parent);
-    if (auto* tree = dynamic_cast<framework::TreeView*>(&model))
-        return std::make_unique<TreeBinding>(impl, *tree, parent);
-    return nullptr;
+    addBinding<framework::CheckListBox, CheckListBinding>(table);
+    addBinding<framework::StringGrid, GridBinding>(table);
+    addBinding<framework::TreeView, TreeBinding>(table);
 }
 
 } // namespace ui::detail

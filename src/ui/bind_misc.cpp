@@ -835,37 +835,26 @@ private:
 
 } // namespace
 
-std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+void addOtherBindings(BindingFactories& table)
 {
-    if (auto* pages = dynamic_cast<framework::PageControl*>(&model))
-        return std::make_unique<PageControlBinding>(impl, *pages, parent);
-    if (auto* sheet = dynamic_cast<framework::TabSheet*>(&model))
-        return std::make_unique<TabSheetBinding>(impl, *sheet, parent);
-    if (auto* panel = dynamic_cast<framework::Panel*>(&model))
-        return std::make_unique<PanelBinding>(impl, *panel, parent);
-    if (auto* balloon = dynamic_cast<framework::Balloon*>(&model))
-        return std::make_unique<BalloonBinding>(impl, *balloon);
-    if (auto* box = dynamic_cast<framework::GroupBox*>(&model))
-        return std::make_unique<GroupBoxBinding>(impl, *box, parent);
-    if (auto* bar = dynamic_cast<framework::ToolBar*>(&model))
-        return std::make_unique<ToolBarBinding>(impl, *bar, parent);
-    if (auto* tool = dynamic_cast<framework::ToolButton*>(&model))
-        return std::make_unique<ToolButtonBinding>(impl, *tool, parent);
-    if (auto* button = dynamic_cast<framework::Button*>(&model))
-        return std::make_unique<ButtonBinding>(impl, *button, parent);
-    if (auto* check = dynamic_cast<framework::CheckBox*>(&model))
-        return std::make_unique<CheckBoxBinding>(impl, *check, parent);
-    if (auto* radio = dynamic_cast<framework::RadioButton*>(&model))
-        return std::make_unique<RadioButtonBinding>(impl, *radio, parent);
-    if (auto* upDown = dynamic_cast<framework::UpDown*>(&model))
-        return std::make_unique<UpDownBinding>(impl, *upDown, parent);
-    if (auto* splitter = dynamic_cast<framework::Splitter*>(&model))
-        return std::make_unique<SplitterBinding>(impl, *splitter, parent);
-    if (auto* animate = dynamic_cast<framework::Animate*>(&model))
-        return std::make_unique<AnimateBinding>(impl, *animate, parent);
-    if (auto* host = dynamic_cast<framework::WebBrowserHost*>(&model))
-        return std::make_unique<BrowserHostBinding>(impl, *host, parent);
-    return nullptr;
+    addBinding<framework::PageControl, PageControlBinding>(table);
+    addBinding<framework::TabSheet, TabSheetBinding>(table);
+    addBinding<framework::Panel, PanelBinding>(table);
+    // A balloon floats over the window, in no parent.
+    table.emplace(typeid(framework::Balloon),
+                  [](BinderImpl& impl, framework::Control& model, ControlBinding*) -> std::unique_ptr<ControlBinding> {
+                      return std::make_unique<BalloonBinding>(impl, static_cast<framework::Balloon&>(model));
+                  });
+    addBinding<framework::GroupBox, GroupBoxBinding>(table);
+    addBinding<framework::ToolBar, ToolBarBinding>(table);
+    addBinding<framework::ToolButton, ToolButtonBinding>(table);
+    addBinding<framework::Button, ButtonBinding>(table);
+    addBinding<framework::CheckBox, CheckBoxBinding>(table);
+    addBinding<framework::RadioButton, RadioButtonBinding>(table);
+    addBinding<framework::UpDown, UpDownBinding>(table);
+    addBinding<framework::Splitter, SplitterBinding>(table);
+    addBinding<framework::Animate, AnimateBinding>(table);
+    addBinding<framework::WebBrowserHost, BrowserHostBinding>(table);
 }
 
 } // namespace ui::detail

@@ -389,19 +389,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<ControlBinding> createTextBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent)
+void addTextBindings(BindingFactories& table)
 {
-    if (auto* rich = dynamic_cast<framework::RichEdit*>(&model))
-        return std::make_unique<MemoBinding<QTextEdit>>(impl, *rich, parent);
-    if (auto* memo = dynamic_cast<framework::Memo*>(&model))
-        return std::make_unique<MemoBinding<QPlainTextEdit>>(impl, *memo, parent);
-    if (auto* edit = dynamic_cast<framework::Edit*>(&model))
-        return std::make_unique<EditBinding>(impl, *edit, parent);
-    if (auto* combo = dynamic_cast<framework::ComboBox*>(&model))
-        return std::make_unique<ComboBinding>(impl, *combo, parent);
-    if (auto* label = dynamic_cast<framework::Label*>(&model))
-        return std::make_unique<LabelBinding>(impl, *label, parent);
-    return nullptr;
+    addBinding<framework::RichEdit, MemoBinding<QTextEdit>>(table);
+    addBinding<framework::Memo, MemoBinding<QPlainTextEdit>>(table);
+    addBinding<framework::Edit, EditBinding>(table);
+    addBinding<framework::ComboBox, ComboBinding>(table);
+    addBinding<framework::Label, LabelBinding>(table);
 }
 
 } // namespace ui::detail

@@ -29,6 +29,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <typeindex>
 #include <unordered_map>
 #include <vector>
 
@@ -349,12 +350,29 @@ protected:
     bool pressedInside_ = false;
 };
 
+// The binding of a control of its exact kind; a plain container for a kind
+// that has none.
 std::unique_ptr<ControlBinding> createControlBinding(BinderImpl& impl, framework::Control& model,
                                                      ControlBinding* parent);
-// Per-file factories; each returns null for kinds it does not handle.
-std::unique_ptr<ControlBinding> createTextBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent);
-std::unique_ptr<ControlBinding> createListBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent);
-std::unique_ptr<ControlBinding> createOtherBinding(BinderImpl& impl, framework::Control& model, ControlBinding* parent);
+
+// The bindings by the exact type of the control: a kind derived from
+// another (a rich edit is a memo) has its own row, so it can never get its
+// base's binding by the order of a chain of tests.
+using BindingFactory = std::unique_ptr<ControlBinding> (*)(BinderImpl&, framework::Control&, ControlBinding*);
+using BindingFactories = std::unordered_map<std::type_index, BindingFactory>;
+
+template <class Model, class B> void addBinding(BindingFactories& table)
+{
+    table.emplace(
+        typeid(Model),
+        [](BinderImpl& impl, framework::Control& model, ControlBinding* parent) -> std::unique_ptr<ControlBinding> {
+            return std::make_unique<B>(impl, static_cast<Model&>(model), parent);
+        });
+}
+// Each file's rows.
+void addTextBindings(BindingFactories& table);
+void addListBindings(BindingFactories& table);
+void addOtherBindings(BindingFactories& table);
 
 // ---------------------------------------------------------------- Bound<W>
 

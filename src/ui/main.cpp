@@ -221,6 +221,16 @@ void quietenTheEngine()
         sigaction(number, &action, nullptr);
 }
 
+// The end of either mode: every window saves what it keeps, then the
+// browser profile, once no tab uses it, writes its own and closes.
+void closeWindows(framework::Application& application)
+{
+    application.destroyForms();
+    vantrel::forgetForms();
+    framework::WebBrowserHost::setFactory(nullptr);
+    browserctl::closeBrowserProfile();
+}
+
 // `vantrel run`: the windows' models without windows, offscreen.
 int runBatch(int argc, char** argv)
 {
@@ -291,11 +301,7 @@ int runBatch(int argc, char** argv)
     });
     if (started && !batch.finished())
         QApplication::exec();
-    application.destroyForms();
-    vantrel::forgetForms();
-    framework::WebBrowserHost::setFactory(nullptr);
-    // The tabs are gone: the profile writes what it keeps and closes.
-    browserctl::closeBrowserProfile();
+    closeWindows(application);
     return started ? batch.exitCode() : vantrel::BatchFailed;
 }
 
@@ -354,7 +360,6 @@ int main(int argc, char** argv)
         auto* browser = host.browserIfCreated();
         return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;
     });
-    QObject::connect(&qtApp, &QApplication::lastWindowClosed, [] {});
     qtApp.setQuitOnLastWindowClosed(false);
     // exit(), not quit(): quit() first asks every window to close, and the
     // windows leave that decision to their forms.
@@ -382,10 +387,6 @@ int main(int argc, char** argv)
         ui::takeScreenshots(application, binder, screenshots);
     else if (!application.terminated())
         result = QApplication::exec();
-    application.destroyForms();
-    vantrel::forgetForms();
-    framework::WebBrowserHost::setFactory(nullptr);
-    // The tabs are gone: the profile writes what it keeps and closes.
-    browserctl::closeBrowserProfile();
-    return result == 0 ? 0 : result;
+    closeWindows(application);
+    return result;
 }

@@ -4,21 +4,17 @@
 
 #include <algorithm>
 
+#include "platform/text_codec.h"
+
 namespace ui {
 
 namespace {
 
-// UTF-8 sequence length from its lead byte (a stray continuation byte
-// counts as one character, as Qt's decoder replaces it by one).
-size_t sequenceLength(unsigned char lead)
+// The bytes of the character at pos: a byte that starts no well-formed
+// sequence counts as one character, as Qt's decoder replaces it by one.
+size_t characterBytes(const std::string& text, size_t pos)
 {
-    if (lead >= 0xF0)
-        return 4;
-    if (lead >= 0xE0)
-        return 3;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
+    return std::max<size_t>(platform::utf8SequenceLength(text, pos), 1);
 }
 
 // UTF-16 units of the characters that start in the first `bytes` bytes.
@@ -28,7 +24,7 @@ int utf16Units(const std::string& text, size_t bytes)
     int units = 0;
     size_t i = 0;
     while (i < bytes) {
-        const size_t length = sequenceLength(static_cast<unsigned char>(text[i]));
+        const size_t length = characterBytes(text, i);
         units += length == 4 ? 2 : 1;
         i += length;
     }
@@ -41,7 +37,7 @@ size_t utf8Bytes(const std::string& text, int units)
 {
     size_t i = 0;
     while (i < text.size() && units > 0) {
-        const size_t length = sequenceLength(static_cast<unsigned char>(text[i]));
+        const size_t length = characterBytes(text, i);
         units -= length == 4 ? 2 : 1;
         i += length;
     }

@@ -81,11 +81,11 @@ TEST_F(DocumentEditorTest, EnterOrADoubleClickOnAnOperationRunsIt)
     enter.key = 13;
     FmDocEdi->TreeViewMoji.onKeyDown(enter);
     EXPECT_EQ(enter.key, 13);
-    FmDocEdi->TreeViewMoji.dblClick();
+    FmDocEdi->TreeViewMoji.onDblClick();
     EXPECT_TRUE(output().empty());
     tree.setSelected(tree.root(0)->child(2)->child(3)); // 半角数字(C3-4)
     FmMemo->MemoSource.setLines({"a1b2"});
-    FmDocEdi->TreeViewMoji.dblClick();
+    FmDocEdi->TreeViewMoji.onDblClick();
     EXPECT_EQ(output(), (std::vector<std::string>{"ab"}));
 }
 

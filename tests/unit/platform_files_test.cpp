@@ -15,8 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/controls.h"
 #include "framework/errors.h"
+#include "framework/form.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/list_file.h"
 
 namespace {
 
@@ -187,6 +191,43 @@ TEST_F(PlatformFilesTest, DeleteFileAndCreateFolder)
     writeRaw(dir / "file", "x");
     EXPECT_FALSE(platform::createFolder(dir / "file"));
     EXPECT_FALSE(platform::createFolder(dir / "file" / "sub"));
+}
+
+// A list whose load failed, or that never ran, is not written over its
+// file, nor is its chosen name over the stored one; a missing file may be
+// created.
+TEST_F(PlatformFilesTest, AListFileIsWrittenBackOnlyOnceLoaded)
+{
+    framework::Form form("Form");
+    auto& box = form.make<framework::ComboBox>("Box", nullptr);
+    platform::ListFile list(box, "List", "Chosen");
+    const auto path = dir / "list.txt";
+    const auto iniPath = dir / "Base.INI";
+    writeRaw(iniPath, "[List]\r\nChosen=Kept\r\n");
+
+    box.setItems({"Default"});
+    box.setText("Typed");
+    EXPECT_THROW(list.load(dir / "missing.txt"), framework::FileError);
+    EXPECT_EQ(box.items(), std::vector<std::string>{"Default"});
+    EXPECT_TRUE(list.save(path)); // no file yet: created
+    writeRaw(path, "A\r\nB\r\n");
+    EXPECT_FALSE(list.save(path));
+    EXPECT_EQ(readRaw(path), "A\r\nB\r\n");
+    {
+        platform::IniFile ini(iniPath);
+        list.writeChoice(ini);
+        ini.flush();
+    }
+    EXPECT_EQ(platform::IniFile(iniPath).readString("List", "Chosen", ""), "Kept");
+
+    list.load(path);
+    EXPECT_EQ(box.items(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(box.text(), "Typed");
+    EXPECT_TRUE(list.addChoice());
+    EXPECT_TRUE(list.save(path));
+    EXPECT_EQ(readRaw(path), "A\r\nB\r\nTyped\r\n");
+    box.setText("yp"); // a part of a listed name counts as listed
+    EXPECT_FALSE(list.addChoice());
 }
 
 TEST(PlatformSafeJoinTest, KeepsDataPathsInsideTheBase)

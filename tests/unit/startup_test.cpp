@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <set>
 
 #include "app/fm_main.h"
@@ -57,6 +59,29 @@ TEST_F(StartupTest, WindowsAreCreatedInOrderWithTheirVisibility)
     EXPECT_EQ(FmMemo->left(), 210);
     EXPECT_EQ(FmMemo->FocusedMemo, "Source");
     EXPECT_TRUE(scripted.dialogs->errors.empty());
+}
+
+// The windows go last created first, each saving in FormDestroy what it
+// keeps; a window's save may reach into another window through its global,
+// which must then be live or empty, never a window already destroyed.
+TEST_F(StartupTest, NoWindowGlobalOutlivesItsWindow)
+{
+    start();
+    int stale = 0;
+    int destroyed = 0;
+    application->formDestroyed.connect([&](const framework::Form*) {
+        ++destroyed;
+        for (const framework::Form* global :
+             std::initializer_list<const framework::Form*>{FmMain, FmCtrl, FmSys, FmMemo, FmCpp, FmDocEdi}) {
+            const auto& forms = application->forms();
+            if (global && std::none_of(forms.begin(), forms.end(), [&](const auto& f) { return f.get() == global; }))
+                ++stale;
+        }
+    });
+    application->destroyForms();
+    EXPECT_EQ(destroyed, 6);
+    EXPECT_EQ(stale, 0);
+    EXPECT_EQ(FmMain, nullptr);
 }
 
 TEST_F(StartupTest, FamilyListKeepsOnlyTitlesEndedByAComma)
