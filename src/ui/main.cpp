@@ -23,6 +23,7 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/program.h"
+#include "browserctl/qt_browser_graphics.h"
 #include "browserctl/qt_web_browser.h"
 #include "framework/application.h"
 #include "memo/fm_memo.h"
@@ -258,7 +259,7 @@ int runBatch(int argc, char** argv)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;qt.qpa.*=false", 0);
     prepareBrowserEngine();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    browserctl::prepareBrowserGraphics();
     QApplication qtApp(argc, argv);
     identifyApplication();
     vantrel::setDataFolder(folder);
@@ -332,8 +333,9 @@ int main(int argc, char** argv)
     }
 
     prepareBrowserEngine();
-    // The browser engine shares its OpenGL contexts with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No OpenGL at start: the browser views draw in software (unless the
+    // user chose another Qt Quick backend).
+    browserctl::prepareBrowserGraphics();
     platform::fs::path folder;
     try {
         folder = chooseDataFolder(dataDir);

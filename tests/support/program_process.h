@@ -30,6 +30,7 @@ public:
     // program still runs at the end of the time.
     int waitForExit(std::chrono::seconds limit = std::chrono::seconds(30));
     const std::string& errorOutput() const { return stderr_; }
+    pid_t pid() const { return pid_; }
 
 private:
     bool readSome(int ms);
