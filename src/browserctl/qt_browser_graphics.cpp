@@ -3,6 +3,7 @@
 #include "ui/qt_keywords.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QOpenGLContext>
 #include <QQuickWindow>
 
@@ -18,7 +19,11 @@ namespace browserctl {
 
 namespace {
 
+const char* const xcbGlVariable = "QT_XCB_GL_INTEGRATION";
+
 QOpenGLContext* placeholder = nullptr;
+bool userHadXcbGl = false;
+QByteArray userXcbGl;
 
 void dropPlaceholder()
 {
@@ -26,6 +31,20 @@ void dropPlaceholder()
         qt_gl_set_global_share_context(nullptr);
     delete placeholder;
     placeholder = nullptr;
+}
+
+// While the QApplication is built, with the platform in place: X11's
+// OpenGL integration is chosen once, on its first use, and "none" is
+// chosen now. The variable then goes back to what the user had, so no
+// program started from here inherits it.
+void settleXcbOpenGl()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        QOpenGLContext::supportsThreadedOpenGL();
+    if (userHadXcbGl)
+        qputenv(xcbGlVariable, userXcbGl);
+    else
+        qunsetenv(xcbGlVariable);
 }
 
 bool backendChosenByUser()
@@ -61,6 +80,14 @@ void prepareBrowserGraphics()
     placeholder = new QOpenGLContext;
     qt_gl_set_global_share_context(placeholder);
     qAddPostRoutine(dropPlaceholder);
+    // When it starts, the engine still asks whether OpenGL works from
+    // several threads; on X11 Qt answers by making a context, which loads
+    // the driver (about 35 MiB under Xvfb) for an answer software views
+    // never use. Without X11's OpenGL integration the answer is a plain no.
+    userHadXcbGl = qEnvironmentVariableIsSet(xcbGlVariable);
+    userXcbGl = qgetenv(xcbGlVariable);
+    qputenv(xcbGlVariable, "none");
+    qAddPreRoutine(settleXcbOpenGl);
 }
 
 } // namespace browserctl

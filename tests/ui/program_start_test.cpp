@@ -1,17 +1,24 @@
-// The real program as a separate process on a real X server: until a
-// browser is asked for, its windows come up without the browser engine's
-// processes and without an OpenGL driver. Run with xvfb-run and
+// On a real X server: until a browser is asked for, the program's windows
+// come up without the browser engine's processes and without an OpenGL
+// driver, and with the program's graphics set-up (this process has it too)
+// the engine shows pages without one. Run with xvfb-run and
 // QT_QPA_PLATFORM=xcb (ctest's ProgramStartsLeanUnderX); the offscreen
 // platform loads no driver in any case.
 
 #include "ui/qt_keywords.h"
 
 #include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -85,6 +92,30 @@ TEST(ProgramStartTest, WindowsComeUpWithoutTheBrowserEngineOrOpenGL)
     EXPECT_EQ(openGlDrivers(program.pid()), std::set<std::string>{});
     program.signal(SIGTERM);
     EXPECT_EQ(program.waitForExit(), 0) << program.errorOutput();
+}
+
+TEST(ProgramStartTest, TheEngineShowsAPageWithoutOpenGL)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the xcb platform";
+    // What the set-up chose for Qt stays out of the programs started later.
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"));
+    QWebEngineProfile profile;
+    QWebEngineView view;
+    view.setPage(new QWebEnginePage(&profile, &view));
+    view.resize(300, 200);
+    view.show();
+    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    view.setHtml(QStringLiteral("<body style='margin:0;background:#00ff00'></body>"));
+    ASSERT_TRUE(loaded.wait(60000));
+    // The page reaches the view some frames after its load.
+    QColor centre;
+    for (int i = 0; i < 100 && centre != QColor(Qt::green); ++i) {
+        QTest::qWait(50);
+        centre = view.grab().toImage().pixelColor(150, 100);
+    }
+    EXPECT_EQ(centre, QColor(Qt::green));
+    EXPECT_EQ(openGlDrivers(::getpid()), std::set<std::string>{});
 }
 
 } // namespace
