@@ -56,7 +56,13 @@ public:
             return;
         }
         BinderImpl::ApplyGuard guard(impl());
-        tabs_->insertTab(std::min(sheet->pageIndex(), tabs_->count()), child.widget(), qs(sheet->caption()));
+        // The caption comes with the sheet's first apply. Qt lays every tab
+        // out again for each one inserted (to find the tab under the mouse),
+        // which measured each caption once per later sheet: 51 sheets cost
+        // over a thousand text layouts at start. Empty tabs lay out at
+        // little cost, and captions set on a hidden tab bar wait for its
+        // showing.
+        tabs_->insertTab(std::min(sheet->pageIndex(), tabs_->count()), child.widget(), QString());
     }
 
     void applyOptions() override
