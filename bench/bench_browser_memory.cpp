@@ -17,6 +17,7 @@
 //                                [--modes per-site,lifecycle,default]
 //   vantrel_bench_browser_memory --child per-site|lifecycle|default [--tabs N] ...
 
+#include "browserctl/qt_browser_graphics.h"
 #include "browserctl/qt_web_browser.h"
 
 #include <QApplication>
@@ -107,7 +108,8 @@ int runChild(const Options& options)
     // A hang in the engine must not keep the driver waiting for ever.
     ::alarm(static_cast<unsigned>(options.timeoutSeconds + options.settleSeconds + 60));
     setChromiumFlags(perSite);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The views draw as the program's do.
+    browserctl::prepareBrowserGraphics();
     int argc = 1;
     char name[] = "vantrel_bench_browser_memory";
     char* argv[] = {name, nullptr};

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "browserctl/qt_browser_graphics.h"
 #include "browserctl/qt_web_browser.h"
 #include "framework/application.h"
 #include "http_server.h"
@@ -139,6 +140,7 @@ int main(int argc, char** argv)
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
     }
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
+    browserctl::prepareBrowserGraphics();
     QApplication qtApp(argc, argv);
     framework::Application application(ui::makeQtServices());
     testsupport::HttpServer server;

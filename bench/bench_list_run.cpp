@@ -28,6 +28,7 @@
 #include "app/globals.h"
 #include "app/program.h"
 #include "browser/fm_cpp.h"
+#include "browserctl/qt_browser_graphics.h"
 #include "browserctl/qt_web_browser.h"
 #include "framework/application.h"
 #include "framework/scripted.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
     }
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.c_str(), 1);
+    browserctl::prepareBrowserGraphics();
     QApplication qtApp(argc, argv);
 
     testsupport::TempDir data;

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QQuickWidget>
+#include <QQuickWindow>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -55,7 +56,13 @@ public:
             return;
         }
         BinderImpl::ApplyGuard guard(impl());
-        tabs_->insertTab(std::min(sheet->pageIndex(), tabs_->count()), child.widget(), qs(sheet->caption()));
+        // The caption comes with the sheet's first apply. Qt lays every tab
+        // out again for each one inserted (to find the tab under the mouse),
+        // which measured each caption once per later sheet: 51 sheets cost
+        // over a thousand text layouts at start. Empty tabs lay out at
+        // little cost, and captions set on a hidden tab bar wait for its
+        // showing.
+        tabs_->insertTab(std::min(sheet->pageIndex(), tabs_->count()), child.widget(), QString());
     }
 
     void applyOptions() override
@@ -791,15 +798,20 @@ public:
     }
 
 private:
-    // A browser draws through a Qt Quick widget, which needs the window's
-    // native surface to be of its kind; Qt replaces the window of a plain
-    // widget (a new window id, a visible flicker) when the first one comes
-    // in. A hidden widget of that kind, there before the window is first
-    // shown, gives the window the right surface from the start.
+    // A browser draws through a Qt Quick widget. One that draws through
+    // OpenGL textures needs the window's native surface to be of its kind;
+    // Qt replaces the window of a plain widget (a new window id, a visible
+    // flicker) when the first one comes in. A hidden widget of that kind,
+    // there before the window is first shown, gives the window the right
+    // surface from the start, at the price of OpenGL at its first showing.
+    // Drawn by Qt Quick's software renderer (the program's default) the
+    // view is an ordinary widget and needs nothing.
     void prepareWindowSurface()
     {
         QWidget* window = widget_ ? widget_->window() : nullptr;
         if (!window || !impl().browserProvider || window->testAttribute(Qt::WA_WState_Created))
+            return;
+        if (QQuickWindow::sceneGraphBackend() == QLatin1String("software"))
             return;
         static const QString name = QStringLiteral("browserSurface");
         if (window->findChild<QQuickWidget*>(name, Qt::FindDirectChildrenOnly))

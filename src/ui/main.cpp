@@ -22,6 +22,7 @@
 #include "app/fm_main.h"
 #include "app/globals.h"
 #include "app/program.h"
+#include "browserctl/qt_browser_graphics.h"
 #include "browserctl/qt_web_browser.h"
 #include "framework/application.h"
 #include "memo/fm_memo.h"
@@ -114,10 +115,18 @@ void identifyApplication()
     QCoreApplication::setApplicationName(QStringLiteral("vantrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(VANTREL_APP_ID));
-    QIcon icon = QIcon::fromTheme(QStringLiteral(VANTREL_APP_ID));
-    if (icon.isNull())
-        for (int size : {16, 32, 48, 64, 128, 256})
+    // Qt sends every size of the window icon to the X server for each
+    // window it creates; window managers draw at most 128 pixels. The
+    // 256-pixel image alone was three quarters of that data, about a
+    // third of the work of showing the first windows.
+    const QIcon themed = QIcon::fromTheme(QStringLiteral(VANTREL_APP_ID));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128}) {
+        if (themed.isNull())
             icon.addFile(QStringLiteral(":/icons/vantrel-%1.png").arg(size));
+        else
+            icon.addPixmap(themed.pixmap(QSize(size, size), 1.0));
+    }
     QApplication::setWindowIcon(icon);
 }
 
@@ -265,7 +274,7 @@ int runBatch(int argc, char** argv)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;qt.qpa.*=false", 0);
     prepareBrowserEngine(true);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    browserctl::prepareBrowserGraphics();
     QApplication qtApp(argc, argv);
     identifyApplication();
     vantrel::setDataFolder(folder);
@@ -335,8 +344,9 @@ int main(int argc, char** argv)
     }
 
     prepareBrowserEngine(false);
-    // The browser engine shares its OpenGL contexts with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No OpenGL at start: the browser views draw in software (unless the
+    // user chose another Qt Quick backend).
+    browserctl::prepareBrowserGraphics();
     platform::fs::path folder;
     try {
         folder = chooseDataFolder(dataDir);

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "browserctl/qt_browser_graphics.h"
+
 namespace {
 
 void addFlag(std::string& flags, const std::string& flag)
@@ -48,7 +50,7 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     prepareBrowserEngine();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    browserctl::prepareBrowserGraphics();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

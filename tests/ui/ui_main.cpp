@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+#include "browserctl/qt_browser_graphics.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,6 +31,8 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qgetenv("QT_QPA_PLATFORM") == "offscreen")
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" VANTREL_SOURCE_DIR "/tests/ui/offscreen_screen.json");
     defaultHandler = qInstallMessageHandler(quietHandler);
+    // The program's graphics: Qt Quick widgets draw as its browser views do.
+    browserctl::prepareBrowserGraphics();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,121 @@
+// On a real X server: until a browser is asked for, the program's windows
+// come up without the browser engine's processes and without an OpenGL
+// driver, and with the program's graphics set-up (this process has it too)
+// the engine shows pages without one. Run with xvfb-run and
+// QT_QPA_PLATFORM=xcb (ctest's ProgramStartsLeanUnderX); the offscreen
+// platform loads no driver in any case.
+
+#include "ui/qt_keywords.h"
+
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "program_process.h"
+#include "temp_dir.h"
+#include "x_windows.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::vector<int> childrenOf(pid_t parent)
+{
+    std::vector<int> children;
+    if (DIR* dir = ::opendir("/proc")) {
+        while (dirent* entry = ::readdir(dir)) {
+            const int pid = std::atoi(entry->d_name);
+            if (pid <= 0)
+                continue;
+            // The fields after the command name's closing parenthesis are
+            // fixed: state, then the parent.
+            const std::string stat = testsupport::readRaw("/proc/" + std::to_string(pid) + "/stat");
+            const size_t close = stat.rfind(')');
+            if (close != std::string::npos && std::atoi(stat.c_str() + close + 4) == parent)
+                children.push_back(pid);
+        }
+        ::closedir(dir);
+    }
+    return children;
+}
+
+// Mesa's drivers (Xvfb renders with swrast_dri.so) and the software
+// rasteriser's code generator.
+std::set<std::string> openGlDrivers(pid_t pid)
+{
+    std::set<std::string> drivers;
+    const std::string maps = testsupport::readRaw("/proc/" + std::to_string(pid) + "/maps");
+    size_t start = 0;
+    while (start < maps.size()) {
+        size_t end = maps.find('\n', start);
+        if (end == std::string::npos)
+            end = maps.size();
+        const std::string line = maps.substr(start, end - start);
+        if (line.find("_dri.so") != std::string::npos || line.find("libLLVM") != std::string::npos)
+            drivers.insert(line.substr(line.rfind(' ') + 1));
+        start = end + 1;
+    }
+    return drivers;
+}
+
+TEST(ProgramStartTest, WindowsComeUpWithoutTheBrowserEngineOrOpenGL)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the xcb platform";
+    testsupport::TempDir data;
+    testsupport::TempDir registry;
+    for (const auto& entry : fs::directory_iterator(testsupport::sourceDataFolder()))
+        if (entry.path().filename() != "site")
+            fs::copy(entry.path(), data / entry.path().filename().string(), fs::copy_options::recursive);
+    testsupport::ProgramProcess program(testsupport::vantrelBinary(), {"--data-dir", data.path().string()},
+                                        {"QT_QPA_PLATFORM=xcb", "VANTREL_REGISTRY=" + (registry / "r.ini").string()});
+    ASSERT_TRUE(testsupport::waitForViewableWindow(program.pid(), 60s)) << program.errorOutput();
+
+    EXPECT_EQ(childrenOf(program.pid()), std::vector<int>{});
+    EXPECT_EQ(openGlDrivers(program.pid()), std::set<std::string>{});
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(), 0) << program.errorOutput();
+}
+
+TEST(ProgramStartTest, TheEngineShowsAPageWithoutOpenGL)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the xcb platform";
+    // What the set-up chose for Qt stays out of the programs started later.
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"));
+    QWebEngineProfile profile;
+    QWebEngineView view;
+    view.setPage(new QWebEnginePage(&profile, &view));
+    view.resize(300, 200);
+    view.show();
+    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    view.setHtml(QStringLiteral("<body style='margin:0;background:#00ff00'></body>"));
+    ASSERT_TRUE(loaded.wait(60000));
+    // The page reaches the view some frames after its load.
+    QColor centre;
+    for (int i = 0; i < 100 && centre != QColor(Qt::green); ++i) {
+        QTest::qWait(50);
+        centre = view.grab().toImage().pixelColor(150, 100);
+    }
+    EXPECT_EQ(centre, QColor(Qt::green));
+    EXPECT_EQ(openGlDrivers(::getpid()), std::set<std::string>{});
+}
+
+} // namespace
