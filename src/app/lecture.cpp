@@ -71,6 +71,16 @@ int lastStepOf(const std::string& lecture)
     return lecture == "LBunch" ? 7 : 5;
 }
 
+// The controls the lecture hides while it runs, so that its steps point at
+// what stays in view; the end of the lecture shows them again.
+void showLectureHiddenControls(bool visible)
+{
+    for (Control* control :
+         std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing, &FmCtrl->ToolBarBunch,
+                                         &FmCtrl->StringGridBunch, &FmCpp->ToolButtonAccessSele})
+        control->setVisible(visible);
+}
+
 } // namespace
 
 void TFmMain::MMHLecSerchClick()
@@ -98,10 +108,7 @@ void TFmMain::MMHSStartClick()
     BlinkTick = 0;
     TimerBase.setEnabled(true);
     PageControlMain.setActivePage(&TabSheetMBase);
-    for (Control* control :
-         std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing, &FmCtrl->ToolBarBunch,
-                                         &FmCtrl->StringGridBunch, &FmCpp->ToolButtonAccessSele})
-        control->setVisible(false);
+    showLectureHiddenControls(false);
     FmCpp->hide();
     FmSys->hide();
     {
@@ -120,10 +127,7 @@ void TFmMain::MMHSStartClick()
 void TFmMain::MMHSEndClick()
 {
     LectureName.clear();
-    for (Control* control :
-         std::initializer_list<Control*>{&FmCtrl->TreeViewEdd1, &FmCtrl->CheckListBoxSharing, &FmCtrl->ToolBarBunch,
-                                         &FmCtrl->StringGridBunch, &FmCpp->ToolButtonAccessSele})
-        control->setVisible(true);
+    showLectureHiddenControls(true);
     FmCpp->show();
     FmSys->show();
     // The blink ends with the lecture: left running, an odd tick count

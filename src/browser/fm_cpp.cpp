@@ -82,55 +82,65 @@ TFmCpp::TFmCpp()
     setCaption("Base : ");
 
     // The theme band.
-    GroupBoxThema.setCaption("Thema");
-    GroupBoxThema.setAlign(Align::Top);
-    GroupBoxThema.setHeight(46);
-    ToolBarCpp.setAlign(Align::Left);
-    ToolBarCpp.setWidth(48);
-    ToolButtonAccessSele.setCaption("Run");
-    ToolButtonAccessSele.setHint("Serch");
+    setUpControls({
+        {.control = &GroupBoxThema, .caption = "Thema", .align = Align::Top, .height = 46},
+        {.control = &ToolBarCpp, .align = Align::Left, .width = 48},
+        {.control = &ToolButtonAccessSele,
+         .caption = "Run",
+         .hint = "Serch",
+         .onClick = [this] { ToolButtonAccessSeleClick(); }},
+        {.control = &ComboBoxLike,
+         .align = Align::Left,
+         .width = 44,
+         .hint = "Like/検索区変更",
+         .onClick = [this] { ComboBoxLikeChange(); }},
+        {.control = &EditThemas, .align = Align::Client},
+    });
     ToolButtonAccessSele.dropDown = true;
-    ToolButtonAccessSele.onClick = [this] { ToolButtonAccessSeleClick(); };
-    ComboBoxLike.setAlign(Align::Left);
-    ComboBoxLike.setWidth(44);
-    ComboBoxLike.setHint("Like/検索区変更");
     ComboBoxLike.setItems({" ", "&", "-"});
     ComboBoxLike.setText(" ");
     ComboBoxLike.onChange = [this] { ComboBoxLikeChange(); };
-    ComboBoxLike.onClick = [this] { ComboBoxLikeChange(); };
     ComboBoxLike.onDblClick = [this] { ComboBoxLikeDblClick(); };
-    EditThemas.setAlign(Align::Client);
     EditThemas.setFontColor(0x800000);
 
-    PageControlMain.setAlign(Align::Client);
+    setUpControls({
+        {.control = &PageControlMain, .align = Align::Client},
+        {.control = &TabSheetMBase, .caption = "Base"},
+        {.control = &TabSheetMManipulates, .caption = "Manipulates"},
+        {.control = &TabSheetMFree, .caption = "Free"},
+    });
     PageControlMain.tabsLeft = true;
-    TabSheetMBase.setCaption("Base");
-    TabSheetMManipulates.setCaption("Manipulates");
-    TabSheetMFree.setCaption("Free");
 
     // The operation table panel of the Manipulates page.
-    GroupBoxManipulates.setCaption(" - Manipulates");
-    GroupBoxManipulates.setAlign(Align::Left);
-    GroupBoxManipulates.setWidth(180);
-    GroupBoxManipulates.onClick = [this] { GroupBoxManipulatesClick(); };
-    SplitterManip.setAlign(Align::Left);
-    SplitterManip.setWidth(3);
-    ToolBarManip.setAlign(Align::Top);
-    ToolBarManip.setHeight(24);
-    ToolButtonManipSave.setCaption("Save");
-    ToolButtonManipSave.setHint("Serch");
+    setUpControls({
+        {.control = &GroupBoxManipulates,
+         .caption = " - Manipulates",
+         .align = Align::Left,
+         .width = 180,
+         .onClick = [this] { GroupBoxManipulatesClick(); }},
+        {.control = &SplitterManip, .align = Align::Left, .width = 3},
+        {.control = &ToolBarManip, .align = Align::Top, .height = 24},
+        {.control = &ToolButtonManipSave,
+         .caption = "Save",
+         .hint = "Serch",
+         .onClick = [this] { ToolButtonManipSaveClick(); }},
+        {.control = &LabelManipulatesSite, .caption = "Site", .bounds = {4, 44, 30, 16}},
+        {.control = &ComboBoxManipSite, .bounds = {36, 42, 138, 22}, .onClick = [this] { ComboBoxManipSiteClick(); }},
+        {.control = &LabelManipURL, .caption = "Url", .bounds = {4, 68, 30, 16}},
+        {.control = &EditManipURL, .bounds = {36, 66, 138, 22}},
+        {.control = &LabelBrwsXY, .bounds = {4, 92, 170, 16}, .visible = false},
+        {.control = &StringGridManip, .bounds = {2, 112, 174, 340}},
+        {.control = &PanelInputTool, .bounds = {20, 200, 150, 80}, .visible = false},
+        {.control = &ToolButtonSelect, .caption = "Cmd"},
+        {.control = &ToolButtonToolReturn, .caption = "Tool"},
+        {.control = &PanelITPosXY, .bounds = {2, 26, 146, 26}, .visible = false},
+        {.control = &EditPosX, .bounds = {0, 0, 44, 22}},
+        {.control = &UpDownPosX, .bounds = {44, 0, 17, 22}},
+        {.control = &EditPosY, .bounds = {70, 0, 44, 22}},
+        {.control = &UpDownPosY, .bounds = {114, 0, 17, 22}},
+        {.control = &EditManipStr, .bounds = {2, 54, 146, 22}, .visible = false},
+    });
     ToolButtonManipSave.dropDown = true;
-    ToolButtonManipSave.onClick = [this] { ToolButtonManipSaveClick(); };
-    LabelManipulatesSite.setCaption("Site");
-    LabelManipulatesSite.setBounds(4, 44, 30, 16);
-    ComboBoxManipSite.setBounds(36, 42, 138, 22);
-    ComboBoxManipSite.onClick = [this] { ComboBoxManipSiteClick(); };
-    LabelManipURL.setCaption("Url");
-    LabelManipURL.setBounds(4, 68, 30, 16);
-    EditManipURL.setBounds(36, 66, 138, 22);
-    LabelBrwsXY.setBounds(4, 92, 170, 16);
-    LabelBrwsXY.setVisible(false);
-    StringGridManip.setBounds(2, 112, 174, 340);
     StringGridManip.setColCount(5);
     StringGridManip.setRowCount(16);
     StringGridManip.setDefaultColWidth(34);
@@ -146,16 +156,6 @@ TFmCpp::TFmCpp()
     UpDownPosY.onUpDownClick = [this](UpDownButton) { EditPosYChange(); };
     LabelBrwsXY.onMouseMove = [this](const MouseEvent& e) { LabelBrwsXYMouseMove(e); };
     LabelBrwsXY.onDblClick = [this] { LabelBrwsXYDblClick(); };
-    PanelInputTool.setBounds(20, 200, 150, 80);
-    PanelInputTool.setVisible(false);
-    ToolButtonSelect.setCaption("Cmd");
-    ToolButtonToolReturn.setCaption("Tool");
-    PanelITPosXY.setBounds(2, 26, 146, 26);
-    PanelITPosXY.setVisible(false);
-    EditPosX.setBounds(0, 0, 44, 22);
-    UpDownPosX.setBounds(44, 0, 17, 22);
-    EditPosY.setBounds(70, 0, 44, 22);
-    UpDownPosY.setBounds(114, 0, 17, 22);
     for (UpDown* updown : {&UpDownPosX, &UpDownPosY}) {
         updown->setMax(5000);
         updown->setMin(0);
@@ -165,52 +165,49 @@ TFmCpp::TFmCpp()
     UpDownPosY.associate = &EditPosY;
     EditPosX.setText("100");
     EditPosY.setText("100");
-    EditManipStr.setBounds(2, 54, 146, 22);
-    EditManipStr.setVisible(false);
 
     // The Free band.
-    GroupBoxFree.setCaption(" - Free");
-    GroupBoxFree.setAlign(Align::Top);
-    GroupBoxFree.setHeight(68);
-    GroupBoxFree.onClick = [this] { GroupBoxFreeClick(); };
-    LabelFreeSite.setCaption("Site");
-    LabelFreeSite.setBounds(6, 18, 30, 16);
-    ComboBoxFreeSite.setBounds(36, 16, 150, 22);
-    ComboBoxFreeSite.setHint("検索サイト選択");
-    ComboBoxFreeSite.onClick = [this] { ComboBoxFreeSiteClick(); };
-    Label3.setCaption("Url");
-    Label3.setBounds(192, 18, 24, 16);
-    EditFreeURL.setBounds(218, 16, 300, 22);
-    LabelFForm.setCaption("Form");
-    LabelFForm.setBounds(6, 42, 30, 16);
-    EditFreeFormName.setBounds(36, 40, 150, 22);
-    EditFreeFormName.setHint("input form id　を入力");
+    setUpControls({
+        {.control = &GroupBoxFree,
+         .caption = " - Free",
+         .align = Align::Top,
+         .height = 68,
+         .onClick = [this] { GroupBoxFreeClick(); }},
+        {.control = &LabelFreeSite, .caption = "Site", .bounds = {6, 18, 30, 16}},
+        {.control = &ComboBoxFreeSite,
+         .bounds = {36, 16, 150, 22},
+         .hint = "検索サイト選択",
+         .onClick = [this] { ComboBoxFreeSiteClick(); }},
+        {.control = &Label3, .caption = "Url", .bounds = {192, 18, 24, 16}},
+        {.control = &EditFreeURL, .bounds = {218, 16, 300, 22}},
+        {.control = &LabelFForm, .caption = "Form", .bounds = {6, 42, 30, 16}},
+        {.control = &EditFreeFormName, .bounds = {36, 40, 150, 22}, .hint = "input form id　を入力"},
+        {.control = &Label5, .caption = "Input", .bounds = {192, 42, 30, 16}},
+        {.control = &EditFreeInputName, .bounds = {224, 40, 120, 22}, .hint = "input type=\"text\" name= ?　を入力"},
+        {.control = &ToolBarFree, .bounds = {530, 14, 60, 26}},
+        {.control = &ToolButtonFreeSave, .caption = "Save", .onClick = [this] { ToolButtonFreeSaveClick(); }},
+        {.control = &LabelFreeKind,
+         .bounds = {350, 42, 170, 16},
+         .hint = "How the site is searched; click to test it in the current tab",
+         .onClick = [this] { PMFreeTTestClick(); }},
+    });
     EditFreeFormName.setText("cse-search-box");
-    Label5.setCaption("Input");
-    Label5.setBounds(192, 42, 30, 16);
-    EditFreeInputName.setBounds(224, 40, 120, 22);
-    EditFreeInputName.setHint("input type=\"text\" name= ?　を入力");
     EditFreeInputName.setText("q");
-    ToolBarFree.setBounds(530, 14, 60, 26);
-    ToolButtonFreeSave.setCaption("Save");
     ToolButtonFreeSave.dropDown = true;
-    ToolButtonFreeSave.onClick = [this] { ToolButtonFreeSaveClick(); };
-    LabelFreeKind.setBounds(350, 42, 170, 16);
     LabelFreeKind.setFontColor(0x808000);
     LabelFreeKind.handCursor = true;
-    LabelFreeKind.setHint("How the site is searched; click to test it in the current tab");
-    LabelFreeKind.onClick = [this] { PMFreeTTestClick(); };
 
     // Below the theme band, above the tabs; the text wraps beside the button.
-    PanelBlock.setAlign(Align::Top);
-    PanelBlock.setHeight(30);
+    setUpControls({
+        {.control = &PanelBlock, .align = Align::Top, .height = 30, .visible = false},
+        {.control = &ButtonBlockResume,
+         .caption = "Resume",
+         .align = Align::Right,
+         .width = 75,
+         .onClick = [this] { PMACResumeClick(); }},
+        {.control = &LabelBlock, .align = Align::Client},
+    });
     PanelBlock.setColor(0x00C0FFFF);
-    PanelBlock.setVisible(false);
-    ButtonBlockResume.setAlign(Align::Right);
-    ButtonBlockResume.setWidth(75);
-    ButtonBlockResume.setCaption("Resume");
-    ButtonBlockResume.onClick = [this] { PMACResumeClick(); };
-    LabelBlock.setAlign(Align::Client);
     LabelBlock.wordWrap = true;
     LabelBlock.setFontColor(0x000080);
 
@@ -269,6 +266,22 @@ void TFmCpp::wireBrowser(WebBrowserHost& host, int page, int tab)
     });
     // A tab of a running run loads and answers dialogs as the run's tabs.
     tabs_.browserCreated({page, tab});
+}
+
+void TFmCpp::toggleBandFold(GroupBox& band, bool& folded, bool foldsWidth, int size, const char* defaultCaption)
+{
+    folded = !folded;
+    const int extent = folded ? 15 : size;
+    if (foldsWidth)
+        band.setWidth(extent);
+    else
+        band.setHeight(extent);
+    if (folded) {
+        band.setCaption("+");
+        return;
+    }
+    platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    band.setCaption(hlp.readString(band.name(), "Caption", defaultCaption));
 }
 
 void TFmCpp::buildMenus()

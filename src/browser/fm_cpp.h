@@ -207,6 +207,9 @@ public:
     void LabelBrwsXYDblClick();
 
 private:
+    // Folds a band to a 15-pixel "+" strip, or opens it to size with its
+    // caption from the help file; a band at a side folds its width.
+    void toggleBandFold(framework::GroupBox& band, bool& folded, bool foldsWidth, int size, const char* defaultCaption);
     void buildPagePool();
     void buildMenus();
     void readCaptions();

@@ -94,14 +94,5 @@ void TFmCpp::PMFreeTTestClick()
 
 void TFmCpp::GroupBoxFreeClick()
 {
-    if (!FreeFolded) {
-        FreeFolded = true;
-        GroupBoxFree.setHeight(15);
-        GroupBoxFree.setCaption("+");
-    } else {
-        FreeFolded = false;
-        GroupBoxFree.setHeight(65);
-        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-        GroupBoxFree.setCaption(hlp.readString("GroupBoxFree", "Caption", " - Free"));
-    }
+    toggleBandFold(GroupBoxFree, FreeFolded, false, 65, " - Free");
 }

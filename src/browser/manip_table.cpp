@@ -33,16 +33,7 @@ void TFmCpp::TabSheetMManipulatesShow()
 
 void TFmCpp::GroupBoxManipulatesClick()
 {
-    if (!ManipFolded) {
-        ManipFolded = true;
-        GroupBoxManipulates.setWidth(15);
-        GroupBoxManipulates.setCaption("+");
-    } else {
-        ManipFolded = false;
-        GroupBoxManipulates.setWidth(180);
-        platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-        GroupBoxManipulates.setCaption(hlp.readString("GroupBoxManipulates", "Caption", " - Manipulates"));
-    }
+    toggleBandFold(GroupBoxManipulates, ManipFolded, true, 180, " - Manipulates");
 }
 
 // ------------------------------------------------------------ site list
@@ -167,12 +158,7 @@ void TFmCpp::PMManipSFWriteClick()
 
 void TFmCpp::StringGridManipMouseDown(const MouseEvent& event)
 {
-    int col = -1;
-    int row = -1;
-    StringGridManip.mouseToCell(event.x, event.y, col, row);
-    ManipCol = col;
-    ManipRow = row;
-    StringGridManip.setCell(0, 0, std::to_string(ManipCol) + "," + std::to_string(ManipRow));
+    StringGridManip.markPressedCell(event.x, event.y, ManipCol, ManipRow);
     if (ManipCol != 1 || ManipRow <= 0)
         return;
     FmCtrl->OpeMode = "Input";

@@ -37,36 +37,33 @@ TFmDocEdi::TFmDocEdi()
     setBounds(120, 55, 320, 480);
     setCaption("DocEdit");
 
-    GroupBoxChang.setCaption("Change");
+    setUpControls({
+        {.control = &GroupBoxChang, .caption = "Change", .align = Align::Top, .height = 90},
+        {.control = &MemoBlue, .align = Align::Left, .width = 150},
+        {.control = &SplitterChang, .align = Align::Left, .width = 3},
+        {.control = &MemoRed, .align = Align::Client},
+    });
     GroupBoxChang.setColor(16765183);
-    GroupBoxChang.setAlign(Align::Top);
-    GroupBoxChang.setHeight(90);
-    MemoBlue.setAlign(Align::Left);
-    MemoBlue.setWidth(150);
     MemoBlue.setText("Blur");
     MemoBlue.scrollVertical = true;
     MemoBlue.setFontColor(0xFF0000);
     MemoBlue.onEnter = [this] { MemoBlueEnter(); };
-    SplitterChang.setAlign(Align::Left);
-    SplitterChang.setWidth(3);
-    MemoRed.setAlign(Align::Client);
     MemoRed.setText("Red");
     MemoRed.setFontColor(0x0000FF);
     MemoRed.onEnter = [this] { MemoRedEnter(); };
 
-    PageControlMain.setAlign(Align::Client);
+    setUpControls({
+        {.control = &PageControlMain, .align = Align::Client},
+        {.control = &TabSheetMEdit, .caption = "Edit"},
+        {.control = &ToolBarEdit, .align = Align::Top, .height = 24},
+        {.control = &ToolButtonEdit, .caption = "Tool", .onClick = [this] { ToolButtonEditClick(); }},
+        {.control = &TreeViewMoji, .align = Align::Client, .onClick = [this] { TreeViewMojiClick(); }},
+    });
     PageControlMain.buttonStyle = true;
-    TabSheetMEdit.setCaption("Edit");
-    ToolBarEdit.setAlign(Align::Top);
-    ToolBarEdit.setHeight(24);
-    ToolButtonEdit.setCaption("Tool");
     ToolButtonEdit.setHint("Runs the chosen operation on the memo window's source text (Enter or a double click "
                            "on the operation does too)");
     ToolButtonEdit.dropDown = true;
-    ToolButtonEdit.onClick = [this] { ToolButtonEditClick(); };
-    TreeViewMoji.setAlign(Align::Client);
     TreeViewMoji.indent = 19;
-    TreeViewMoji.onClick = [this] { TreeViewMojiClick(); };
     TreeViewMoji.onDblClick = [this] { TreeViewMojiDblClick(); };
     TreeViewMoji.onKeyDown = [this](KeyEvent& key) { TreeViewMojiKeyDown(key); };
     // Red wins over blue when a node names both.
@@ -79,32 +76,26 @@ TFmDocEdi::TFmDocEdi()
         return ColorDefault;
     };
 
-    TabSheetChang.setCaption("Chang");
+    setUpControls({
+        {.control = &TabSheetChang, .caption = "Chang"},
+        {.control = &PanelChang, .align = Align::Top, .height = 52},
+        {.control = &ComboBoxChang, .bounds = {2, 2, 150, 22}, .onClick = [this] { ComboBoxChangClick(); }},
+        {.control = &ToolBarChang, .bounds = {156, 0, 60, 26}},
+        {.control = &ToolButtonChang, .caption = "Tool", .onClick = [this] { MMSChangTSaveClick(); }},
+        {.control = &LabelWCCpyNum, .caption = "0", .bounds = {2, 30, 14, 16}},
+        {.control = &ComboBoxWCCpy, .bounds = {16, 28, 100, 22}, .onClick = [this] { ComboBoxWCCpyChange(); }},
+        {.control = &LabelArrow, .caption = ">>", .bounds = {120, 30, 20, 16}},
+        {.control = &LabelWCPstNum, .caption = "1", .bounds = {140, 30, 14, 16}},
+        {.control = &ComboBoxWCPst, .bounds = {156, 28, 100, 22}, .onClick = [this] { ComboBoxWCPstChange(); }},
+        {.control = &StringGridChang, .align = Align::Client},
+    });
     TabSheetChang.onShow = [this] { TabSheetChangShow(); };
-    PanelChang.setAlign(Align::Top);
-    PanelChang.setHeight(52);
-    ComboBoxChang.setBounds(2, 2, 150, 22);
     ComboBoxChang.setText("WrdCng");
-    ComboBoxChang.onClick = [this] { ComboBoxChangClick(); };
-    ToolBarChang.setBounds(156, 0, 60, 26);
-    ToolButtonChang.setCaption("Tool");
     ToolButtonChang.dropDown = true;
-    ToolButtonChang.onClick = [this] { MMSChangTSaveClick(); };
-    LabelWCCpyNum.setBounds(2, 30, 14, 16);
-    LabelWCCpyNum.setCaption("0");
-    ComboBoxWCCpy.setBounds(16, 28, 100, 22);
     ComboBoxWCCpy.setText("Cpy");
     ComboBoxWCCpy.onChange = [this] { ComboBoxWCCpyChange(); };
-    ComboBoxWCCpy.onClick = [this] { ComboBoxWCCpyChange(); };
-    LabelArrow.setBounds(120, 30, 20, 16);
-    LabelArrow.setCaption(">>");
-    LabelWCPstNum.setBounds(140, 30, 14, 16);
-    LabelWCPstNum.setCaption("1");
-    ComboBoxWCPst.setBounds(156, 28, 100, 22);
     ComboBoxWCPst.setText("Pst");
     ComboBoxWCPst.onChange = [this] { ComboBoxWCPstChange(); };
-    ComboBoxWCPst.onClick = [this] { ComboBoxWCPstChange(); };
-    StringGridChang.setAlign(Align::Client);
     StringGridChang.setColCount(15);
     StringGridChang.setRowCount(50);
     StringGridChang.setDefaultColWidth(72);

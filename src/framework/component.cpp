@@ -15,86 +15,6 @@ Control::Control(Form* owner, std::string name, Control* parent)
         parent_->children_.push_back(this);
 }
 
-void Control::setTextValue(const std::string& value)
-{
-    if (text_ == value)
-        return;
-    text_ = value;
-    notify(Prop::Text);
-}
-
-void Control::setVisible(bool value)
-{
-    if (visible_ == value)
-        return;
-    visible_ = value;
-    notify(Prop::Visible);
-}
-
-void Control::setEnabled(bool value)
-{
-    if (enabled_ == value)
-        return;
-    enabled_ = value;
-    notify(Prop::Enabled);
-}
-
-void Control::setColor(int32_t value)
-{
-    if (color_ == value)
-        return;
-    color_ = value;
-    notify(Prop::Color);
-}
-
-void Control::setFontColor(int32_t value)
-{
-    if (fontColor_ == value)
-        return;
-    fontColor_ = value;
-    notify(Prop::Font);
-}
-
-void Control::setFontSize(int value)
-{
-    if (fontSize_ == value)
-        return;
-    fontSize_ = value;
-    notify(Prop::Font);
-}
-
-void Control::setFontBold(bool value)
-{
-    if (fontBold_ == value)
-        return;
-    fontBold_ = value;
-    notify(Prop::Font);
-}
-
-void Control::setFontName(const std::string& value)
-{
-    if (fontName_ == value)
-        return;
-    fontName_ = value;
-    notify(Prop::Font);
-}
-
-void Control::setHint(const std::string& value)
-{
-    if (hint_ == value)
-        return;
-    hint_ = value;
-    notify(Prop::Hint);
-}
-
-void Control::setAlign(Align value)
-{
-    if (align_ == value)
-        return;
-    align_ = value;
-    notify(Prop::Geometry);
-}
-
 void Control::setBounds(int left, int top, int width, int height)
 {
     if (left == left_ && top == top_ && width == width_ && height == height_)
@@ -127,6 +47,29 @@ void Control::change()
 {
     if (onChange)
         onChange();
+}
+
+void setUpControls(std::initializer_list<ControlRow> rows)
+{
+    for (const ControlRow& row : rows) {
+        Control& control = *row.control;
+        if (row.caption)
+            control.setCaption(row.caption);
+        if (row.align != Align::None)
+            control.setAlign(row.align);
+        if (row.bounds.width >= 0)
+            control.setBounds(row.bounds.left, row.bounds.top, row.bounds.width, row.bounds.height);
+        if (row.width >= 0)
+            control.setWidth(row.width);
+        if (row.height >= 0)
+            control.setHeight(row.height);
+        if (row.hint)
+            control.setHint(row.hint);
+        if (!row.visible)
+            control.hide();
+        if (row.onClick)
+            control.onClick = row.onClick;
+    }
 }
 
 } // namespace framework

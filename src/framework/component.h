@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "framework/signal.h"
@@ -77,6 +79,16 @@ public:
 
 protected:
     void notify(Prop what) const { changed_.emit(what); }
+    // Sets a property's field and tells the observers what changed, unless
+    // it already holds the value; true when it changed.
+    template <class T> bool update(T& field, const std::type_identity_t<T>& value, Prop what)
+    {
+        if (field == value)
+            return false;
+        field = value;
+        notify(what);
+        return true;
+    }
 
 private:
     Form* owner_;
@@ -98,28 +110,28 @@ public:
     virtual void setText(const std::string& value) { setTextValue(value); }
 
     bool visible() const { return visible_; }
-    void setVisible(bool value);
+    void setVisible(bool value) { update(visible_, value, Prop::Visible); }
     void show() { setVisible(true); }
     void hide() { setVisible(false); }
     bool enabled() const { return enabled_; }
-    void setEnabled(bool value);
+    void setEnabled(bool value) { update(enabled_, value, Prop::Enabled); }
 
     int32_t color() const { return color_; }
-    void setColor(int32_t value);
+    void setColor(int32_t value) { update(color_, value, Prop::Color); }
     int32_t fontColor() const { return fontColor_; }
-    void setFontColor(int32_t value);
+    void setFontColor(int32_t value) { update(fontColor_, value, Prop::Font); }
     int fontSize() const { return fontSize_; } // pixels, 0 = default
-    void setFontSize(int value);
+    void setFontSize(int value) { update(fontSize_, value, Prop::Font); }
     bool fontBold() const { return fontBold_; }
-    void setFontBold(bool value);
+    void setFontBold(bool value) { update(fontBold_, value, Prop::Font); }
     const std::string& fontName() const { return fontName_; }
-    void setFontName(const std::string& value);
+    void setFontName(const std::string& value) { update(fontName_, value, Prop::Font); }
 
     const std::string& hint() const { return hint_; }
-    void setHint(const std::string& value);
+    void setHint(const std::string& value) { update(hint_, value, Prop::Hint); }
 
     Align align() const { return align_; }
-    void setAlign(Align value);
+    void setAlign(Align value) { update(align_, value, Prop::Geometry); }
     int left() const { return left_; }
     int top() const { return top_; }
     int width() const { return width_; }
@@ -155,7 +167,7 @@ public:
     void change();
 
 protected:
-    void setTextValue(const std::string& value);
+    void setTextValue(const std::string& value) { update(text_, value, Prop::Text); }
 
 private:
     friend class Form;
@@ -176,5 +188,32 @@ private:
     int width_ = 100;
     int height_ = 25;
 };
+
+// Where a row puts its control: left, top, width and height; a width below
+// zero leaves the control's geometry alone.
+struct RowBounds {
+    int left = 0;
+    int top = 0;
+    int width = -1;
+    int height = -1;
+};
+
+// One control's set-up as a window constructor lists it, so that a window
+// reads as one table of its controls. What a row leaves out stays as the
+// control has it; width or height alone suits a control aligned to a side.
+struct ControlRow {
+    Control* control = nullptr;
+    const char* caption = nullptr;
+    Align align = Align::None;
+    RowBounds bounds = {};
+    int width = -1;
+    int height = -1;
+    const char* hint = nullptr;
+    bool visible = true;
+    std::function<void()> onClick = nullptr;
+};
+
+// Applies the rows in order.
+void setUpControls(std::initializer_list<ControlRow> rows);
 
 } // namespace framework

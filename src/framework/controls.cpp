@@ -10,13 +10,23 @@
 
 namespace framework {
 
+namespace {
+
+// The text at index, or empty outside the list.
+std::string textAt(const std::vector<std::string>& texts, int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= texts.size())
+        return {};
+    return texts[static_cast<size_t>(index)];
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- Memo
 
 std::string Memo::line(int index) const
 {
-    if (index < 0 || index >= lineCount())
-        return {};
-    return lines_[static_cast<size_t>(index)];
+    return textAt(lines_, index);
 }
 
 void Memo::replaceLines(std::vector<std::string> lines)
@@ -134,10 +144,7 @@ int Memo::caretLine() const
 
 void RichEdit::setPlainText(bool value)
 {
-    if (plainText_ == value)
-        return;
-    plainText_ = value;
-    notify(Prop::State);
+    update(plainText_, value, Prop::State);
 }
 
 void RichEdit::snapshotForUndo()
@@ -160,9 +167,7 @@ void RichEdit::undo()
 
 std::string ComboBox::item(int index) const
 {
-    if (index < 0 || index >= itemCount())
-        return {};
-    return items_[static_cast<size_t>(index)];
+    return textAt(items_, index);
 }
 
 void ComboBox::setItems(std::vector<std::string> items)
@@ -287,10 +292,7 @@ void CheckListBox::setItemIndex(int index)
 {
     if (index < -1 || index >= count())
         index = -1;
-    if (itemIndex_ == index)
-        return;
-    itemIndex_ = index;
-    notify(Prop::ItemIndex);
+    update(itemIndex_, index, Prop::ItemIndex);
 }
 
 // ---------------------------------------------------------- StringGrid
@@ -337,10 +339,7 @@ void StringGrid::setCell(int col, int row, const std::string& value)
     if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount_)
         return;
     auto& target = cells_[static_cast<size_t>(col)][static_cast<size_t>(row)];
-    if (target == value)
-        return;
-    target = value;
-    notify(Prop::Cells);
+    update(target, value, Prop::Cells);
 }
 
 void StringGrid::setDefaultColWidth(int value)
@@ -380,6 +379,12 @@ void StringGrid::setCurrentCell(int col, int row)
     col_ = col;
     row_ = row;
     notify(Prop::Selection);
+}
+
+void StringGrid::markPressedCell(int x, int y, int& col, int& row)
+{
+    mouseToCell(x, y, col, row);
+    setCell(0, 0, std::to_string(col) + "," + std::to_string(row));
 }
 
 void StringGrid::mouseToCell(int x, int y, int& col, int& row) const
@@ -463,28 +468,19 @@ Balloon::Balloon(Form* owner, std::string name, Control* parent) : Control(owner
 
 void Balloon::setAnchor(Control* control)
 {
-    if (anchor_ == control)
-        return;
-    anchor_ = control;
-    notify(Prop::Geometry);
+    update(anchor_, control, Prop::Geometry);
 }
 
 // ------------------------------------------------------ check controls
 
 void CheckBox::setChecked(bool value)
 {
-    if (checked_ == value)
-        return;
-    checked_ = value;
-    notify(Prop::Checked);
+    update(checked_, value, Prop::Checked);
 }
 
 void RadioButton::setChecked(bool value)
 {
-    if (checked_ == value)
-        return;
-    checked_ = value;
-    notify(Prop::Checked);
+    update(checked_, value, Prop::Checked);
 }
 
 // ---------------------------------------------------------------- UpDown
@@ -559,10 +555,7 @@ void UpDown::step(UpDownButton button)
 
 void Animate::setActive(bool value)
 {
-    if (active_ == value)
-        return;
-    active_ = value;
-    notify(Prop::State);
+    update(active_, value, Prop::State);
 }
 
 // -------------------------------------------------------- WebBrowserHost
@@ -601,38 +594,6 @@ MenuItem::MenuItem(Form* owner, std::string name, MenuItem* parent) : Component(
         parent_->items_.push_back(this);
 }
 
-void MenuItem::setCaption(const std::string& value)
-{
-    if (caption_ == value)
-        return;
-    caption_ = value;
-    notify(Prop::Text);
-}
-
-void MenuItem::setChecked(bool value)
-{
-    if (checked_ == value)
-        return;
-    checked_ = value;
-    notify(Prop::Checked);
-}
-
-void MenuItem::setVisible(bool value)
-{
-    if (visible_ == value)
-        return;
-    visible_ = value;
-    notify(Prop::Visible);
-}
-
-void MenuItem::setEnabled(bool value)
-{
-    if (enabled_ == value)
-        return;
-    enabled_ = value;
-    notify(Prop::Enabled);
-}
-
 void MenuItem::click()
 {
     if (onClick)
@@ -668,20 +629,16 @@ Timer::~Timer()
 
 void Timer::setInterval(int ms)
 {
-    if (interval_ == ms)
+    if (!update(interval_, ms, Prop::State))
         return;
-    interval_ = ms;
-    notify(Prop::State);
     if (timerService())
         timerService()->timerChanged(*this);
 }
 
 void Timer::setEnabled(bool value)
 {
-    if (enabled_ == value)
+    if (!update(enabled_, value, Prop::State))
         return;
-    enabled_ = value;
-    notify(Prop::State);
     if (timerService())
         timerService()->timerChanged(*this);
 }

@@ -193,6 +193,9 @@ public:
     int topRow = 1;
     // The cell under a point of the grid's client area, -1 when none.
     void mouseToCell(int x, int y, int& col, int& row) const;
+    // The cell under a mouse press, as mouseToCell, also written into the
+    // corner cell as "col,row" so that the user sees where the press went.
+    void markPressedCell(int x, int y, int& col, int& row);
 
     bool editing = false;
     bool rowMoving = false;
@@ -409,13 +412,13 @@ public:
     const std::vector<MenuItem*>& items() const { return items_; }
 
     const std::string& caption() const { return caption_; }
-    void setCaption(const std::string& value);
+    void setCaption(const std::string& value) { update(caption_, value, Prop::Text); }
     bool checked() const { return checked_; }
-    void setChecked(bool value);
+    void setChecked(bool value) { update(checked_, value, Prop::Checked); }
     bool visible() const { return visible_; }
-    void setVisible(bool value);
+    void setVisible(bool value) { update(visible_, value, Prop::Visible); }
     bool enabled() const { return enabled_; }
-    void setEnabled(bool value);
+    void setEnabled(bool value) { update(enabled_, value, Prop::Enabled); }
     const std::string& hint() const { return hint_; }
     void setHint(const std::string& value) { hint_ = value; }
     bool isSeparator() const { return caption_ == "-"; }

@@ -58,10 +58,7 @@ Timer& Form::makeTimer(const std::string& name, int interval, bool enabled)
 
 void Form::setWindowState(WindowState state)
 {
-    if (windowState_ == state)
-        return;
-    windowState_ = state;
-    notify(Prop::State);
+    update(windowState_, state, Prop::State);
 }
 
 void Form::show()

@@ -6,6 +6,24 @@
 
 namespace framework {
 
+namespace {
+
+// The next scripted answer of a text dialog: false when there is none or it
+// cancels; otherwise the text goes to value.
+bool takeTextAnswer(std::deque<std::optional<std::string>>& answers, std::string& value)
+{
+    if (answers.empty())
+        return false;
+    std::optional<std::string> answer = std::move(answers.front());
+    answers.pop_front();
+    if (!answer)
+        return false;
+    value = std::move(*answer);
+    return true;
+}
+
+} // namespace
+
 bool ScriptedDialogs::askYesNo(const std::string& text, const std::string& caption)
 {
     questions.push_back(caption + ": " + text);
@@ -29,27 +47,13 @@ Answer ScriptedDialogs::askYesNoCancel(const std::string& text, const std::strin
 bool ScriptedDialogs::inputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     prompts.push_back(caption + ": " + prompt);
-    if (inputAnswers.empty())
-        return false;
-    auto answer = inputAnswers.front();
-    inputAnswers.pop_front();
-    if (!answer)
-        return false;
-    value = *answer;
-    return true;
+    return takeTextAnswer(inputAnswers, value);
 }
 
 bool ScriptedDialogs::saveFileName(const std::string& caption, const std::string& filter, std::string& path)
 {
     saveProposals.push_back(path);
-    if (saveAnswers.empty())
-        return false;
-    auto answer = saveAnswers.front();
-    saveAnswers.pop_front();
-    if (!answer)
-        return false;
-    path = *answer;
-    return true;
+    return takeTextAnswer(saveAnswers, path);
 }
 
 void ManualClock::timerChanged(Timer& timer)

@@ -178,10 +178,7 @@ TreeNode* TreeView::nodeAt(int absoluteIndex) const
 
 void TreeView::setSelected(TreeNode* node)
 {
-    if (selected_ == node)
-        return;
-    selected_ = node;
-    notify(Prop::Selection);
+    update(selected_, node, Prop::Selection);
 }
 
 std::vector<std::unique_ptr<TreeNode>>& TreeView::siblingsOf(TreeNode* parent)

@@ -300,12 +300,7 @@ void TFmCtrl::ComboBoxBunchChange()
 
 void TFmCtrl::StringGridBunchMouseDown(const MouseEvent& event)
 {
-    int col = -1;
-    int row = -1;
-    StringGridBunch.mouseToCell(event.x, event.y, col, row);
-    PressedCol = col;
-    PressedRow = row;
-    StringGridBunch.setCell(0, 0, std::to_string(PressedCol) + "," + std::to_string(PressedRow));
+    StringGridBunch.markPressedCell(event.x, event.y, PressedCol, PressedRow);
     if (PressedCol == 0 && PressedRow > 0)
         StringGridBunch.setCell(0, PressedRow,
                                 StringGridBunch.cell(0, PressedRow) == Selected ? NotSelected : Selected);
