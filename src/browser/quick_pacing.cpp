@@ -179,6 +179,18 @@ void RunEngine::quickPump()
     }
 }
 
+// A page of an entry in flight that was a block page or failed: its slot
+// is freed and the entry blocks the run or fails with `failure`.
+void RunEngine::quickPageWent(int entry, const PageCheck& check, const std::string& failure)
+{
+    quickRelease(entry);
+    if (check.verdict == Verdict::Blocked)
+        block(entry, check.reason);
+    else
+        failEntry(entry, failure);
+    quickPump();
+}
+
 void RunEngine::quickFinish(size_t index, bool done)
 {
     const int entry = slots_[index].entry;
@@ -231,12 +243,7 @@ void RunEngine::quickDocumentComplete(TabRef tab, const std::string& url)
         }
         // The search page itself failed: there is no form to look for.
         if (const PageCheck check = loadCheck(entry, tab); check.verdict != Verdict::Fine) {
-            quickRelease(entry);
-            if (check.verdict == Verdict::Blocked)
-                block(entry, check.reason);
-            else
-                failEntry(entry, "could not open " + w.SiteURL + ": " + check.reason);
-            quickPump();
+            quickPageWent(entry, check, "could not open " + w.SiteURL + ": " + check.reason);
             return;
         }
         slot->stage = SlotStage::Ready;
@@ -252,12 +259,7 @@ void RunEngine::quickDocumentComplete(TabRef tab, const std::string& url)
         return;
     }
     if (const PageCheck check = loadCheck(entry, tab); check.verdict != Verdict::Fine) {
-        quickRelease(entry);
-        if (check.verdict == Verdict::Blocked)
-            block(entry, check.reason);
-        else
-            failEntry(entry, check.reason);
-        quickPump();
+        quickPageWent(entry, check, check.reason);
         return;
     }
     quickFinish(index, true);

@@ -69,23 +69,29 @@ bool RunEngine::isRunTab(TabRef tab)
 
 void RunEngine::readTexts()
 {
-    const platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
-    const auto text = [&hlp](const char* key, const char* fallback) {
-        return vantrel::messageText(hlp, key, fallback);
+    struct Row {
+        std::string Texts::*text;
+        const char* key;
+        const char* fallback;
     };
-    texts_.progress = text("RunProgress", "entry %1 of %2: %3, %4");
-    texts_.waiting = text("StateWaiting", "waiting");
-    texts_.opening = text("RunOpening", "opening the search page");
-    texts_.searching = text("RunSearching", "searching");
-    texts_.done = text("RunDone", "done");
-    texts_.retry = text("RunRetry", "no result page, tried again in the next pass");
-    texts_.failed = text("RunFailed", "failed: %1");
-    texts_.blocked = text("RunBlocked", "blocked");
-    texts_.blockBar = text("BlockBar", "The site asks for a human check in tab %1. Solve it there, then Resume.");
-    texts_.blockResume = text("BlockResume", "Resume");
-    texts_.tabsAsk = text("TabsAsk", "%1 words do not fit after tab %2. Start at tab 0?");
-    texts_.tabsAskCaption = text("TabsAskCaption", "Tabs");
-    texts_.tabsLeftOut = text("TabsLeftOut", "Left out, past the last tab: %1");
+    static const Row rows[] = {
+        {&Texts::progress, "RunProgress", "entry %1 of %2: %3, %4"},
+        {&Texts::waiting, "StateWaiting", "waiting"},
+        {&Texts::opening, "RunOpening", "opening the search page"},
+        {&Texts::searching, "RunSearching", "searching"},
+        {&Texts::done, "RunDone", "done"},
+        {&Texts::retry, "RunRetry", "no result page, tried again in the next pass"},
+        {&Texts::failed, "RunFailed", "failed: %1"},
+        {&Texts::blocked, "RunBlocked", "blocked"},
+        {&Texts::blockBar, "BlockBar", "The site asks for a human check in tab %1. Solve it there, then Resume."},
+        {&Texts::blockResume, "BlockResume", "Resume"},
+        {&Texts::tabsAsk, "TabsAsk", "%1 words do not fit after tab %2. Start at tab 0?"},
+        {&Texts::tabsAskCaption, "TabsAskCaption", "Tabs"},
+        {&Texts::tabsLeftOut, "TabsLeftOut", "Left out, past the last tab: %1"},
+    };
+    const platform::IniFile hlp(FmMain->langPath("Hlp.INI"));
+    for (const Row& row : rows)
+        texts_.*row.text = vantrel::messageText(hlp, row.key, row.fallback);
 }
 
 std::string RunEngine::query(const std::string& line) const

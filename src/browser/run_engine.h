@@ -241,6 +241,7 @@ private:
     void quickDocumentComplete(TabRef tab, const std::string& url);
     void quickFinish(size_t slot, bool done);
     void quickRelease(int entry);
+    void quickPageWent(int entry, const PageCheck& check, const std::string& failure);
 
     void beginRecord();
     results::EntryRecord* recordEntry(int index);
