@@ -20,7 +20,7 @@ using testsupport::writeRaw;
 
 namespace {
 
-const std::string Site = "http://site.example/USA/";
+const std::string OutcomeSite = "http://site.example/USA/";
 const std::string NamedSite = "URL=http://site.example/\r\nFormName=f\r\nInputName=q\r\n";
 
 class RunOutcomeTest : public testsupport::AppFixture {
@@ -41,11 +41,11 @@ protected:
                 if (answer)
                     answer(browser, url);
                 else
-                    browser.load(url, url == Site ? "Search" : "Result");
+                    browser.load(url, url == OutcomeSite ? "Search" : "Result");
             };
             b.onSubmit = [this](ScriptedWebBrowser& browser, const std::string&, ScriptedWebBrowser::Form& form) {
                 submitted.push_back(form.values["q"]);
-                browser.Navigate(Site + "result?q=" + form.values["q"]);
+                browser.Navigate(OutcomeSite + "result?q=" + form.values["q"]);
             };
         };
         start();
@@ -205,7 +205,7 @@ TEST_F(RunOutcomeTest, BlockPagesAreToldByTheSiteNotByTheQuery)
     };
     const Case* current = nullptr;
     answer = [&](ScriptedWebBrowser& browser, const std::string& url) {
-        if (url == Site)
+        if (url == OutcomeSite)
             return browser.load(url, "Search");
         browser.humanCheck = current->humanCheck;
         browser.load(url, "Page of " + current->word, {}, current->status, current->body);
@@ -223,7 +223,7 @@ TEST_F(RunOutcomeTest, BlockPagesAreToldByTheSiteNotByTheQuery)
         EXPECT_EQ(entry(0).reason, c.reason) << c.word;
     }
     EXPECT_EQ(entry(0).title, "Page of challenge");
-    EXPECT_EQ(entry(0).finalAddress, Site + "result?q=Weather challenge");
+    EXPECT_EQ(entry(0).finalAddress, OutcomeSite + "result?q=Weather challenge");
 }
 
 // An error page, an HTTP error, a download or a renderer that died fails
@@ -233,7 +233,7 @@ TEST_F(RunOutcomeTest, BlockPagesAreToldByTheSiteNotByTheQuery)
 TEST_F(RunOutcomeTest, FailedPagesFailTheirEntryAndTheNextPassTriesThemAgain)
 {
     answer = [](ScriptedWebBrowser& browser, const std::string& url) {
-        const std::string query = url == Site ? "" : queryOf(url);
+        const std::string query = url == OutcomeSite ? "" : queryOf(url);
         if (query == "secret")
             browser.load(url, "Unauthorized", {}, 401);
         else if (query == "loop")
@@ -243,7 +243,7 @@ TEST_F(RunOutcomeTest, FailedPagesFailTheirEntryAndTheNextPassTriesThemAgain)
         else if (query == "heavy")
             browser.crash();
         else
-            browser.load(url, url == Site ? "Search" : "Result");
+            browser.load(url, url == OutcomeSite ? "Search" : "Result");
     };
     startWith(NamedSite);
     run().options.maxPasses = 2;
@@ -268,14 +268,14 @@ TEST_F(RunOutcomeTest, FailedPagesFailTheirEntryAndTheNextPassTriesThemAgain)
     run().options.maxPasses = 1;
     listRun({"a", "b"});
     ASSERT_TRUE(runToTheEnd());
-    EXPECT_EQ(entry(1).reason, "could not open " + Site + ": connection refused");
+    EXPECT_EQ(entry(1).reason, "could not open " + OutcomeSite + ": connection refused");
     EXPECT_TRUE(submitted.empty());
 
     // The timer goes on as after a result page (three ticks, not the try
     // time), without the entry done.
     FmSys->ComboBoxPacing.setText("Seed");
     answer = [](ScriptedWebBrowser& browser, const std::string& url) {
-        browser.load(url, "Unauthorized", {}, url == Site ? 200 : 401);
+        browser.load(url, "Unauthorized", {}, url == OutcomeSite ? 200 : 401);
     };
     listRun({"secret", "fine"});
     EXPECT_EQ(eventsUntil([] { return FmCpp->ListPos == 1; }), 9);
@@ -293,7 +293,7 @@ TEST_F(RunOutcomeTest, DuringARunPageDialogsAreAnsweredWithoutABoxAndLogged)
 {
     // The result page never comes.
     answer = [](ScriptedWebBrowser& browser, const std::string& url) {
-        if (url == Site)
+        if (url == OutcomeSite)
             browser.load(url, "Search");
     };
     startWith(NamedSite);
@@ -327,7 +327,7 @@ TEST_F(RunOutcomeTest, APostResultKeepsItsSubmissionAndIsShownAgainBySendingIt)
     ASSERT_TRUE(runToTheEnd());
     ASSERT_TRUE(entry(0).submission.has_value());
     EXPECT_EQ(entry(0).submission->method, "POST");
-    EXPECT_EQ(entry(0).submission->action, Site + "result");
+    EXPECT_EQ(entry(0).submission->action, OutcomeSite + "result");
     EXPECT_EQ(entry(0).submission->fields, (std::vector<std::pair<std::string, std::string>>{{"q", "a"}}));
 
     FmMemo->StringGridResults.setCurrentCell(0, 1);
@@ -370,13 +370,13 @@ TEST_F(RunOutcomeTest, TheSiteTestTellsHowTheSiteWouldBeSearched)
         return FmSys->LabelRunState.caption();
     };
     EXPECT_EQ(testBase(), "named form: form \"f\", field q");
-    EXPECT_EQ(tab(0).navigations.back(), Site);
-    EXPECT_EQ(logCount("Site test: named form: form \"f\", field q"), 1);
+    EXPECT_EQ(tab(0).navigations.back(), OutcomeSite);
+    EXPECT_EQ(logCount("OutcomeSite test: named form: form \"f\", field q"), 1);
 
     writeRaw(data() / "0Base.INI", "[Base]\r\nURL=http://site.example/\r\n");
     EXPECT_EQ(testBase(), "found form: form[action=\"/s\"], field q");
     answer = [](ScriptedWebBrowser& browser, const std::string& url) { browser.fail(url, "connection refused"); };
-    EXPECT_EQ(testBase(), "could not open " + Site + ": connection refused");
+    EXPECT_EQ(testBase(), "could not open " + OutcomeSite + ": connection refused");
     answer = [](ScriptedWebBrowser&, const std::string&) {};
     EXPECT_EQ(testBase(), "the page did not come in 10 s");
 
