@@ -371,7 +371,7 @@ TEST_F(RunOutcomeTest, TheSiteTestTellsHowTheSiteWouldBeSearched)
     };
     EXPECT_EQ(testBase(), "named form: form \"f\", field q");
     EXPECT_EQ(tab(0).navigations.back(), OutcomeSite);
-    EXPECT_EQ(logCount("OutcomeSite test: named form: form \"f\", field q"), 1);
+    EXPECT_EQ(logCount("Site test: named form: form \"f\", field q"), 1);
 
     writeRaw(data() / "0Base.INI", "[Base]\r\nURL=http://site.example/\r\n");
     EXPECT_EQ(testBase(), "found form: form[action=\"/s\"], field q");
