@@ -56,10 +56,7 @@ int main(int argc, char** argv)
 
     testsupport::TempDir data;
     testsupport::TempDir registry;
-    for (const auto& entry : std::filesystem::directory_iterator(testsupport::sourceDataFolder()))
-        if (entry.path().filename() != "site")
-            std::filesystem::copy(entry.path(), data.path() / entry.path().filename(),
-                                  std::filesystem::copy_options::recursive);
+    testsupport::copyDataSet(data.path());
     testsupport::HttpServer server(testsupport::sourceDataFolder() / "site");
     if (slowMs > 0) {
         // A site that takes its time for every page, and lets no cache

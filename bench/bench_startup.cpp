@@ -250,10 +250,7 @@ int main(int argc, char** argv)
 
     testsupport::TempDir data;
     testsupport::TempDir registry;
-    for (const auto& entry : std::filesystem::directory_iterator(testsupport::sourceDataFolder()))
-        if (entry.path().filename() != "site")
-            std::filesystem::copy(entry.path(), data.path() / entry.path().filename(),
-                                  std::filesystem::copy_options::recursive);
+    testsupport::copyDataSet(data.path());
     const std::string here = programDirectory();
     const std::string bare = here + "/vantrel_bench_bare_window";
     const std::string bareEngine = here + "/vantrel_bench_bare_engine_window";

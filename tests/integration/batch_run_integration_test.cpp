@@ -78,9 +78,7 @@ protected:
             return HttpResponse::error(404);
         });
         server.start();
-        for (const auto& entry : fs::directory_iterator(testsupport::sourceDataFolder()))
-            if (entry.path().filename() != "site")
-                fs::copy(entry.path(), data.path() / entry.path().filename(), fs::copy_options::recursive);
+        testsupport::copyDataSet(data.path());
         writeRaw(data / "0Base.INI", "[Begin]\r\nLanguage=USA\r\n[Base]\r\nURL=" + server.url("/") +
                                          "\r\nFormName=cse-search-box\r\nInputName=q\r\n");
     }

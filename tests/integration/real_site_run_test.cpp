@@ -114,9 +114,7 @@ class RealSiteRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const auto& entry : fs::directory_iterator(testsupport::sourceDataFolder()))
-            if (entry.path().filename() != "site")
-                fs::copy(entry.path(), data.path() / entry.path().filename(), fs::copy_options::recursive);
+        testsupport::copyDataSet(data.path());
         writeRaw(data / "0Base.INI", "[Begin]\r\nLanguage=USA\r\n");
         // A picture that never comes: its page never completes.
         server.handle("/stall.png", [this](const HttpRequest&) {

@@ -47,13 +47,7 @@ AppFixture::~AppFixture()
 
 void AppFixture::seedFromRepository()
 {
-    std::filesystem::create_directories(data());
-    for (const auto& entry : std::filesystem::directory_iterator(sourceDataFolder())) {
-        if (entry.path().filename() == "site")
-            continue;
-        std::filesystem::copy(entry.path(), data() / entry.path().filename(),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing);
-    }
+    copyDataSet(data());
 }
 
 void AppFixture::start()

@@ -14,6 +14,8 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "framework/text_util.h"
+
 namespace testsupport {
 
 namespace {
@@ -123,17 +125,6 @@ void closeGracefully(int fd)
         drained += static_cast<size_t>(n);
     }
     ::close(fd);
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool isToken(const std::string& text)
@@ -303,8 +294,8 @@ std::string urlDecode(std::string_view text, bool plusIsSpace)
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '%' && i + 2 < text.size()) {
-            const int high = hexValue(text[i + 1]);
-            const int low = hexValue(text[i + 2]);
+            const int high = framework::hexDigitValue(text[i + 1]);
+            const int low = framework::hexDigitValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>(high * 16 + low);
                 i += 2;

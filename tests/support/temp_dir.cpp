@@ -44,4 +44,15 @@ std::filesystem::path sourceDataFolder()
     return std::filesystem::path(VANTREL_SOURCE_DIR) / "data";
 }
 
+void copyDataSet(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    for (const auto& entry : std::filesystem::directory_iterator(sourceDataFolder())) {
+        if (entry.path().filename() == "site")
+            continue;
+        std::filesystem::copy(entry.path(), folder / entry.path().filename(),
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing);
+    }
+}
+
 } // namespace testsupport

@@ -25,5 +25,8 @@ void writeRaw(const std::filesystem::path& path, const std::string& bytes);
 
 // The repository's distribution set (data/).
 std::filesystem::path sourceDataFolder();
+// Copies the bundled data set without its site copy into `folder` (made if
+// missing); files already there are kept.
+void copyDataSet(const std::filesystem::path& folder);
 
 } // namespace testsupport

@@ -81,9 +81,7 @@ TEST(ProgramStartTest, WindowsComeUpWithoutTheBrowserEngineOrOpenGL)
         GTEST_SKIP() << "needs the xcb platform";
     testsupport::TempDir data;
     testsupport::TempDir registry;
-    for (const auto& entry : fs::directory_iterator(testsupport::sourceDataFolder()))
-        if (entry.path().filename() != "site")
-            fs::copy(entry.path(), data / entry.path().filename().string(), fs::copy_options::recursive);
+    testsupport::copyDataSet(data.path());
     testsupport::ProgramProcess program(testsupport::vantrelBinary(), {"--data-dir", data.path().string()},
                                         {"QT_QPA_PLATFORM=xcb", "VANTREL_REGISTRY=" + (registry / "r.ini").string()});
     ASSERT_TRUE(testsupport::waitForViewableWindow(program.pid(), 60s)) << program.errorOutput();
