@@ -216,18 +216,16 @@ std::string entryLine(const results::EntryRecord& entry, size_t total)
 
 std::string runSummary(const results::RunRecord& run)
 {
-    std::vector<std::pair<results::EntryState, int>> counts;
-    for (const results::EntryRecord& entry : run.entries) {
-        auto it = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == entry.state; });
-        if (it == counts.end())
-            counts.emplace_back(entry.state, 1);
-        else
-            ++it->second;
-    }
-    std::sort(counts.begin(), counts.end());
+    const auto counts = results::stateCounts(run);
     std::string line = std::to_string(run.entries.size()) + (run.entries.size() == 1 ? " word" : " words");
-    for (size_t i = 0; i < counts.size(); ++i)
-        line += (i == 0 ? ": " : ", ") + std::to_string(counts[i].second) + " " + results::stateName(counts[i].first);
+    const char* separator = ": ";
+    for (size_t state = 0; state < counts.size(); ++state) {
+        if (counts[state] == 0)
+            continue;
+        line += separator + std::to_string(counts[state]) + " " +
+                results::stateName(static_cast<results::EntryState>(state));
+        separator = ", ";
+    }
     return line;
 }
 

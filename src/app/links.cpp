@@ -112,18 +112,8 @@ std::string addressOfReadable(std::string_view readable)
         if (from == std::string_view::npos)
             return std::string(readable);
     }
-    static const char hex[] = "0123456789ABCDEF";
     std::string out(readable.substr(0, from));
-    for (const char c : readable.substr(from)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += '%';
-            out += hex[byte >> 4];
-            out += hex[byte & 0x0F];
-        }
-    }
+    framework::appendPercentEncoded(out, readable.substr(from), [](unsigned char c) { return c < 0x80; });
     return out;
 }
 

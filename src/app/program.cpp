@@ -24,20 +24,23 @@ namespace vantrel {
 namespace {
 void createFormsInOrder(framework::Application& application);
 
-template <class T> void forgetIf(T*& global, const framework::Form* form)
+// The window globals, each given to f by reference.
+template <class F> void forEachWindowGlobal(F f)
 {
-    if (global == form)
-        global = nullptr;
+    f(FmMain);
+    f(FmCtrl);
+    f(FmSys);
+    f(FmMemo);
+    f(FmCpp);
+    f(FmDocEdi);
 }
 
 void forgetForm(const framework::Form* form)
 {
-    forgetIf(FmMain, form);
-    forgetIf(FmCtrl, form);
-    forgetIf(FmSys, form);
-    forgetIf(FmMemo, form);
-    forgetIf(FmCpp, form);
-    forgetIf(FmDocEdi, form);
+    forEachWindowGlobal([form](auto*& global) {
+        if (global == form)
+            global = nullptr;
+    });
 }
 
 platform::fs::path& folder()
@@ -113,12 +116,7 @@ void createFormsInOrder(framework::Application& application)
 void forgetForms()
 {
     platform::setFailureReporter(nullptr);
-    FmMain = nullptr;
-    FmCtrl = nullptr;
-    FmSys = nullptr;
-    FmMemo = nullptr;
-    FmCpp = nullptr;
-    FmDocEdi = nullptr;
+    forEachWindowGlobal([](auto*& global) { global = nullptr; });
 }
 
 } // namespace vantrel

@@ -294,20 +294,22 @@ private:
                 skipBlanks();
             }
         }
-        if (peek() != ']') {
-            if (atEnd())
-                fail("unbalanced bracket '['");
-            unexpected();
-        }
-        ++i_;
+        close(']', "unbalanced bracket '['");
     }
 
     void closeParenthesis()
     {
         skipBlanks();
-        if (peek() != ')') {
+        close(')', "unbalanced parenthesis '('");
+    }
+
+    // Steps over the closing character; the end of the text there means the
+    // opening one was never closed.
+    void close(char closing, const char* unbalanced)
+    {
+        if (peek() != closing) {
             if (atEnd())
-                fail("unbalanced parenthesis '('");
+                fail(unbalanced);
             unexpected();
         }
         ++i_;
@@ -373,6 +375,21 @@ private:
         }
     }
 
+    // After a pseudo-class or pseudo-element name: steps into its argument
+    // and says so, or checks that the name is one used without one.
+    bool opensArgument(const std::string& name, bool knownPlain, const std::string& kind)
+    {
+        if (name.empty())
+            fail("'" + kind.substr(kind.find(' ') + 1) + "' without a name");
+        if (peek() != '(') {
+            if (knownPlain || isVendor(name))
+                return false;
+            fail("unknown " + kind + name);
+        }
+        ++i_; // (
+        return true;
+    }
+
     void pseudo()
     {
         ++i_; // :
@@ -382,14 +399,8 @@ private:
             return;
         }
         const std::string name = ident();
-        if (name.empty())
-            fail("':' without a name");
-        if (peek() != '(') {
-            if (among(PlainPseudoClasses, name) || isVendor(name))
-                return;
-            fail("unknown pseudo-class :" + name);
-        }
-        ++i_; // (
+        if (!opensArgument(name, among(PlainPseudoClasses, name), "pseudo-class :"))
+            return;
         if (name == "not") {
             list(false, true);
         } else if (name == "has") {
@@ -437,14 +448,8 @@ private:
     void pseudoElement()
     {
         const std::string name = ident();
-        if (name.empty())
-            fail("'::' without a name");
-        if (peek() != '(') {
-            if (among(PseudoElements, name) || isVendor(name))
-                return;
-            fail("unknown pseudo-element ::" + name);
-        }
-        ++i_; // (
+        if (!opensArgument(name, among(PseudoElements, name), "pseudo-element ::"))
+            return;
         if (name == "slotted") {
             skipBlanks();
             if (!compound())

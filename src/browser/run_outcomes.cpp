@@ -68,25 +68,9 @@ std::string RunEngine::contentBlock(int entry, TabRef tab)
 
 void RunEngine::block(int index, const std::string& reason)
 {
-    if (paused_) {
-        // The run already waits on a block page: this entry keeps its
-        // block page as what it got, and the next pass tries it again.
-        if (index >= 0 && index < TabCount)
-            window_.DoneFlags[static_cast<size_t>(index)] = false;
-        FmMemo->MemoLog.addLine(std::to_string(index) + "=Blocked " + reason);
-        if (results::EntryRecord* entry = recordEntry(index)) {
-            const TabRef tab = entryTab(index);
-            entry->state = results::EntryState::Waiting;
-            entry->reason = reason;
-            entry->finalAddress = tabs_.address(tab);
-            entry->title = tabs_.title(tab);
-            FmMemo->showResultEntry(index);
-        }
-        return;
-    }
-    paused_ = true;
-    blockedEntry_ = index;
-    window_.Timer1.setEnabled(false);
+    // A block while the run already waits on one: this entry keeps its
+    // block page as what it got, and the next pass tries it again.
+    const bool first = !paused_;
     if (index >= 0 && index < TabCount)
         window_.DoneFlags[static_cast<size_t>(index)] = false;
     FmMemo->MemoLog.addLine(std::to_string(index) + "=Blocked " + reason);
@@ -94,13 +78,18 @@ void RunEngine::block(int index, const std::string& reason)
         // The block page is what the entry got: its address and title tell
         // which check it was.
         const TabRef tab = entryTab(index);
-        entry->state = results::EntryState::Blocked;
+        entry->state = first ? results::EntryState::Blocked : results::EntryState::Waiting;
         entry->reason = reason;
         entry->finalAddress = tabs_.address(tab);
         entry->title = tabs_.title(tab);
         entry->links.clear();
         FmMemo->showResultEntry(index);
     }
+    if (!first)
+        return;
+    paused_ = true;
+    blockedEntry_ = index;
+    window_.Timer1.setEnabled(false);
     FmSys->LabelCppPrg.setCaption("blocked");
     FmSys->showRunState("blocked: " + std::to_string(index + 1) + " " + reason);
     // The settings window may be hidden: the browser window, where the

@@ -296,7 +296,7 @@ const char* stateName(EntryState state)
     // In the order of the states.
     static const char* const names[] = {"waiting",  "running", "done",   "given up",
                                         "left out", "blocked", "failed", "stopped"};
-    static_assert(std::size(names) == static_cast<size_t>(EntryState::Stopped) + 1);
+    static_assert(std::size(names) == EntryStateCount);
     const auto index = static_cast<size_t>(state);
     return index < std::size(names) ? names[index] : names[0];
 }
@@ -309,36 +309,25 @@ std::string isoTime(const DateTime& time)
     return buffer;
 }
 
+std::array<int, EntryStateCount> stateCounts(const RunRecord& run)
+{
+    std::array<int, EntryStateCount> counts{};
+    for (const EntryRecord& entry : run.entries)
+        ++counts.at(static_cast<size_t>(entry.state));
+    return counts;
+}
+
 Tally tally(const RunRecord& run)
 {
-    Tally result;
-    for (const EntryRecord& entry : run.entries) {
-        switch (entry.state) {
-        case EntryState::Done:
-            ++result.done;
-            break;
-        case EntryState::GivenUp:
-            ++result.givenUp;
-            break;
-        case EntryState::LeftOut:
-            ++result.leftOut;
-            break;
-        case EntryState::Blocked:
-            ++result.blocked;
-            break;
-        case EntryState::Failed:
-            ++result.failed;
-            break;
-        case EntryState::Stopped:
-            ++result.stopped;
-            break;
-        case EntryState::Waiting:
-        case EntryState::Running:
-            ++result.other;
-            break;
-        }
-    }
-    return result;
+    const auto counts = stateCounts(run);
+    const auto of = [&](EntryState state) { return counts[static_cast<size_t>(state)]; };
+    return {.done = of(EntryState::Done),
+            .givenUp = of(EntryState::GivenUp),
+            .leftOut = of(EntryState::LeftOut),
+            .blocked = of(EntryState::Blocked),
+            .failed = of(EntryState::Failed),
+            .stopped = of(EntryState::Stopped),
+            .other = of(EntryState::Waiting) + of(EntryState::Running)};
 }
 
 std::string toCsv(const RunRecord& run)

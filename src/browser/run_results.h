@@ -3,6 +3,8 @@
 // CSV and JSON files under the data folder's Results/, and what a batch
 // run prints. Pure data and formats; the browser window fills the records.
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,12 +54,8 @@ struct EntryRecord {
 
 // Local wall-clock time of the run's start.
 struct DateTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0;
 };
 
 struct RunRecord {
@@ -82,15 +80,14 @@ std::string secondsText(double seconds);
 // "2026-12-08T15:30:12".
 std::string isoTime(const DateTime& time);
 
-// How many entries are in each final state.
+constexpr size_t EntryStateCount = static_cast<size_t>(EntryState::Stopped) + 1;
+// How many entries are in each state, indexed by the state.
+std::array<int, EntryStateCount> stateCounts(const RunRecord& run);
+
+// How many entries are in each final state; other counts those waiting or
+// running (the run has not ended).
 struct Tally {
-    int done = 0;
-    int givenUp = 0;
-    int leftOut = 0;
-    int blocked = 0;
-    int failed = 0;
-    int stopped = 0;
-    int other = 0; // waiting or running: the run has not ended
+    int done = 0, givenUp = 0, leftOut = 0, blocked = 0, failed = 0, stopped = 0, other = 0;
 };
 Tally tally(const RunRecord& run);
 

@@ -1,6 +1,8 @@
 #include "browser/run_state.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 #include "framework/text_util.h"
 #include "platform/ini_file.h"
@@ -30,24 +32,31 @@ std::optional<Pacing> pacingFromText(std::string_view text)
     return std::nullopt;
 }
 
+namespace {
+
+template <class E> using Names = std::initializer_list<std::pair<std::string_view, E>>;
+
+// The state a stored name stands for, otherwise when none does.
+template <class E> E byName(std::string_view text, Names<E> names, E otherwise)
+{
+    for (const auto& [name, value] : names)
+        if (name == text)
+            return value;
+    return otherwise;
+}
+
+const Names<Stage> StageNames = {{"Navi", Stage::Navi}, {"ListSrch", Stage::ListSrch}};
+
+} // namespace
+
 Mode modeOf(std::string_view accessMode)
 {
-    if (accessMode == "Single")
-        return Mode::Single;
-    if (accessMode == "List")
-        return Mode::List;
-    return Mode::Other;
+    return byName(accessMode, {{"Single", Mode::Single}, {"List", Mode::List}}, Mode::Other);
 }
 
 Page pageOf(std::string_view pageName)
 {
-    if (pageName == "Base")
-        return Page::Base;
-    if (pageName == "Manip")
-        return Page::Manip;
-    if (pageName == "Free")
-        return Page::Free;
-    return Page::Other;
+    return byName(pageName, {{"Base", Page::Base}, {"Manip", Page::Manip}, {"Free", Page::Free}}, Page::Other);
 }
 
 int pageIndex(Page page)
@@ -64,23 +73,15 @@ int pageIndex(Page page)
 
 Stage stageOf(std::string_view runStage)
 {
-    if (runStage == "Navi")
-        return Stage::Navi;
-    if (runStage == "ListSrch")
-        return Stage::ListSrch;
-    return Stage::None;
+    return byName(runStage, StageNames, Stage::None);
 }
 
 const char* stageText(Stage stage)
 {
-    switch (stage) {
-    case Stage::Navi:
-        return "Navi";
-    case Stage::ListSrch:
-        return "ListSrch";
-    default:
-        return "";
-    }
+    for (const auto& [name, value] : StageNames)
+        if (value == stage)
+            return name.data();
+    return "";
 }
 
 SiteKind siteKindOf(std::string_view siteUrl, std::string_view formName, std::string_view inputName)
@@ -121,20 +122,10 @@ std::string queryFor(std::string_view theme, std::string_view likeWord, std::str
 
 std::string searchAddressFor(std::string_view siteUrl, std::string_view query)
 {
-    static const char hex[] = "0123456789ABCDEF";
     std::string encoded;
-    for (const char c : query) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                                (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            encoded += c;
-        } else {
-            encoded += '%';
-            encoded += hex[byte >> 4];
-            encoded += hex[byte & 0x0F];
-        }
-    }
+    framework::appendPercentEncoded(encoded, query, [](unsigned char c) {
+        return framework::isAsciiAlnum(c) || c == '-' || c == '.' || c == '_' || c == '~';
+    });
     std::string address;
     size_t from = 0;
     for (size_t at = siteUrl.find(QueryMark); at != std::string_view::npos; at = siteUrl.find(QueryMark, from)) {

@@ -28,19 +28,20 @@ QString randomTag(const char* what)
         .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
 }
 
-// The names of the events the page's world sends about its requests. The
-// page can learn these (its world runs the counter); they reveal nothing
-// else.
-const QString& requestStartEvent()
-{
-    static const QString name = randomTag("request-start");
-    return name;
-}
+// Made once a process: the page cannot guess them. The request events
+// are sent by the page's world about its requests; the page can learn
+// their names (its world runs the counter), and they reveal nothing else.
+struct Tags {
+    QString requestStart = randomTag("request-start");
+    QString requestEnd = randomTag("request-end");
+    QString frameReport = randomTag("frame-complete");
+    QString settleReport = randomTag("settled");
+};
 
-const QString& requestEndEvent()
+const Tags& tags()
 {
-    static const QString name = randomTag("request-end");
-    return name;
+    static const Tags made;
+    return made;
 }
 
 QString json(const QJsonObject& object)
@@ -86,8 +87,8 @@ QWebEngineScript documentStartScript()
 {
     return creationScript("vantrel-document-start", QWebEngineScript::ApplicationWorld, true,
                           callOf("document_start.js", json({{"frameTag", frameReportTag()},
-                                                            {"startEvent", requestStartEvent()},
-                                                            {"endEvent", requestEndEvent()}})));
+                                                            {"startEvent", tags().requestStart},
+                                                            {"endEvent", tags().requestEnd}})));
 }
 
 QWebEngineScript requestCounterScript()
@@ -95,7 +96,7 @@ QWebEngineScript requestCounterScript()
     // The page's own world: it counts the page's requests as they start.
     const QString events =
         QString::fromUtf8(
-            QJsonDocument(QJsonArray{requestStartEvent(), requestEndEvent()}).toJson(QJsonDocument::Compact))
+            QJsonDocument(QJsonArray{tags().requestStart, tags().requestEnd}).toJson(QJsonDocument::Compact))
             .mid(1)
             .chopped(1);
     return creationScript("vantrel-request-counter", QWebEngineScript::MainWorld, false,
@@ -104,14 +105,12 @@ QWebEngineScript requestCounterScript()
 
 const QString& frameReportTag()
 {
-    static const QString tag = randomTag("frame-complete");
-    return tag;
+    return tags().frameReport;
 }
 
 const QString& settleReportTag()
 {
-    static const QString tag = randomTag("settled");
-    return tag;
+    return tags().settleReport;
 }
 
 } // namespace browserctl::detail

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "framework/application.h"
+#include "framework/text_util.h"
 
 namespace browserctl {
 
@@ -12,20 +13,10 @@ namespace {
 // blank becomes '+', every other byte %XX.
 void appendEncoded(std::string& out, const std::string& text)
 {
-    static const char* const digits = "0123456789ABCDEF";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') || c == '*' ||
-            c == '-' || c == '.' || c == '_') {
-            out += c;
-        } else if (c == ' ') {
-            out += '+';
-        } else {
-            out += '%';
-            out += digits[byte >> 4];
-            out += digits[byte & 15];
-        }
-    }
+    framework::appendPercentEncoded(
+        out, text,
+        [](unsigned char c) { return framework::isAsciiAlnum(c) || c == '*' || c == '-' || c == '.' || c == '_'; },
+        framework::Blank::Plus);
 }
 
 // The host (and port) an address names, for a box that must say which
@@ -194,7 +185,9 @@ bool clearBrowsingData()
 {
     if (!clearer())
         return false;
-    clearer()();
+    // A copy: the clearer may install another (the engine's, as it loads).
+    const std::function<void()> clear = clearer();
+    clear();
     return true;
 }
 

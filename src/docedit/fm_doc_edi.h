@@ -17,10 +17,8 @@ public:
     std::string BlueWord;
     std::string RedWord;
     // Size of the current replacement table (0 until one is read).
-    int TableCols = 0;
-    int TableRows = 0;
-    int ClickCol = 0;
-    int ClickRow = 0;
+    int TableCols = 0, TableRows = 0;
+    int ClickCol = 0, ClickRow = 0;
 
     framework::GroupBox& GroupBoxChang;
     framework::Memo& MemoBlue;

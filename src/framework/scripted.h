@@ -118,11 +118,9 @@ public:
     void busyEnded() override { ++busyEnds; }
 
     std::function<void()> onWait;
-    int busyStarts = 0;
-    int busyEnds = 0;
+    int busyStarts = 0, busyEnds = 0;
+    int waitsStarted = 0, waitsEnded = 0;
     int pumped = 0;
-    int waitsStarted = 0;
-    int waitsEnded = 0;
     // Real milliseconds a turn waits for a file descriptor.
     int realPollMs = 5;
 

@@ -25,6 +25,35 @@ inline int hexDigitValue(char c)
     return -1;
 }
 
+inline bool isAsciiAlnum(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+enum class Blank { Escaped, Plus };
+
+// Appends text with each byte keep(byte) refuses written as "%XX" (hex
+// digits in the case asked for); with Blank::Plus a refused blank is '+'.
+// The one percent encoder behind form bodies, search addresses and links.
+template <class Keep>
+void appendPercentEncoded(std::string& out, std::string_view text, Keep keep, Blank blank = Blank::Escaped,
+                          bool lowerHex = false)
+{
+    const char* const digits = lowerHex ? "0123456789abcdef" : "0123456789ABCDEF";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (keep(byte)) {
+            out += c;
+        } else if (c == ' ' && blank == Blank::Plus) {
+            out += '+';
+        } else {
+            out += '%';
+            out += digits[byte >> 4];
+            out += digits[byte & 0x0F];
+        }
+    }
+}
+
 // Every occurrence of from replaced by to, left to right, in one pass over
 // the text (the replacement is not searched again). An empty from changes
 // nothing.

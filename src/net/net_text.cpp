@@ -4,32 +4,11 @@
 
 namespace net {
 
-namespace {
-
-bool asciiAlnum(unsigned char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-} // namespace
-
 std::string urlEncode(std::string_view text)
 {
-    static const char digits[] = "0123456789abcdef";
     std::string result;
     result.reserve(text.size() * 3);
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == ' ') {
-            result += '+';
-        } else if (asciiAlnum(c)) {
-            result += ch;
-        } else {
-            result += '%';
-            result += digits[c >> 4];
-            result += digits[c & 15];
-        }
-    }
+    framework::appendPercentEncoded(result, text, framework::isAsciiAlnum, framework::Blank::Plus, true);
     return result;
 }
 

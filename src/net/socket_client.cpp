@@ -387,6 +387,20 @@ void SocketClient::awaitSocket(bool forWrite, uint64_t lastProgress, const char*
         throw AbortError(message);
 }
 
+bool SocketClient::receiveOrWait(std::string& target, std::size_t max, uint64_t& lastProgress, const char* message)
+{
+    if (canceled_)
+        abortWait(message);
+    const long n = receiveInto(target, max);
+    if (n < 0)
+        return false;
+    if (n > 0)
+        lastProgress = now();
+    else
+        awaitSocket(false, lastProgress, message);
+    return true;
+}
+
 long SocketClient::receiveInto(std::string& target, std::size_t max)
 {
     if (peerClosed_)
@@ -468,19 +482,11 @@ std::string SocketClient::ReadLn()
         // One extra byte for a CR whose LF has not arrived yet.
         if (input_.size() > kMaxLineLength + 1)
             throw SocketError("Line too long");
-        if (canceled_)
-            abortWait("Socket readln aborted");
-        const long n = receiveChunk();
-        if (n > 0) {
-            last = now();
-            continue;
-        }
-        if (n < 0) {
+        if (!receiveOrWait(input_, kLineChunk, last, "Socket readln aborted")) {
             std::string rest = std::move(input_);
             input_.clear();
             return rest;
         }
-        awaitSocket(false, last, "Socket readln aborted");
     }
 }
 
@@ -489,17 +495,7 @@ std::string SocketClient::Read(std::size_t count)
     requireConnected();
     WaitScope scope(waiting_);
     uint64_t last = now();
-    while (input_.size() < count) {
-        if (canceled_)
-            abortWait("Socket read aborted");
-        const long n = receiveChunk();
-        if (n > 0) {
-            last = now();
-            continue;
-        }
-        if (n < 0)
-            break;
-        awaitSocket(false, last, "Socket read aborted");
+    while (input_.size() < count && receiveOrWait(input_, kLineChunk, last, "Socket read aborted")) {
     }
     const std::size_t take = std::min(count, input_.size());
     std::string result = input_.substr(0, take);
@@ -533,20 +529,12 @@ void SocketClient::CaptureString(std::string& text, long long limit)
     take();
     uint64_t last = now();
     while (!full()) {
-        if (canceled_)
-            abortWait("Socket capture aborted");
         const std::size_t spare = text.capacity() - text.size();
         std::size_t want = spare > 0 ? std::min(spare, kCaptureChunk) : kCaptureChunk;
         if (limit >= 0)
             want = std::min<std::size_t>(want, static_cast<std::size_t>(limit) - text.size());
-        const long n = receiveInto(text, want);
-        if (n > 0) {
-            last = now();
-            continue;
-        }
-        if (n < 0)
+        if (!receiveOrWait(text, want, last, "Socket capture aborted"))
             break;
-        awaitSocket(false, last, "Socket capture aborted");
     }
 }
 

@@ -121,6 +121,9 @@ private:
     // when nothing is there yet, -1 when the peer has closed.
     long receiveInto(std::string& target, std::size_t max);
     long receiveChunk() { return receiveInto(input_, kLineChunk); }
+    // One step of a read: a cancel raises, what has arrived goes into
+    // target, else the gated wait for more; false once the peer has closed.
+    bool receiveOrWait(std::string& target, std::size_t max, uint64_t& lastProgress, const char* message);
     // The gated wait until fd is readable (or writable), cancelled, or the
     // time-out (TimeOut ms since lastProgress) or the deadline passed.
     WaitEnd waitFor(int fd, bool forWrite, uint64_t lastProgress);

@@ -55,12 +55,9 @@ public:
     // ---- operation programs
     std::string OpeMode;
     std::string CurrentCommand;
-    int ScreenX = 0;
-    int ScreenY = 0;
-    int BrowsX = 0;
-    int BrowsY = 0;
-    int MemoryX = 0;
-    int MemoryY = 0;
+    int ScreenX = 0, ScreenY = 0;
+    int BrowsX = 0, BrowsY = 0;
+    int MemoryX = 0, MemoryY = 0;
     int WaitCount = 0;
 
     // ---- controls

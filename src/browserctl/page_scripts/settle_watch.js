@@ -95,13 +95,17 @@
     check();
   }
 
-  function check() {
-    if (stopped)
-      return;
-    if (matches()) {
+  // Reports when the page is done by this test; true when the watch has
+  // ended, by this report or before.
+  function endedBy(done) {
+    if (!stopped && done())
       report();
+    return stopped;
+  }
+
+  function check() {
+    if (endedBy(matches))
       return;
-    }
     var now = Date.now();
     var waits = [];
     if (net.pending > 0 && now - net.changed < args.staleMs)
@@ -146,12 +150,8 @@
   }
 
   function start() {
-    if (stopped)
+    if (endedBy(inert))
       return;
-    if (inert()) {
-      report();
-      return;
-    }
     observer = new MutationObserver(added);
     observer.observe(document, { childList: true, subtree: true, characterData: true });
     net.onchange = check;
