@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QOpenGLContext>
-#include <QQuickWindow>
 
 // Qt's global share context, the one OpenGL context every other shares
 // with. Exported by QtGui, declared only in its private headers; the
@@ -47,27 +46,26 @@ void settleXcbOpenGl()
         qunsetenv(xcbGlVariable);
 }
 
-bool backendChosenByUser()
+} // namespace
+
+bool softwareViews()
 {
     for (const char* name : {"QT_QUICK_BACKEND", "QMLSCENE_DEVICE"}) {
         const QByteArray value = qgetenv(name);
         if (!value.isEmpty())
-            return value != "software";
+            return value == "software";
     }
-    return false;
+    return true;
 }
-
-} // namespace
 
 void prepareBrowserGraphics()
 {
-    if (backendChosenByUser()) {
+    if (!softwareViews()) {
         // The views draw through OpenGL textures shared with the engine's
         // compositor: the contexts must share from the start.
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return;
     }
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     if (placeholder)
         return;
     // Loading the engine's library registers a start-up routine that

@@ -22,5 +22,9 @@ namespace browserctl {
 
 // Before the QApplication; once per process.
 void prepareBrowserGraphics();
+// Whether the views draw in software: no Qt Quick backend named by the
+// user, or the software one. The browser sets Qt Quick's graphics API
+// before its first view (the engine's module does not load before then).
+bool softwareViews();
 
 } // namespace browserctl

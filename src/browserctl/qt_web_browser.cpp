@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QObject>
+#include <QQuickWindow>
 #include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include <malloc.h>
 #endif
 
+#include "browserctl/qt_browser_graphics.h"
 #include "browserctl/qt_browser_page.h"
 #include "browserctl/qt_document.h"
 #include "browserctl/qt_page_scripts.h"
@@ -790,8 +792,21 @@ void QtWebBrowser::deliverEvents()
     }
 }
 
+void chooseViewGraphics()
+{
+    static const bool chosen = [] {
+        if (softwareViews())
+            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    (void)chosen;
+}
+
 std::shared_ptr<WebBrowser> makeQtWebBrowser()
 {
+    // Before the first view exists, and so before the engine starts: it
+    // turns its GPU off by itself for the software renderer.
+    chooseViewGraphics();
     return std::make_shared<QtWebBrowser>();
 }
 

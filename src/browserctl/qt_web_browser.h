@@ -209,6 +209,9 @@ private:
     Navigation navigation_;
 };
 
+// Qt Quick's graphics API for the views (software unless the user named
+// another backend), before the first view; once per process.
+void chooseViewGraphics();
 // For WebBrowserHost::setFactory.
 std::shared_ptr<WebBrowser> makeQtWebBrowser();
 

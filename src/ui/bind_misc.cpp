@@ -13,13 +13,13 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QQuickWidget>
-#include <QQuickWindow>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "browserctl/qt_browser_graphics.h"
+#include "browserctl/qt_engine.h"
 #include "ui/align_layout.h"
 #include "ui/binding.h"
 #include "ui/scale.h"
@@ -811,17 +811,11 @@ private:
         QWidget* window = widget_ ? widget_->window() : nullptr;
         if (!window || !impl().browserProvider || window->testAttribute(Qt::WA_WState_Created))
             return;
-        if (QQuickWindow::sceneGraphBackend() == QLatin1String("software"))
+        if (browserctl::softwareViews())
             return;
-        static const QString name = QStringLiteral("browserSurface");
-        if (window->findChild<QQuickWidget*>(name, Qt::FindDirectChildrenOnly))
+        if (window->findChild<QWidget*>(QStringLiteral("browserSurface"), Qt::FindDirectChildrenOnly))
             return;
-        auto* surface = new QQuickWidget(window);
-        surface->setObjectName(name);
-        surface->setAttribute(Qt::WA_TransparentForMouseEvents);
-        surface->setFocusPolicy(Qt::NoFocus);
-        surface->setGeometry(0, 0, 0, 0);
-        surface->hide();
+        browserctl::engine::addWindowSurface(window);
     }
 
     void insertBrowser()

@@ -23,8 +23,9 @@
 #include "app/globals.h"
 #include "app/program.h"
 #include "browserctl/qt_browser_graphics.h"
-#include "browserctl/qt_web_browser.h"
+#include "browserctl/qt_engine.h"
 #include "framework/application.h"
+#include "framework/errors.h"
 #include "memo/fm_memo.h"
 #include "platform/data_folder.h"
 #include "platform/ini_file.h"
@@ -154,10 +155,10 @@ void useQtBrowsers(const platform::fs::path& dataFolder, std::function<void(cons
                     FmMemo->MemoLog.addLine(line);
             });
     };
-    browserctl::configureBrowserProfile(std::move(profile));
+    browserctl::engine::configureProfile(std::move(profile));
     framework::WebBrowserHost::setFactory([batch](framework::WebBrowserHost&) {
-        std::shared_ptr<browserctl::WebBrowser> browser = browserctl::makeQtWebBrowser();
-        if (QWidget* view = batch ? browserctl::qtWebBrowserWidget(*browser) : nullptr)
+        std::shared_ptr<browserctl::WebBrowser> browser = browserctl::engine::makeBrowser();
+        if (QWidget* view = batch ? browserctl::engine::browserWidget(*browser) : nullptr)
             view->resize(BatchViewWidth, BatchViewHeight);
         return browser;
     });
@@ -237,7 +238,7 @@ void closeWindows(framework::Application& application)
     application.destroyForms();
     vantrel::forgetForms();
     framework::WebBrowserHost::setFactory(nullptr);
-    browserctl::closeBrowserProfile();
+    browserctl::engine::closeProfile();
 }
 
 // `vantrel run`: the windows' models without windows, offscreen.
@@ -277,6 +278,14 @@ int runBatch(int argc, char** argv)
     browserctl::prepareBrowserGraphics();
     QApplication qtApp(argc, argv);
     identifyApplication();
+    // Every word needs the browser engine: without it the run does not
+    // start.
+    try {
+        browserctl::engine::require(true);
+    } catch (const framework::Error& e) {
+        writeLine(batchOutput, std::string("vantrel run: ") + e.what());
+        return vantrel::BatchFailed;
+    }
     vantrel::setDataFolder(folder);
     // The run reads the data folder and writes its results only.
     platform::setWriteFence(folder / "Results");
@@ -355,6 +364,13 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication qtApp(argc, argv);
+    // The engine loads with the first browser; a program installed without
+    // it still edits and keeps its lists, and says why it shows no page.
+    try {
+        browserctl::engine::require(false);
+    } catch (const framework::Error& e) {
+        std::fprintf(stderr, "vantrel: %s: no page can be shown\n", e.what());
+    }
 
     vantrel::setDataFolder(folder);
 
@@ -368,7 +384,7 @@ int main(int argc, char** argv)
         false);
     binder.setBrowserWidgetProvider([](framework::WebBrowserHost& host) -> QWidget* {
         auto* browser = host.browserIfCreated();
-        return browser ? browserctl::qtWebBrowserWidget(*browser) : nullptr;
+        return browser ? browserctl::engine::browserWidget(*browser) : nullptr;
     });
     qtApp.setQuitOnLastWindowClosed(false);
     // exit(), not quit(): quit() first asks every window to close, and the

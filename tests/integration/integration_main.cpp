@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "browserctl/qt_browser_graphics.h"
+#include "browserctl/qt_engine.h"
+#include "browserctl/qt_web_browser.h"
 
 namespace {
 
@@ -52,5 +54,8 @@ int main(int argc, char** argv)
     prepareBrowserEngine();
     browserctl::prepareBrowserGraphics();
     QApplication app(argc, argv);
+    // The engine is linked in, not loaded as the program's module.
+    browserctl::engine::useLinkedEngine(*vantrel_engine_entry());
+    browserctl::chooseViewGraphics();
     return RUN_ALL_TESTS();
 }

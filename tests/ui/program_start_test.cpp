@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -56,9 +57,8 @@ std::vector<int> childrenOf(pid_t parent)
     return children;
 }
 
-// Mesa's drivers (Xvfb renders with swrast_dri.so) and the software
-// rasteriser's code generator.
-std::set<std::string> openGlDrivers(pid_t pid)
+// The files mapped in the process whose paths hold one of the parts.
+std::set<std::string> mappedFiles(pid_t pid, std::initializer_list<const char*> parts)
 {
     std::set<std::string> drivers;
     const std::string maps = testsupport::readRaw("/proc/" + std::to_string(pid) + "/maps");
@@ -68,11 +68,19 @@ std::set<std::string> openGlDrivers(pid_t pid)
         if (end == std::string::npos)
             end = maps.size();
         const std::string line = maps.substr(start, end - start);
-        if (line.find("_dri.so") != std::string::npos || line.find("libLLVM") != std::string::npos)
-            drivers.insert(line.substr(line.rfind(' ') + 1));
+        for (const char* part : parts)
+            if (line.find(part) != std::string::npos)
+                drivers.insert(line.substr(line.rfind(' ') + 1));
         start = end + 1;
     }
     return drivers;
+}
+
+// Mesa's drivers (Xvfb renders with swrast_dri.so) and the software
+// rasteriser's code generator.
+std::set<std::string> openGlDrivers(pid_t pid)
+{
+    return mappedFiles(pid, {"_dri.so", "libLLVM"});
 }
 
 TEST(ProgramStartTest, WindowsComeUpWithoutTheBrowserEngineOrOpenGL)
@@ -86,6 +94,8 @@ TEST(ProgramStartTest, WindowsComeUpWithoutTheBrowserEngineOrOpenGL)
                                         {"QT_QPA_PLATFORM=xcb", "VANTREL_REGISTRY=" + (registry / "r.ini").string()});
     ASSERT_TRUE(testsupport::waitForViewableWindow(program.pid(), 60s)) << program.errorOutput();
 
+    // The engine's libraries are not even loaded before a browser is made.
+    EXPECT_EQ(mappedFiles(program.pid(), {"libQt6WebEngine", "libvantrel_engine"}), std::set<std::string>{});
     EXPECT_EQ(childrenOf(program.pid()), std::vector<int>{});
     EXPECT_EQ(openGlDrivers(program.pid()), std::set<std::string>{});
     program.signal(SIGTERM);

@@ -8,6 +8,8 @@
 #include <QApplication>
 
 #include "browserctl/qt_browser_graphics.h"
+#include "browserctl/qt_engine.h"
+#include "browserctl/qt_web_browser.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,9 @@ int main(int argc, char** argv)
     // The program's graphics: Qt Quick widgets draw as its browser views do.
     browserctl::prepareBrowserGraphics();
     QApplication app(argc, argv);
+    // The engine is linked in, not loaded as the program's module.
+    browserctl::engine::useLinkedEngine(*vantrel_engine_entry());
+    browserctl::chooseViewGraphics();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

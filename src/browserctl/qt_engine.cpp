@@ -1,0 +1,130 @@
+#include "browserctl/qt_engine.h"
+
+#include <QCoreApplication>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "framework/errors.h"
+
+#ifndef VANTREL_ENGINE_MODULE
+#define VANTREL_ENGINE_MODULE "libvantrel_engine.so"
+#endif
+#ifndef VANTREL_ENGINE_INSTALL_DIR
+#define VANTREL_ENGINE_INSTALL_DIR "../lib/vantrel"
+#endif
+
+namespace browserctl::engine {
+
+namespace {
+
+BrowserProfileSettings& pendingProfile()
+{
+    static BrowserProfileSettings settings;
+    return settings;
+}
+
+const EngineEntry*& loadedEntry()
+{
+    static const EngineEntry* entry = nullptr;
+    return entry;
+}
+
+// Beside the program (the build folder), else in its library folder (an
+// installed program).
+std::string modulePath(std::string& tried)
+{
+    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+    for (const std::string& candidate :
+         {folder + "/" VANTREL_ENGINE_MODULE, folder + "/" VANTREL_ENGINE_INSTALL_DIR "/" VANTREL_ENGINE_MODULE}) {
+        tried += (tried.empty() ? "" : ", ") + candidate;
+        if (::access(candidate.c_str(), R_OK) == 0)
+            return candidate;
+    }
+    return "";
+}
+
+const EngineEntry& entry()
+{
+    if (const EngineEntry* loaded = loadedEntry())
+        return *loaded;
+    std::string tried;
+    const std::string path = modulePath(tried);
+    if (path.empty())
+        throw framework::Error("the browser engine module is missing (looked for " + tried + ")");
+    // Local: its symbols are the engine's business; the program's own
+    // code it finds in the program.
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        throw framework::Error("the browser engine module does not load: " + std::string(::dlerror()));
+    using EntryFunction = const EngineEntry* (*)();
+    auto function = reinterpret_cast<EntryFunction>(::dlsym(handle, "vantrel_engine_entry"));
+    const EngineEntry* loaded = function ? function() : nullptr;
+    if (!loaded || loaded->version != EngineEntryVersion)
+        throw framework::Error("the browser engine module " + path + " is not this program's");
+    // Kept loaded to the end: the engine's threads and Qt's plug-ins hold
+    // on to it.
+    loaded->configureProfile(std::move(pendingProfile()));
+    loadedEntry() = loaded;
+    return *loaded;
+}
+
+} // namespace
+
+void require(bool load)
+{
+    if (loadedEntry())
+        return;
+    if (load) {
+        entry();
+        return;
+    }
+    std::string tried;
+    if (modulePath(tried).empty())
+        throw framework::Error("the browser engine module is missing (looked for " + tried + ")");
+}
+
+void configureProfile(BrowserProfileSettings settings)
+{
+    if (const EngineEntry* loaded = loadedEntry()) {
+        loaded->configureProfile(std::move(settings));
+        return;
+    }
+    pendingProfile() = std::move(settings);
+    // The module's own clearer replaces this one as it loads.
+    setBrowsingDataClearer([] {
+        entry();
+        clearBrowsingData();
+    });
+}
+
+std::shared_ptr<WebBrowser> makeBrowser()
+{
+    return entry().makeBrowser();
+}
+
+QWidget* browserWidget(WebBrowser& browser)
+{
+    const EngineEntry* loaded = loadedEntry();
+    return loaded ? loaded->browserWidget(browser) : nullptr;
+}
+
+void addWindowSurface(QWidget* window)
+{
+    entry().addWindowSurface(window);
+}
+
+void useLinkedEngine(const EngineEntry& linked)
+{
+    loadedEntry() = &linked;
+}
+
+void closeProfile()
+{
+    if (const EngineEntry* loaded = loadedEntry())
+        loaded->closeProfile();
+}
+
+} // namespace browserctl::engine
