@@ -387,33 +387,15 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
-        if (!binding || !binding->usable())
-            return W::mousePressEvent(event);
-        EventScope scope(binding->impl());
-        W::mousePressEvent(event);
-        event->accept();
-        if (binding)
-            binding->mousePressed(event);
+        forwardMouse(event, &ControlBinding::mousePressed, [&] { W::mousePressEvent(event); });
     }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        if (!binding || !binding->usable())
-            return W::mouseReleaseEvent(event);
-        EventScope scope(binding->impl());
-        W::mouseReleaseEvent(event);
-        event->accept();
-        if (binding)
-            binding->mouseReleased(event);
+        forwardMouse(event, &ControlBinding::mouseReleased, [&] { W::mouseReleaseEvent(event); });
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
-        if (!binding || !binding->usable())
-            return W::mouseDoubleClickEvent(event);
-        EventScope scope(binding->impl());
-        W::mouseDoubleClickEvent(event);
-        event->accept();
-        if (binding)
-            binding->mouseDoubleClicked(event);
+        forwardMouse(event, &ControlBinding::mouseDoubleClicked, [&] { W::mouseDoubleClickEvent(event); });
     }
     void mouseMoveEvent(QMouseEvent* event) override
     {
@@ -455,6 +437,22 @@ protected:
             EventScope scope(binding->impl());
             binding->focusOut(event->reason());
         }
+    }
+
+private:
+    // A button event goes to the widget first, then to the binding. The
+    // widget's handler comes as a lambda: a pointer to the virtual W handler
+    // would call this class's override again.
+    template <class Handle>
+    void forwardMouse(QMouseEvent* event, void (ControlBinding::*report)(QMouseEvent*), Handle handle)
+    {
+        if (!binding || !binding->usable())
+            return handle();
+        EventScope scope(binding->impl());
+        handle();
+        event->accept();
+        if (binding)
+            (binding->*report)(event);
     }
 };
 
