@@ -456,6 +456,24 @@ private:
     }
 };
 
+// The binding of a control kind shown by one widget class W (a Bound<...>
+// or a class derived from one), made in the parent's child area. A derived
+// constructor sets the widget's options and connects its signals after the
+// widget is adopted: adoption only records the widget in the parent's
+// layout or tab list and asks for a later layout pass.
+template <class Model, class W> class WidgetBinding : public ControlBinding {
+public:
+    WidgetBinding(BinderImpl& impl, Model& model, ControlBinding* parent)
+        : ControlBinding(impl, model, parent), model_(model), w_(new W(parent->childArea()))
+    {
+        setWidget(w_, w_);
+    }
+
+protected:
+    Model& model_;
+    W* w_;
+};
+
 // Which framework event a key maps to; 0 for keys the windows never see.
 int virtualKeyOf(const QKeyEvent* event);
 
