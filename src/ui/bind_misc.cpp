@@ -340,18 +340,38 @@ public:
     }
 };
 
-// ------------------------------------------------------------- ToolButton
+// ---------------------------------------------------------------- buttons
 
-class ToolButtonBinding : public WidgetBinding<framework::ToolButton, Bound<QToolButton>> {
+// A button that reports its clicks by its own signal and shows its caption
+// as a button does.
+template <class Model, class W> class PushBinding : public WidgetBinding<Model, Bound<W>> {
 public:
-    ToolButtonBinding(BinderImpl& impl, framework::ToolButton& button, ControlBinding* parent)
-        : WidgetBinding(impl, button, parent)
+    PushBinding(BinderImpl& impl, Model& model, ControlBinding* parent)
+        : WidgetBinding<Model, Bound<W>>(impl, model, parent)
     {
-        w_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        listen(*this, w_, &QToolButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
+        listen(*this, this->w_, &W::clicked, [this](bool) { this->postEvent(&framework::Control::onClick); });
     }
 
     bool clicksFromMouse() const override { return false; }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            this->w_->setText(qs(this->model_.caption()));
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
+    bool fillsBackground() const override { return false; }
+};
+
+class ToolButtonBinding : public PushBinding<framework::ToolButton, QToolButton> {
+public:
+    ToolButtonBinding(BinderImpl& impl, framework::ToolButton& button, ControlBinding* parent)
+        : PushBinding(impl, button, parent)
+    {
+        w_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    }
 
     void applyOptions() override
     {
@@ -370,41 +390,18 @@ public:
         else
             w_->setPopupMode(QToolButton::DelayedPopup);
     }
-
-protected:
-    void applyContent(Aspects aspects) override
-    {
-        if (aspects & aspect(Prop::Text))
-            w_->setText(qs(model_.caption()));
-    }
-    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
-    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
-    bool fillsBackground() const override { return false; }
 };
 
-// ------------------------------------------------------ buttons and checks
-
-class ButtonBinding : public WidgetBinding<framework::Button, Bound<QPushButton>> {
+class ButtonBinding : public PushBinding<framework::Button, QPushButton> {
 public:
     ButtonBinding(BinderImpl& impl, framework::Button& button, ControlBinding* parent)
-        : WidgetBinding(impl, button, parent)
+        : PushBinding(impl, button, parent)
     {
         w_->setAutoDefault(false);
-        listen(*this, w_, &QPushButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
     }
-
-    bool clicksFromMouse() const override { return false; }
-
-protected:
-    void applyContent(Aspects aspects) override
-    {
-        if (aspects & aspect(Prop::Text))
-            w_->setText(qs(model_.caption()));
-    }
-    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
-    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
-    bool fillsBackground() const override { return false; }
 };
+
+// ------------------------------------------------------ checks and radios
 
 class CheckBoxBinding : public WidgetBinding<framework::CheckBox, Bound<QCheckBox>> {
 public:
