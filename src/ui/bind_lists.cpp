@@ -23,16 +23,14 @@ namespace {
 
 // ------------------------------------------------------------ CheckListBox
 
-class CheckListBinding : public ControlBinding {
+class CheckListBinding : public WidgetBinding<framework::CheckListBox, Bound<QListWidget>> {
 public:
     CheckListBinding(BinderImpl& impl, framework::CheckListBox& list, ControlBinding* parent)
-        : ControlBinding(impl, list, parent), model_(list)
+        : WidgetBinding(impl, list, parent)
     {
-        list_ = new Bound<QListWidget>(parent->childArea());
-        list_->setSelectionMode(QAbstractItemView::SingleSelection);
-        setWidget(list_, list_);
-        listen(*this, list_, &QListWidget::itemChanged, [this](QListWidgetItem* item) { checkToggled(item); });
-        listen(*this, list_, &QListWidget::currentRowChanged, [this](int row) { rowChosen(row); });
+        w_->setSelectionMode(QAbstractItemView::SingleSelection);
+        listen(*this, w_, &QListWidget::itemChanged, [this](QListWidgetItem* item) { checkToggled(item); });
+        listen(*this, w_, &QListWidget::currentRowChanged, [this](int row) { rowChosen(row); });
     }
 
     // A click on the list is reported as the choice or the check it made.
@@ -42,28 +40,28 @@ protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::Items)) {
-            bool same = list_->count() == model_.count();
+            bool same = w_->count() == model_.count();
             for (int i = 0; same && i < model_.count(); ++i)
-                same = list_->item(i)->text() == qs(model_.item(i));
+                same = w_->item(i)->text() == qs(model_.item(i));
             if (!same) {
-                list_->clear();
+                w_->clear();
                 for (const auto& entry : model_.items()) {
-                    auto* item = new QListWidgetItem(qs(entry.text), list_);
+                    auto* item = new QListWidgetItem(qs(entry.text), w_);
                     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
                     item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
                 }
             }
         }
         if (aspects & (aspect(Prop::Items) | aspect(Prop::Checked))) {
-            for (int i = 0; i < model_.count() && i < list_->count(); ++i) {
+            for (int i = 0; i < model_.count() && i < w_->count(); ++i) {
                 const Qt::CheckState state = model_.checked(i) ? Qt::Checked : Qt::Unchecked;
-                if (list_->item(i)->checkState() != state)
-                    list_->item(i)->setCheckState(state);
+                if (w_->item(i)->checkState() != state)
+                    w_->item(i)->setCheckState(state);
             }
         }
         if (aspects & (aspect(Prop::Items) | aspect(Prop::ItemIndex))) {
-            if (list_->currentRow() != model_.itemIndex())
-                list_->setCurrentRow(model_.itemIndex());
+            if (w_->currentRow() != model_.itemIndex())
+                w_->setCurrentRow(model_.itemIndex());
         }
     }
     QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
@@ -75,7 +73,7 @@ private:
     {
         if (impl().applying())
             return;
-        const int row = list_->row(item);
+        const int row = w_->row(item);
         const bool checked = item->checkState() == Qt::Checked;
         if (row < 0 || checked == model_.checked(row))
             return;
@@ -96,9 +94,6 @@ private:
         }
         postEvent(&framework::Control::onClick);
     }
-
-    framework::CheckListBox& model_;
-    Bound<QListWidget>* list_;
 };
 
 // -------------------------------------------------------------- StringGrid
@@ -129,41 +124,39 @@ protected:
 
 // The fixed rows and columns are ordinary cells painted in the fixed colour
 // (Qt's own headers stay hidden), so cell (0, 0) is the model's cell (0, 0).
-class GridBinding : public ControlBinding {
+class GridBinding : public WidgetBinding<framework::StringGrid, GridWidget> {
 public:
     GridBinding(BinderImpl& impl, framework::StringGrid& grid, ControlBinding* parent)
-        : ControlBinding(impl, grid, parent), grid_(grid)
+        : WidgetBinding(impl, grid, parent)
     {
-        table_ = new GridWidget(parent->childArea());
-        table_->horizontalHeader()->hide();
-        table_->verticalHeader()->hide();
-        table_->horizontalHeader()->setMinimumSectionSize(1);
-        table_->verticalHeader()->setMinimumSectionSize(1);
-        table_->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
-        table_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-        table_->setSelectionBehavior(QAbstractItemView::SelectItems);
-        table_->setWordWrap(false);
-        setWidget(table_, table_);
-        listen(*this, table_, &QTableWidget::itemChanged, [this](QTableWidgetItem* item) { cellEdited(item); });
-        listen(*this, table_, &QTableWidget::currentCellChanged,
+        w_->horizontalHeader()->hide();
+        w_->verticalHeader()->hide();
+        w_->horizontalHeader()->setMinimumSectionSize(1);
+        w_->verticalHeader()->setMinimumSectionSize(1);
+        w_->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+        w_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        w_->setSelectionBehavior(QAbstractItemView::SelectItems);
+        w_->setWordWrap(false);
+        listen(*this, w_, &QTableWidget::itemChanged, [this](QTableWidgetItem* item) { cellEdited(item); });
+        listen(*this, w_, &QTableWidget::currentCellChanged,
                [this](int row, int col, int, int) { currentChanged(col, row); });
-        listen(*this, table_->horizontalScrollBar(), &QScrollBar::valueChanged,
-               [this](int value) { grid_.leftCol = std::max(grid_.fixedCols, value); });
-        listen(*this, table_->verticalScrollBar(), &QScrollBar::valueChanged,
-               [this](int value) { grid_.topRow = std::max(grid_.fixedRows, value); });
+        listen(*this, w_->horizontalScrollBar(), &QScrollBar::valueChanged,
+               [this](int value) { model_.leftCol = std::max(model_.fixedCols, value); });
+        listen(*this, w_->verticalScrollBar(), &QScrollBar::valueChanged,
+               [this](int value) { model_.topRow = std::max(model_.fixedRows, value); });
     }
 
     void applyOptions() override
     {
         syncFirstCells();
-        table_->setEditTriggers(grid_.editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                                    QAbstractItemView::AnyKeyPressed
-                                              : QAbstractItemView::NoEditTriggers);
-        table_->setSelectionMode(grid_.rangeSelect ? QAbstractItemView::ContiguousSelection
-                                                   : QAbstractItemView::SingleSelection);
-        table_->setTabKeyNavigation(grid_.tabs);
-        if (grid_.editing != editingShown_ || grid_.fixedColor != fixedColorShown_ ||
-            grid_.fixedCols != fixedColsShown_ || grid_.fixedRows != fixedRowsShown_)
+        w_->setEditTriggers(model_.editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                                 QAbstractItemView::AnyKeyPressed
+                                           : QAbstractItemView::NoEditTriggers);
+        w_->setSelectionMode(model_.rangeSelect ? QAbstractItemView::ContiguousSelection
+                                                : QAbstractItemView::SingleSelection);
+        w_->setTabKeyNavigation(model_.tabs);
+        if (model_.editing != editingShown_ || model_.fixedColor != fixedColorShown_ ||
+            model_.fixedCols != fixedColsShown_ || model_.fixedRows != fixedRowsShown_)
             applyCells();
     }
 
@@ -175,8 +168,8 @@ protected:
         if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Cells)))
             applyCells();
         if (aspects & (aspect(Prop::GridSize) | aspect(Prop::Selection))) {
-            if (table_->currentRow() != grid_.row() || table_->currentColumn() != grid_.col())
-                table_->setCurrentCell(grid_.row(), grid_.col());
+            if (w_->currentRow() != model_.row() || w_->currentColumn() != model_.col())
+                w_->setCurrentCell(model_.row(), model_.col());
         }
     }
     QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
@@ -190,19 +183,19 @@ protected:
     QPoint modelPoint(const QPoint& point) const override
     {
         syncFirstCells();
-        const QModelIndex index = table_->indexAt(point);
+        const QModelIndex index = w_->indexAt(point);
         if (!index.isValid())
             return ControlBinding::modelPoint(point);
-        const int x = start(index.column(), grid_.fixedCols, grid_.leftCol, grid_.colCount(),
-                            [this](int c) { return grid_.colWidth(c); });
-        const int y = start(index.row(), grid_.fixedRows, grid_.topRow, grid_.rowCount(),
-                            [this](int) { return grid_.defaultRowHeight(); });
+        const int x = start(index.column(), model_.fixedCols, model_.leftCol, model_.colCount(),
+                            [this](int c) { return model_.colWidth(c); });
+        const int y = start(index.row(), model_.fixedRows, model_.topRow, model_.rowCount(),
+                            [this](int) { return model_.defaultRowHeight(); });
         if (x < 0 || y < 0)
             return ControlBinding::modelPoint(point);
-        const QPoint centre(x + grid_.colWidth(index.column()) / 2, y + grid_.defaultRowHeight() / 2);
+        const QPoint centre(x + model_.colWidth(index.column()) / 2, y + model_.defaultRowHeight() / 2);
         int col = -1;
         int row = -1;
-        grid_.mouseToCell(centre.x(), centre.y(), col, row);
+        model_.mouseToCell(centre.x(), centre.y(), col, row);
         return col == index.column() && row == index.row() ? centre : ControlBinding::modelPoint(point);
     }
 
@@ -223,52 +216,51 @@ private:
         return -1;
     }
 
-    bool isFixed(int col, int row) const { return col < grid_.fixedCols || row < grid_.fixedRows; }
+    bool isFixed(int col, int row) const { return col < model_.fixedCols || row < model_.fixedRows; }
 
     // The first cells shown, for the model's hit test: a grid without fixed
     // columns starts at column 0, not at the model's default 1.
     void syncFirstCells() const
     {
-        grid_.leftCol = std::max(grid_.fixedCols, table_->horizontalScrollBar()->value());
-        grid_.topRow = std::max(grid_.fixedRows, table_->verticalScrollBar()->value());
+        model_.leftCol = std::max(model_.fixedCols, w_->horizontalScrollBar()->value());
+        model_.topRow = std::max(model_.fixedRows, w_->verticalScrollBar()->value());
     }
 
     void applySize()
     {
-        if (table_->columnCount() != grid_.colCount())
-            table_->setColumnCount(grid_.colCount());
-        if (table_->rowCount() != grid_.rowCount())
-            table_->setRowCount(grid_.rowCount());
-        for (int c = 0; c < grid_.colCount(); ++c) {
+        if (w_->columnCount() != model_.colCount())
+            w_->setColumnCount(model_.colCount());
+        if (w_->rowCount() != model_.rowCount())
+            w_->setRowCount(model_.rowCount());
+        for (int c = 0; c < model_.colCount(); ++c) {
             const int width = columnWidth(c);
-            if (table_->columnWidth(c) != width)
-                table_->setColumnWidth(c, width);
+            if (w_->columnWidth(c) != width)
+                w_->setColumnWidth(c, width);
         }
-        const int height =
-            std::max(impl().scale().toPixels(grid_.defaultRowHeight()), table_->fontMetrics().height() + 2);
-        if (table_->verticalHeader()->defaultSectionSize() != height)
-            table_->verticalHeader()->setDefaultSectionSize(height);
+        const int height = std::max(impl().scale().toPixels(model_.defaultRowHeight()), w_->fontMetrics().height() + 2);
+        if (w_->verticalHeader()->defaultSectionSize() != height)
+            w_->verticalHeader()->setDefaultSectionSize(height);
     }
 
     // The space the delegate leaves on each side of a cell's text.
-    int cellMargin() const { return table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table_) + 1; }
+    int cellMargin() const { return w_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w_) + 1; }
 
     // The column's design width in pixels, grown to show its fixed cells
     // whole, and its short cells (the marks "[y]" and " _ " of a marked
     // word list, numbers) whole too. Long words may still be cut.
     int columnWidth(int col) const
     {
-        const QFontMetrics metrics = table_->fontMetrics();
+        const QFontMetrics metrics = w_->fontMetrics();
         int need = 0;
-        for (int r = 0; r < grid_.rowCount(); ++r) {
-            const std::string& text = grid_.cell(col, r);
+        for (int r = 0; r < model_.rowCount(); ++r) {
+            const std::string& text = model_.cell(col, r);
             if (text.empty())
                 continue;
             const QString shown = qs(text);
             if (isFixed(col, r) || shown.size() <= ShortCell)
                 need = std::max(need, metrics.horizontalAdvance(shown));
         }
-        const int design = impl().scale().toPixels(grid_.colWidth(col));
+        const int design = impl().scale().toPixels(model_.colWidth(col));
         return need > 0 ? std::max(design, need + 2 * cellMargin() + 1) : design;
     }
 
@@ -277,19 +269,18 @@ private:
     void applyCells()
     {
         applySize();
-        const QBrush fixedBrush = grid_.fixedColor != framework::ColorDefault
-                                      ? QBrush(qcolor(grid_.fixedColor))
-                                      : table_->palette().brush(QPalette::Button);
+        const QBrush fixedBrush = model_.fixedColor != framework::ColorDefault ? QBrush(qcolor(model_.fixedColor))
+                                                                               : w_->palette().brush(QPalette::Button);
         const Qt::ItemFlags cellFlags =
-            Qt::ItemIsEnabled | Qt::ItemIsSelectable | (grid_.editing ? Qt::ItemIsEditable : Qt::NoItemFlags);
-        for (int r = 0; r < grid_.rowCount(); ++r) {
-            for (int c = 0; c < grid_.colCount(); ++c) {
-                QTableWidgetItem* item = table_->item(r, c);
+            Qt::ItemIsEnabled | Qt::ItemIsSelectable | (model_.editing ? Qt::ItemIsEditable : Qt::NoItemFlags);
+        for (int r = 0; r < model_.rowCount(); ++r) {
+            for (int c = 0; c < model_.colCount(); ++c) {
+                QTableWidgetItem* item = w_->item(r, c);
                 if (!item) {
                     item = new QTableWidgetItem;
-                    table_->setItem(r, c, item);
+                    w_->setItem(r, c, item);
                 }
-                const QString text = qs(grid_.cell(c, r));
+                const QString text = qs(model_.cell(c, r));
                 if (item->text() != text)
                     item->setText(text);
                 const bool fixed = isFixed(c, r);
@@ -301,10 +292,10 @@ private:
                     item->setBackground(background);
             }
         }
-        editingShown_ = grid_.editing;
-        fixedColorShown_ = grid_.fixedColor;
-        fixedColsShown_ = grid_.fixedCols;
-        fixedRowsShown_ = grid_.fixedRows;
+        editingShown_ = model_.editing;
+        fixedColorShown_ = model_.fixedColor;
+        fixedColsShown_ = model_.fixedCols;
+        fixedRowsShown_ = model_.fixedRows;
     }
 
     void cellEdited(QTableWidgetItem* item)
@@ -312,7 +303,7 @@ private:
         if (impl().applying())
             return;
         Suppress echo(*this, aspect(Prop::Cells));
-        impl().dispatch([&] { grid_.setCell(item->column(), item->row(), str(item->text())); });
+        impl().dispatch([&] { model_.setCell(item->column(), item->row(), str(item->text())); });
     }
 
     void currentChanged(int col, int row)
@@ -321,11 +312,9 @@ private:
         if (impl().applying() || col < 0 || row < 0 || isFixed(col, row))
             return;
         Suppress echo(*this, aspect(Prop::Selection));
-        impl().dispatch([&] { grid_.setCurrentCell(col, row); });
+        impl().dispatch([&] { model_.setCurrentCell(col, row); });
     }
 
-    framework::StringGrid& grid_;
-    Bound<QTableWidget>* table_;
     bool editingShown_ = false;
     int fixedColorShown_ = framework::ColorDefault;
     int fixedColsShown_ = -1;
@@ -385,30 +374,26 @@ private:
     TreeBinding& tree_;
 };
 
-class TreeBinding : public ControlBinding {
+class TreeBinding : public WidgetBinding<framework::TreeView, TreeWidget> {
 public:
     TreeBinding(BinderImpl& impl, framework::TreeView& model, ControlBinding* parent)
-        : ControlBinding(impl, model, parent), model_(model)
+        : WidgetBinding(impl, model, parent)
     {
-        tree_ = new TreeWidget(parent->childArea());
-        tree_->tree = this;
-        tree_->setColumnCount(1);
-        tree_->setHeaderHidden(true);
-        tree_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-        tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-        tree_->setItemDelegate(new NodeColorDelegate(*this, tree_));
-        tree_->setDragDropOverwriteMode(false);
-        tree_->setDropIndicatorShown(false);
-        tree_->setDefaultDropAction(Qt::MoveAction);
-        setWidget(tree_, tree_);
+        w_->tree = this;
+        w_->setColumnCount(1);
+        w_->setHeaderHidden(true);
+        w_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        w_->setSelectionMode(QAbstractItemView::SingleSelection);
+        w_->setItemDelegate(new NodeColorDelegate(*this, w_));
+        w_->setDragDropOverwriteMode(false);
+        w_->setDropIndicatorShown(false);
+        w_->setDefaultDropAction(Qt::MoveAction);
 
-        listen(*this, tree_, &QTreeWidget::currentItemChanged,
+        listen(*this, w_, &QTreeWidget::currentItemChanged,
                [this](QTreeWidgetItem* current, QTreeWidgetItem*) { currentChanged(current); });
-        listen(*this, tree_, &QTreeWidget::itemExpanded,
-               [this](QTreeWidgetItem* item) { expandedChanged(item, true); });
-        listen(*this, tree_, &QTreeWidget::itemCollapsed,
-               [this](QTreeWidgetItem* item) { expandedChanged(item, false); });
-        listen(*this, tree_->verticalScrollBar(), &QScrollBar::valueChanged, [this](int value) { scrolled(value); });
+        listen(*this, w_, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* item) { expandedChanged(item, true); });
+        listen(*this, w_, &QTreeWidget::itemCollapsed, [this](QTreeWidgetItem* item) { expandedChanged(item, false); });
+        listen(*this, w_->verticalScrollBar(), &QScrollBar::valueChanged, [this](int value) { scrolled(value); });
 
         model_.hitTester = [alive = impl.alive(), this](int x, int y) {
             return *alive ? hitTest(x, y) : framework::TreeHit{};
@@ -423,11 +408,11 @@ public:
 
     void applyOptions() override
     {
-        tree_->setIndentation(impl().scale().toPixels(model_.indent));
+        w_->setIndentation(impl().scale().toPixels(model_.indent));
         // The tree drags by itself (TreeWidget); Qt's drag stays off.
-        tree_->setDragEnabled(false);
-        tree_->setAcceptDrops(false);
-        tree_->setDragDropMode(QAbstractItemView::NoDragDrop);
+        w_->setDragEnabled(false);
+        w_->setAcceptDrops(false);
+        w_->setDragDropMode(QAbstractItemView::NoDragDrop);
         applyPalette();
     }
 
@@ -462,7 +447,7 @@ public:
         const int x = impl().scale().toPixels(designX);
         const int y = impl().scale().toPixels(designY);
         framework::TreeHit hit;
-        QWidget* viewport = tree_->viewport();
+        QWidget* viewport = w_->viewport();
         if (y < 0) {
             hit.kind = framework::TreeHitKind::Above;
             return hit;
@@ -471,27 +456,27 @@ public:
             hit.kind = framework::TreeHitKind::Below;
             return hit;
         }
-        QTreeWidgetItem* item = tree_->itemAt(QPoint(std::max(x, 0), y));
+        QTreeWidgetItem* item = w_->itemAt(QPoint(std::max(x, 0), y));
         if (!item)
             return hit; // below the last item
         hit.node = nodeOf(item);
-        const QRect rect = tree_->visualItemRect(item);
+        const QRect rect = w_->visualItemRect(item);
         if (x < rect.left()) {
-            const bool onButton = item->childCount() > 0 && x >= rect.left() - tree_->indentation();
+            const bool onButton = item->childCount() > 0 && x >= rect.left() - w_->indentation();
             hit.kind = onButton ? framework::TreeHitKind::OnButton : framework::TreeHitKind::OnIndent;
             return hit;
         }
-        const int margin = tree_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree_) + 1;
+        const int margin = w_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w_) + 1;
         int textLeft = rect.left() + margin;
         if (!item->icon(0).isNull()) {
-            const int iconWidth = tree_->iconSize().width();
+            const int iconWidth = w_->iconSize().width();
             if (x < textLeft + iconWidth) {
                 hit.kind = framework::TreeHitKind::OnIcon;
                 return hit;
             }
             textLeft += iconWidth + margin;
         }
-        const QFontMetrics metrics(item->font(0).resolve(tree_->font()));
+        const QFontMetrics metrics(item->font(0).resolve(w_->font()));
         const int textRight = textLeft + metrics.horizontalAdvance(item->text(0)) + margin;
         hit.kind = x < textRight ? framework::TreeHitKind::OnLabel : framework::TreeHitKind::OnRight;
         return hit;
@@ -552,7 +537,7 @@ protected:
             applyScroll();
         // Node colours depend on the program's state, which nothing
         // announces: any change of the tree repaints them.
-        tree_->viewport()->update();
+        w_->viewport()->update();
     }
     QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
     QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
@@ -560,7 +545,7 @@ protected:
     void adjustPalette(QPalette& palette) const override
     {
         if (!model_.hideSelection) {
-            const QPalette standard = tree_->style()->standardPalette();
+            const QPalette standard = w_->style()->standardPalette();
             palette.setColor(QPalette::Inactive, QPalette::Highlight,
                              standard.color(QPalette::Active, QPalette::Highlight));
             palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
@@ -573,12 +558,12 @@ private:
     bool sameStructure(QTreeWidgetItem* parentItem, const framework::TreeNode* parentNode) const
     {
         const int count = parentNode ? parentNode->childCount() : model_.rootCount();
-        const int itemCount = parentItem ? parentItem->childCount() : tree_->topLevelItemCount();
+        const int itemCount = parentItem ? parentItem->childCount() : w_->topLevelItemCount();
         if (count != itemCount)
             return false;
         for (int i = 0; i < count; ++i) {
             const framework::TreeNode* node = parentNode ? parentNode->child(i) : model_.root(i);
-            QTreeWidgetItem* item = parentItem ? parentItem->child(i) : tree_->topLevelItem(i);
+            QTreeWidgetItem* item = parentItem ? parentItem->child(i) : w_->topLevelItem(i);
             if (nodeOf(item) != node || !sameStructure(item, node))
                 return false;
         }
@@ -597,17 +582,17 @@ private:
 
     void applyNodes()
     {
-        const bool updates = tree_->updatesEnabled();
-        tree_->setUpdatesEnabled(false);
+        const bool updates = w_->updatesEnabled();
+        w_->setUpdatesEnabled(false);
         if (!sameStructure(nullptr, nullptr)) {
             // Pointers of deleted nodes may come back for new ones: the map
             // is rebuilt, never trusted across a structure change.
             items_.clear();
-            tree_->clear();
+            w_->clear();
             QList<QTreeWidgetItem*> roots;
             for (int i = 0; i < model_.rootCount(); ++i)
                 roots << makeItem(model_.root(i));
-            tree_->addTopLevelItems(roots);
+            w_->addTopLevelItems(roots);
         }
         for (auto& [node, item] : items_) {
             const QString text = qs(node->text());
@@ -616,8 +601,8 @@ private:
             if (item->childCount() > 0 && item->isExpanded() != node->expanded)
                 item->setExpanded(node->expanded);
         }
-        tree_->setUpdatesEnabled(updates);
-        tree_->doItemsLayout();
+        w_->setUpdatesEnabled(updates);
+        w_->doItemsLayout();
     }
 
     // A node the model selects is scrolled into view, opening its parents;
@@ -625,20 +610,20 @@ private:
     void applySelection(bool reveal)
     {
         QTreeWidgetItem* item = itemOf(model_.selected());
-        if (tree_->currentItem() == item)
+        if (w_->currentItem() == item)
             return;
         if (item) {
             // The view scrolls to a new current item by itself (and opens
             // its parents) unless told not to.
-            const bool autoScroll = tree_->hasAutoScroll();
-            tree_->setAutoScroll(reveal);
-            tree_->setCurrentItem(item);
-            tree_->setAutoScroll(autoScroll);
+            const bool autoScroll = w_->hasAutoScroll();
+            w_->setAutoScroll(reveal);
+            w_->setCurrentItem(item);
+            w_->setAutoScroll(autoScroll);
             if (reveal)
-                tree_->scrollToItem(item);
+                w_->scrollToItem(item);
         } else {
-            tree_->setCurrentItem(nullptr);
-            tree_->clearSelection();
+            w_->setCurrentItem(nullptr);
+            w_->clearSelection();
         }
     }
 
@@ -646,7 +631,7 @@ private:
     {
         // Scrolling by whole items: the scroll bar's value is the index of
         // the first visible row.
-        QScrollBar* bar = tree_->verticalScrollBar();
+        QScrollBar* bar = w_->verticalScrollBar();
         if (bar->value() != model_.topIndex())
             bar->setValue(model_.topIndex());
     }
@@ -679,8 +664,6 @@ private:
         impl().dispatch([&] { model_.setTopIndex(value); });
     }
 
-    framework::TreeView& model_;
-    TreeWidget* tree_;
     std::unordered_map<const framework::TreeNode*, QTreeWidgetItem*> items_;
 };
 

@@ -32,27 +32,25 @@ namespace {
 
 // ------------------------------------------------------------ PageControl
 
-class PageControlBinding : public ControlBinding {
+class PageControlBinding : public WidgetBinding<framework::PageControl, Bound<QTabWidget>> {
 public:
     PageControlBinding(BinderImpl& impl, framework::PageControl& pages, ControlBinding* parent)
-        : ControlBinding(impl, pages, parent), pages_(pages)
+        : WidgetBinding(impl, pages, parent)
     {
-        tabs_ = new Bound<QTabWidget>(parent->childArea());
-        tabs_->setUsesScrollButtons(true);
-        tabs_->setElideMode(Qt::ElideNone);
-        setWidget(tabs_, tabs_);
-        listen(*this, tabs_, &QTabWidget::currentChanged, [this](int index) { tabChosen(index); });
+        w_->setUsesScrollButtons(true);
+        w_->setElideMode(Qt::ElideNone);
+        listen(*this, w_, &QTabWidget::currentChanged, [this](int index) { tabChosen(index); });
     }
 
-    QTabWidget* tabs() const { return tabs_; }
+    QTabWidget* tabs() const { return w_; }
 
     void adoptChild(ControlBinding& child) override
     {
         auto* sheet = dynamic_cast<framework::TabSheet*>(&child.control());
-        if (!sheet || sheet->pageControl() != &pages_) {
+        if (!sheet || sheet->pageControl() != &model_) {
             // Only tab sheets live in a page control; anything else keeps
             // its own geometry on top of it.
-            child.widget()->setParent(tabs_);
+            child.widget()->setParent(w_);
             return;
         }
         BinderImpl::ApplyGuard guard(impl());
@@ -62,33 +60,33 @@ public:
         // over a thousand text layouts at start. Empty tabs lay out at
         // little cost, and captions set on a hidden tab bar wait for its
         // showing.
-        tabs_->insertTab(std::min(sheet->pageIndex(), tabs_->count()), child.widget(), QString());
+        w_->insertTab(std::min(sheet->pageIndex(), w_->count()), child.widget(), QString());
     }
 
     void applyOptions() override
     {
-        tabs_->setTabPosition(pages_.tabsLeft ? QTabWidget::West : QTabWidget::North);
-        tabs_->setDocumentMode(pages_.flatButtons);
+        w_->setTabPosition(model_.tabsLeft ? QTabWidget::West : QTabWidget::North);
+        w_->setDocumentMode(model_.flatButtons);
     }
 
 protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::ActivePage)) {
-            const int index = pages_.activePageIndex();
-            if (index >= 0 && index < tabs_->count() && tabs_->currentIndex() != index)
-                tabs_->setCurrentIndex(index);
+            const int index = model_.activePageIndex();
+            if (index >= 0 && index < w_->count() && w_->currentIndex() != index)
+                w_->setCurrentIndex(index);
         }
     }
 
 private:
     void tabChosen(int index)
     {
-        if (impl().applying() || index < 0 || index == pages_.activePageIndex())
+        if (impl().applying() || index < 0 || index == model_.activePageIndex())
             return;
         // The page's onShow runs inside the model's page change; both it and
         // onChange wait until Qt's tab bar is done with the click.
-        framework::PageControl* pages = &pages_;
+        framework::PageControl* pages = &model_;
         impl().post(*this, [this, pages, index] {
             if (impl().dispatch([pages, index] { pages->setActivePageIndex(index); }))
                 impl().dispatch([pages] {
@@ -98,21 +96,13 @@ private:
                 });
         });
     }
-
-    framework::PageControl& pages_;
-    Bound<QTabWidget>* tabs_;
 };
 
 // --------------------------------------------------------------- TabSheet
 
-class TabSheetBinding : public ControlBinding {
+class TabSheetBinding : public WidgetBinding<framework::TabSheet, Bound<QWidget>> {
 public:
-    TabSheetBinding(BinderImpl& impl, framework::TabSheet& sheet, ControlBinding* parent)
-        : ControlBinding(impl, sheet, parent), sheet_(sheet)
-    {
-        auto* page = new Bound<QWidget>(parent->childArea());
-        setWidget(page, page);
-    }
+    using WidgetBinding::WidgetBinding;
 
 protected:
     void applyContent(Aspects aspects) override
@@ -124,9 +114,9 @@ protected:
         if (index < 0)
             return;
         if (aspects & aspect(Prop::Text))
-            tabs->setTabText(index, qs(sheet_.caption()));
+            tabs->setTabText(index, qs(model_.caption()));
         if (aspects & aspect(Prop::Hint))
-            tabs->setTabToolTip(index, qs(sheet_.hint()));
+            tabs->setTabToolTip(index, qs(model_.hint()));
     }
 
     void applyVisible() override
@@ -136,8 +126,8 @@ protected:
             return ControlBinding::applyVisible();
         // The tab hides; the page (and the browsers on it) stays.
         const int index = tabs->indexOf(widget_);
-        if (index >= 0 && tabs->isTabVisible(index) != sheet_.visible())
-            tabs->setTabVisible(index, sheet_.visible());
+        if (index >= 0 && tabs->isTabVisible(index) != model_.visible())
+            tabs->setTabVisible(index, model_.visible());
     }
 
     void applyGeometry() override
@@ -150,10 +140,8 @@ private:
     QTabWidget* tabWidget() const
     {
         auto* pages = dynamic_cast<PageControlBinding*>(parent_);
-        return pages && sheet_.pageControl() ? pages->tabs() : nullptr;
+        return pages && model_.pageControl() ? pages->tabs() : nullptr;
     }
-
-    framework::TabSheet& sheet_;
 };
 
 // ------------------------------------------------------------------ Panel
@@ -176,22 +164,17 @@ protected:
     }
 };
 
-class PanelBinding : public ControlBinding {
+class PanelBinding : public WidgetBinding<framework::Panel, PanelFrame> {
 public:
-    PanelBinding(BinderImpl& impl, framework::Panel& panel, ControlBinding* parent)
-        : ControlBinding(impl, panel, parent), panel_(panel)
-    {
-        frame_ = new PanelFrame(parent->childArea());
-        setWidget(frame_, frame_);
-    }
+    using WidgetBinding::WidgetBinding;
 
     void applyOptions() override
     {
-        if (panel_.bevelNone) {
-            frame_->setFrameStyle(QFrame::NoFrame);
+        if (model_.bevelNone) {
+            w_->setFrameStyle(QFrame::NoFrame);
         } else {
-            frame_->setFrameStyle(QFrame::Panel | (panel_.bevelLowered ? QFrame::Sunken : QFrame::Raised));
-            frame_->setLineWidth(1);
+            w_->setFrameStyle(QFrame::Panel | (model_.bevelLowered ? QFrame::Sunken : QFrame::Raised));
+            w_->setLineWidth(1);
         }
         relayout();
     }
@@ -200,14 +183,10 @@ protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::Text)) {
-            frame_->caption = withoutAccessKeys(panel_.caption());
-            frame_->update();
+            w_->caption = withoutAccessKeys(model_.caption());
+            w_->update();
         }
     }
-
-private:
-    framework::Panel& panel_;
-    PanelFrame* frame_;
 };
 
 // ---------------------------------------------------------------- Balloon
@@ -336,139 +315,103 @@ private:
 
 // --------------------------------------------------------------- GroupBox
 
-class GroupBoxBinding : public ControlBinding {
+class GroupBoxBinding : public WidgetBinding<framework::GroupBox, Bound<QGroupBox>> {
 public:
-    GroupBoxBinding(BinderImpl& impl, framework::GroupBox& box, ControlBinding* parent)
-        : ControlBinding(impl, box, parent), box_(box)
-    {
-        group_ = new Bound<QGroupBox>(parent->childArea());
-        setWidget(group_, group_);
-    }
+    using WidgetBinding::WidgetBinding;
 
 protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::Text))
-            group_->setTitle(qs(box_.caption()));
+            w_->setTitle(qs(model_.caption()));
     }
-
-private:
-    framework::GroupBox& box_;
-    Bound<QGroupBox>* group_;
 };
 
 // ---------------------------------------------------------------- ToolBar
 
-class ToolBarBinding : public ControlBinding {
+class ToolBarBinding : public WidgetBinding<framework::ToolBar, Bound<QFrame>> {
 public:
-    ToolBarBinding(BinderImpl& impl, framework::ToolBar& bar, ControlBinding* parent)
-        : ControlBinding(impl, bar, parent), bar_(bar)
-    {
-        auto* w = new Bound<QFrame>(parent->childArea());
-        setWidget(w, w);
-    }
-
-    framework::ToolBar& bar() const { return bar_; }
+    using WidgetBinding::WidgetBinding;
 
     void adoptChild(ControlBinding& child) override
     {
         ControlBinding::adoptChild(child);
         layout_->setFlow(true);
     }
-
-private:
-    framework::ToolBar& bar_;
 };
 
-// ------------------------------------------------------------- ToolButton
+// ---------------------------------------------------------------- buttons
 
-class ToolButtonBinding : public ControlBinding {
+// A button that reports its clicks by its own signal and shows its caption
+// as a button does.
+template <class Model, class W> class PushBinding : public WidgetBinding<Model, Bound<W>> {
 public:
-    ToolButtonBinding(BinderImpl& impl, framework::ToolButton& button, ControlBinding* parent)
-        : ControlBinding(impl, button, parent), button_(button)
+    PushBinding(BinderImpl& impl, Model& model, ControlBinding* parent)
+        : WidgetBinding<Model, Bound<W>>(impl, model, parent)
     {
-        tool_ = new Bound<QToolButton>(parent->childArea());
-        tool_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        setWidget(tool_, tool_);
-        listen(*this, tool_, &QToolButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
+        listen(*this, this->w_, &W::clicked, [this](bool) { this->postEvent(&framework::Control::onClick); });
     }
 
     bool clicksFromMouse() const override { return false; }
+
+protected:
+    void applyContent(Aspects aspects) override
+    {
+        if (aspects & aspect(Prop::Text))
+            this->w_->setText(qs(this->model_.caption()));
+    }
+    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
+    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
+    bool fillsBackground() const override { return false; }
+};
+
+class ToolButtonBinding : public PushBinding<framework::ToolButton, QToolButton> {
+public:
+    ToolButtonBinding(BinderImpl& impl, framework::ToolButton& button, ControlBinding* parent)
+        : PushBinding(impl, button, parent)
+    {
+        w_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    }
 
     void applyOptions() override
     {
-        auto* bar = dynamic_cast<framework::ToolBar*>(button_.parent());
-        tool_->setAutoRaise(bar && bar->flat);
-        QMenu* menu = button_.dropDownMenu ? impl().menuFor(*button_.dropDownMenu) : nullptr;
-        if (tool_->menu() != menu)
-            tool_->setMenu(menu);
+        auto* bar = dynamic_cast<framework::ToolBar*>(model_.parent());
+        w_->setAutoRaise(bar && bar->flat);
+        QMenu* menu = model_.dropDownMenu ? impl().menuFor(*model_.dropDownMenu) : nullptr;
+        if (w_->menu() != menu)
+            w_->setMenu(menu);
         // A drop-down button has its arrow part; a button with a menu and
         // nothing else to do opens the menu at once; one that also has a
         // click handler clicks, and opens the menu when held.
-        if (button_.dropDown)
-            tool_->setPopupMode(QToolButton::MenuButtonPopup);
-        else if (menu && !button_.onClick)
-            tool_->setPopupMode(QToolButton::InstantPopup);
+        if (model_.dropDown)
+            w_->setPopupMode(QToolButton::MenuButtonPopup);
+        else if (menu && !model_.onClick)
+            w_->setPopupMode(QToolButton::InstantPopup);
         else
-            tool_->setPopupMode(QToolButton::DelayedPopup);
+            w_->setPopupMode(QToolButton::DelayedPopup);
     }
-
-protected:
-    void applyContent(Aspects aspects) override
-    {
-        if (aspects & aspect(Prop::Text))
-            tool_->setText(qs(button_.caption()));
-    }
-    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
-    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
-    bool fillsBackground() const override { return false; }
-
-private:
-    framework::ToolButton& button_;
-    Bound<QToolButton>* tool_;
 };
 
-// ------------------------------------------------------ buttons and checks
-
-class ButtonBinding : public ControlBinding {
+class ButtonBinding : public PushBinding<framework::Button, QPushButton> {
 public:
     ButtonBinding(BinderImpl& impl, framework::Button& button, ControlBinding* parent)
-        : ControlBinding(impl, button, parent), button_(button)
+        : PushBinding(impl, button, parent)
     {
-        push_ = new Bound<QPushButton>(parent->childArea());
-        push_->setAutoDefault(false);
-        setWidget(push_, push_);
-        listen(*this, push_, &QPushButton::clicked, [this](bool) { postEvent(&framework::Control::onClick); });
+        w_->setAutoDefault(false);
     }
-
-    bool clicksFromMouse() const override { return false; }
-
-protected:
-    void applyContent(Aspects aspects) override
-    {
-        if (aspects & aspect(Prop::Text))
-            push_->setText(qs(button_.caption()));
-    }
-    QPalette::ColorRole backgroundRole() const override { return QPalette::Button; }
-    QPalette::ColorRole foregroundRole() const override { return QPalette::ButtonText; }
-    bool fillsBackground() const override { return false; }
-
-private:
-    framework::Button& button_;
-    Bound<QPushButton>* push_;
 };
 
-class CheckBoxBinding : public ControlBinding {
+// ------------------------------------------------------ checks and radios
+
+class CheckBoxBinding : public WidgetBinding<framework::CheckBox, Bound<QCheckBox>> {
 public:
     CheckBoxBinding(BinderImpl& impl, framework::CheckBox& box, ControlBinding* parent)
-        : ControlBinding(impl, box, parent), box_(box)
+        : WidgetBinding(impl, box, parent)
     {
-        check_ = new Bound<QCheckBox>(parent->childArea());
-        setWidget(check_, check_);
-        listen(*this, check_, &QCheckBox::clicked, [this](bool checked) {
+        listen(*this, w_, &QCheckBox::clicked, [this](bool checked) {
             {
                 Suppress echo(*this, aspect(Prop::Checked));
-                this->impl().dispatch([&] { box_.setChecked(checked); });
+                this->impl().dispatch([&] { model_.setChecked(checked); });
             }
             postEvent(&framework::Control::onClick);
         });
@@ -480,36 +423,30 @@ protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::Text))
-            check_->setText(qs(box_.caption()));
-        if ((aspects & aspect(Prop::Checked)) && check_->isChecked() != box_.checked())
-            check_->setChecked(box_.checked());
+            w_->setText(qs(model_.caption()));
+        if ((aspects & aspect(Prop::Checked)) && w_->isChecked() != model_.checked())
+            w_->setChecked(model_.checked());
     }
-
-private:
-    framework::CheckBox& box_;
-    Bound<QCheckBox>* check_;
 };
 
-class RadioButtonBinding : public ControlBinding {
+class RadioButtonBinding : public WidgetBinding<framework::RadioButton, Bound<QRadioButton>> {
 public:
     RadioButtonBinding(BinderImpl& impl, framework::RadioButton& radio, ControlBinding* parent)
-        : ControlBinding(impl, radio, parent), radio_(radio)
+        : WidgetBinding(impl, radio, parent)
     {
-        button_ = new Bound<QRadioButton>(parent->childArea());
-        setWidget(button_, button_);
-        listen(*this, button_, &QRadioButton::clicked, [this](bool) {
+        listen(*this, w_, &QRadioButton::clicked, [this](bool) {
             {
                 Suppress echo(*this, aspect(Prop::Checked));
-                this->impl().dispatch([&] { radio_.setChecked(true); });
+                this->impl().dispatch([&] { model_.setChecked(true); });
             }
             postEvent(&framework::Control::onClick);
         });
         // The button Qt unchecks when another of the group is clicked.
-        listen(*this, button_, &QRadioButton::toggled, [this](bool on) {
-            if (this->impl().applying() || on || !radio_.checked())
+        listen(*this, w_, &QRadioButton::toggled, [this](bool on) {
+            if (this->impl().applying() || on || !model_.checked())
                 return;
             Suppress echo(*this, aspect(Prop::Checked));
-            this->impl().dispatch([&] { radio_.setChecked(false); });
+            this->impl().dispatch([&] { model_.setChecked(false); });
         });
     }
 
@@ -519,45 +456,39 @@ protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::Text))
-            button_->setText(qs(radio_.caption()));
-        if ((aspects & aspect(Prop::Checked)) && button_->isChecked() != radio_.checked()) {
+            w_->setText(qs(model_.caption()));
+        if ((aspects & aspect(Prop::Checked)) && w_->isChecked() != model_.checked()) {
             // Qt refuses to uncheck the checked button of a group.
-            button_->setAutoExclusive(false);
-            button_->setChecked(radio_.checked());
-            button_->setAutoExclusive(true);
+            w_->setAutoExclusive(false);
+            w_->setChecked(model_.checked());
+            w_->setAutoExclusive(true);
         }
     }
-
-private:
-    framework::RadioButton& radio_;
-    Bound<QRadioButton>* button_;
 };
 
 // ----------------------------------------------------------------- UpDown
 
-class UpDownBinding : public ControlBinding {
+class UpDownBinding : public WidgetBinding<framework::UpDown, Bound<QWidget>> {
 public:
     UpDownBinding(BinderImpl& impl, framework::UpDown& upDown, ControlBinding* parent)
-        : ControlBinding(impl, upDown, parent), upDown_(upDown)
+        : WidgetBinding(impl, upDown, parent)
     {
-        auto* w = new Bound<QWidget>(parent->childArea());
-        up_ = makeArrow(w, "up", framework::UpDownButton::Up);
-        down_ = makeArrow(w, "down", framework::UpDownButton::Down);
-        setWidget(w, w);
+        up_ = makeArrow(w_, "up", framework::UpDownButton::Up);
+        down_ = makeArrow(w_, "down", framework::UpDownButton::Down);
     }
 
     void applyOptions() override
     {
-        if (widget_->layout() && horizontalShown_ == upDown_.horizontal)
+        if (widget_->layout() && horizontalShown_ == model_.horizontal)
             return;
-        horizontalShown_ = upDown_.horizontal;
+        horizontalShown_ = model_.horizontal;
         delete widget_->layout();
         QBoxLayout* box =
-            new QBoxLayout(upDown_.horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, widget_);
+            new QBoxLayout(model_.horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, widget_);
         box->setContentsMargins(0, 0, 0, 0);
         box->setSpacing(0);
         // Horizontal arrows: "down" on the left, "up" on the right.
-        if (upDown_.horizontal) {
+        if (model_.horizontal) {
             down_->setArrowType(Qt::LeftArrow);
             up_->setArrowType(Qt::RightArrow);
             box->addWidget(down_);
@@ -581,13 +512,12 @@ private:
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         listen(*this, arrow, &QToolButton::clicked, [this, which](bool) {
-            framework::UpDown* model = &upDown_;
+            framework::UpDown* model = &model_;
             impl().post(*this, [this, model, which] { impl().dispatch([model, which] { model->step(which); }); });
         });
         return arrow;
     }
 
-    framework::UpDown& upDown_;
     QToolButton* up_;
     QToolButton* down_;
     bool horizontalShown_ = false;
@@ -609,19 +539,17 @@ protected:
 
 // Dragging the splitter resizes the control placed just before it on the
 // same side.
-class SplitterBinding : public ControlBinding {
+class SplitterBinding : public WidgetBinding<framework::Splitter, SplitterWidget> {
 public:
     SplitterBinding(BinderImpl& impl, framework::Splitter& splitter, ControlBinding* parent)
-        : ControlBinding(impl, splitter, parent), splitter_(splitter)
+        : WidgetBinding(impl, splitter, parent)
     {
-        auto* w = new SplitterWidget(parent->childArea());
-        w->splitter = this;
-        setWidget(w, w);
+        w_->splitter = this;
     }
 
     void applyOptions() override
     {
-        const framework::Align side = splitter_.align();
+        const framework::Align side = model_.align();
         const bool vertical = side == framework::Align::Top || side == framework::Align::Bottom;
         widget_->setCursor(vertical ? Qt::SplitVCursor : Qt::SplitHCursor);
     }
@@ -640,7 +568,7 @@ public:
             return;
         const QPoint delta = impl().scale().toDesign(global - start_);
         int size = startSize_;
-        switch (splitter_.align()) {
+        switch (model_.align()) {
         case framework::Align::Left:
             size += delta.x();
             break;
@@ -677,15 +605,14 @@ private:
 
     bool horizontal() const
     {
-        return splitter_.align() == framework::Align::Left || splitter_.align() == framework::Align::Right;
+        return model_.align() == framework::Align::Left || model_.align() == framework::Align::Right;
     }
 
     framework::Control* neighbour() const
     {
-        return parent_ && parent_->layout() ? parent_->layout()->neighbourOf(&splitter_) : nullptr;
+        return parent_ && parent_->layout() ? parent_->layout()->neighbourOf(&model_) : nullptr;
     }
 
-    framework::Splitter& splitter_;
     QPoint start_;
     int startSize_ = 0;
 };
@@ -708,19 +635,17 @@ void SplitterWidget::mouseMoveEvent(QMouseEvent* event)
 
 // The busy indicator: a spinning character, ticking only while the model
 // is active.
-class AnimateBinding : public ControlBinding {
+class AnimateBinding : public WidgetBinding<framework::Animate, Bound<QLabel>> {
 public:
     AnimateBinding(BinderImpl& impl, framework::Animate& animate, ControlBinding* parent)
-        : ControlBinding(impl, animate, parent), animate_(animate)
+        : WidgetBinding(impl, animate, parent)
     {
-        label_ = new Bound<QLabel>(parent->childArea());
-        label_->setAlignment(Qt::AlignCenter);
-        setWidget(label_, label_);
-        ticker_ = new QTimer(label_);
+        w_->setAlignment(Qt::AlignCenter);
+        ticker_ = new QTimer(w_);
         ticker_->setInterval(100);
         listen(*this, ticker_, &QTimer::timeout, [this] {
             frame_ = (frame_ + 1) % FrameCount;
-            label_->setText(QString(QChar(Frames[frame_])));
+            w_->setText(QString(QChar(Frames[frame_])));
         });
     }
 
@@ -731,13 +656,13 @@ protected:
     {
         if (!(aspects & (aspect(Prop::State) | aspect(Prop::Visible))))
             return;
-        const bool run = animate_.active() && animate_.visible();
+        const bool run = model_.active() && model_.visible();
         if (run && !ticker_->isActive()) {
-            label_->setText(QString(QChar(Frames[frame_])));
+            w_->setText(QString(QChar(Frames[frame_])));
             ticker_->start();
         } else if (!run && ticker_->isActive()) {
             ticker_->stop();
-            label_->clear();
+            w_->clear();
         }
     }
 
@@ -745,8 +670,6 @@ private:
     static constexpr int FrameCount = 4;
     static constexpr char16_t Frames[FrameCount] = {u'|', u'/', u'-', u'\\'};
 
-    framework::Animate& animate_;
-    Bound<QLabel>* label_;
     QTimer* ticker_;
     int frame_ = 0;
 };
@@ -755,16 +678,14 @@ private:
 
 // An empty place until the model creates its browser; browsers are made on
 // first use only, so a hundred tabs cost nothing until they are used.
-class BrowserHostBinding : public ControlBinding {
+class BrowserHostBinding : public WidgetBinding<framework::WebBrowserHost, Bound<QWidget>> {
 public:
     BrowserHostBinding(BinderImpl& impl, framework::WebBrowserHost& host, ControlBinding* parent)
-        : ControlBinding(impl, host, parent), host_(host)
+        : WidgetBinding(impl, host, parent)
     {
-        auto* w = new Bound<QWidget>(parent->childArea());
-        box_ = new QVBoxLayout(w);
+        box_ = new QVBoxLayout(w_);
         box_->setContentsMargins(0, 0, 0, 0);
         box_->setSpacing(0);
-        setWidget(w, w);
         createdId_ = host.browserCreated.connect([alive = impl.alive(), this] {
             if (*alive)
                 insertBrowser();
@@ -776,7 +697,7 @@ public:
     void detachModel() override
     {
         if (createdId_)
-            host_.browserCreated.disconnect(createdId_);
+            model_.browserCreated.disconnect(createdId_);
         createdId_ = 0;
         ControlBinding::detachModel();
     }
@@ -820,10 +741,10 @@ private:
 
     void insertBrowser()
     {
-        if (browser_ || !host_.created() || !impl().browserProvider)
+        if (browser_ || !model_.created() || !impl().browserProvider)
             return;
         QWidget* browser = nullptr;
-        framework::WebBrowserHost* host = &host_;
+        framework::WebBrowserHost* host = &model_;
         auto provider = impl().browserProvider;
         impl().dispatch([&browser, host, &provider] { browser = provider(*host); });
         if (!browser)
@@ -833,7 +754,6 @@ private:
         browser->show();
     }
 
-    framework::WebBrowserHost& host_;
     QVBoxLayout* box_;
     QPointer<QWidget> browser_;
     int createdId_ = 0;

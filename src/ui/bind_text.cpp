@@ -38,23 +38,19 @@ QString joinLines(const std::vector<std::string>& lines, size_t from = 0)
 
 // ------------------------------------------------------------------ Label
 
-class LabelBinding : public ControlBinding {
+class LabelBinding : public WidgetBinding<framework::Label, Bound<QLabel>> {
 public:
-    LabelBinding(BinderImpl& impl, framework::Label& label, ControlBinding* parent)
-        : ControlBinding(impl, label, parent), label_(label)
+    LabelBinding(BinderImpl& impl, framework::Label& label, ControlBinding* parent) : WidgetBinding(impl, label, parent)
     {
-        auto* w = new Bound<QLabel>(parent->childArea());
-        w->setTextFormat(Qt::PlainText);
-        w->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setWidget(w, w);
+        w_->setTextFormat(Qt::PlainText);
+        w_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
 
     void applyOptions() override
     {
-        widget_->setCursor(label_.handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
-        auto* label = static_cast<QLabel*>(widget_.data());
-        if (label->wordWrap() != label_.wordWrap) {
-            label->setWordWrap(label_.wordWrap);
+        widget_->setCursor(model_.handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        if (w_->wordWrap() != model_.wordWrap) {
+            w_->setWordWrap(model_.wordWrap);
             if (parent_)
                 parent_->relayout();
         }
@@ -65,27 +61,21 @@ protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::Text))
-            static_cast<QLabel*>(widget_.data())->setText(withoutAccessKeys(label_.caption()));
+            w_->setText(withoutAccessKeys(model_.caption()));
     }
-    bool fillsBackground() const override { return !label_.transparent; }
-
-private:
-    framework::Label& label_;
+    bool fillsBackground() const override { return !model_.transparent; }
 };
 
 // ------------------------------------------------------------------- Edit
 
-class EditBinding : public ControlBinding {
+class EditBinding : public WidgetBinding<framework::Edit, Bound<QLineEdit>> {
 public:
-    EditBinding(BinderImpl& impl, framework::Edit& edit, ControlBinding* parent)
-        : ControlBinding(impl, edit, parent), edit_(edit)
+    EditBinding(BinderImpl& impl, framework::Edit& edit, ControlBinding* parent) : WidgetBinding(impl, edit, parent)
     {
-        line_ = new Bound<QLineEdit>(parent->childArea());
-        setWidget(line_, line_);
-        listen(*this, line_, &QLineEdit::textEdited, [this](const QString& text) {
+        listen(*this, w_, &QLineEdit::textEdited, [this](const QString& text) {
             {
                 Suppress echo(*this, aspect(Prop::Text));
-                framework::Edit* model = &edit_;
+                framework::Edit* model = &model_;
                 const std::string value = str(text);
                 this->impl().dispatch([model, &value] { model->setText(value); });
             }
@@ -93,24 +83,20 @@ public:
         });
     }
 
-    void applyOptions() override { line_->setReadOnly(edit_.readOnly); }
+    void applyOptions() override { w_->setReadOnly(model_.readOnly); }
 
 protected:
     void applyContent(Aspects aspects) override
     {
         if (aspects & aspect(Prop::Text)) {
-            const QString text = qs(edit_.text());
-            if (line_->text() != text)
-                line_->setText(text);
+            const QString text = qs(model_.text());
+            if (w_->text() != text)
+                w_->setText(text);
         }
     }
     QPalette::ColorRole backgroundRole() const override { return QPalette::Base; }
     QPalette::ColorRole foregroundRole() const override { return QPalette::Text; }
     bool fillsBackground() const override { return false; }
-
-private:
-    framework::Edit& edit_;
-    Bound<QLineEdit>* line_;
 };
 
 // ------------------------------------------------------------------- Memo
@@ -285,30 +271,28 @@ private:
 
 // --------------------------------------------------------------- ComboBox
 
-class ComboBinding : public ControlBinding {
+class ComboBinding : public WidgetBinding<framework::ComboBox, Bound<QComboBox>> {
 public:
     ComboBinding(BinderImpl& impl, framework::ComboBox& combo, ControlBinding* parent)
-        : ControlBinding(impl, combo, parent), combo_(combo)
+        : WidgetBinding(impl, combo, parent)
     {
-        box_ = new Bound<QComboBox>(parent->childArea());
-        box_->setInsertPolicy(QComboBox::NoInsert);
-        box_->setMaxVisibleItems(20);
-        setWidget(box_, box_);
+        w_->setInsertPolicy(QComboBox::NoInsert);
+        w_->setMaxVisibleItems(20);
         applyOptions();
-        listen(*this, box_, &QComboBox::activated, [this](int index) { chosen(index); });
+        listen(*this, w_, &QComboBox::activated, [this](int index) { chosen(index); });
     }
 
     void applyOptions() override
     {
-        const bool editable = !combo_.dropDownList;
-        if (box_->isEditable() != editable) {
+        const bool editable = !model_.dropDownList;
+        if (w_->isEditable() != editable) {
             BinderImpl::ApplyGuard guard(impl());
-            box_->setEditable(editable);
-            box_->setInsertPolicy(QComboBox::NoInsert);
+            w_->setEditable(editable);
+            w_->setInsertPolicy(QComboBox::NoInsert);
             applyChoice();
         }
-        if (editable && box_->lineEdit() != connectedEdit_) {
-            connectedEdit_ = box_->lineEdit();
+        if (editable && w_->lineEdit() != connectedEdit_) {
+            connectedEdit_ = w_->lineEdit();
             listen(*this, connectedEdit_.data(), &QLineEdit::textEdited, [this](const QString& text) { typed(text); });
         }
     }
@@ -318,14 +302,14 @@ protected:
     {
         if (aspects & aspect(Prop::Items)) {
             QStringList items;
-            for (const auto& item : combo_.items())
+            for (const auto& item : model_.items())
                 items << qs(item);
             QStringList shown;
-            for (int i = 0; i < box_->count(); ++i)
-                shown << box_->itemText(i);
+            for (int i = 0; i < w_->count(); ++i)
+                shown << w_->itemText(i);
             if (items != shown) {
-                box_->clear();
-                box_->addItems(items);
+                w_->clear();
+                w_->addItems(items);
             }
         }
         if (aspects & (aspect(Prop::Items) | aspect(Prop::ItemIndex) | aspect(Prop::Text)))
@@ -337,23 +321,23 @@ protected:
     void adjustPalette(QPalette& palette) const override
     {
         // A drop-down list draws its text as a button does.
-        if (combo_.color() != framework::ColorDefault)
-            palette.setColor(QPalette::Button, qcolor(combo_.color()));
-        if (combo_.fontColor() != framework::ColorDefault) {
-            palette.setColor(QPalette::Active, QPalette::ButtonText, qcolor(combo_.fontColor()));
-            palette.setColor(QPalette::Inactive, QPalette::ButtonText, qcolor(combo_.fontColor()));
+        if (model_.color() != framework::ColorDefault)
+            palette.setColor(QPalette::Button, qcolor(model_.color()));
+        if (model_.fontColor() != framework::ColorDefault) {
+            palette.setColor(QPalette::Active, QPalette::ButtonText, qcolor(model_.fontColor()));
+            palette.setColor(QPalette::Inactive, QPalette::ButtonText, qcolor(model_.fontColor()));
         }
     }
 
 private:
     void applyChoice()
     {
-        const int index = combo_.itemIndex() < box_->count() ? combo_.itemIndex() : -1;
-        if (box_->currentIndex() != index)
-            box_->setCurrentIndex(index);
-        const QString text = qs(combo_.text());
-        if (box_->isEditable() && box_->currentText() != text)
-            box_->setEditText(text);
+        const int index = model_.itemIndex() < w_->count() ? model_.itemIndex() : -1;
+        if (w_->currentIndex() != index)
+            w_->setCurrentIndex(index);
+        const QString text = qs(model_.text());
+        if (w_->isEditable() && w_->currentText() != text)
+            w_->setEditText(text);
     }
 
     void chosen(int index)
@@ -362,7 +346,7 @@ private:
             return;
         {
             Suppress echo(*this, aspect(Prop::ItemIndex) | aspect(Prop::Text));
-            framework::ComboBox* combo = &combo_;
+            framework::ComboBox* combo = &model_;
             impl().dispatch([combo, index] { combo->setItemIndex(index); });
         }
         postEvent(&framework::Control::onClick);
@@ -375,15 +359,13 @@ private:
             return;
         {
             Suppress echo(*this, aspect(Prop::ItemIndex) | aspect(Prop::Text));
-            framework::ComboBox* combo = &combo_;
+            framework::ComboBox* combo = &model_;
             const std::string value = str(text);
             impl().dispatch([combo, &value] { combo->setText(value); });
         }
         postEvent(&framework::Control::onChange);
     }
 
-    framework::ComboBox& combo_;
-    Bound<QComboBox>* box_;
     QPointer<QLineEdit> connectedEdit_;
 };
 

@@ -387,33 +387,15 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
-        if (!binding || !binding->usable())
-            return W::mousePressEvent(event);
-        EventScope scope(binding->impl());
-        W::mousePressEvent(event);
-        event->accept();
-        if (binding)
-            binding->mousePressed(event);
+        forwardMouse(event, &ControlBinding::mousePressed, [&] { W::mousePressEvent(event); });
     }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        if (!binding || !binding->usable())
-            return W::mouseReleaseEvent(event);
-        EventScope scope(binding->impl());
-        W::mouseReleaseEvent(event);
-        event->accept();
-        if (binding)
-            binding->mouseReleased(event);
+        forwardMouse(event, &ControlBinding::mouseReleased, [&] { W::mouseReleaseEvent(event); });
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
-        if (!binding || !binding->usable())
-            return W::mouseDoubleClickEvent(event);
-        EventScope scope(binding->impl());
-        W::mouseDoubleClickEvent(event);
-        event->accept();
-        if (binding)
-            binding->mouseDoubleClicked(event);
+        forwardMouse(event, &ControlBinding::mouseDoubleClicked, [&] { W::mouseDoubleClickEvent(event); });
     }
     void mouseMoveEvent(QMouseEvent* event) override
     {
@@ -456,6 +438,40 @@ protected:
             binding->focusOut(event->reason());
         }
     }
+
+private:
+    // A button event goes to the widget first, then to the binding. The
+    // widget's handler comes as a lambda: a pointer to the virtual W handler
+    // would call this class's override again.
+    template <class Handle>
+    void forwardMouse(QMouseEvent* event, void (ControlBinding::*report)(QMouseEvent*), Handle handle)
+    {
+        if (!binding || !binding->usable())
+            return handle();
+        EventScope scope(binding->impl());
+        handle();
+        event->accept();
+        if (binding)
+            (binding->*report)(event);
+    }
+};
+
+// The binding of a control kind shown by one widget class W (a Bound<...>
+// or a class derived from one), made in the parent's child area. A derived
+// constructor sets the widget's options and connects its signals after the
+// widget is adopted: adoption only records the widget in the parent's
+// layout or tab list and asks for a later layout pass.
+template <class Model, class W> class WidgetBinding : public ControlBinding {
+public:
+    WidgetBinding(BinderImpl& impl, Model& model, ControlBinding* parent)
+        : ControlBinding(impl, model, parent), model_(model), w_(new W(parent->childArea()))
+    {
+        setWidget(w_, w_);
+    }
+
+protected:
+    Model& model_;
+    W* w_;
 };
 
 // Which framework event a key maps to; 0 for keys the windows never see.
