@@ -4,6 +4,7 @@
 // the family list.
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "framework/form.h"
@@ -122,6 +123,11 @@ public:
     // Shows a lecture step: the step number, its text in the memo window's
     // log memo and in the note beside the step's control.
     void showLectureStep(int step);
+    void startLecture(const char* name);
+    // A command of another window within the lecture named: step moves
+    // LectureStep on (and shows what the new step points at); then the
+    // step's text shows, with the memo window in front.
+    void lectureCommand(const char* name, const std::function<void(int& step)>& step);
 
     // ---- text registers and the info editor
     void PFCLEFrontClick();

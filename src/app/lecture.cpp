@@ -85,21 +85,33 @@ void showLectureHiddenControls(bool visible)
 
 void TFmMain::MMHLecSerchClick()
 {
-    LectureName = "Serch";
-    MMHSStartClick();
+    startLecture("Serch");
 }
 
 void TFmMain::MMHTTreeViewClick()
 {
-    LectureName = "TTreeView";
-    MMHSStartClick();
+    startLecture("TTreeView");
 }
 
 void TFmMain::MMHLBunchClick()
 {
-    LectureName = "LBunch";
-    MMHSStartClick();
+    startLecture("LBunch");
     FmCtrl->ToolBarBunch.setVisible(true);
+}
+
+void TFmMain::startLecture(const char* name)
+{
+    LectureName = name;
+    MMHSStartClick();
+}
+
+void TFmMain::lectureCommand(const char* name, const std::function<void(int& step)>& step)
+{
+    if (LectureName != name)
+        return;
+    step(LectureStep);
+    showLectureStep(LectureStep);
+    FmMemo->bringToFront();
 }
 
 void TFmMain::MMHSStartClick()

@@ -328,30 +328,26 @@ void TFmCtrl::StringGridBunchMouseUp(const MouseEvent& event)
 
 void TFmCtrl::StringGridBunchClick()
 {
-    if (FmMain->LectureName != "LBunch")
-        return;
-    if (FmMain->LectureStep == 4)
-        FmMain->LectureStep = 5;
-    else if (FmMain->LectureStep == 6)
-        FmMain->LectureStep = 7;
-    FmMain->showLectureStep(FmMain->LectureStep);
-    StringGridBunch.setColor(0xFFFFD2);
-    FmMemo->bringToFront();
+    FmMain->lectureCommand("LBunch", [this](int& step) {
+        if (step == 4)
+            step = 5;
+        else if (step == 6)
+            step = 7;
+        StringGridBunch.setColor(0xFFFFD2);
+    });
 }
 
 void TFmCtrl::ToolButtonBunchAddClick()
 {
     PMBunchTFSaveClick();
-    if (FmMain->LectureName != "LBunch")
-        return;
-    if (FmMain->LectureStep == 2) {
-        FmMain->LectureStep = 3;
-        StringGridBunch.setVisible(true);
-        ComboBoxBunch.setColor(ColorWhite);
-    } else if (FmMain->LectureStep == 7) {
-        FmMain->MMHSEndClick();
-        ComboBoxBunch.setColor(0xFFFFD2);
-    }
-    FmMain->showLectureStep(FmMain->LectureStep);
-    FmMemo->bringToFront();
+    FmMain->lectureCommand("LBunch", [this](int& step) {
+        if (step == 2) {
+            step = 3;
+            StringGridBunch.setVisible(true);
+            ComboBoxBunch.setColor(ColorWhite);
+        } else if (step == 7) {
+            FmMain->MMHSEndClick();
+            ComboBoxBunch.setColor(0xFFFFD2);
+        }
+    });
 }

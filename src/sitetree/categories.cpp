@@ -65,16 +65,14 @@ void TFmCtrl::FMTTrVwTSaveClick()
 void TFmCtrl::ToolButtonTVFFuncClick()
 {
     FMTTrVwTSaveClick();
-    if (FmMain->LectureName != "TTreeView")
-        return;
-    if (FmMain->LectureStep == 2) {
-        FmMain->LectureStep = 3;
-        ComboBoxBunch.setColor(0xA00000);
-    } else if (FmMain->LectureStep == 7) {
-        ToolBarBunch.setColor(0xFFFFD2);
-    }
-    FmMain->showLectureStep(FmMain->LectureStep);
-    FmMemo->bringToFront();
+    FmMain->lectureCommand("TTreeView", [this](int& step) {
+        if (step == 2) {
+            step = 3;
+            ComboBoxBunch.setColor(0xA00000);
+        } else if (step == 7) {
+            ToolBarBunch.setColor(0xFFFFD2);
+        }
+    });
 }
 
 void TFmCtrl::FMTTrVwTDeleteClick()

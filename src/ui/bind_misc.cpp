@@ -567,24 +567,14 @@ public:
         if (!neighbour)
             return;
         const QPoint delta = impl().scale().toDesign(global - start_);
-        int size = startSize_;
-        switch (model_.align()) {
-        case framework::Align::Left:
-            size += delta.x();
-            break;
-        case framework::Align::Right:
-            size -= delta.x();
-            break;
-        case framework::Align::Top:
-            size += delta.y();
-            break;
-        case framework::Align::Bottom:
-            size -= delta.y();
-            break;
-        default:
+        const framework::Align align = model_.align();
+        if (!horizontal() && align != framework::Align::Top && align != framework::Align::Bottom)
             return;
-        }
-        size = std::max(size, MinimumSize);
+        // A splitter at the right or bottom grows its neighbour when dragged
+        // back toward the left or top.
+        const int along = horizontal() ? delta.x() : delta.y();
+        const bool far = align == framework::Align::Right || align == framework::Align::Bottom;
+        const int size = std::max(startSize_ + (far ? -along : along), MinimumSize);
         impl().dispatch([neighbour, size, this] {
             if (horizontal())
                 neighbour->setWidth(size);
