@@ -9,11 +9,17 @@
 
 #include "framework/errors.h"
 
-#ifndef VANTREL_ENGINE_MODULE
-#define VANTREL_ENGINE_MODULE "libvantrel_engine.so"
+namespace {
+constexpr const char* ModuleName = "libvantrel_engine.so";
+} // namespace
+
+// Where the build put the module and where an installation puts it, for a
+// program copied elsewhere on the machine that built it.
+#ifndef VANTREL_ENGINE_BUILT_IN
+#define VANTREL_ENGINE_BUILT_IN ""
 #endif
-#ifndef VANTREL_ENGINE_INSTALL_DIR
-#define VANTREL_ENGINE_INSTALL_DIR "../lib/vantrel"
+#ifndef VANTREL_ENGINE_INSTALLED_IN
+#define VANTREL_ENGINE_INSTALLED_IN ""
 #endif
 
 namespace browserctl::engine {
@@ -33,15 +39,18 @@ const EngineEntry*& loadedEntry()
 }
 
 // Beside the program (the build folder), else in its library folder (an
-// installed program).
+// installed program), else where this program was built or installed.
 std::string modulePath(std::string& tried)
 {
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    for (const std::string& candidate :
-         {folder + "/" VANTREL_ENGINE_MODULE, folder + "/" VANTREL_ENGINE_INSTALL_DIR "/" VANTREL_ENGINE_MODULE}) {
-        tried += (tried.empty() ? "" : ", ") + candidate;
-        if (::access(candidate.c_str(), R_OK) == 0)
-            return candidate;
+    for (const std::string& candidate : {folder, folder + "/../lib/vantrel", std::string(VANTREL_ENGINE_BUILT_IN),
+                                         std::string(VANTREL_ENGINE_INSTALLED_IN)}) {
+        if (candidate.empty())
+            continue;
+        const std::string path = candidate + "/" + ModuleName;
+        tried += (tried.empty() ? "" : ", ") + path;
+        if (::access(path.c_str(), R_OK) == 0)
+            return path;
     }
     return "";
 }
