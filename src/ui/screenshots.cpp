@@ -76,6 +76,46 @@ struct Checker {
                          std::to_string(widget->width()) + " x " + std::to_string(widget->height()) + " show)");
     }
 
+    // A text under a sibling drawn above it (a later child of the parent):
+    // hidden as surely as by a narrow widget. text is in the parent's
+    // coordinates.
+    void reportCovered(const QWidget* widget, const QString& text, const QRect& textRect)
+    {
+        const QWidget* parent = widget->parentWidget();
+        if (!parent)
+            return;
+        const QObjectList& siblings = parent->children();
+        for (auto at = siblings.indexOf(const_cast<QWidget*>(widget)) + 1; at < siblings.size(); ++at) {
+            const auto* sibling = qobject_cast<const QWidget*>(siblings[at]);
+            if (!sibling || !sibling->isVisible() || !ours(sibling))
+                continue;
+            // Lines packed closer than their leading touch without hiding
+            // a letter.
+            const QRect hidden = covering(sibling).intersected(textRect);
+            if (hidden.width() >= 3 && hidden.height() * 3 >= textRect.height())
+                found.insert(where(widget) + ": \"" + text.toStdString() + "\" is covered by " +
+                             sibling->objectName().toStdString());
+        }
+    }
+
+    // What a widget draws over, in its parent's coordinates: a label
+    // without a background only its text.
+    static QRect covering(const QWidget* widget)
+    {
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        if (!label || label->autoFillBackground())
+            return widget->geometry();
+        return textRectOf(label).translated(label->pos());
+    }
+
+    static QRect textRectOf(const QLabel* label)
+    {
+        const QRect room =
+            label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+        const QSize text = label->fontMetrics().size(0, label->text());
+        return QStyle::alignedRect(label->layoutDirection(), label->alignment(), text.boundedTo(room.size()), room);
+    }
+
     static bool ours(const QWidget* widget)
     {
         return !widget->objectName().isEmpty() && !widget->objectName().startsWith(QLatin1String("qt_"));
@@ -96,6 +136,7 @@ struct Checker {
             report(label, label->text(), text.width(), room.width() - std::max(0, label->indent()));
             report(label, label->text(), text.height(), room.height(), QStringLiteral(" (height)"));
             reportCut(label, label->text(), text);
+            reportCovered(label, label->text(), textRectOf(label).translated(label->pos()));
         } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             checkButton(box, QStyle::SE_CheckBoxContents);
         } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
