@@ -431,7 +431,7 @@ void RunEngine::formInput()
         }
         const RunTabs::FormInput input = tabs_.fill(*tab, w.InputText);
         logFormChoice(input);
-        if (results::EntryRecord* entry = recording_ ? recordEntry(w.ListPos) : nullptr)
+        if (results::EntryRecord* entry = recordingEntry(w.ListPos))
             entry->submission = input.post;
         return;
     }

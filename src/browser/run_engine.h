@@ -219,6 +219,11 @@ private:
     void hideBlockBar();
     // The entry's page failed: not done, told, retried in the next pass.
     void failEntry(int entry, const std::string& reason);
+    // The page in the entry's tab is what the entry got, in this state:
+    // its address and title tell which page it was (a block's check, an
+    // error page); no result links.
+    void recordPageOutcome(results::EntryRecord& record, int entry, results::EntryState state,
+                           const std::string& reason);
     // The run's one box about its site (later ones go to the log only).
     void reportSiteProblem(const std::string& message);
     // A form input of the run that threw: told, the entry not done.
@@ -245,6 +250,8 @@ private:
 
     void beginRecord();
     results::EntryRecord* recordEntry(int index);
+    // The same while the run is being recorded; null after it ended.
+    results::EntryRecord* recordingEntry(int index) { return recording_ ? recordEntry(index) : nullptr; }
     void recordNavigation();
     void recordResultPage(int index, TabRef tab, uint64_t completedAt);
     void recordRetry(int index);

@@ -74,17 +74,8 @@ void RunEngine::block(int index, const std::string& reason)
     if (index >= 0 && index < TabCount)
         window_.DoneFlags[static_cast<size_t>(index)] = false;
     FmMemo->MemoLog.addLine(std::to_string(index) + "=Blocked " + reason);
-    if (results::EntryRecord* entry = recordEntry(index)) {
-        // The block page is what the entry got: its address and title tell
-        // which check it was.
-        const TabRef tab = entryTab(index);
-        entry->state = first ? results::EntryState::Blocked : results::EntryState::Waiting;
-        entry->reason = reason;
-        entry->finalAddress = tabs_.address(tab);
-        entry->title = tabs_.title(tab);
-        entry->links.clear();
-        FmMemo->showResultEntry(index);
-    }
+    if (results::EntryRecord* entry = recordEntry(index))
+        recordPageOutcome(*entry, index, first ? results::EntryState::Blocked : results::EntryState::Waiting, reason);
     if (!first)
         return;
     paused_ = true;
@@ -167,18 +158,24 @@ void RunEngine::failEntry(int index, const std::string& reason)
         window_.DoneFlags[static_cast<size_t>(index)] = false;
     FmMemo->MemoLog.addLine(std::to_string(index) + "=Failed " + reason);
     std::string query;
-    if (results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr) {
-        const TabRef tab = entryTab(index);
-        entry->state = results::EntryState::Failed;
-        entry->reason = reason;
-        entry->finalAddress = tabs_.address(tab);
-        entry->title = tabs_.title(tab);
-        entry->links.clear();
+    if (results::EntryRecord* entry = recordingEntry(index)) {
         query = " (" + entry->query + ")";
-        FmMemo->showResultEntry(index);
+        recordPageOutcome(*entry, index, results::EntryState::Failed, reason);
     }
     showProgress(index, vantrel::formatText(texts_.failed, {reason}));
     reportSiteProblem("Entry " + std::to_string(index + 1) + query + " failed: " + reason);
+}
+
+void RunEngine::recordPageOutcome(results::EntryRecord& record, int index, results::EntryState state,
+                                  const std::string& reason)
+{
+    const TabRef tab = entryTab(index);
+    record.state = state;
+    record.reason = reason;
+    record.finalAddress = tabs_.address(tab);
+    record.title = tabs_.title(tab);
+    record.links.clear();
+    FmMemo->showResultEntry(index);
 }
 
 void RunEngine::seedFail(int index, const std::string& reason)
@@ -203,7 +200,7 @@ void RunEngine::formInputFailed(int index, const std::string& message)
 {
     const std::string text = "Entry " + std::to_string(index + 1) + ": " + message;
     FmMemo->MemoLog.addLine(text);
-    if (results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr) {
+    if (results::EntryRecord* entry = recordingEntry(index)) {
         entry->reason = message;
         FmMemo->showResultEntry(index);
     }

@@ -101,7 +101,7 @@ std::string readLinks(RunTabs& tabs, TabRef tab, const SiteOptions& site, result
 
 void RunEngine::recordResultPage(int index, TabRef tab, uint64_t completedAt)
 {
-    results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr;
+    results::EntryRecord* entry = recordingEntry(index);
     if (!entry || !tabs_.opened(tab))
         return;
     // As the page is now: a script may have moved it on after its load.
@@ -118,7 +118,7 @@ void RunEngine::recordResultPage(int index, TabRef tab, uint64_t completedAt)
 
 void RunEngine::recordRetry(int index)
 {
-    results::EntryRecord* entry = recording_ ? recordEntry(index) : nullptr;
+    results::EntryRecord* entry = recordingEntry(index);
     if (!entry || entry->state != results::EntryState::Done)
         return;
     entry->state = results::EntryState::Waiting;

@@ -68,9 +68,11 @@ void prepareBrowserGraphics()
     }
     if (placeholder)
         return;
-    // Loading the engine's library registers a start-up routine that
-    // creates and sets the global share context while the QApplication is
-    // built, unless one is set already. Nothing draws with OpenGL here, so
+    // The engine's library brings a start-up routine that creates and sets
+    // the global share context, unless one is set already: while the
+    // QApplication is built when the library is linked (the tests), at once
+    // when it is loaded later (the program's module, which only warns when
+    // none is set). Nothing draws with OpenGL here, so
     // a context that is never created stands in for it: no driver is
     // loaded. No context shares with it either: Qt asks for sharing only
     // under Qt::AA_ShareOpenGLContexts, left unset, and the engine only

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 #include "framework/errors.h"
 
@@ -39,30 +40,29 @@ const EngineEntry*& loadedEntry()
 }
 
 // Beside the program (the build folder), else in its library folder (an
-// installed program), else where this program was built or installed.
-std::string modulePath(std::string& tried)
+// installed program), else where this program was built or installed; a
+// framework::Error naming every place looked at when it is in none.
+std::string modulePath()
 {
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+    std::string tried;
     for (const std::string& candidate : {folder, folder + "/../lib/vantrel", std::string(VANTREL_ENGINE_BUILT_IN),
                                          std::string(VANTREL_ENGINE_INSTALLED_IN)}) {
         if (candidate.empty())
             continue;
         const std::string path = candidate + "/" + ModuleName;
-        tried += (tried.empty() ? "" : ", ") + path;
         if (::access(path.c_str(), R_OK) == 0)
             return path;
+        tried += (tried.empty() ? "" : ", ") + path;
     }
-    return "";
+    throw framework::Error("the browser engine module is missing (looked for " + tried + ")");
 }
 
 const EngineEntry& entry()
 {
     if (const EngineEntry* loaded = loadedEntry())
         return *loaded;
-    std::string tried;
-    const std::string path = modulePath(tried);
-    if (path.empty())
-        throw framework::Error("the browser engine module is missing (looked for " + tried + ")");
+    const std::string path = modulePath();
     // Local: its symbols are the engine's business; the program's own
     // code it finds in the program.
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -86,13 +86,10 @@ void require(bool load)
 {
     if (loadedEntry())
         return;
-    if (load) {
+    if (load)
         entry();
-        return;
-    }
-    std::string tried;
-    if (modulePath(tried).empty())
-        throw framework::Error("the browser engine module is missing (looked for " + tried + ")");
+    else
+        modulePath();
 }
 
 void configureProfile(BrowserProfileSettings settings)

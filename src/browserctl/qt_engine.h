@@ -42,7 +42,8 @@ std::shared_ptr<WebBrowser> makeBrowser();
 QWidget* browserWidget(WebBrowser& browser);
 // Nothing when the module was never loaded.
 void closeProfile();
-// OpenGL views only: a hidden Qt Quick widget in window gives the window
+// OpenGL views only: a hidden Qt Quick widget in window (one, however
+// often it is asked for) gives the window
 // an OpenGL surface before its first showing (else Qt replaces its native
 // window when the first view comes in). Loads the module.
 void addWindowSurface(QWidget* window);

@@ -11,8 +11,11 @@ namespace {
 
 void addWindowSurface(QWidget* window)
 {
+    static const QString name = QStringLiteral("browserSurface");
+    if (window->findChild<QQuickWidget*>(name, Qt::FindDirectChildrenOnly))
+        return;
     auto* surface = new QQuickWidget(window);
-    surface->setObjectName(QStringLiteral("browserSurface"));
+    surface->setObjectName(name);
     surface->setAttribute(Qt::WA_TransparentForMouseEvents);
     surface->setFocusPolicy(Qt::NoFocus);
     surface->setGeometry(0, 0, 0, 0);

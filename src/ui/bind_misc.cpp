@@ -722,11 +722,8 @@ private:
         QWidget* window = widget_ ? widget_->window() : nullptr;
         if (!window || !impl().browserProvider || window->testAttribute(Qt::WA_WState_Created))
             return;
-        if (browserctl::softwareViews())
-            return;
-        if (window->findChild<QWidget*>(QStringLiteral("browserSurface"), Qt::FindDirectChildrenOnly))
-            return;
-        browserctl::engine::addWindowSurface(window);
+        if (!browserctl::softwareViews())
+            browserctl::engine::addWindowSurface(window);
     }
 
     void insertBrowser()

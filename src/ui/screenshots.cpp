@@ -77,7 +77,7 @@ struct Checker {
     }
 
     // A text under a sibling drawn above it (a later child of the parent):
-    // hidden as surely as by a narrow widget. text is in the parent's
+    // hidden as surely as by a narrow widget. textRect is in the parent's
     // coordinates.
     void reportCovered(const QWidget* widget, const QString& text, const QRect& textRect)
     {
@@ -108,10 +108,14 @@ struct Checker {
         return textRectOf(label).translated(label->pos());
     }
 
+    static QRect roomOf(const QLabel* label)
+    {
+        return label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+    }
+
     static QRect textRectOf(const QLabel* label)
     {
-        const QRect room =
-            label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+        const QRect room = roomOf(label);
         const QSize text = label->fontMetrics().size(0, label->text());
         return QStyle::alignedRect(label->layoutDirection(), label->alignment(), text.boundedTo(room.size()), room);
     }
@@ -131,8 +135,7 @@ struct Checker {
             if (label->text().isEmpty() || label->wordWrap())
                 return;
             const QSize text = metrics.size(0, label->text());
-            const QRect room =
-                label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+            const QRect room = roomOf(label);
             report(label, label->text(), text.width(), room.width() - std::max(0, label->indent()));
             report(label, label->text(), text.height(), room.height(), QStringLiteral(" (height)"));
             reportCut(label, label->text(), text);

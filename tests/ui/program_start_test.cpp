@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/text_util.h"
 #include "program_process.h"
 #include "temp_dir.h"
 #include "x_windows.h"
@@ -60,20 +61,13 @@ std::vector<int> childrenOf(pid_t parent)
 // The files mapped in the process whose paths hold one of the parts.
 std::set<std::string> mappedFiles(pid_t pid, std::initializer_list<const char*> parts)
 {
-    std::set<std::string> drivers;
-    const std::string maps = testsupport::readRaw("/proc/" + std::to_string(pid) + "/maps");
-    size_t start = 0;
-    while (start < maps.size()) {
-        size_t end = maps.find('\n', start);
-        if (end == std::string::npos)
-            end = maps.size();
-        const std::string line = maps.substr(start, end - start);
+    std::set<std::string> found;
+    for (const std::string& line :
+         framework::splitLines(testsupport::readRaw("/proc/" + std::to_string(pid) + "/maps")))
         for (const char* part : parts)
             if (line.find(part) != std::string::npos)
-                drivers.insert(line.substr(line.rfind(' ') + 1));
-        start = end + 1;
-    }
-    return drivers;
+                found.insert(line.substr(line.rfind(' ') + 1));
+    return found;
 }
 
 // Mesa's drivers (Xvfb renders with swrast_dri.so) and the software
